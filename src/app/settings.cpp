@@ -1,0 +1,128 @@
+#include "app/settings.h"
+
+#include "app/platform.h"
+
+#include <cctype>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+int ParseIntLikeAtoi(const char* text)
+{
+    if (!text)
+        return 0;
+    while (*text == ' ' || *text == '\t' || *text == '\n' || *text == '\r' || *text == '\f' ||
+           *text == '\v')
+        ++text;
+    bool negative = false;
+    if (*text == '+' || *text == '-')
+        negative = *text++ == '-';
+    long long value = 0;
+    while (std::isdigit(static_cast<unsigned char>(*text))) {
+        value = value * 10 + (*text++ - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1;
+    }
+    if (negative)
+        value = -value;
+    if (value > INT_MAX)
+        value = INT_MAX;
+    return static_cast<int>(value);
+}
+
+bool IsKnownLanguage(const char* code)
+{
+    return code && (!std::strcmp(code, "fr") || !std::strcmp(code, "en") || !std::strcmp(code, "es"));
+}
+
+void ReadConfig(Settings& s)
+{
+    const char* configPath = ".\\config.ini";
+    ReadIniString("Path", "GamePath", ".\\", s.GamePath, sizeof s.GamePath, configPath);
+    if (std::strlen(s.GamePath) > kPathSize - 1 - kLongestGameFileName) {
+        std::fprintf(stderr, "game directory too long, using .\\\n");
+        std::snprintf(s.GamePath, sizeof s.GamePath, ".\\");
+    }
+    ReadIniString("Game", "Lang", "en", s.firstRunLang, sizeof s.firstRunLang, configPath);
+    MakePath(s.GamePath);
+}
+
+bool GameIniPath(const Settings& s, char (&out)[kPathSize])
+{
+    return FormatPath(out, sizeof out, "%sgame.ini", s.GamePath);
+}
+
+namespace {
+
+int ReadIntKey(const char* key, const char* def, const char* path)
+{
+    char text[256];
+    ReadIniString("Game", key, def, text, sizeof text, path);
+    return ParseIntLikeAtoi(text);
+}
+
+}  // namespace
+
+void LoadGameConfig(Settings& s)
+{
+    s.firstRun = 0;
+    char path[kPathSize];
+    bool havePath = GameIniPath(s, path);
+    FILE* f = havePath ? OpenFile(path, "r") : nullptr;
+    if (f) {
+        std::fclose(f);
+        s.Width = ReadIntKey("Width", "1024", path);
+        s.Height = ReadIntKey("Height", "768", path);
+        s.Speed = ReadIntKey("Speed", "12", path);
+        s.Difficulty = ReadIntKey("Difficulty", "1", path);
+        s.Help = ReadIntKey("Help", "10", path);
+        s.Sound = ReadIntKey("Sound", "1", path);
+        s.Music = ReadIntKey("Music", "1", path);
+        s.MipMapping = ReadIntKey("MipMapping", "1", path);
+        s.Reflect = ReadIntKey("Reflect", "1", path);
+        if (s.Speed < 1)
+            s.Speed = 1;
+        char lang[256];
+        ReadIniString("Game", "Lang", "en", lang, sizeof lang, path);
+        std::snprintf(s.Lang, sizeof s.Lang, "%s", lang);
+    } else {
+        s.firstRun = 1;
+        s.Width = 1024;
+        s.Height = 768;
+        s.Speed = 12;
+        s.Difficulty = 1;
+        s.Help = 1;
+        s.Sound = 1;
+        s.Music = 1;
+        s.MipMapping = 1;
+        s.Reflect = 0;
+        std::snprintf(s.Lang, sizeof s.Lang, "%s", s.firstRunLang);
+    }
+    // Only the three shipped languages may name a language file: a typo or
+    // a value like "../x" must neither stop the game nor open another file.
+    if (!IsKnownLanguage(s.Lang))
+        std::snprintf(s.Lang, sizeof s.Lang, "en");
+    if (s.firstRun && havePath && !SaveGameConfig(s))
+        std::fprintf(stderr, "unable to write %s\n", path);
+}
+
+bool SaveGameConfig(const Settings& s)
+{
+    char path[kPathSize];
+    if (!GameIniPath(s, path))
+        return false;
+    const struct {
+        const char* key;
+        int value;
+    } numbers[] = {{"Width", s.Width},   {"Height", s.Height}, {"Speed", s.Speed},
+                   {"Difficulty", s.Difficulty}, {"Help", s.Help}, {"Sound", s.Sound},
+                   {"Music", s.Music},   {"Reflect", s.Reflect}};
+    bool ok = true;
+    for (const auto& n : numbers) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%d", n.value);
+        ok = WriteIniString("Game", n.key, text, path) && ok;
+    }
+    ok = WriteIniString("Game", "Lang", s.Lang, path) && ok;
+    return ok;
+}

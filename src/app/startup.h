@@ -1,0 +1,22 @@
+#pragma once
+// Program entry and exit: the logged start-up sequence, the orderly
+// shutdown and the top-level error report.
+
+// The program's main function. Returns 0 after a normal run, 1 after a
+// fatal error or a failed start-up (the log and the error box say which).
+int SDL_main(int argc, char** argv);
+
+// Brings every subsystem up in its fixed, logged order. Returns 1 when the
+// game is ready to run, 0 when a step failed without throwing; the failed
+// step's log line is then kept for the report (FailedStartupStep).
+int InitPelmo();
+
+// Releases everything InitPelmo created, in order; safe after a partial
+// start-up (each step frees only what exists).
+void FreeGame();
+
+// The log line of the start-up step that made InitPelmo return 0, or null.
+const char* FailedStartupStep();
+
+// Reads the command line: only a first argument "-windowed" counts.
+void ParseCommandLine(int argc, char** argv);
