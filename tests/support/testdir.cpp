@@ -79,3 +79,12 @@ std::string RunDir()
     const char* s = std::getenv("PONDRAKE_RUN_DIR");
     return s ? s : ".";
 }
+
+std::string TestOutputDir()
+{
+    const char* s = std::getenv("PONDRAKE_TEST_OUTPUT");
+    std::string dir = s ? s : "/tmp/pondrake-test-output";
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    return dir;
+}

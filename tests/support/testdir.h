@@ -33,6 +33,8 @@ std::string CaptureStderr(Fn fn);
 // Directory of the source tree and of the built game (set by ctest).
 std::string SourceDir();
 std::string RunDir();
+// Where a test saves pictures for a person to look at (build/test-output).
+std::string TestOutputDir();
 
 #include <gtest/gtest.h>
 template <class Fn>
