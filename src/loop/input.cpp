@@ -27,6 +27,7 @@ void ProcessInput(InputState& in, const RawInput& raw)
     for (bool& f : in.fkey)
         f = false;
     in.leftClick = in.rightClick = in.wheelUp = in.wheelDown = false;
+    in.leftButtonDown = in.rightButtonDown = false;
     in.quit = false;
 
     for (const SDL_Event& e : raw.events) {
@@ -81,9 +82,9 @@ void ProcessInput(InputState& in, const RawInput& raw)
         }
         case SDL_MOUSEBUTTONDOWN:
             if (e.button.button == SDL_BUTTON_LEFT)
-                in.leftButtonHeld = true;
+                in.leftButtonHeld = in.leftButtonDown = true;
             else if (e.button.button == SDL_BUTTON_RIGHT)
-                in.rightButtonHeld = true;
+                in.rightButtonHeld = in.rightButtonDown = true;
             break;
         case SDL_MOUSEBUTTONUP:
             if (e.button.button == SDL_BUTTON_LEFT) {

@@ -56,6 +56,9 @@ struct InputState {
     bool escape = false, undo = false, setOff = false, backspace = false;
     bool fkey[13] = {};       // fkey[1] … fkey[10] as released this frame
     bool leftClick = false, rightClick = false;
+    // The buttons went down this frame (a quick click may go down and up
+    // within one frame).
+    bool leftButtonDown = false, rightButtonDown = false;
     bool wheelUp = false, wheelDown = false;
     bool quit = false;        // the window was closed
 
