@@ -37,23 +37,31 @@ std::u16string Ascii()
 
 const std::u16string kAccents = u"àâçéèêëîïôùûüÿñáíóú¡¿ÉÀ©";
 
-// One window for the whole suite, with the 2D overlay the game draws text in.
-class GLWindow : public testing::Environment {
-public:
-    void SetUp() override
-    {
-        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-        ASSERT_NE(SDL_SetVideoMode(kW, kH, 0, SDL_OPENGL), nullptr) << SDL_GetError();
-        ASSERT_TRUE(GLTTF2D::Init());
+// One window for the whole suite, opened by the first test that needs it.
+// A window that cannot be opened fails the tests (it is never a skip).
+bool OpenWindow()
+{
+    static bool open = false;
+    if (open)
+        return true;
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        ADD_FAILURE() << "SDL_Init: " << SDL_GetError();
+        return false;
     }
-    void TearDown() override
-    {
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    if (!SDL_SetVideoMode(kW, kH, 0, SDL_OPENGL)) {
+        ADD_FAILURE() << "SDL_SetVideoMode: " << SDL_GetError();
+        SDL_Quit();
+        return false;
+    }
+    GLTTF2D::Init();
+    std::atexit([] {
         GLTTF2D::Quit();
         SDL_Quit();
-    }
-};
-testing::Environment* const glWindow = testing::AddGlobalTestEnvironment(new GLWindow);
+    });
+    open = true;
+    return true;
+}
 
 struct Box {
     int left = kW, top = kH, right = -1, bottom = -1;  // inclusive
@@ -141,7 +149,11 @@ void ExpectGlyphsInsideTheirPagesWithoutOverlap(const GLTTF2D& f)
 
 class GlyphFontTest : public testing::Test {
 protected:
-    void SetUp() override { ResetLog(); }
+    void SetUp() override
+    {
+        ASSERT_TRUE(OpenWindow());
+        ResetLog();
+    }
     void TearDown() override
     {
         Reset(font);
