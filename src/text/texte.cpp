@@ -163,7 +163,6 @@ bool LoadTextFile(const char* dataPrefix, const char* lang)
         throw Exception(FormatText("Langage File %sdata/text_%s.txt not found", dataPrefix ? dataPrefix : "",
                                    lang ? lang : ""),
                         "LoadTextFile", "texte", __LINE__);
-    CopyPath(languagePath, path);
     LanguageFile parsed;
     if (!LoadLanguageFile(parsed, path))
         throw Exception(FormatText("Langage File %s not found", path), "LoadTextFile", "texte", __LINE__);
@@ -171,6 +170,7 @@ bool LoadTextFile(const char* dataPrefix, const char* lang)
     if (!ReadAllKeys(parsed, kv))
         throw Exception(FormatText("Couldn't read Key '%s' in langage File %s\n", kv.missingKey, path),
                         "ReadINI", "texte", __LINE__);
+    CopyPath(languagePath, path);
     CommitKeys(parsed, kv);
     return true;
 }

@@ -96,7 +96,7 @@ bool SwitchLanguage(const char* dataPrefix, const char* lang);
 // key is missing, so it only ever returns true.
 bool ReadINI(const char* key, WideText& text);
 
-// The path of the language file in use (or last tried at start-up).
+// The path of the language file in use.
 const char* LanguagePath();
 
 // A UTF-16 text file read line by line (the credits).

@@ -120,14 +120,20 @@ TEST(LanguageFileFormat, ShortAndOddFilesAreRefusedWithoutReadingPastTheEnd)
 
     // The game's own loader turns a refused file into its missing-file error.
     ASSERT_TRUE(WriteTestFile(dir.file("data/text_en.txt"), good + "x"));
-    try {
-        CaptureStderr([] { LoadTextFile("", "en"); });
-        FAIL() << "no exception";
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.message, "Langage File data/text_en.txt not found");
-        EXPECT_EQ(e.function, "LoadTextFile");
-        EXPECT_EQ(e.file, "texte");
-    }
+    std::string message, function, file;
+    std::string err = CaptureStderr([&] {
+        try {
+            LoadTextFile("", "en");
+        } catch (const Exception& e) {
+            message = e.message;
+            function = e.function;
+            file = e.file;
+        }
+    });
+    EXPECT_EQ(message, "Langage File data/text_en.txt not found");
+    EXPECT_EQ(function, "LoadTextFile");
+    EXPECT_EQ(file, "texte");
+    EXPECT_EQ(err, "data/text_en.txt : Not a Unicode UTF16 File\n");
 }
 
 TEST(LanguageFileFormat, LineFeedOnlyFilesLoseTheFirstUnitOfLaterLines)
