@@ -14,6 +14,7 @@ GLExtensions gGLExtensions;
 namespace {
 
 uint32_t gGeneration = 0;
+constexpr int kVideoInitAttempts = 20;
 
 uint32_t g2DWidth = 640;
 uint32_t g2DHeight = 480;
@@ -30,8 +31,15 @@ uint32_t CurrentGLGeneration()
 
 bool GLContext::OpenMode(int fullScreenFlag, bool hideCursorAgain)
 {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) < 0)
-        return false;
+    // When the game was the display server's only client, closing the video
+    // subsystem makes the server reset, and it refuses connections for a
+    // moment: a re-creation waits for it rather than ending the game.
+    int attempt = 0;
+    while (SDL_InitSubSystem(SDL_INIT_VIDEO) < 0) {
+        if (++attempt >= kVideoInitAttempts)
+            return false;
+        SDL_Delay(100);
+    }
     SDL_ShowCursor(SDL_DISABLE);
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
