@@ -14,7 +14,7 @@ GLExtensions gGLExtensions;
 namespace {
 
 uint32_t gGeneration = 0;
-constexpr int kVideoInitAttempts = 20;
+constexpr int kVideoOpenAttempts = 20;
 
 uint32_t g2DWidth = 640;
 uint32_t g2DHeight = 480;
@@ -29,18 +29,8 @@ uint32_t CurrentGLGeneration()
     return gGeneration;
 }
 
-bool GLContext::OpenMode(int fullScreenFlag, bool hideCursorAgain)
+static void SetGLAttributes()
 {
-    // When the game was the display server's only client, closing the video
-    // subsystem makes the server reset, and it refuses connections for a
-    // moment: a re-creation waits for it rather than ending the game.
-    int attempt = 0;
-    while (SDL_InitSubSystem(SDL_INIT_VIDEO) < 0) {
-        if (++attempt >= kVideoInitAttempts)
-            return false;
-        SDL_Delay(100);
-    }
-    SDL_ShowCursor(SDL_DISABLE);
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
@@ -53,22 +43,37 @@ bool GLContext::OpenMode(int fullScreenFlag, bool hideCursorAgain)
     SDL_GL_SetAttribute(SDL_GL_ACCUM_GREEN_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_ACCUM_BLUE_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_ACCUM_ALPHA_SIZE, 0);
+}
 
-    Uint32 flags = SDL_OPENGL;
-    if (fullScreenFlag) {
-        surface = SDL_SetVideoMode(static_cast<int>(width), static_cast<int>(height), 24,
-                                   flags | SDL_FULLSCREEN);
+bool GLContext::OpenMode(int fullScreenFlag, bool hideCursorAgain)
+{
+    // When the game was the display server's only client, closing the video
+    // subsystem makes the server reset, and for a moment it refuses
+    // connections (SDL may then even pick a video driver without OpenGL). A
+    // re-creation waits for the server rather than ending the game.
+    const int w = static_cast<int>(width), h = static_cast<int>(height);
+    bool fellBack = false;
+    for (int attempt = 0; attempt < kVideoOpenAttempts && !surface; ++attempt) {
+        if (attempt > 0)
+            SDL_Delay(100);
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) < 0)
+            continue;
+        SDL_ShowCursor(SDL_DISABLE);
+        SetGLAttributes();
+        if (fullScreenFlag)
+            surface = SDL_SetVideoMode(w, h, 24, SDL_OPENGL | SDL_FULLSCREEN);
         if (!surface) {
-            // A player whose display lacks the mode still gets a game.
-            std::fprintf(stderr, "Full screen %ux%u not available (%s) : using a window\n", width,
-                         height, SDL_GetError());
+            surface = SDL_SetVideoMode(w, h, 24, SDL_OPENGL);
+            fellBack = surface && fullScreenFlag;
         }
+        if (!surface)
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
     if (!surface)
-        surface = SDL_SetVideoMode(static_cast<int>(width), static_cast<int>(height), 24, flags);
-    if (!surface) {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
+    if (fellBack) {
+        // A player whose display lacks the mode still gets a game.
+        std::fprintf(stderr, "Full screen %dx%d not available : using a window\n", w, h);
     }
     if (hideCursorAgain)
         SDL_ShowCursor(SDL_DISABLE);
