@@ -16,6 +16,7 @@ bool Frozen(Puzzle& p, int x, int y, int depth)
     // The chain can never hold more than the board's blocks; the bound only
     // keeps the search stacks safe.
     if (depth >= kPileSize) return true;
+    ++p.searchVisits;
     p.pileX[depth] = static_cast<uint8_t>(x);
     p.pileY[depth] = static_cast<uint8_t>(y);
     // Back at a cell already under test: the cells of the loop hold each other.
@@ -94,6 +95,7 @@ bool WallLineHolds(const Board& b, int x, int y, int dx, int dy)
 
 bool IsBlockLost(Puzzle& p, int x, int y)
 {
+    p.searchVisits = 0;
     if (Frozen(p, x, y, 0)) return true;
     const Board& b = p.board;
     if (y == 0 || y == kPlayHeight - 1)

@@ -228,6 +228,7 @@ struct Puzzle {
     // Search stacks of the frozen test.
     uint8_t pileX[kPileSize] = {};
     uint8_t pileY[kPileSize] = {};
+    int searchVisits = 0;  // cells the last dead-block test put on its chain
 
     // What the renderer reads.
     BlockRecord blocks[kMaxBlocks];
@@ -358,8 +359,10 @@ void ClearHistory(Puzzle& p);
 // ---------------------------------------------------------------------------
 // Animations the rules start and the frame advances
 
-// Starts the one-cell move of the car towards dir (the car cell is already
-// the new one); pushedBlock is a block list index or -1.
+// Starts the one-cell move towards dir: one move counted, the car cell one
+// cell on at once, the drawn car (and the pushed block, a block list index or
+// -1) on their way, a track mark on the cell left. The board must already
+// show the step's result.
 void StartCarMove(Puzzle& p, Direction dir, int pushedBlock);
 // Advances the step under way by dt; snaps everything at its end.
 void AdvanceCarMove(Puzzle& p, float dt);
@@ -395,9 +398,14 @@ struct PuzzleFrameResult {
 // logic, bombs and undo, then the blocks' examination and the win test.
 PuzzleFrameResult UpdatePuzzleFrame(Puzzle& p, const PuzzleInput& in, float frameStep);
 
-// Loads level index, plays its stored solution on Hard without mirroring.
+// Loads level index and starts it for the playback of its stored solution:
+// on Hard without mirroring, the solution copied into the move history.
+// UpdatePuzzleFrame then plays it; when it reports playbackEnded the game
+// calls StopSolution and leaves to the menu. It never opens the level-won
+// screen during playback (openWonScreen stays false; won still tells).
 void StartSolution(Puzzle& p, int index, const char* dataPrefix);
-// Leaves the playback: the saved difficulty back, replayMode 0.
+// Leaves the playback (its end, or Escape): the saved difficulty back,
+// replayMode 0.
 void StopSolution(Puzzle& p);
 
 // ---------------------------------------------------------------------------
