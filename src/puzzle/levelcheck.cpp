@@ -17,26 +17,6 @@ struct CheckUndo {
     int ax, ay, a, bx, by, b, carX, carY;
 };
 
-// Blocks on targets are fixed exactly when the game would fix them, so that
-// the check never pushes a block the game would refuse to move.
-void SettleBlocksOnTargets(Puzzle& p)
-{
-    for (int pass = 0; pass < 8; ++pass) {
-        bool changed = false;
-        for (int y = 0; y < kPlayHeight; ++y)
-            for (int x = 0; x < kPlayWidth; ++x) {
-                uint8_t& c = p.board.At(x, y);
-                if (c != kCellBlockFixed && c != kCellBlockOnTarget) continue;
-                const uint8_t now = IsBlockLost(p, x, y) ? kCellBlockFixed : kCellBlockOnTarget;
-                if (now != c) {
-                    c = now;
-                    changed = true;
-                }
-            }
-        if (!changed) break;
-    }
-}
-
 }  // namespace
 
 void CheckLevel(int index, const char* dataPrefix)
@@ -99,6 +79,8 @@ void CheckLevel(int index, const char* dataPrefix)
                 p.carY = u.carY;
             }
         }
+        // Blocks on targets are fixed exactly when the game would fix
+        // them, so the check never pushes a block the game would refuse.
         SettleBlocksOnTargets(p);
     }
 

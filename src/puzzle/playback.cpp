@@ -59,11 +59,14 @@ PuzzleFrameResult UpdatePuzzleFrame(Puzzle& p, const PuzzleInput& in, float fram
         RecordAction(p, kActUndo);
         f.undo = true;
     }
-    if (!p.replayMode) f.setOff = in.setOff;
+    // An undo takes the whole frame: a step or a bomb in the same frame would
+    // happen before the pop but stand after it in the history, and the
+    // playback would then not retrace the game.
+    if (!p.replayMode && !f.undo) f.setOff = in.setOff;
 
     if (p.replayMode) {
         result.playbackEnded = PlaybackStep(p, f);
-    } else if (p.moveProgress == 0 && p.bombTimer == 0 && p.playbackPause == 0) {
+    } else if (!f.undo && p.moveProgress == 0 && p.bombTimer == 0 && p.playbackPause == 0) {
         f.dir[kDirLeft] = in.left;
         f.dir[kDirRight] = in.right;
         f.dir[kDirUp] = in.up;

@@ -162,7 +162,7 @@ void NumberBlocksAndTargets(Puzzle& p)
     for (int y = 0; y < kPlayHeight; ++y)
         for (int x = 0; x < kPlayWidth; ++x) {
             const int c = p.board.At(x, y);
-            if ((c == kCellTarget || c == kCellBlockOnTarget) && targets < kMaxTargets) {
+            if ((c == kCellTarget || c == kCellBlockOnTarget || c == kCellBlockFixed) && targets < kMaxTargets) {
                 p.targetIndexMap[CellIndex(x, y)] = static_cast<uint8_t>(targets);
                 p.targetColour[targets] = p.difficulty == kHard ? static_cast<uint8_t>(targets % k) : 0;
                 ++targets;
@@ -226,6 +226,9 @@ void StartLevelBoard(Puzzle& p, int restore)
     p.explosionCount = 0;
     p.blastTimer = 0;
     ClearTracks(p);
+    // A played solution has just been put into the history; anything else
+    // starts with an empty one.
+    if (!p.replayMode) ClearHistory(p);
     if (!restore) p.heading = 0;
     for (int y = 0; y < kPlayHeight; ++y)
         for (int x = 0; x < kPlayWidth; ++x) p.startBoard[CellIndex(x, y)] = p.board.At(x, y);
@@ -244,7 +247,7 @@ void StartLevelBoard(Puzzle& p, int restore)
         for (int y = 0; y < kPlayHeight; ++y)
             for (int x = 0; x < kPlayWidth; ++x) {
                 const int c = p.board.At(x, y);
-                if (c == kCellTarget || c == kCellBlockOnTarget) ++p.targetCount;
+                if (c == kCellTarget || c == kCellBlockOnTarget || c == kCellBlockFixed) ++p.targetCount;
             }
         if (p.difficulty == kHard) ApplyFloorMask(p);
         NumberBlocksAndTargets(p);
@@ -395,38 +398,56 @@ bool SetOffBomb(Puzzle& p)
     return true;
 }
 
+void SettleBlocksOnTargets(Puzzle& p)
+{
+    // Every block on a target starts out movable and is fixed only when the
+    // others justify it; a fixed block never holds itself (with its own 15
+    // counted as fixed it could), so the result depends on the board alone,
+    // not on the order of the moves that led to it, and an undo frees what
+    // the undone move had fixed.
+    for (int y = 0; y < kPlayHeight; ++y)
+        for (int x = 0; x < kPlayWidth; ++x)
+            if (p.board.At(x, y) == kCellBlockFixed) p.board.At(x, y) = kCellBlockOnTarget;
+    // Fixing a block can only make its neighbours more fixed, so this ends
+    // after at most one pass per block.
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (int y = 0; y < kPlayHeight; ++y)
+            for (int x = 0; x < kPlayWidth; ++x)
+                if (p.board.At(x, y) == kCellBlockOnTarget && IsBlockLost(p, x, y)) {
+                    p.board.At(x, y) = kCellBlockFixed;
+                    changed = true;
+                }
+    }
+}
+
 void ExamineBlocks(Puzzle& p)
 {
     p.examineDue = false;
-    // Fixing one block can fix its neighbour, so repeat until nothing changes.
-    for (int pass = 0; pass < 8; ++pass) {
-        bool changed = false;
-        for (int y = 0; y < kPlayHeight; ++y)
-            for (int x = 0; x < kPlayWidth; ++x) {
-                uint8_t& c = p.board.At(x, y);
-                if (!IsBlockCode(c)) continue;
-                const bool lost = IsBlockLost(p, x, y);
-                const int li = BlockListIndexAt(p, x, y);
-                if (c == kCellBlock) {
-                    if (li >= 0) p.blocks[li].lost = lost;
-                } else if (c == kCellBlockOnTarget && lost) {
-                    c = kCellBlockFixed;
-                    changed = true;
-                    if (li >= 0) {
-                        p.blocks[li].onTarget = true;
-                        p.blocks[li].lost = false;
-                    }
-                    Hooks(p).PlaySound("transfor.wav");
-                    Hooks(p).BlockFixed(li);
-                    if (p.replayMode) p.playbackPause = 50;
-                } else if (c == kCellBlockFixed && !lost) {
-                    c = kCellBlockOnTarget;
-                    changed = true;
-                    if (li >= 0) p.blocks[li].onTarget = false;
-                }
+    bool wasFixed[kCellCount];
+    for (int y = 0; y < kPlayHeight; ++y)
+        for (int x = 0; x < kPlayWidth; ++x) wasFixed[CellIndex(x, y)] = p.board.At(x, y) == kCellBlockFixed;
+    SettleBlocksOnTargets(p);
+    for (int y = 0; y < kPlayHeight; ++y)
+        for (int x = 0; x < kPlayWidth; ++x) {
+            const int c = p.board.At(x, y);
+            if (!IsBlockCode(c)) continue;
+            const int li = BlockListIndexAt(p, x, y);
+            if (c == kCellBlock) {
+                if (li >= 0) p.blocks[li].lost = IsBlockLost(p, x, y);
+                continue;
             }
-        if (!changed) break;
-    }
+            const bool fixed = c == kCellBlockFixed;
+            if (li >= 0) {
+                p.blocks[li].onTarget = fixed;
+                p.blocks[li].lost = false;
+            }
+            if (fixed && !wasFixed[CellIndex(x, y)]) {
+                Hooks(p).PlaySound("transfor.wav");
+                Hooks(p).BlockFixed(li);
+                if (p.replayMode) p.playbackPause = 50;
+            }
+        }
 }
 
 int CountPlacedBlocks(const Puzzle& p)

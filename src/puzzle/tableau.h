@@ -330,7 +330,12 @@ bool SetOffBomb(Puzzle& p);
 // The dead-block test: true when the block at (x, y) can never reach a target.
 bool IsBlockLost(Puzzle& p, int x, int y);
 
-// Re-examines every block: lost marks, 100 -> 15 (fixed) and 15 -> 100.
+// Re-examines every block: the lost marks of plain blocks, and which blocks
+// on targets are fixed (15) or movable (100). A fixed block never counts
+// itself as fixed while it is examined, so the outcome depends on the board
+// alone and an undo frees what the undone step had fixed. "transfor.wav"
+// (and BlockFixed, and during playback a pause of 50) for each newly fixed
+// block.
 void ExamineBlocks(Puzzle& p);
 
 // Blocks on a target of their own colour, and the win test.

@@ -1,5 +1,6 @@
 // Thousands of random step, undo and bomb sequences, with the board's
-// invariants checked after every action and a full undo at the end.
+// invariants checked after every action, the recorded history played back,
+// and a full undo at the end.
 #include "puzzle_helpers.h"
 
 #include <gtest/gtest.h>
@@ -96,7 +97,7 @@ TEST(RandomPlay, InvariantsHoldAndUndoingEverythingRestoresTheStart)
     PuzzleBench t;
     std::mt19937 rng(20240607);
     std::uniform_real_distribution<float> dtDist(0.3f, 40.0f);
-    int sequences = 0, actions = 0, pushes = 0, undos = 0, blasts = 0;
+    int sequences = 0, actions = 0, pushes = 0, undos = 0, blasts = 0, replays = 0;
     for (int seq = 0; seq < 1200; ++seq, ++sequences) {
         LevelFileData d = seq % 3 == 2 ? RandomLevel(rng) : LevelFromText(kBoards[size_t(seq % 3)]);
         d.pairing.clear();
@@ -105,6 +106,7 @@ TEST(RandomPlay, InvariantsHoldAndUndoingEverythingRestoresTheStart)
         for (int b = 0; b < blockCells; ++b) d.pairing.push_back(uint8_t(rng() % blockCells));
         const int difficulty = 1 + int(rng() % 3);
         t.hooks.randomValues = {int(rng() % 2), int(rng() % 2)};
+        const bool mirrored = difficulty == kHard && (t.hooks.randomValues[0] | t.hooks.randomValues[1]);
         t.p.speed = 1 + int(rng() % 25);
         t.StartData(d, difficulty);
         const Snapshot start = Take(t.p);
@@ -112,25 +114,33 @@ TEST(RandomPlay, InvariantsHoldAndUndoingEverythingRestoresTheStart)
         ASSERT_EQ(Invariants(t.p, blocks, start), "");
 
         for (int a = 0; a < 150; ++a, ++actions) {
+            // Keys as a player may hold them: mostly one direction, sometimes
+            // two, an undo or a bomb with a direction in the same frame.
             const unsigned kind = rng() % 100;
             PuzzleInput in;
-            if (kind < 75) {
+            auto pressSome = [&] {
                 switch (rng() % 4) {
                 case 0: in.left = true; break;
                 case 1: in.right = true; break;
                 case 2: in.up = true; break;
                 default: in.down = true; break;
                 }
-            } else if (kind < 95) {
+            };
+            if (kind < 75) {
+                pressSome();
+                if (rng() % 10 == 0) pressSome();
+            } else if (kind < 92) {
                 in.undo = true;
                 undos += t.p.undoCount > 0;
+                if (rng() % 4 == 0) pressSome();
             } else {
                 in.setOff = true;
                 blasts += t.p.bombCarried != 0;
+                if (rng() % 4 == 0) pressSome();
             }
             const int entries = t.p.undoCount;
             UpdatePuzzleFrame(t.p, in, dtDist(rng));
-            if (in.left || in.right || in.up || in.down) pushes += t.p.undoCount == entries + 2;
+            if (!in.undo) pushes += t.p.undoCount == entries + 2;
             for (int f = 0; f < 10000 && (t.p.moveProgress != 0 || t.p.bombTimer != 0 || t.p.examineDue); ++f) {
                 const float dt = dtDist(rng);
                 UpdatePuzzleEffects(t.p, dt);
@@ -139,6 +149,28 @@ TEST(RandomPlay, InvariantsHoldAndUndoingEverythingRestoresTheStart)
             const std::string broken = Invariants(t.p, blocks, start);
             ASSERT_EQ(broken, "") << "sequence " << seq << ", action " << a;
         }
+
+        // The recorded history, played back, retraces the game exactly.
+        if (!mirrored) {
+            std::unique_ptr<Puzzle> r(new Puzzle());
+            LoadLevel(*r, 0, "");
+            r->difficulty = difficulty;
+            r->speed = t.p.speed;
+            r->replayMode = 1;
+            StartLevelBoard(*r, 0);
+            std::memcpy(r->history, t.p.history, size_t(t.p.historyCount));
+            r->historyCount = t.p.historyCount;
+            bool ended = false;
+            for (int f = 0; f < 200000 && !ended; ++f) ended = UpdatePuzzleFrame(*r, PuzzleInput(), dtDist(rng)).playbackEnded;
+            ASSERT_TRUE(ended) << "sequence " << seq;
+            ASSERT_EQ(std::memcmp(r->board.cells, t.p.board.cells, sizeof r->board.cells), 0) << "sequence " << seq;
+            ASSERT_EQ(r->carX, t.p.carX) << "sequence " << seq;
+            ASSERT_EQ(r->carY, t.p.carY) << "sequence " << seq;
+            ASSERT_EQ(r->moves, t.p.moves) << "sequence " << seq;
+            ASSERT_EQ(r->bombCarried, t.p.bombCarried) << "sequence " << seq;
+            ++replays;
+        }
+
         while (PopUndo(t.p)) {
         }
         const Snapshot end = Take(t.p);
@@ -155,6 +187,7 @@ TEST(RandomPlay, InvariantsHoldAndUndoingEverythingRestoresTheStart)
     EXPECT_GT(pushes, 10000);
     EXPECT_GT(undos, 2000);
     EXPECT_GT(blasts, 20);
+    EXPECT_GT(replays, 600);
     EXPECT_EQ(sequences, 1200);
     EXPECT_EQ(actions, 1200 * 150);
 }

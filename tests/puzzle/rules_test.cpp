@@ -133,6 +133,29 @@ TEST(Push, BlocksOnTargetsBecomeFixedAndUndoFreesThemAgain)
     EXPECT_FALSE(CheckLevelWon(t.p));
 }
 
+TEST(Push, AFixedBlockNeverHoldsItselfInPlace)
+{
+    // (1,5) is on a target with a wall to its right and a block below that
+    // has a wall to its left. Counted as fixed, (1,5) would freeze the block
+    // below, which in turn would freeze (1,5): it must not keep itself fixed
+    // once what fixed it has gone (as after an undo).
+    PuzzleBench t;
+    t.Start({"@", "", "", "", "", " *#", "#$", "", "", "", "", "", "", "", "    ."});
+    EXPECT_EQ(t.Cell(1, 5), 100);
+    t.p.board.At(1, 5) = 15;
+    ExamineBlocks(t.p);
+    EXPECT_EQ(t.Cell(1, 5), 100);
+    // Held by a real neighbour it is fixed, and freed again when that goes.
+    t.p.board.At(1, 4) = 23;
+    ExamineBlocks(t.p);
+    EXPECT_EQ(t.Cell(1, 5), 15);
+    EXPECT_EQ(t.hooks.Count("transfor.wav"), 1);
+    t.p.board.At(1, 4) = 0;
+    ExamineBlocks(t.p);
+    EXPECT_EQ(t.Cell(1, 5), 100);
+    EXPECT_EQ(t.hooks.Count("transfor.wav"), 1);
+}
+
 class DeadBlock : public ::testing::Test {
 protected:
     PuzzleBench t;
