@@ -282,7 +282,13 @@ std::string LevelFilePath(const char* dataPrefix, int index);
 // Reads level index (from 0) into the puzzle. Returns 1; throws Exception
 // (function "LoadLevel", file "tableau") with "Level file not found : %s",
 // "bad level format : %s" or "bad level size", after printing its line on the
-// standard error stream. A refused file leaves the puzzle as it was.
+// standard error stream. The whole file is checked before anything changes,
+// and a refused file leaves the puzzle as it was. "bad level format" covers:
+// a magic other than the four bytes "LVL\0"; a length other than 630 + B + L;
+// B outside 0..200; L outside 0..64000 (the history's size); a pairing byte
+// not below B; more than 200 blocks, 224 targets or 4 bombs on the board; no
+// car start; a cell code no rule gives a meaning to (16..19, 40..99,
+// 101..255). Blocks beyond a short pairing list are paired with themselves.
 int LoadLevel(Puzzle& p, int index, const char* dataPrefix);
 
 // Drops the solution and the floor mask.
@@ -401,6 +407,11 @@ struct PuzzleFrameResult {
 // One frame of the play screen's game logic: undo request, set-off key,
 // playback or the mapped directions, timers and the step under way, the step
 // logic, bombs and undo, then the blocks' examination and the win test.
+// Directions count only while the car is idle and no bomb goes off; a frame
+// with an undo request does nothing else, so the history always lists the
+// actions in the order they were played. Escape, the function keys, the
+// camera and the choice of the level-won screen are the caller's; `refused`
+// lets it keep a refused direction quiet until its key is released.
 PuzzleFrameResult UpdatePuzzleFrame(Puzzle& p, const PuzzleInput& in, float frameStep);
 
 // Loads level index and starts it for the playback of its stored solution:

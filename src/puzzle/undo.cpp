@@ -116,6 +116,7 @@ bool PopUndo(Puzzle& p)
     p.carDrawX = static_cast<float>(e.carX);
     p.carDrawY = static_cast<float>(e.carY);
     p.carAngle = e.carAngle;
+    p.heading = e.carAngle;  // facing where it faced then, also in a saved game
     p.bombCarried = e.bombCarried;
     if (scenery) Hooks(p).SceneryChanged();
     ExamineBlocks(p);

@@ -80,6 +80,7 @@ TEST(Undo, APushComesBackWithItsOrientationIndexAndCar)
     EXPECT_EQ(t.p.carY, 2);
     EXPECT_EQ(t.p.carDrawX, 2.0f);
     EXPECT_EQ(t.p.carAngle, 180.0f);
+    EXPECT_EQ(t.p.heading, 180.0f);
     EXPECT_EQ(t.p.moves, moves + 10);
     EXPECT_EQ(t.hooks.sounds, std::vector<std::string>({"back.wav"}));
     EXPECT_EQ(t.p.history[t.p.historyCount - 1], kActUndo);
