@@ -101,6 +101,7 @@ bool WallLineHolds(const Board& b, int x, int y, int dx, int dy)
 bool IsBlockLost(Puzzle& p, int x, int y)
 {
     p.searchVisits = 0;
+    if (x < 0 || x >= kPlayWidth || y < 0 || y >= kPlayHeight) return false;
     if (Frozen(p, x, y, 0)) return true;
     const Board& b = p.board;
     if (y == 0 || y == kPlayHeight - 1)

@@ -70,6 +70,14 @@ int ShapeWallSimple(const Board& b, int x, int y)
     return WallCodeForMask(mask);
 }
 
+Board MakeEmptyBoard()
+{
+    Board b;
+    std::memset(&b, 0, sizeof b);
+    FillFrame(b);
+    return b;
+}
+
 void FillFrame(Board& b)
 {
     for (int r = 0; r < kBoardRows; ++r)

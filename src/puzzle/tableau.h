@@ -105,6 +105,10 @@ struct Board {
     uint8_t At(int x, int y) const { return cells[y + 2][x + 2]; }
 };
 
+// An empty playable area inside its frame of 255: what a puzzle holds
+// before its first level.
+Board MakeEmptyBoard();
+
 struct UndoEntry {
     uint8_t kind = 0;  // 0 empty, 1 first entry of a step, 2+ further entries
     uint8_t x = 0, y = 0;
@@ -174,7 +178,7 @@ struct PuzzleHooks {
 };
 
 struct Puzzle {
-    Board board{};
+    Board board = MakeEmptyBoard();
     int levelIndex = 0;
 
     // Per-level tables (filled by LoadLevel and StartLevelBoard).

@@ -103,6 +103,22 @@ TEST(LevelFile, LoadsEveryFieldOfAHandMadeFile)
     EXPECT_TRUE(t.p.floorMask.empty());
 }
 
+TEST(LevelFile, BeforeAnyLevelTheBoardIsEmptyAndFramed)
+{
+    std::unique_ptr<Puzzle> p(new Puzzle());
+    for (int r = 0; r < kBoardRows; ++r)
+        for (int c = 0; c < kBoardCols; ++c) {
+            const bool frame = r < 2 || r > 16 || c < 2 || c > 21;
+            ASSERT_EQ(p->board.cells[r][c], frame ? 255 : 0) << r << "," << c;
+        }
+    EXPECT_EQ(p->undoCount, 0);
+    EXPECT_FALSE(IsBlockLost(*p, -1, 3));
+    EXPECT_FALSE(IsBlockLost(*p, 20, 3));
+    StartLevelBoard(*p, 0);  // nothing loaded: an empty room, nothing breaks
+    EXPECT_EQ(StepCar(*p, kDirRight), kStepMoved);
+    EXPECT_TRUE(UpdatePuzzleFrame(*p, PuzzleInput(), 100.0f).won);  // no targets to fill
+}
+
 TEST(LevelFile, FailuresPrintTheirLineAndThrowTheirMessage)
 {
     PuzzleBench t;
