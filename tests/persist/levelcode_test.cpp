@@ -290,12 +290,12 @@ TEST(ShippedLevelCodes, TheBuiltTableMatchesTheListingAndLoads)
 {
     LevelCodes listed;
     std::string error;
-    const std::string listing = ReadTestFile(PERSIST_SOURCE_DIR "/levels/codes.txt");
+    const std::string listing = ReadTestFile(SourceDir() + "/levels/codes.txt");
     ASSERT_TRUE(ParseCodeListing(listing, listed, error)) << error;
     EXPECT_EQ(listed.codeCount, kLevelCount);
     EXPECT_EQ(FormatCodeListing(listed), listing);
 
-    std::string prefix = PERSIST_RUN_DIR "/";
+    std::string prefix = RunDir() + "/";
     LevelCodes loaded;
     ASSERT_EQ(LoadMessage(loaded, prefix.c_str()), "");
     EXPECT_EQ(loaded.codes, listed.codes);
