@@ -26,12 +26,15 @@ bool IsBlockCell(unsigned char code)
     return code == 14 || code == 15 || code == 100;
 }
 
-// Each marked cell holds an index below limit, no index twice; every other
-// cell holds kNoIndex.
+// Each marked cell holds its own index, every index below count exactly
+// once; every other cell holds kNoIndex. (Blocks and targets never appear or
+// vanish during play, so every number handed out at the level start is
+// still on the board.)
 bool MapAgrees(const unsigned char (&map)[kSlotCells], const unsigned char (&cells)[kSlotCells],
-               bool (*marked)(unsigned char), int limit)
+               bool (*marked)(unsigned char), int count)
 {
     bool used[256] = {};
+    int marks = 0;
     for (int i = 0; i < kSlotCells; ++i) {
         unsigned char index = map[i];
         if (!marked(cells[i])) {
@@ -39,11 +42,12 @@ bool MapAgrees(const unsigned char (&map)[kSlotCells], const unsigned char (&cel
                 return false;
             continue;
         }
-        if (index == kNoIndex || index >= limit || used[index])
+        if (index == kNoIndex || index >= count || used[index])
             return false;
         used[index] = true;
+        ++marks;
     }
-    return true;
+    return marks == count;
 }
 
 }  // namespace
@@ -152,7 +156,7 @@ SlotFault CheckSlot(const SlotData& slot, int levelCount, int levelBlockCount)
     for (int i = 0; i < slot.blockCount; ++i)
         if (slot.targetColours[i] >= kSlotColours || slot.blockColours[i] >= kSlotColours)
             return SlotFault::Colour;
-    if (!MapAgrees(slot.targetMap, slot.cells, IsTargetCell, targets))
+    if (targets > kSlotColourRoom || !MapAgrees(slot.targetMap, slot.cells, IsTargetCell, targets))
         return SlotFault::TargetMap;
     if (!MapAgrees(slot.blockMap, slot.cells, IsBlockCell, slot.blockCount))
         return SlotFault::BlockMap;

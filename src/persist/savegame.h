@@ -52,8 +52,8 @@ enum class SlotFault {
     Cell,         // an unknown cell code
     Bombs,        // more bombs than the bomb list holds
     Colour,       // a colour outside 0 … 4
-    TargetMap,    // target indices that disagree with the board
-    BlockMap,     // block indices that disagree with the board
+    TargetMap,    // target indices that disagree with the board, or too many targets
+    BlockMap,     // block indices that disagree with the board, or a block gained or lost
 };
 const char* SlotFaultText(SlotFault fault);
 

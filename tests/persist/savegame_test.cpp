@@ -202,6 +202,24 @@ TEST(SlotCheck, EveryFieldIsCheckedAndARefusedSlotChangesNothing)
         {"block index too high", [](SlotData& s) { s.blockMap[Cell(10, 7)] = 3; }, SlotFault::BlockMap},
         {"block index twice", [](SlotData& s) { s.blockMap[Cell(10, 7)] = 0; }, SlotFault::BlockMap},
         {"block index on a target", [](SlotData& s) { s.blockMap[Cell(7, 5)] = 1; }, SlotFault::BlockMap},
+        {"a block lost",
+         [](SlotData& s) {
+             s.cells[Cell(10, 7)] = 0;
+             s.blockMap[Cell(10, 7)] = kNoIndex;
+         },
+         SlotFault::BlockMap},
+        {"more targets than colours",
+         [](SlotData& s) {
+             // Every floor cell a target, numbered on from 3: a sound map,
+             // but more targets than the colour lists hold.
+             unsigned char next = 3;
+             for (int i = 0; i < kSlotCells; ++i)
+                 if (s.cells[i] == 0) {
+                     s.cells[i] = 1;
+                     s.targetMap[i] = next++;
+                 }
+         },
+         SlotFault::TargetMap},
     };
     EXPECT_EQ(CheckSlot(MidGameSlot(), kFixtureLevelCount, kFixtureBlocks), SlotFault::None);
 
