@@ -27,7 +27,7 @@ bool IsBlockCell(unsigned char code)
 }
 
 // Each marked cell holds its own index, every index below count exactly
-// once; every other cell holds kNoIndex. (Blocks and targets never appear or
+// once; every other cell holds kSlotNoIndex. (Blocks and targets never appear or
 // vanish during play, so every number handed out at the level start is
 // still on the board.)
 bool MapAgrees(const unsigned char (&map)[kSlotCells], const unsigned char (&cells)[kSlotCells],
@@ -38,11 +38,11 @@ bool MapAgrees(const unsigned char (&map)[kSlotCells], const unsigned char (&cel
     for (int i = 0; i < kSlotCells; ++i) {
         unsigned char index = map[i];
         if (!marked(cells[i])) {
-            if (index != kNoIndex)
+            if (index != kSlotNoIndex)
                 return false;
             continue;
         }
-        if (index == kNoIndex || index >= count || used[index])
+        if (index == kSlotNoIndex || index >= count || used[index])
             return false;
         used[index] = true;
         ++marks;

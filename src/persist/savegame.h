@@ -19,7 +19,7 @@ constexpr int kSlotColourRoom = 224;  // room in the game's colour lists
 constexpr int kSlotHeadSize = 932;    // everything before the colour lists
 constexpr int kSlotMaxBombs = 4;      // room in the bomb list
 constexpr int kSlotColours = 5;       // colours 0 to 4
-constexpr unsigned char kNoIndex = 255;
+constexpr unsigned char kSlotNoIndex = 255;
 
 struct SlotData {
     int32_t level = 0;       // level index, 0 = level 1

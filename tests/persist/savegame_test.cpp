@@ -79,8 +79,8 @@ TEST(SlotFile, ALevelWithoutBlocksGivesA932ByteSlot)
     s.difficulty = 1;
     s.carX = 19;
     s.carY = 14;
-    std::memset(s.targetMap, kNoIndex, sizeof s.targetMap);
-    std::memset(s.blockMap, kNoIndex, sizeof s.blockMap);
+    std::memset(s.targetMap, kSlotNoIndex, sizeof s.targetMap);
+    std::memset(s.blockMap, kSlotNoIndex, sizeof s.blockMap);
     ASSERT_TRUE(SaveGame(0, "./", s));
     EXPECT_EQ(ReadTestFile("save/save00.vro").size(), 932u);
     SlotData back;
@@ -194,18 +194,18 @@ TEST(SlotCheck, EveryFieldIsCheckedAndARefusedSlotChangesNothing)
         {"target colour 5", [](SlotData& s) { s.targetColours[2] = 5; }, SlotFault::Colour},
         {"block colour 200", [](SlotData& s) { s.blockColours[0] = 200; }, SlotFault::Colour},
         {"target index on floor", [](SlotData& s) { s.targetMap[Cell(8, 8)] = 0; }, SlotFault::TargetMap},
-        {"target without index", [](SlotData& s) { s.targetMap[Cell(7, 5)] = kNoIndex; }, SlotFault::TargetMap},
+        {"target without index", [](SlotData& s) { s.targetMap[Cell(7, 5)] = kSlotNoIndex; }, SlotFault::TargetMap},
         {"target index too high", [](SlotData& s) { s.targetMap[Cell(7, 5)] = 3; }, SlotFault::TargetMap},
         {"target index twice", [](SlotData& s) { s.targetMap[Cell(7, 5)] = 0; }, SlotFault::TargetMap},
         {"block index on floor", [](SlotData& s) { s.blockMap[Cell(8, 8)] = 1; }, SlotFault::BlockMap},
-        {"block without index", [](SlotData& s) { s.blockMap[Cell(10, 7)] = kNoIndex; }, SlotFault::BlockMap},
+        {"block without index", [](SlotData& s) { s.blockMap[Cell(10, 7)] = kSlotNoIndex; }, SlotFault::BlockMap},
         {"block index too high", [](SlotData& s) { s.blockMap[Cell(10, 7)] = 3; }, SlotFault::BlockMap},
         {"block index twice", [](SlotData& s) { s.blockMap[Cell(10, 7)] = 0; }, SlotFault::BlockMap},
         {"block index on a target", [](SlotData& s) { s.blockMap[Cell(7, 5)] = 1; }, SlotFault::BlockMap},
         {"a block lost",
          [](SlotData& s) {
              s.cells[Cell(10, 7)] = 0;
-             s.blockMap[Cell(10, 7)] = kNoIndex;
+             s.blockMap[Cell(10, 7)] = kSlotNoIndex;
          },
          SlotFault::BlockMap},
         {"more targets than colours",

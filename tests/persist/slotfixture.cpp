@@ -12,8 +12,8 @@ SlotData MidGameSlot()
     s.carX = 3;
     s.carY = 3;
     s.heading = 90.0f;
-    std::memset(s.targetMap, kNoIndex, sizeof s.targetMap);
-    std::memset(s.blockMap, kNoIndex, sizeof s.blockMap);
+    std::memset(s.targetMap, kSlotNoIndex, sizeof s.targetMap);
+    std::memset(s.blockMap, kSlotNoIndex, sizeof s.blockMap);
     for (int x = 0; x < kSlotBoardWidth; ++x) {
         s.cells[Cell(x, 0)] = 21;
         s.cells[Cell(x, kSlotBoardHeight - 1)] = 21;
