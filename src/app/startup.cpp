@@ -8,8 +8,25 @@
 #include "app/platform.h"
 #include "app/settings.h"
 
+#include "app/display.h"
+#include "app/videomode.h"
+#include "engine/glcontext.h"
+#include "menu/iconfont.h"
+#include "loop/menus.h"
+#include "loop/pelmo.h"
+#include "loop/resolution.h"
+#include "menu/screens.h"
+#include "persist/levelcode.h"
+#include "persist/score.h"
+#include "scene/pelmo3d.h"
+#include "sound/sound.h"
+#include "text/fontconfig.h"
+#include "text/font.h"
+#include "text/texte.h"
+
 #include <SDL.h>
 #include <SDL_ttf.h>
+#include <GL/gl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,7 +46,7 @@ void LogStep(const char* line)
     currentStep = line;
 }
 
-[[maybe_unused]] int StopAtCurrentStep()
+int StopAtCurrentStep()
 {
     failedStep = currentStep;
     return 0;
@@ -62,12 +79,52 @@ void ParseCommandLine(int argc, char** argv)
         gameState.windowed = 1;
 }
 
+namespace {
+
+// "list video modes" and "Init video mode": the start resolution and the
+// window, each logged once, here.
+void ChooseStartResolution(GameState& g)
+{
+    Settings& s = g.settings;
+    WriteLog("list video modes");
+    int dw = 0, dh = 0;
+    bool desktop = QueryDesktopMode(dw, dh);
+    if (desktop) {
+        char line[64];
+        std::snprintf(line, sizeof line, "current resolution = %dx%d", dw, dh);
+        WriteLog(line);
+    }
+    modeList = ChooseStartSize(s, desktop, dw, dh, EnumerateDisplayModes(g.windowed != 0));
+
+    WriteLog("Init video mode");
+    g.pendingWidth = s.Width;
+    g.pendingHeight = s.Height;
+    gameWindow.fov = 45;
+    gameWindow.nearDist = 0.01f;
+    gameWindow.farDist = 1000;
+    if (!gameWindow.Create(static_cast<uint32_t>(s.Width), static_cast<uint32_t>(s.Height),
+                           g.windowed ? 0 : 1))
+        throw Exception("Couldn't initialize OpenGL", "InitPelmo", "pelmo", __LINE__);
+    // The window may have come out another size than asked (a full screen
+    // the display refused): the game follows the window.
+    s.Width = static_cast<int>(gameWindow.width);
+    s.Height = static_cast<int>(gameWindow.height);
+    const GLfloat ambient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 0);
+    glEnable(GL_LIGHTING);
+    glDisable(GL_NORMALIZE);
+}
+
+}  // namespace
+
 int InitPelmo()
 {
+    GameState& g = gameState;
     failedStep = nullptr;
-    Settings& s = gameState.settings;
+    Settings& s = g.settings;
     LogStep("Init Game :");
-    gameState.dataPrefix[0] = '\0';
+    g.dataPrefix[0] = '\0';
 
     const char* subdirs[3] = {"save\\", "level\\", "capture\\"};
     for (const char* sub : subdirs) {
@@ -76,16 +133,87 @@ int InitPelmo()
             MakePath(path);
     }
 
+    LogStep("Find themes");
+    if (!InitListTheme(g.dataPrefix))
+        return StopAtCurrentStep();
+
     LogStep("Load config file");
     LoadGameConfig(s);
+    LoadTextFile(g.dataPrefix, s.Lang);
+    LoadFontConfig(g.dataPrefix);
     ReadLogoColours();
 
-    gameState.gameInProgress = 0;
-    gameState.inMenu = 1;
-    gameState.puzzle.replayMode = 0;
-    gameState.fadeIn = 100;
-    gameState.fadeOut = 0;
+    g.gameInProgress = 0;
+    g.inMenu = 1;
+    g.puzzle.replayMode = 0;
+    g.fadeIn = 100;
+    g.fadeOut = 0;
+    g.puzzle.difficulty = kNormal;
+    g.puzzle.levelIndex = 0;
+    g.cameras = CameraRig();
+    UseMenuCamera(g);
     std::srand(static_cast<unsigned>(std::time(nullptr)));
+
+    LogStep("Init stack");
+    InitPile(g.puzzle);
+
+    LogStep("Init scores");
+    if (!InitScores(g.scores, s.GamePath))
+        return StopAtCurrentStep();
+
+    SDL_ShowCursor(SDL_DISABLE);
+
+    ChooseStartResolution(g);
+
+    SDL_EnableUNICODE(1);
+    SetWindowCaptionAndIcon(g);
+
+    Set2DScreenSize(static_cast<uint32_t>(s.Width), static_cast<uint32_t>(s.Height));
+    LogStep("Init fonts");
+    SetIconFontHooks(LoadIconFont, ReleaseIconFont);
+    if (!InitFont(s.Width, s.Height, g.dataPrefix))
+        return StopAtCurrentStep();
+
+    LogStep("VRO Logo");
+    PlayIntro(gameWindow, g.logoColor);
+    SetWindowCaptionAndIcon(g);
+
+    LogStep("Init menu");
+    if (!BuildMenus(g))
+        return StopAtCurrentStep();
+
+    LogStep("Init menu textures");
+    if (!InitMenu(g.dataPrefix))
+        return StopAtCurrentStep();
+
+    LogStep("Load 3D objects and textures");
+    if (!InitPelmo3D(g.dataPrefix, s))
+        return StopAtCurrentStep();
+    SetPointerTexture(PointerTexture());
+
+    LogStep("Init menu objects");
+    if (!InitObjetMenu(g.dataPrefix))
+        return StopAtCurrentStep();
+
+    LogStep("Load other textures");
+
+    // The player's own values stay for "game.ini" even when no device
+    // forces both off for this run.
+    g.storedSound = s.Sound;
+    g.storedMusic = s.Music;
+    g.soundDevice = StartSound(g.dataPrefix, s.Sound, s.Music);
+
+    LogStep("Init joystick");
+    OpenJoysticks(g.input);
+
+    LogStep("Load level and codes");
+    LoadProgress(g.progress, s.GamePath);
+    loadLevelCodes(g.codes, g.dataPrefix);
+    g.lastTicks = ReadFrameClock();
+    SetCurrentMenu(g.menus, g.mainMenu);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    SetMenuLights();
 
     LogStep("Start game...");
     return 1;
@@ -93,7 +221,35 @@ int InitPelmo()
 
 void FreeGame()
 {
+    GameState& g = gameState;
     WriteLog("Free Game :");
+    WriteLog("Free joystick");
+    CloseJoysticks(g.input);
+    WriteLog("Free Resolution list");
+    modeList.clear();
+    WriteLog("Free Fonts");
+    FreeFonts();
+    WriteLog("Free scores");
+    FreeScores(g.scores);
+    WriteLog("Free stack");
+    g.puzzle.undoCount = 0;
+    WriteLog("Free level");
+    FreeLevel(g.puzzle);
+    WriteLog("Free theme");
+    FreeTheme();
+    WriteLog("Free game objects and textures");
+    FreeScene();
+    WriteLog("Free menu objects");
+    FreeMenuObjects();
+    WriteLog("Free sounds");
+    FreeSound();
+    WriteLog("Free menu textures");
+    FreeMenuTextures();
+    WriteLog("Free menu");
+    FreeMenus(g);
+    WriteLog("Free glutil");
+    if (gameWindow.initialised)
+        gameWindow.Close();
 }
 
 namespace {
@@ -120,8 +276,11 @@ int RunProgram(int argc, char** argv)
     ParseCommandLine(argc, argv);
 
     int ready = InitPelmo();
+    if (ready)
+        RunFrameLoop();
 
     WriteLog("Free level codes");
+    FreeLevelCodes(gameState.codes);
     FreeGame();
     WriteLog("Free SDL");
     SDL_Quit();

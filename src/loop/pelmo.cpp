@@ -1,3 +1,685 @@
 #include "loop/pelmo.h"
 
+#include "app/exception.h"
+#include "app/log.h"
+#include "app/platform.h"
+#include "engine/glcontext.h"
+#include "engine/gltexture.h"
+#include "loop/menus.h"
+#include "loop/slots.h"
+#include "scene/pelmo3d.h"
+#include "sound/sound.h"
+
+#include <SDL.h>
+#include <GL/gl.h>
+
+#include <cmath>
+#include <cstdio>
+
 GameState gameState;
+GLContext gameWindow;
+
+namespace {
+
+FrameClock frameClock = nullptr;
+
+// What the puzzle core asks of the game.
+struct GamePuzzleHooks : PuzzleHooks {
+    void PlaySound(const char* wavName) override { PlaySampleByName(wavName); }
+    void ReleaseHeldKeys() override { ReleaseDirectionKeys(gameState.input); }
+    void ShowHint(int kind) override
+    {
+        gameState.helpKind = kind;
+        gameState.ScreenState = kScreenHelpMessage;
+    }
+    void SceneryChanged() override { BuildSceneryLists(gameState.puzzle); }
+};
+
+GamePuzzleHooks puzzleHooks;
+
+bool ShowsBoard(int state)
+{
+    return state == kScreenLevelStart || state == kScreenPlay || state == kScreenLevelWon ||
+           state == kScreenHelpMessage || state == kScreenGameEnd;
+}
+
+void CountDown(float& timer, float step)
+{
+    timer -= step;
+    if (timer < 0)
+        timer = 0;
+}
+
+// The music of a level: the four game tracks in turn.
+int LevelMusic(int level)
+{
+    return 1 + (level < 0 ? 0 : level % 4);
+}
+
+void PlayLevelMusic(int level)
+{
+    int track = LevelMusic(level);
+    if (CurrentMusic() != track)
+        PlayMusic(track);
+}
+
+void PrepareTheme(GameState& g)
+{
+    g.themeIndex = 0;
+    FreeTheme();
+    if (!LoadTheme(g.themeIndex, g.dataPrefix, g.settings))
+        throw Exception("bad theme number", "LoadTheme", "pelmo3d", __LINE__);
+    CopyThemeToPuzzle(g.puzzle);
+}
+
+// The options the puzzle reads at every level start.
+void CopySettingsToPuzzle(GameState& g)
+{
+    g.puzzle.speed = g.settings.Speed < 1 ? 1 : g.settings.Speed;
+    g.puzzle.help = g.settings.Help;
+    g.puzzle.hooks = &puzzleHooks;
+}
+
+void ShowLevelStart(GameState& g)
+{
+    SaveProgress(g.progress, g.settings.GamePath);
+    PlaySample(SoundId::Message);
+    g.levelStartOrbit = 0;
+    g.flash = 0;
+    g.ScreenState = kScreenLevelStart;
+}
+
+void EnterMenuScene(GameState& g)
+{
+    UseMenuCamera(g);
+    SetMenuLights();
+}
+
+// The won level's record and progress are kept before anything moves on.
+void RecordWonLevel(GameState& g)
+{
+    int level = g.puzzle.levelIndex;
+    if (level >= 0 && level < kLevelCount) {
+        g.progress.done[level] = 1;
+        SaveProgress(g.progress, g.settings.GamePath);
+    }
+}
+
+void NextLevel(GameState& g)
+{
+    RecordWonLevel(g);
+    ClearHistory(g.puzzle);
+    int next = g.puzzle.levelIndex + 1;
+    if (!FileExists(LevelFilePath(g.dataPrefix, next).c_str())) {
+        // The last level is done: the end-of-game screen, then the records.
+        g.ScreenState = kScreenGameEnd;
+        return;
+    }
+    LoadLevel(g.puzzle, next, g.dataPrefix);
+    PrepareTheme(g);
+    CopySettingsToPuzzle(g);
+    StartLevelBoard(g.puzzle, 0);
+    PlayLevelMusic(next);
+    ShowLevelStart(g);
+}
+
+void OpenInGameMenu(GameState& g)
+{
+    EnterMenuScene(g);
+    g.inMenu = 0;
+    SetCurrentMenu(g.menus, g.inGameMenu);
+    g.ScreenState = kScreenMenus;
+}
+
+// Directions relative to the car when the camera turns with it.
+void MapDirections(GameState& g, PuzzleInput& in)
+{
+    const InputState& k = g.input;
+    const Puzzle& p = g.puzzle;
+    bool idle = p.moveProgress == 0 && p.bombTimer == 0 && p.playbackPause == 0;
+    if (!idle)
+        return;
+    if (k.joystickOn && k.joyButton)
+        in.setOff = true;
+    bool up = k.upHeld || k.joyUp, down = k.downHeld || k.joyDown;
+    bool left = k.leftHeld || k.joyLeft, right = k.rightHeld || k.joyRight;
+    if (g.cameras.mode != 2) {
+        in.up = up;
+        in.down = down;
+        in.left = left;
+        in.right = right;
+        return;
+    }
+    int a = static_cast<int>(p.carAngle);
+    if (static_cast<float>(a) != p.carAngle || a % 90 != 0)
+        return;  // still turning
+    a = ((a % 360) + 360) % 360;
+    // Forward, backward, left hand and right hand for each heading.
+    bool* target[4][4] = {
+        /* 0   */ {&in.left, &in.right, &in.down, &in.up},
+        /* 90  */ {&in.down, &in.up, &in.right, &in.left},
+        /* 180 */ {&in.right, &in.left, &in.up, &in.down},
+        /* 270 */ {&in.up, &in.down, &in.left, &in.right},
+    };
+    int h = a / 90;
+    if (up)
+        *target[h][0] = true;
+    if (down)
+        *target[h][1] = true;
+    if (left)
+        *target[h][2] = true;
+    if (right)
+        *target[h][3] = true;
+}
+
+void ApplyRefusals(GameState& g, unsigned refused)
+{
+    // A refused direction is heard once per key press.
+    if (refused & (1u << kDirLeft))
+        SuppressDirection(g.input, HeldLeft);
+    if (refused & (1u << kDirRight))
+        SuppressDirection(g.input, HeldRight);
+    if (refused & (1u << kDirUp))
+        SuppressDirection(g.input, HeldUp);
+    if (refused & (1u << kDirDown))
+        SuppressDirection(g.input, HeldDown);
+}
+
+void WinLevel(GameState& g)
+{
+    RecordLevelWon(g.scores, g.nameEditor, g.puzzle.levelIndex, g.puzzle.moves);
+    // The arrow still held from the winning push must not skip the screen.
+    ReleaseDirectionKeys(g.input);
+    g.levelWonOrbit = 0;
+    g.ScreenState = kScreenLevelWon;
+}
+
+void ClearColour(GameState& g)
+{
+    const float* bg = ShowsBoard(g.ScreenState) ? ThemeBackgroundColour() : nullptr;
+    if (bg)
+        glClearColor(bg[0], bg[1], bg[2], 1);
+    else
+        glClearColor(0, 0, 0, 1);
+}
+
+void DrawBoardScene(GameState& g)
+{
+    BoardView view;
+    view.cameraMode = g.ScreenState == kScreenPlay || g.ScreenState == kScreenHelpMessage
+                          ? g.cameras.mode
+                          : 0;
+    view.T = g.T;
+    view.reflect = g.settings.Reflect != 0;
+    DrawBoard(gameWindow, g.puzzle, view);
+}
+
+void DrawFade(const GameState& g)
+{
+    float veil = 0;
+    if (g.fadeIn > 0)
+        veil = g.fadeIn / 100.0f;
+    if (g.quitRequested)
+        veil = 1.0f - g.fadeOut / 100.0f;
+    if (veil > 0)
+        DrawFlash(0, 0, 0, veil > 1 ? 1 : veil);
+}
+
+void DrawPointerAtMouse(const GameState& g)
+{
+    DrawPointer(g.input.mouseX, g.input.mouseY, g.settings.Width * 16.0f / 1024.0f);
+}
+
+// Screens drawn over the menu scene.
+template <class Update, class Draw>
+void RunDialog(GameState& g, Update update, Draw draw)
+{
+    AdvanceMenuScene(g.frameStep, false);
+    DrawMenuScene(false);
+    ScreenAction a = update(g);
+    Begin2D();
+    draw(g);
+    DrawPointerAtMouse(g);
+    End2D();
+    ApplyScreenAction(g, a);
+}
+
+// Screens drawn over the board.
+template <class Update, class Draw>
+void RunBoardScreen(GameState& g, Update update, Draw draw, bool hud)
+{
+    AdvanceBoardClock(g);
+    FadeTracks(g.puzzle, g.frameStep);
+    DrawBoardScene(g);
+    ScreenAction a = update(g);
+    Begin2D();
+    if (hud)
+        DrawHudBar(g);
+    draw(g);
+    DrawPointerAtMouse(g);
+    End2D();
+    ApplyScreenAction(g, a);
+}
+
+void RunMenuScreen(GameState& g)
+{
+    bool showCar = g.menus.currentMenu == &g.mainMenu || g.menus.currentMenu == &g.gameMenu;
+    AdvanceMenuScene(g.frameStep, showCar);
+    DrawMenuScene(showCar);
+    Begin2D();
+    DrawMenu(g);
+    DrawPointerAtMouse(g);
+    DrawFade(g);
+    End2D();
+    if (g.fadeIn == 0 && g.fadeOut == 0 && !g.quitRequested)
+        MenuAction(g);
+}
+
+void RunPlayScreen(GameState& g)
+{
+    UpdatePuzzleEffects(g.puzzle, g.frameStep);
+    DrawBoardScene(g);
+    Begin2D();
+    DrawHudBar(g);
+    End2D();
+    AdvanceBoardClock(g);
+    UpdateGame(g);
+    if (g.ScreenState == kScreenPlay && g.input.mouseButtons) {
+        DragCamera(*g.camera, g.cameras.mode, g.input.leftButtonHeld, g.input.rightButtonHeld,
+                   g.input.mouseRelX, g.input.mouseRelY);
+    }
+}
+
+void SetScreenCamera(GameState& g)
+{
+    switch (g.ScreenState) {
+    case kScreenLevelStart:
+        g.levelStartOrbit += g.frameStep * 0.075f;
+        g.screenCamera = Camera{2 * g.levelStartOrbit, -45, 1.2f};
+        g.camera = &g.screenCamera;
+        break;
+    case kScreenLevelWon: {
+        float t = g.levelWonOrbit += g.frameStep * 0.3f;
+        const float pi = 3.14159265f;
+        g.screenCamera = Camera{360 * std::cos(0.5f * t * pi / 180), 20 * std::sin(0.8f * t * pi / 90) - 30,
+                                0.2f * std::cos(pi * t / 30) + 0.4f};
+        g.camera = &g.screenCamera;
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+}  // namespace
+
+void SetFrameClock(FrameClock clock)
+{
+    frameClock = clock;
+}
+
+uint32_t ReadFrameClock()
+{
+    return frameClock ? frameClock() : SDL_GetTicks();
+}
+
+void AdvanceBoardClock(GameState& g)
+{
+    g.T += g.frameStep;
+    if (g.T >= 3200 || g.T < 0)
+        g.T = std::fmod(g.T, 3200.0f);
+}
+
+void UsePlayCamera(GameState& g)
+{
+    g.camera = &g.cameras.modes[g.cameras.mode];
+}
+
+void UseMenuCamera(GameState& g)
+{
+    g.screenCamera = Camera{0, 0, 1.5f};
+    g.camera = &g.screenCamera;
+}
+
+bool RunFrame()
+{
+    GameState& g = gameState;
+    if (g.quitRequested && g.fadeOut == 0)
+        return false;
+    uint32_t now = ReadFrameClock();
+    g.frameStep = static_cast<float>(now - g.lastTicks) * 0.06f;
+    g.lastTicks = now;
+    CountDown(g.fadeIn, g.frameStep);
+    CountDown(g.fadeOut, g.frameStep);
+
+    PollInput(g.input);
+    if (g.input.quit && !g.quitRequested)
+        RequestQuit(g);  // closing the window quits like the menu's Quit
+
+    SetScreenCamera(g);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    ClearColour(g);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    ApplyCamera(g.camera->yaw, g.camera->pitch, g.camera->distance);
+
+    switch (g.ScreenState) {
+    case kScreenMenus:
+        RunMenuScreen(g);
+        break;
+    case kScreenLevelStart:
+        RunBoardScreen(g, UpdateLevelStart, DrawLevelStart, true);
+        break;
+    case kScreenPlay:
+        RunPlayScreen(g);
+        break;
+    case kScreenLevelWon:
+        RunBoardScreen(g, UpdateLevelWon, DrawLevelWon, true);
+        break;
+    case kScreenHelpMessage:
+        RunBoardScreen(g, UpdateHelpMessage, DrawHelpMessage, true);
+        break;
+    case kScreenGameEnd:
+        RunBoardScreen(g, UpdateGameEnd, DrawGameEnd, false);
+        break;
+    case kScreenCredits:
+        RunDialog(g, UpdateCredits, DrawCredits);
+        break;
+    case kScreenCodeEntry:
+        RunDialog(g, UpdateCodeEntry, DrawCodeEntry);
+        break;
+    case kScreenSolutionList:
+        RunDialog(g, UpdateSolutionList, DrawSolutionList);
+        break;
+    case kScreenLoadSlots:
+    case kScreenSaveSlots:
+        RunDialog(g, UpdateSlotList, DrawSlotList);
+        break;
+    case kScreenHighScores:
+        RunDialog(g, UpdateHighScores, DrawHighScores);
+        break;
+    default:
+        break;  // no screen: the background only
+    }
+
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    SDL_GL_SwapBuffers();
+    return true;
+}
+
+void RunFrameLoop()
+{
+    gameState.lastTicks = ReadFrameClock();
+    while (RunFrame()) {
+    }
+}
+
+void UpdateGame(GameState& g)
+{
+    InputState& k = g.input;
+    Puzzle& p = g.puzzle;
+
+    if (k.escape) {
+        PlaySample(SoundId::MenuClick);
+        if (p.replayMode) {
+            StopSolution(p);
+            LeaveGame(g);
+        } else {
+            OpenInGameMenu(g);
+        }
+        return;
+    }
+
+    if (!p.replayMode) {
+        if (k.fkey[1]) {
+            RestartLevel(g);
+            return;
+        }
+        if (k.fkey[2]) {
+            OpenSlotList(g, true);
+            return;
+        }
+        if (k.fkey[3]) {
+            OpenSlotList(g, false);
+            return;
+        }
+    }
+    if (k.fkey[4]) {
+        bool before = k.joystickOn;
+        ToggleJoystick(k);
+        if (before != k.joystickOn)
+            PlaySample(SoundId::Error1);
+    }
+    if (k.fkey[5])
+        ResetCurrentCamera(g.cameras);
+    for (int f = 6; f <= 8; ++f)
+        if (k.fkey[f]) {
+            ChooseCameraMode(g.cameras, f - 6);
+            UsePlayCamera(g);
+        }
+    if (k.fkey[10])
+        TakeScreenshot(g);
+
+    ZoomCamera(*g.camera, k.wheelUp, k.wheelDown);
+
+    PuzzleInput in;
+    in.undo = k.undo;
+    in.setOff = k.setOff;
+    if (!p.replayMode)
+        MapDirections(g, in);
+
+    CameraInput cam;
+    cam.pitchDec = k.pitchDecHeld;
+    cam.pitchInc = k.pitchIncHeld;
+    cam.yawDec = k.yawDecHeld;
+    cam.yawInc = k.yawIncHeld;
+    cam.distDec = k.distDecHeld;
+    cam.distInc = k.distIncHeld;
+    ApplyCameraKeys(*g.camera, cam, g.frameStep);
+
+    PuzzleFrameResult r = UpdatePuzzleFrame(p, in, g.frameStep);
+    ApplyRefusals(g, r.refused);
+    if (r.playbackEnded) {
+        StopSolution(p);
+        LeaveGame(g);
+        return;
+    }
+    if (r.openWonScreen && g.ScreenState == kScreenPlay)
+        WinLevel(g);
+}
+
+void StartLevel(GameState& g, int level)
+{
+    ClearHistory(g.puzzle);
+    LoadLevel(g.puzzle, level, g.dataPrefix);
+    PrepareTheme(g);
+    CopySettingsToPuzzle(g);
+    StartLevelBoard(g.puzzle, 0);
+    PlayLevelMusic(level);
+    ShowLevelStart(g);
+}
+
+void StartNewGame(GameState& g, int level)
+{
+    g.gameInProgress = 1;
+    g.inMenu = 0;
+    g.puzzle.replayMode = 0;
+    g.puzzle.difficulty = kNormal;
+    FreeMenuObjects();
+    StartLevel(g, level);
+}
+
+void StartReplay(GameState& g, int level)
+{
+    g.gameInProgress = 1;
+    g.inMenu = 0;
+    FreeMenuObjects();
+    CopySettingsToPuzzle(g);
+    StartSolution(g.puzzle, level, g.dataPrefix);
+    PrepareTheme(g);
+    PlayLevelMusic(level);
+    ShowLevelStart(g);
+}
+
+void RestartLevel(GameState& g)
+{
+    if (g.puzzle.replayMode)
+        return;
+    SetGameLights();
+    g.inMenu = 0;
+    UsePlayCamera(g);
+    LoadLevel(g.puzzle, g.puzzle.levelIndex, g.dataPrefix);
+    CopySettingsToPuzzle(g);
+    StartLevelBoard(g.puzzle, 0);
+    ShowLevelStart(g);
+}
+
+void ResumePlay(GameState& g)
+{
+    SetGameLights();
+    UsePlayCamera(g);
+    g.inMenu = 0;
+    g.ScreenState = kScreenPlay;
+}
+
+void LeaveGame(GameState& g)
+{
+    bool wasReplay = g.puzzle.replayMode != 0;
+    if (wasReplay)
+        StopSolution(g.puzzle);
+    FreeTheme();
+    g.themeIndex = -1;
+    g.gameInProgress = 0;
+    g.puzzle.replayMode = 0;
+    g.inMenu = 1;
+    EnterMenuScene(g);
+    InitObjetMenu(g.dataPrefix);
+    ResetSoundState();
+    SetCurrentMenu(g.menus, g.mainMenu);
+    if (!wasReplay) {
+        OpenHighScores(g);
+    } else {
+        g.ScreenState = kScreenMenus;
+    }
+}
+
+void RequestQuit(GameState& g)
+{
+    g.quitRequested = 1;
+    g.fadeOut = 100;
+    FadeOutMusic(200);
+}
+
+bool LoadSlot(GameState& g, int slot)
+{
+    auto blockCountOf = [&g](int level) {
+        LevelFileData d;
+        std::string bytes, why;
+        if (!ReadWholeFile(LevelFilePath(g.dataPrefix, level).c_str(), bytes) ||
+            !DecodeLevelFile(bytes, d, why))
+            return -1;
+        return static_cast<int>(d.pairing.size());
+    };
+    SlotData data;
+    if (!LoadGame(slot, g.settings.GamePath, kLevelCount, blockCountOf, data))
+        return false;
+    // The position is tried on a copy, so a refused slot changes nothing.
+    Puzzle* trial = new Puzzle(g.puzzle);
+    bool ok = false;
+    try {
+        LoadLevel(*trial, data.level, g.dataPrefix);
+        SavedPosition pos = SlotToSavedPosition(data);
+        ok = ApplySavedPosition(*trial, pos);
+    } catch (const Exception&) {
+        ok = false;
+    }
+    if (ok) {
+        g.puzzle = *trial;
+        g.puzzle.moves = data.moves;
+    }
+    delete trial;
+    if (!ok) {
+        std::fprintf(stderr, "saved game %d does not fit its level\n", slot);
+        return false;
+    }
+    g.gameInProgress = 1;
+    g.inMenu = 0;
+    g.puzzle.replayMode = 0;
+    FreeMenuObjects();
+    PrepareTheme(g);
+    CopySettingsToPuzzle(g);
+    BuildSceneryLists(g.puzzle);
+    PlayLevelMusic(g.puzzle.levelIndex);
+    ResumePlay(g);
+    return true;
+}
+
+bool SaveSlot(GameState& g, int slot)
+{
+    SavedPosition pos;
+    TakeSavedPosition(g.puzzle, pos);
+    SlotData data = SavedPositionToSlot(pos, g.puzzle.levelIndex);
+    return SaveGame(slot, g.settings.GamePath, data);
+}
+
+bool TakeScreenshot(GameState& g)
+{
+    char path[kPathSize];
+    for (; g.screenshotCounter < 100; ++g.screenshotCounter) {
+        if (!FormatPath(path, sizeof path, "%scapture\\ScreenShot%02d.bmp", g.settings.GamePath))
+            return false;
+        if (!FileExists(path))
+            break;
+    }
+    if (g.screenshotCounter >= 100) {
+        std::fprintf(stderr, "no free screenshot number left\n");
+        return false;
+    }
+    ++g.screenshotCounter;
+    return Screenshot(gameWindow, NativePath(path).c_str());
+}
+
+void ApplyScreenAction(GameState& g, const ScreenAction& a)
+{
+    switch (a.kind) {
+    case ScreenAction::None:
+        break;
+    case ScreenAction::ToMenus:
+        g.ScreenState = kScreenMenus;
+        break;
+    case ScreenAction::ResumePlay:
+        ResumePlay(g);
+        break;
+    case ScreenAction::Play:
+        UsePlayCamera(g);
+        g.ScreenState = kScreenPlay;
+        break;
+    case ScreenAction::ChangeDifficulty:
+        ChangeDifficulty(g.puzzle, a.arg);
+        BuildSceneryLists(g.puzzle);
+        break;
+    case ScreenAction::StartLevel:
+        StartNewGame(g, a.arg);
+        break;
+    case ScreenAction::StartReplay:
+        StartReplay(g, a.arg);
+        break;
+    case ScreenAction::LoadSlot:
+        LoadSlot(g, a.arg);
+        break;
+    case ScreenAction::SaveSlot:
+        SaveSlot(g, a.arg);
+        ResumePlay(g);
+        break;
+    case ScreenAction::LevelWonDone:
+        NextLevel(g);
+        break;
+    case ScreenAction::GameEndDone:
+        LeaveGame(g);
+        break;
+    case ScreenAction::HelpDone:
+        g.ScreenState = kScreenPlay;
+        break;
+    }
+}

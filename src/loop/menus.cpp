@@ -1,0 +1,328 @@
+#include "loop/menus.h"
+
+#include "loop/pelmo.h"
+#include "loop/resolution.h"
+#include "scene/pelmo3d.h"
+#include "sound/sound.h"
+#include "text/font.h"
+#include "text/texte.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstring>
+
+std::vector<DisplayMode> modeList;
+
+namespace {
+
+enum MenuId {
+    kIdGame = 0, kIdOptions = 1, kIdHighScores = 2, kIdAbout = 4, kIdQuit = 6,
+    kIdPlay = 10, kIdCodeMenu = 12, kIdSolution = 13, kIdLoad = 14, kIdGameBack = 15,
+    kIdLang = 20, kIdResolution = 22, kIdReflect = 23, kIdHelp = 24, kIdSpeed = 25, kIdSound = 26,
+    kIdMusic = 27, kIdOptionsBack = 29,
+    kIdContinue = 60, kIdRestart = 62, kIdInGameLoad = 64, kIdSave = 65, kIdLeave = 67,
+};
+
+enum ValueId {
+    kHelpOn = 50, kHelpOff = 51,
+    kLangFr = 70, kLangEn = 71, kLangEs = 72,
+    kSpeedFirst = 80,  // 80 … 84
+    kMusicOn = 90, kMusicOff = 91, kSoundOn = 92, kSoundOff = 93,
+    kReflectOn = 100, kReflectOff = 101,
+    kResolutionFirst = 1240,
+};
+
+const int kSpeeds[5] = {25, 20, 12, 8, 4};
+
+void OnOff(MenuItem& item, int onId, int offId, bool on)
+{
+    InitOption(item, 2);
+    SetOptionValue(item, 0, onId, TextKey::ON.Units());
+    SetOptionValue(item, 1, offId, TextKey::OFF.Units());
+    SelectOptionValue(item, on ? onId : offId);
+}
+
+void SetLanguage(GameState& g, const char* lang)
+{
+    if (std::strcmp(g.settings.Lang, lang) == 0)
+        return;  // already in use: nothing happens
+    if (!ChangeLanguage(g.dataPrefix, lang))
+        return;  // the language in use stays (and says why)
+    std::snprintf(g.settings.Lang, sizeof g.settings.Lang, "%s", lang);
+    BuildMenus(g);
+    SetCurrentMenu(g.menus, g.optionsMenu);
+}
+
+void OnValue(GameState& g, int valueId)
+{
+    Settings& s = g.settings;
+    switch (valueId) {
+    case kHelpOn:
+    case kHelpOff:
+        s.Help = valueId == kHelpOn;
+        return;
+    case kLangFr:
+        SetLanguage(g, "fr");
+        return;
+    case kLangEn:
+        SetLanguage(g, "en");
+        return;
+    case kLangEs:
+        SetLanguage(g, "es");
+        return;
+    case kMusicOn:
+    case kMusicOff:
+        s.Music = g.storedMusic = valueId == kMusicOn;
+        SetMusicOn(s.Music);
+        return;
+    case kSoundOn:
+    case kSoundOff:
+        s.Sound = g.storedSound = valueId == kSoundOn;
+        SetSoundOn(s.Sound);
+        return;
+    case kReflectOn:
+    case kReflectOff:
+        s.Reflect = valueId == kReflectOn;
+        return;
+    default:
+        break;
+    }
+    if (valueId >= kSpeedFirst && valueId < kSpeedFirst + 5) {
+        s.Speed = kSpeeds[valueId - kSpeedFirst];
+        return;
+    }
+    int mode = valueId - kResolutionFirst;
+    if (mode >= 0 && mode < static_cast<int>(modeList.size())) {
+        g.pendingWidth = modeList[static_cast<size_t>(mode)].width;
+        g.pendingHeight = modeList[static_cast<size_t>(mode)].height;
+    }
+}
+
+void OnItem(GameState& g, int itemId)
+{
+    switch (itemId) {
+    case kIdHighScores:
+        OpenHighScores(g);
+        break;
+    case kIdAbout:
+        OpenCredits(g);
+        break;
+    case kIdQuit:
+        RequestQuit(g);
+        break;
+    case kIdPlay:
+        StartNewGame(g, 0);
+        break;
+    case kIdCodeMenu:
+        OpenCodeEntry(g);
+        break;
+    case kIdSolution:
+        OpenSolutionList(g);
+        break;
+    case kIdLoad:
+    case kIdInGameLoad:
+        OpenSlotList(g, false);
+        break;
+    case kIdSave:
+        OpenSlotList(g, true);
+        break;
+    case kIdOptionsBack:
+        ApplyOptions(g);
+        break;
+    case kIdContinue:
+        ResumePlay(g);
+        break;
+    case kIdRestart:
+        RestartLevel(g);
+        break;
+    case kIdLeave:
+        LeaveGame(g);
+        break;
+    default:
+        break;
+    }
+}
+
+}  // namespace
+
+void FreeMenus(GameState& g)
+{
+    FreeMenu(g.mainMenu);
+    FreeMenu(g.gameMenu);
+    FreeMenu(g.optionsMenu);
+    FreeMenu(g.inGameMenu);
+    g.menus.currentMenu = nullptr;
+}
+
+int BuildMenus(GameState& g)
+{
+    Menu* current = g.menus.currentMenu;
+    FreeMenus(g);
+    using namespace TextKey;
+
+    CreateMenu(g.mainMenu, 5, nullptr);
+    SetMenuItem(g.mainMenu, 0, kIdGame, MenuKindLink, Game.Units(), &g.gameMenu);
+    SetMenuItem(g.mainMenu, 1, kIdOptions, MenuKindLink, Options.Units(), &g.optionsMenu);
+    SetMenuItem(g.mainMenu, 2, kIdHighScores, MenuKindAction, HighScores.Units(), nullptr);
+    SetMenuItem(g.mainMenu, 3, kIdAbout, MenuKindAction, About.Units(), nullptr);
+    SetMenuItem(g.mainMenu, 4, kIdQuit, MenuKindAction, Quit.Units(), nullptr);
+
+    CreateMenu(g.gameMenu, 5, &g.mainMenu);
+    SetMenuItem(g.gameMenu, 0, kIdPlay, MenuKindAction, Play.Units(), nullptr);
+    SetMenuItem(g.gameMenu, 1, kIdCodeMenu, MenuKindAction, CodeMenu.Units(), nullptr);
+    SetMenuItem(g.gameMenu, 2, kIdSolution, MenuKindAction, Solution.Units(), nullptr);
+    SetMenuItem(g.gameMenu, 3, kIdLoad, MenuKindAction, Load.Units(), nullptr);
+    SetMenuItem(g.gameMenu, 4, kIdGameBack, MenuKindLink, Back.Units(), &g.mainMenu);
+
+    Settings& s = g.settings;
+    CreateMenu(g.optionsMenu, 8, &g.mainMenu);
+    SetMenuItem(g.optionsMenu, 0, kIdLang, MenuKindOption, Lang.Units(), nullptr);
+    MenuItem& lang = g.optionsMenu.items[0];
+    InitOption(lang, 3);
+    SetOptionValue(lang, 0, kLangFr, LangFR.Units());
+    SetOptionValue(lang, 1, kLangEn, LangEN.Units());
+    SetOptionValue(lang, 2, kLangEs, LangES.Units());
+    if (!std::strcmp(s.Lang, "fr"))
+        SelectOptionValue(lang, kLangFr);
+    else if (!std::strcmp(s.Lang, "es"))
+        SelectOptionValue(lang, kLangEs);
+    else {
+        SelectOptionValue(lang, kLangEn);
+        std::snprintf(s.Lang, sizeof s.Lang, "en");
+    }
+
+    SetMenuItem(g.optionsMenu, 1, kIdResolution, MenuKindOption, Resolution.Units(), nullptr);
+    MenuItem& res = g.optionsMenu.items[1];
+    // The size in use is always in the list (the start-up adds it).
+    bool found = false;
+    for (const DisplayMode& m : modeList)
+        found = found || (m.width == s.Width && m.height == s.Height);
+    if (!found)
+        modeList.push_back(DisplayMode{s.Width, s.Height, 32});
+    InitOption(res, static_cast<int>(modeList.size()));
+    for (size_t i = 0; i < modeList.size(); ++i) {
+        char label[32];
+        std::snprintf(label, sizeof label, "%dx%d", modeList[i].width, modeList[i].height);
+        SetOptionValue8(res, static_cast<int>(i), kResolutionFirst + static_cast<int>(i), label);
+        if (modeList[i].width == s.Width && modeList[i].height == s.Height)
+            SelectOptionValue(res, kResolutionFirst + static_cast<int>(i));
+    }
+    g.pendingWidth = s.Width;
+    g.pendingHeight = s.Height;
+
+    SetMenuItem(g.optionsMenu, 2, kIdReflect, MenuKindOption, Reflect.Units(), nullptr);
+    OnOff(g.optionsMenu.items[2], kReflectOn, kReflectOff, s.Reflect != 0);
+    SetMenuItem(g.optionsMenu, 3, kIdHelp, MenuKindOption, Help.Units(), nullptr);
+    OnOff(g.optionsMenu.items[3], kHelpOn, kHelpOff, s.Help != 0);
+    SetMenuItem(g.optionsMenu, 4, kIdSpeed, MenuKindOption, Speed.Units(), nullptr);
+    MenuItem& speed = g.optionsMenu.items[4];
+    InitOption(speed, 5);
+    const WideText* speedTexts[5] = {&VerySlow, &Slow, &Medium, &Fast, &VeryFast};
+    for (int i = 0; i < 5; ++i) {
+        SetOptionValue(speed, i, kSpeedFirst + i, speedTexts[i]->Units());
+        if (kSpeeds[i] == s.Speed)
+            SelectOptionValue(speed, kSpeedFirst + i);
+    }
+    SetMenuItem(g.optionsMenu, 5, kIdSound, MenuKindOption, Sound.Units(), nullptr);
+    OnOff(g.optionsMenu.items[5], kSoundOn, kSoundOff, s.Sound != 0);
+    SetMenuItem(g.optionsMenu, 6, kIdMusic, MenuKindOption, Music.Units(), nullptr);
+    OnOff(g.optionsMenu.items[6], kMusicOn, kMusicOff, s.Music != 0);
+    SetMenuItem(g.optionsMenu, 7, kIdOptionsBack, MenuKindLink, Back.Units(), &g.mainMenu);
+
+    CreateMenu(g.inGameMenu, 5, nullptr);
+    SetMenuItem(g.inGameMenu, 0, kIdContinue, MenuKindAction, Continue.Units(), nullptr);
+    SetMenuItem(g.inGameMenu, 1, kIdRestart, MenuKindAction, Restart.Units(), nullptr);
+    SetMenuItem(g.inGameMenu, 2, kIdInGameLoad, MenuKindAction, Load.Units(), nullptr);
+    SetMenuItem(g.inGameMenu, 3, kIdSave, MenuKindAction, Save.Units(), nullptr);
+    SetMenuItem(g.inGameMenu, 4, kIdLeave, MenuKindLink, Quit.Units(), &g.mainMenu);
+
+    LayoutMenus(g, s.Width, s.Height);
+    // Whatever menu was current is made current again from its new items.
+    Menu* menus[4] = {&g.mainMenu, &g.gameMenu, &g.optionsMenu, &g.inGameMenu};
+    Menu* again = &g.mainMenu;
+    for (Menu* m : menus)
+        if (m == current)
+            again = m;
+    SetCurrentMenu(g.menus, *again);
+    return 1;
+}
+
+void MenuAction(GameState& g)
+{
+    MenuInputFrame f;
+    const InputState& k = g.input;
+    f.mouseX = k.mouseX;
+    f.mouseY = k.mouseY;
+    f.leftReleased = k.leftClick;
+    f.rightReleased = k.rightClick;
+    f.leftHeld = k.leftButtonHeld || k.leftButtonDown;
+    f.rightHeld = k.rightButtonHeld || k.rightButtonDown;
+    f.wheelUp = k.wheelUp;
+    f.wheelDown = k.wheelDown;
+    f.returnReleased = k.setOff;
+    f.escapeReleased = k.escape;
+    f.upReleased = k.upReleased;
+    f.downReleased = k.downReleased;
+    f.leftKeyReleased = k.leftReleased;
+    f.rightKeyReleased = k.rightReleased;
+    f.joyUp = k.joyUpPressed;
+    f.joyDown = k.joyDownPressed;
+    f.joyLeft = k.joyLeftPressed;
+    f.joyRight = k.joyRightPressed;
+    f.joyFire = k.joyButtonPressed;
+
+    int itemId = -1, valueId = -1;
+    switch (MenuInput(g.menus, f, itemId, valueId)) {
+    case MenuMoved:
+        PlaySample(SoundId::MenuChoice);
+        break;
+    case MenuBack:
+        if (g.gameInProgress)
+            ResumePlay(g);
+        break;
+    case MenuValidated:
+        PlaySample(SoundId::MenuClick);
+        OnItem(g, itemId);
+        break;
+    case MenuValueChanged:
+        PlaySample(SoundId::MenuClick);
+        OnValue(g, valueId);
+        break;
+    default:
+        break;
+    }
+}
+
+bool SaveSettings(GameState& g)
+{
+    Settings copy = g.settings;
+    if (!g.soundDevice) {
+        copy.Sound = g.storedSound;
+        copy.Music = g.storedMusic;
+    }
+    if (!SaveGameConfig(copy)) {
+        std::fprintf(stderr, "unable to write game.ini\n");
+        return false;
+    }
+    return true;
+}
+
+void ApplyOptions(GameState& g)
+{
+    Settings& s = g.settings;
+    if (g.pendingWidth != s.Width || g.pendingHeight != s.Height) {
+        int oldW = s.Width, oldH = s.Height;
+        PauseMusic();
+        SDL_Delay(1000);
+        if (ChangeResolution(g, g.pendingWidth, g.pendingHeight)) {
+            ResumeMusic();
+        } else {
+            // A mode that failed is not stored: the next start uses the
+            // size that worked.
+            s.Width = oldW;
+            s.Height = oldH;
+        }
+    }
+    SaveSettings(g);
+}

@@ -1,0 +1,14 @@
+#pragma once
+// The game's window: its caption and icon, and a change of resolution while
+// the game runs, which frees and rebuilds everything that lives in GL.
+#include "app/gamestate.h"
+
+// Caption "Pondrake" and the icon "data/gfx/2d/icon.png" (no icon, no
+// error, when the image is missing).
+void SetWindowCaptionAndIcon(const GameState& g);
+
+// Returns 1 when the game runs at width × height afterwards (also when
+// nothing had to change), 0 when the new mode could not be set; the window
+// is then opened again at the size it had, and "game.ini" must not keep the
+// failed size.
+int ChangeResolution(GameState& g, int width, int height);
