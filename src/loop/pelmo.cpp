@@ -6,7 +6,7 @@
 #include "engine/glcontext.h"
 #include "engine/gltexture.h"
 #include "loop/menus.h"
-#include "loop/slots.h"
+#include "persist/slotgame.h"
 #include "scene/pelmo3d.h"
 #include "sound/sound.h"
 
@@ -573,36 +573,9 @@ void RequestQuit(GameState& g)
 
 bool LoadSlot(GameState& g, int slot)
 {
-    auto blockCountOf = [&g](int level) {
-        LevelFileData d;
-        std::string bytes, why;
-        if (!ReadWholeFile(LevelFilePath(g.dataPrefix, level).c_str(), bytes) ||
-            !DecodeLevelFile(bytes, d, why))
-            return -1;
-        return static_cast<int>(d.pairing.size());
-    };
-    SlotData data;
-    if (!LoadGame(slot, g.settings.GamePath, kLevelCount, blockCountOf, data))
+    // A refused slot leaves the game exactly as it was.
+    if (!LoadSavedGame(g.puzzle, slot, g.settings.GamePath, g.dataPrefix))
         return false;
-    // The position is tried on a copy, so a refused slot changes nothing.
-    Puzzle* trial = new Puzzle(g.puzzle);
-    bool ok = false;
-    try {
-        LoadLevel(*trial, data.level, g.dataPrefix);
-        SavedPosition pos = SlotToSavedPosition(data);
-        ok = ApplySavedPosition(*trial, pos);
-    } catch (const Exception&) {
-        ok = false;
-    }
-    if (ok) {
-        g.puzzle = *trial;
-        g.puzzle.moves = data.moves;
-    }
-    delete trial;
-    if (!ok) {
-        std::fprintf(stderr, "saved game %d does not fit its level\n", slot);
-        return false;
-    }
     g.gameInProgress = 1;
     g.inMenu = 0;
     g.puzzle.replayMode = 0;
@@ -617,10 +590,7 @@ bool LoadSlot(GameState& g, int slot)
 
 bool SaveSlot(GameState& g, int slot)
 {
-    SavedPosition pos;
-    TakeSavedPosition(g.puzzle, pos);
-    SlotData data = SavedPositionToSlot(pos, g.puzzle.levelIndex);
-    return SaveGame(slot, g.settings.GamePath, data);
+    return SaveRunningGame(slot, g.settings.GamePath, g.dataPrefix, g.puzzle);
 }
 
 bool TakeScreenshot(GameState& g)
