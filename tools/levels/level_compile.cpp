@@ -24,6 +24,17 @@ Board HardBoard(const LevelSource& src)
     return PrepareBoard(src.board, src.floorMask, kHard);
 }
 
+Board SolverBoard(const LevelSource& src)
+{
+    // Bombs stay where they lie on Easy: a block can never be pushed onto
+    // one there, so a solution that keeps clear of them plays on every
+    // difficulty. For the car and the dead-block test a bomb cell is floor.
+    Board b = HardBoard(src);
+    for (int i = 0; i < kBoardSize; ++i)
+        if (IsPlayable(i) && src.board.cell[i] == kBomb) b.cell[i] = kBomb;
+    return b;
+}
+
 std::vector<uint8_t> ActionsFromLetters(const std::string& letters)
 {
     std::vector<uint8_t> out;
@@ -64,7 +75,7 @@ std::string PlayModel(const LevelFileData& level, Difficulty d, int levelIndex)
 CompiledLevel CompileLevel(const LevelSource& src, const CompileOptions& options)
 {
     CompiledLevel out;
-    const Board hard = HardBoard(src);
+    const Board hard = SolverBoard(src);
     std::string letters = src.solution;
     if (!src.hasSolution || letters.empty()) {
         if (!options.solveMissing) Fail(src, src.gridLine, "the level has no solution");

@@ -26,6 +26,9 @@ struct CompiledLevel {
 
 // The board the stored solution is played on (Hard, no mirroring).
 Board HardBoard(const LevelSource& src);
+// The Hard board with the Easy bombs left in place as cells no block may
+// enter: what the solver searches and the stored solution is replayed on.
+Board SolverBoard(const LevelSource& src);
 
 // Throws LevelError naming the source file and line.
 CompiledLevel CompileLevel(const LevelSource& src, const CompileOptions& options);

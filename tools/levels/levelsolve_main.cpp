@@ -17,12 +17,15 @@ int main(int argc, char** argv)
 {
     lvl::SolverOptions options;
     bool write = false;
+    bool show = false;
     std::vector<const char*> sources;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--time") == 0 && i + 1 < argc) options.maxSeconds = std::atof(argv[++i]);
         else if (std::strcmp(argv[i], "--states") == 0 && i + 1 < argc) options.maxStates = std::atol(argv[++i]);
         else if (std::strcmp(argv[i], "--weight") == 0 && i + 1 < argc) options.weight = std::atoi(argv[++i]);
         else if (std::strcmp(argv[i], "--write") == 0) write = true;
+        else if (std::strcmp(argv[i], "--plain") == 0) options.plainRules = true;
+        else if (std::strcmp(argv[i], "--show") == 0) show = true;
         else sources.push_back(argv[i]);
     }
     if (sources.empty() || options.weight < 1) {
@@ -33,7 +36,7 @@ int main(int argc, char** argv)
     for (const char* path : sources) {
         try {
             const lvl::LevelSource src = lvl::ReadLevelSource(path);
-            const lvl::Board hard = lvl::HardBoard(src);
+            const lvl::Board hard = lvl::SolverBoard(src);
             const lvl::SolverResult r = lvl::SolveLevel(hard, options);
             std::printf("%s: %d blocks, ", path, src.blocks);
             if (!r.solved) {
@@ -45,6 +48,17 @@ int main(int argc, char** argv)
             std::printf("best %d pushes / %d moves (%s), %ld positions explored, %ld stored, %.2f s\n", r.pushes,
                         r.moves, r.pushOptimal ? "push-optimal" : "not proven optimal", r.expanded, r.stored,
                         r.seconds);
+            if (show) {
+                std::printf("  %s\n", r.solution.c_str());
+                lvl::GameSim g;
+                lvl::StartGameSim(g, hard, src.floorMask, lvl::kNormal);
+                for (char c : r.solution) {
+                    const char* all = "lrudLRUD";
+                    const lvl::Dir d = static_cast<lvl::Dir>((std::strchr(all, c) - all) % 4);
+                    lvl::StepGameSim(g, d);
+                    if (c >= 'A' && c <= 'Z') std::printf("%c\n%s", c, lvl::RenderGrid(g.board, g.car).c_str());
+                }
+            }
             bool better = !src.hasSolution;
             if (src.hasSolution) {
                 const lvl::Replay given = lvl::ReplaySolution(hard, src.solution);
