@@ -187,19 +187,32 @@ bool ModelBlockLost(const Board& board, int p)
 
 int ReexamineBlocks(Board& b)
 {
+    // Fixing one block can fix its neighbour: repeat the row-major pass
+    // until nothing changes, as the game does (at most 8 passes).
     int lost = 0;
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) {
-            const int p = CellIndex(x, y);
-            const uint8_t c = b.cell[p];
-            if (c == kBlock) {
-                if (ModelBlockLost(b, p)) ++lost;
-            } else if (c == kPlaced) {
-                if (ModelBlockLost(b, p)) b.cell[p] = kFixed;
-            } else if (c == kFixed) {
-                if (!ModelBlockLost(b, p)) b.cell[p] = kPlaced;
+    for (int pass = 0; pass < 8; ++pass) {
+        bool changed = false;
+        lost = 0;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) {
+                const int p = CellIndex(x, y);
+                const uint8_t c = b.cell[p];
+                if (c == kBlock) {
+                    if (ModelBlockLost(b, p)) ++lost;
+                } else if (c == kPlaced) {
+                    if (ModelBlockLost(b, p)) {
+                        b.cell[p] = kFixed;
+                        changed = true;
+                    }
+                } else if (c == kFixed) {
+                    if (!ModelBlockLost(b, p)) {
+                        b.cell[p] = kPlaced;
+                        changed = true;
+                    }
+                }
             }
-        }
+        if (!changed) break;
+    }
     return lost;
 }
 

@@ -80,7 +80,7 @@ public:
             if (IsBlockCode(c)) blocks0_.push_back(i);
             if (isTarget_[i]) targets_.push_back(i);
             if (IsPlayable(i) && c == kCarStart) car0_ = i;
-            empty_.cell[i] = isWall_[i] ? c : static_cast<uint8_t>(isTarget_[i] ? kTarget : kFloor);
+            empty_.cell[i] = isWall_[i] || c == kBomb ? c : static_cast<uint8_t>(isTarget_[i] ? kTarget : kFloor);
         }
         n_ = static_cast<int>(blocks0_.size());
         stride_ = n_ + 5;
@@ -433,6 +433,7 @@ private:
             }
         }
         std::string path;
+        if (prev[to] < 0) return "?";  // unreachable: the replay check reports it
         for (int p = to; p != from; p = prev[p]) {
             const int d = p - prev[p];
             for (int k = 0; k < 4; ++k)
