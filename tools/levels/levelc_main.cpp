@@ -3,6 +3,7 @@
 // --index is the level's index counted from 0 (level1.lvl is 0); it sets the
 // number of Hard colours the pairing is checked against.
 #include "app/platform.h"
+#include "core_verify.h"
 #include "level_compile.h"
 
 #include <cstdio>
@@ -37,6 +38,11 @@ int main(int argc, char** argv)
         const lvl::LevelSource src = lvl::ReadLevelSource(source);
         const lvl::CompiledLevel level = lvl::CompileLevel(src, options);
         const std::string bytes = lvl::EncodeLevelFile(level.file);
+        const std::string why = lvl::VerifyLevelBytesWithCore(bytes, options.levelIndex);
+        if (!why.empty()) {
+            std::fprintf(stderr, "%s:%d: %s\n", source, src.gridLine, why.c_str());
+            return 1;
+        }
         if (!WriteFileAtomic(output, bytes.data(), bytes.size())) {
             std::fprintf(stderr, "%s: cannot write the level file\n", output);
             return 1;
