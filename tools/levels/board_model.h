@@ -116,8 +116,9 @@ struct GameSim {
 bool StartGameSim(GameSim& g, const Board& fileBoard, const uint8_t* floorMask, Difficulty d);
 
 enum class StepResult { Moved, Pushed, Refused, PushedFixed };
-// One step request as the game makes it. pushOnlyIfFree: pushes a block only
-// when the cell beyond is free, as the game does.
+// One step request as the game makes it: a block is pushed only when the
+// cell beyond is free ground (never a bomb), and every block is re-examined
+// after the step.
 StepResult StepGameSim(GameSim& g, Dir d);
 // Number of blocks on targets whose Hard colour matches (colours 0 below Hard).
 int CountPlacedMatching(const GameSim& g, const std::vector<uint8_t>& pairing,

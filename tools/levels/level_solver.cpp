@@ -188,6 +188,12 @@ public:
         res.pushOptimal = opt_.weight == 1;
         res.solution = Letters(goal);
         if (opt_.plainRules) {
+            // The game's replay would refuse pushes of fixed blocks: count
+            // the letters instead.
+            res.moves = static_cast<int>(res.solution.size());
+            for (char c : res.solution) res.pushes += (c >= 'A' && c <= 'Z') ? 1 : 0;
+            res.stored = static_cast<long>(nodes_.size());
+            res.expanded = expanded;
             res.seconds = elapsed();
             return res;
         }

@@ -1,9 +1,12 @@
 // pondrake_levelsolve: solves level sources and compares with their stored
 // solutions.
-//   pondrake_levelsolve [--time S] [--states N] [--weight W] [--write] SOURCE...
+//   pondrake_levelsolve [--time S] [--states N] [--weight W] [--plain] [--show] [--write] SOURCE...
 // Solves on the board the stored solution is played on (Hard, unmirrored).
 // --write stores the solver's solution in the source when the source has
 // none or the solver's needs fewer pushes (or as many pushes, fewer moves).
+// --plain searches by plain Sokoban rules (no block is ever fixed), to tell
+// a level without solution from one the game's fixing rule closes; --show
+// prints the board after every push of the solution found.
 #include "app/platform.h"
 #include "level_compile.h"
 
@@ -29,7 +32,7 @@ int main(int argc, char** argv)
         else sources.push_back(argv[i]);
     }
     if (sources.empty() || options.weight < 1) {
-        std::fprintf(stderr, "usage: pondrake_levelsolve [--time S] [--states N] [--weight W] [--write] SOURCE...\n");
+        std::fprintf(stderr, "usage: pondrake_levelsolve [--time S] [--states N] [--weight W] [--plain] [--show] [--write] SOURCE...\n");
         return 2;
     }
     int status = 0;
