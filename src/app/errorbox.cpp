@@ -113,6 +113,9 @@ void ShowXWindow(const char* title, const char* text)
 void ShowErrorBox(const char* title, const char* text)
 {
     std::fputs(text, stderr);
+    size_t n = std::strlen(text);
+    if (n == 0 || text[n - 1] != '\n')
+        std::fputc('\n', stderr);
     std::fflush(stderr);
     const char* off = std::getenv("PONDRAKE_NO_ERROR_BOX");
     if (off && *off && std::strcmp(off, "0") != 0)

@@ -98,54 +98,74 @@ void FreeGame()
     WriteLog("Free Game :");
 }
 
-int SDL_main(int argc, char** argv)
+namespace {
+
+// The program between the banner and "End.", as one body for the handler.
+int RunProgram(int argc, char** argv)
 {
-    int status = 0;
+    WriteLog("Pondrake logfile.");
+    WriteLog("");
+
+    WriteLog("Init FreeType");
+    if (TTF_Init() < 0)
+        throw Exception("Error while initializing FreeType", "SDL_main", "pelmo", __LINE__);
+
+    WriteLog("Create game directory");
+    ReadConfig(gameState.settings);
+
+    WriteLog("Init SDL");
+    // Audio is opened on its own later, so that a machine without a sound
+    // device still starts (without sound).
+    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_JOYSTICK) < 0)
+        throw Exception(FormatText("Couldn't initialize SDL: %s\n", SDL_GetError()), "SDL_main",
+                        "pelmo", __LINE__);
+    ParseCommandLine(argc, argv);
+
+    int ready = InitPelmo();
+
+    WriteLog("Free level codes");
+    FreeGame();
+    WriteLog("Free SDL");
+    SDL_Quit();
+    WriteLog("Free FreeType");
+    TTF_Quit();
+
+    if (!ready) {
+        std::string text = FormatText("Start-up failed : %s\n", failedStep ? failedStep : "?");
+        ShowErrorBox("Error", text.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+void ReleaseVideoForErrorBox()
+{
+    // A full-screen window would hide the box: give the display back first.
+    if (SDL_WasInit(SDL_INIT_VIDEO))
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+}  // namespace
+
+int RunWithErrorReport(int (*body)(int, char**), int argc, char** argv)
+{
+    int status = 1;
     try {
-        WriteLog("Pondrake logfile.");
-        WriteLog("");
-
-        WriteLog("Init FreeType");
-        if (TTF_Init() < 0)
-            throw Exception("Error while initializing FreeType", "SDL_main", "pelmo", __LINE__);
-
-        WriteLog("Create game directory");
-        ReadConfig(gameState.settings);
-
-        WriteLog("Init SDL");
-        // Audio is opened on its own later, so that a machine without a
-        // sound device still starts (without sound).
-        if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_JOYSTICK) < 0)
-            throw Exception(FormatText("Couldn't initialize SDL: %s\n", SDL_GetError()), "SDL_main",
-                            "pelmo", __LINE__);
-        ParseCommandLine(argc, argv);
-
-        int ready = InitPelmo();
-
-        WriteLog("Free level codes");
-        FreeGame();
-        WriteLog("Free SDL");
-        SDL_Quit();
-        WriteLog("Free FreeType");
-        TTF_Quit();
-
-        if (!ready) {
-            std::string text = FormatText("Start-up failed : %s\n", failedStep ? failedStep : "?");
-            ShowErrorBox("Error", text.c_str());
-            status = 1;
-        }
+        status = body(argc, argv);
     } catch (const Exception& e) {
-        // A full-screen window would hide the box: give the display back first.
-        if (SDL_WasInit(SDL_INIT_VIDEO))
-            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        ReleaseVideoForErrorBox();
         ShowErrorBox("Error", FormatExceptionReport(e).c_str());
         status = 1;
     } catch (...) {
-        if (SDL_WasInit(SDL_INIT_VIDEO))
-            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        ReleaseVideoForErrorBox();
         ShowErrorBox("Error", "Unknown Exception");
         status = 1;
     }
     WriteLog("End.");
     return status;
+}
+
+int SDL_main(int argc, char** argv)
+{
+    return RunWithErrorReport(RunProgram, argc, argv);
 }

@@ -20,3 +20,9 @@ const char* FailedStartupStep();
 
 // Reads the command line: only a first argument "-windowed" counts.
 void ParseCommandLine(int argc, char** argv);
+
+// Runs body inside the top-level handler: an Exception is shown in the
+// "Error" box with its four-line report, anything else as "Unknown
+// Exception". Either way "End." is logged last. Returns body's status, or 1
+// after an error.
+int RunWithErrorReport(int (*body)(int, char**), int argc, char** argv);

@@ -71,19 +71,19 @@ std::vector<std::string> ReadTestLines(const std::string& path)
 std::string SourceDir()
 {
     const char* s = std::getenv("PONDRAKE_SOURCE_DIR");
-    return s ? s : ".";
+    return s ? s : PONDRAKE_SOURCE_DIR_DEFAULT;
 }
 
 std::string RunDir()
 {
     const char* s = std::getenv("PONDRAKE_RUN_DIR");
-    return s ? s : ".";
+    return s ? s : PONDRAKE_RUN_DIR_DEFAULT;
 }
 
 std::string TestOutputDir()
 {
     const char* s = std::getenv("PONDRAKE_TEST_OUTPUT");
-    std::string dir = s ? s : "/tmp/pondrake-test-output";
+    std::string dir = s ? s : PONDRAKE_TEST_OUTPUT_DEFAULT;
     std::error_code ec;
     fs::create_directories(dir, ec);
     return dir;

@@ -1,0 +1,397 @@
+#include "text/glttf2d.h"
+
+#include "app/exception.h"
+#include "app/log.h"
+
+#include <SDL.h>
+#include <SDL_ttf.h>
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#ifndef GL_CLAMP_TO_EDGE
+#define GL_CLAMP_TO_EDGE 0x812F
+#endif
+
+void GLTTF2D::ClearLookup()
+{
+    std::fill(std::begin(latin), std::end(latin), static_cast<int16_t>(-1));
+    others.clear();
+}
+
+const Glyph* GLTTF2D::Find(char16_t c) const
+{
+    int i = -1;
+    if (c < 256) {
+        i = latin[c];
+    } else {
+        auto it = others.find(c);
+        if (it != others.end())
+            i = it->second;
+    }
+    return i >= 0 && i < static_cast<int>(glyphs.size()) ? &glyphs[static_cast<size_t>(i)] : nullptr;
+}
+
+bool GLTTF2D::Init()
+{
+    if (TTF_WasInit())
+        return true;
+    if (TTF_Init() < 0)
+        throw Exception(FormatText("Couldn't initialize TTF: %s\n", TTF_GetError()), "Init", "glttf2d", __LINE__);
+    return true;
+}
+
+void GLTTF2D::Quit()
+{
+    if (TTF_WasInit())
+        TTF_Quit();
+}
+
+void Reset(GLTTF2D& font)
+{
+    for (const GlyphPage& p : font.pages)
+        if (p.texture)
+            glDeleteTextures(1, &p.texture);
+    font.pages.clear();
+    font.glyphs.clear();
+    font.glyphCount = 0;
+    font.lineHeight = 0;
+    font.ClearLookup();
+}
+
+namespace {
+
+// Units SDL_ttf cannot render alone: byte-order marks switch its byte
+// order, surrogate halves are not characters.
+bool Renderable(char16_t c)
+{
+    return c != 0 && c != 0xFEFF && c != 0xFFFE && !(c >= 0xD800 && c <= 0xDFFF);
+}
+
+void Log(const std::string& line)
+{
+    WriteLog(line.c_str());
+}
+
+// One atlas page being filled.
+struct PageBuilder {
+    int size;
+    std::vector<uint8_t> pixels;
+    bool used = false;
+
+    void Clear()
+    {
+        std::fill(pixels.begin(), pixels.end(), 0);
+        used = false;
+    }
+
+    GlyphPage Upload() const
+    {
+        GlyphPage page;
+        page.width = size;
+        page.height = size;
+        GLuint tex = 0;
+        glGenTextures(1, &tex);
+        glBindTexture(GL_TEXTURE_2D, tex);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        page.texture = tex;
+        return page;
+    }
+
+    // Copies w x h pixels of a rendered glyph to (x, y) as RGBA.
+    void Blit(SDL_Surface* s, int x, int y, int w, int h)
+    {
+        bool locked = SDL_MUSTLOCK(s) && SDL_LockSurface(s) == 0;
+        const int bpp = s->format->BytesPerPixel;
+        for (int row = 0; row < h; ++row) {
+            const uint8_t* src = static_cast<const uint8_t*>(s->pixels) + row * s->pitch;
+            uint8_t* dst = &pixels[(static_cast<size_t>(y + row) * static_cast<size_t>(size) + static_cast<size_t>(x)) * 4];
+            for (int col = 0; col < w; ++col) {
+                Uint32 value = 0;
+                std::memcpy(&value, src + col * bpp, static_cast<size_t>(bpp > 4 ? 4 : bpp));
+                Uint8 r, g, b, a;
+                SDL_GetRGBA(value, s->format, &r, &g, &b, &a);
+                dst[col * 4 + 0] = r;
+                dst[col * 4 + 1] = g;
+                dst[col * 4 + 2] = b;
+                dst[col * 4 + 3] = a;
+            }
+        }
+        if (locked)
+            SDL_UnlockSurface(s);
+    }
+};
+
+SDL_Surface* RenderUnit(TTF_Font* ttf, char16_t c)
+{
+    Uint16 text[2] = {static_cast<Uint16>(c), 0};
+    SDL_Color white = {255, 255, 255, 0};
+    return TTF_RenderUNICODE_Blended(ttf, text, white);
+}
+
+}  // namespace
+
+bool loadFont(GLTTF2D& font, const char* path, const char16_t* set, int pixelSize, int atlasSize)
+{
+    Log(FormatText(":Loading font %s ...", path ? path : ""));
+    Reset(font);
+    if (pixelSize < 1)
+        pixelSize = 1;
+    TTF_Font* ttf = path && *path ? TTF_OpenFont(path, pixelSize) : nullptr;
+    if (!ttf) {
+        std::string msg = FormatText("Font not found : '%s' : %s", path ? path : "", TTF_GetError());
+        Log(msg);
+        throw Exception(msg, "loadFont", "glttf2d", __LINE__);
+    }
+    TTF_SetFontStyle(ttf, TTF_STYLE_NORMAL);
+    font.characterSet = set ? set : u"";
+
+    // Pages are atlasSize wide unless a line of this font would not fit on
+    // one; a glyph still too large for the biggest page is cropped to it.
+    GLint maxTexture = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTexture);
+    if (maxTexture < 64)
+        maxTexture = 2048;
+    int pageSize = atlasSize >= 16 ? atlasSize : 256;
+    while (pageSize < TTF_FontHeight(ttf) + 2 && pageSize * 2 <= maxTexture)
+        pageSize *= 2;
+
+    PageBuilder page;
+    page.size = pageSize;
+    try {
+        page.pixels.assign(static_cast<size_t>(pageSize) * static_cast<size_t>(pageSize) * 4, 0);
+    } catch (const std::bad_alloc&) {
+        Log("out of memory");
+        TTF_CloseFont(ttf);
+        return false;
+    }
+
+    bool ok = true;
+    SDL_Surface* e = RenderUnit(ttf, u'e');
+    if (!e) {
+        Log("error while rendering glyph");
+        ok = false;
+    } else {
+        font.spaceAdvance = e->w;
+        SDL_FreeSurface(e);
+    }
+
+    int cx = 0, cy = 0, lineHeight = 0;
+    for (size_t i = 0; ok && i < font.characterSet.size(); ++i) {
+        char16_t c = font.characterSet[i];
+        if (!Renderable(c))
+            continue;
+        SDL_Surface* s = RenderUnit(ttf, c);
+        if (!s) {
+            Log("error while rendering glyph");
+            ok = false;
+            break;
+        }
+        int w = std::min(s->w, pageSize - 1);
+        int h = std::min(s->h, pageSize - 1);
+        lineHeight = std::max(lineHeight, h);
+        if (cx > 0 && cx + w >= pageSize) {
+            cy += lineHeight + 1;
+            cx = 0;
+        }
+        // The row must hold the tallest glyph it may get, not just this one.
+        if (cy + lineHeight >= pageSize) {
+            font.pages.push_back(page.Upload());
+            page.Clear();
+            cx = 0;
+            cy = 0;
+        }
+        Glyph g;
+        g.character = c;
+        g.page = static_cast<int>(font.pages.size());
+        g.x = cx;
+        g.y = cy;
+        g.width = w;
+        g.height = h;
+        g.u = static_cast<float>(cx) / static_cast<float>(pageSize);
+        g.v = static_cast<float>(cy) / static_cast<float>(pageSize);
+        g.du = static_cast<float>(w) / static_cast<float>(pageSize);
+        g.dv = static_cast<float>(h) / static_cast<float>(pageSize);
+        page.Blit(s, cx, cy, w, h);
+        page.used = true;
+        SDL_FreeSurface(s);
+
+        int index = static_cast<int>(font.glyphs.size());
+        font.glyphs.push_back(g);
+        if (c < 256) {
+            if (font.latin[c] < 0)
+                font.latin[c] = static_cast<int16_t>(index);
+        } else {
+            font.others.emplace(c, index);
+        }
+        cx += w + 1;
+    }
+    // Every glyph made points at a page that exists: the page being filled is
+    // uploaded even after a failure, and dropped only when it holds nothing.
+    if (ok || page.used)
+        font.pages.push_back(page.Upload());
+    font.lineHeight = lineHeight;
+    font.glyphCount = static_cast<int>(font.glyphs.size());
+
+    Log("close font");
+    TTF_CloseFont(ttf);
+    Log("delete buffer");
+    page.pixels.clear();
+    page.pixels.shrink_to_fit();
+    if (!ok)
+        return false;
+    Log("Load font end.");
+    return true;
+}
+
+int TextWidth(const GLTTF2D& font, const char16_t* text)
+{
+    int width = 0;
+    if (!text)
+        return 0;
+    for (const char16_t* p = text; *p; ++p) {
+        const Glyph* g = *p == u' ' ? nullptr : font.Find(*p);
+        width += g ? g->width : font.spaceAdvance;
+    }
+    return width;
+}
+
+int TextWidth(const GLTTF2D& font, const WideText& text)
+{
+    return TextWidth(font, text.Units());
+}
+
+namespace {
+
+// The quads of one run of glyphs on the same page, drawn in one call.
+struct QuadBatch {
+    std::vector<float> xy, uv, rgba;
+
+    void Clear()
+    {
+        xy.clear();
+        uv.clear();
+        rgba.clear();
+    }
+
+    void Add(float x0, float y0, float x1, float y1, const Glyph& g, const float* top, const float* bottom,
+             float alpha)
+    {
+        const float u0 = g.u, v0 = g.v, u1 = g.u + g.du, v1 = g.v + g.dv;
+        const float corners[4][4] = {{x0, y0, u0, v0}, {x1, y0, u1, v0}, {x1, y1, u1, v1}, {x0, y1, u0, v1}};
+        for (int k = 0; k < 4; ++k) {
+            xy.push_back(corners[k][0]);
+            xy.push_back(corners[k][1]);
+            uv.push_back(corners[k][2]);
+            uv.push_back(corners[k][3]);
+            const float* c = k < 2 ? top : bottom;
+            rgba.push_back(c[0]);
+            rgba.push_back(c[1]);
+            rgba.push_back(c[2]);
+            rgba.push_back(alpha);
+        }
+    }
+
+    void Draw()
+    {
+        if (xy.empty())
+            return;
+        glVertexPointer(2, GL_FLOAT, 0, xy.data());
+        glTexCoordPointer(2, GL_FLOAT, 0, uv.data());
+        glColorPointer(4, GL_FLOAT, 0, rgba.data());
+        glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(xy.size() / 2));
+        Clear();
+    }
+};
+
+}  // namespace
+
+void DrawText(const GLTTF2D& font, const char16_t* text, int x, int y, int w, int h, bool centreH, bool centreV)
+{
+    glPushAttrib(GL_CURRENT_BIT);
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_LIGHTING);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glEnable(GL_BLEND);
+
+    // A font without pages (its rasterising failed) draws only spaces.
+    if (text && !font.pages.empty()) {
+        glBindTexture(GL_TEXTURE_2D, font.pages[0].texture);
+        if (centreH)
+            x += (w - TextWidth(font, text)) / 2;
+        if (centreV)
+            y += (h - font.lineHeight) / 2;
+
+        static QuadBatch batch;
+        batch.Clear();
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glEnableClientState(GL_COLOR_ARRAY);
+        const bool shadow = font.shadowOffsetX != 0 && font.shadowOffsetY != 0;
+        const float s = font.scale;
+        int boundPage = 0;
+        for (const char16_t* p = text; *p; ++p) {
+            const Glyph* g = *p == u' ' ? nullptr : font.Find(*p);
+            if (!g) {
+                x += font.spaceAdvance;
+                continue;
+            }
+            if (g->page != boundPage) {
+                batch.Draw();
+                boundPage = g->page;
+                glBindTexture(GL_TEXTURE_2D, font.pages[static_cast<size_t>(boundPage)].texture);
+            }
+            if (shadow) {
+                float sx = static_cast<float>(x + font.shadowOffsetX), sy = static_cast<float>(y + font.shadowOffsetY);
+                batch.Add(sx * s, sy * s, (sx + g->width) * s, (sy + g->height) * s, *g, font.shadowColor,
+                          font.shadowColor, font.alpha);
+            }
+            float gx = static_cast<float>(x), gy = static_cast<float>(y);
+            batch.Add(gx * s, gy * s, (gx + g->width) * s, (gy + g->height) * s, *g, font.colorTop, font.colorBottom,
+                      font.alpha);
+            x += g->width;
+        }
+        batch.Draw();
+        glDisableClientState(GL_COLOR_ARRAY);
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        glDisableClientState(GL_VERTEX_ARRAY);
+    }
+
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    glPopAttrib();
+}
+
+void DrawText(const GLTTF2D& font, const WideText& text, int x, int y, int w, int h, bool centreH, bool centreV)
+{
+    DrawText(font, text.Units(), x, y, w, h, centreH, centreV);
+}
+
+void DrawText8(const GLTTF2D& font, const char* text, int x, int y, int w, int h, bool centreH, bool centreV)
+{
+    static char16_t buffer[kDrawText8Capacity];
+    int n = 0;
+    if (text)
+        for (; text[n] && n < kDrawText8Capacity - 1; ++n)
+            buffer[n] = static_cast<char16_t>(static_cast<unsigned char>(text[n]));
+    buffer[n] = 0;
+    DrawText(font, buffer, x, y, w, h, centreH, centreV);
+}
+
+void DrawChar(const GLTTF2D& font, char16_t c, int x, int y, int w, int h, bool centreH, bool centreV)
+{
+    char16_t text[2] = {c, 0};
+    DrawText(font, text, x, y, w, h, centreH, centreV);
+}
