@@ -59,11 +59,13 @@ TEST(ArtKitConfig, ThemeIniHasEveryKeyWithWellFormedValues)
         ASSERT_TRUE(ParseFloats(value, 3, v)) << key << "=" << value;
         bool colour = key.find("Ambient") != std::string::npos || key.find("Diffuse") != std::string::npos ||
                       key.find("Color") != std::string::npos;
-        if (colour)
+        if (colour) {
             for (double c : v)
                 EXPECT_TRUE(c >= 0 && c <= 1) << key << "=" << value;
-        if (key.find("Position") != std::string::npos)
+        }
+        if (key.find("Position") != std::string::npos) {
             EXPECT_GT(v[1], 0) << key << ": a light from below the board";
+        }
         if (key.find("RotationCenter") == 0) {
             // Inside the block (cell units).
             EXPECT_NEAR(v[0], 0, 0.5);

@@ -12,6 +12,7 @@ TEST(ArtKitDeterminism, AFreshRunWritesTheSameBytesAsTheBuild)
 {
     ScopedTempDir dir;
     const std::string out = dir.file("data");
+    ASSERT_EQ(KitDataDir().rfind(dir.path(), 0), std::string::npos) << "the build's data must be elsewhere";
     const std::string cmd = std::string("\"") + ARTKIT_PATH + "\" all \"" + out + "\"";
     ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
     for (const std::string& rel : KitGeneratedFiles()) {

@@ -105,8 +105,9 @@ TEST(ArtKitModels, EveryModelIsWellFormedWithMaterialsTheGameCanDraw)
             else
                 EXPECT_TRUE(SameMaterial(it->second, mat)) << rel << ": material " << mat.name << " differs elsewhere";
             // Lit flat-shaded objects are not drawn by the game.
-            if (mat.lighting == 0)
+            if (mat.lighting == 0) {
                 EXPECT_NE(mat.shading, 1) << rel << ": " << mat.name;
+            }
             EXPECT_TRUE(mat.envTexture.empty()) << rel;
             if (!mat.texture.empty()) {
                 for (char ch : mat.texture)
@@ -154,8 +155,9 @@ TEST(ArtKitModels, MorphTargetsMatchTheirModelsAndMoveGently)
             moved = std::max(moved, MaxDisplacement(oa, ob));
         }
         EXPECT_GT(moved, 0.005) << b << " does not move";
-        if (a.rfind("gfx/theme1/", 0) == 0)
+        if (a.rfind("gfx/theme1/", 0) == 0) {
             EXPECT_LT(moved, 0.12) << b << " moves too far for a pulse";
+        }
     }
 }
 
@@ -179,8 +181,9 @@ TEST(ArtKitModels, WallPiecesOpenExactlyOnTheSidesTheirCodesJoin)
         for (int side = 0; side < 4; ++side) {
             bool joined = mask & (1 << side);
             double reach = side == 0 ? -box.min[2] : side == 1 ? box.max[2] : side == 2 ? box.max[0] : -box.min[0];
-            if (!joined)
+            if (!joined) {
                 EXPECT_LT(reach, 0.46) << rel << " side " << side;
+            }
         }
         // Both ends of a join have the same section, so neighbours meet
         // without a step or a gap.

@@ -324,7 +324,7 @@ Model3doFile BuildSpecial()
 Model3doFile BuildExplosion()
 {
     Model3doFile m;
-    Mesh burst = Sphere({0, 0.3, 0}, 0.32, 20, 12, [](V3 d) {
+    Mesh burst = Sphere({0, 0.6, 0}, 0.32, 20, 12, [](V3 d) {
         double n = TileFbm(d.x * 3 + 10, d.z * 3 + d.y * 2 + 10, 64, 2, 77);
         double spikes = std::pow(std::fabs(std::sin(d.x * 9) * std::sin(d.y * 8) * std::sin(d.z * 9)), 0.5);
         return 0.05 + 0.16 * spikes + 0.1 * (n - 0.5);
