@@ -58,3 +58,25 @@ bool Write3do(const char* path, const Model3doFile& model, std::string& error);
 // value to write so that a designed coordinate on that grid is loaded back
 // exactly as designed. axis: 0 x, 1 y, 2 z.
 float Precompensate3doCoordinate(float value, int axis);
+
+// Model files larger than this are refused before anything is allocated.
+constexpr size_t k3doMaxFileSize = size_t(256) << 20;
+
+// Reads the bytes of a model file. Every count and index is checked against
+// the bytes really present before anything is allocated: a truncated file, a
+// negative or oversized count, a face index beyond the object's points, a
+// name without its terminating zero byte or a point coordinate that is NaN or
+// infinite fails with a short reason in `error` and an empty `out`. Bytes
+// after the last material are ignored. The header's signature and the value
+// after it are not interpreted.
+bool Decode3do(const void* data, size_t size, Model3doFile& out, std::string& error);
+
+// Reads and decodes a whole file (at most k3doMaxFileSize bytes).
+// `missing` is set when the file could not be opened at all.
+bool Read3do(const char* path, Model3doFile& out, std::string& error, bool* missing = nullptr);
+
+// The loader's grid snapping of one coordinate read from a file: with d the
+// float nearest 0.001, x and y become d·trunc(1000·(v − d)) and z becomes
+// d·trunc(1000·(v + d)), computed in double. Results beyond the float range
+// are held at ±FLT_MAX. axis: 0 x, 1 y, 2 z.
+float Snap3doCoordinate(float value, int axis);
