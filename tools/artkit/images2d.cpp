@@ -61,7 +61,7 @@ Canvas Pill(int w, int h, double from, double to)
             if (cov <= 0)
                 continue;
             double v = py / h;
-            Rgba body = Mix(Rgb(1.0, 0.86, 0.45, 0.5), Rgb(0.95, 0.5, 0.1, 0.42), v);
+            Rgba body = Mix(Rgb(1.0, 0.88, 0.45, 0.72), Rgb(1.0, 0.52, 0.08, 0.62), v);
             // Gloss on the upper part, a bright rim all round.
             body = Mix(body, Rgb(1, 1, 0.95, 0.62), 0.55 * SmoothStep(0.48, 0.18, v) * SmoothStep(0.06, 0.16, v));
             body = Mix(body, Rgb(1.0, 0.96, 0.75, 0.95), SmoothStep(-3.5, -0.8, d));

@@ -139,21 +139,8 @@ Model3doFile BuildBlock(int colour, bool morph)
     return m;
 }
 
-Mesh Gem(double cy, double radius, double halfHeight)
-{
-    // An eight-sided double pyramid with a small flat table on top.
-    Mesh g;
-    std::vector<V2> profile = {{0, cy - halfHeight},
-                               {radius, cy},
-                               {radius * 0.45, cy + halfHeight * 0.8},
-                               {0, cy + halfHeight * 0.8}};
-    AddRevolution(g, Frame{{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}}, profile, 8,
-                  [](int, double t, V3) { return V2{t, 0.5}; });
-    return g;
-}
-
-// Block fixed on a target: a low slab set into the floor with a floating
-// crystal; the morph target lifts and swells the crystal.
+// Block fixed on a target: a low slab set into the floor with a bright star
+// floating over it; the morph target lifts and swells the star.
 Model3doFile BuildBlockOn(int colour, bool morph)
 {
     RoundedBoxSpec s;
@@ -163,17 +150,31 @@ Model3doFile BuildBlockOn(int colour, bool morph)
     s.margin = 0.03;
     Mesh slab;
     AddRoundedBox(slab, s);
-    double lift = morph ? 0.07 : 0.0, grow = morph ? 1.12 : 1.0;
-    Mesh gem = Gem(0.52 + lift, 0.17 * grow, 0.2 * grow);
+    const double grow = morph ? 1.1 : 1.0, lift = morph ? 0.07 : 0.0;
+    ExtrudeSpec star;
+    for (int i = 0; i < 10; ++i) {
+        // Points up the board (towards -z) as seen by the player.
+        double a = -kPi / 2 + kPi * i / 5;
+        double r = (i % 2 ? 0.14 : 0.33) * grow;
+        star.outline.push_back({r * std::cos(a), r * std::sin(a)});
+    }
+    star.height = 0.09;
+    star.bevelTop = 0.03;
+    star.bevelBottom = 0.02;
+    star.margin = 0.012;
+    star.capBottom = true;
+    star.frame = Frame{{0, 0.34 + lift, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}};
+    Mesh emblem;
+    AddExtrusion(star, {&emblem, &emblem, &emblem}, [](V3 p, V2, double, V3) { return V2{p.x + 0.5, p.z + 0.5}; });
     Model3doFile m;
     std::string base = "objet" + std::to_string(colour + 1);
     m.objects.push_back(ToObject(slab, "socle", base + "on"));
-    m.objects.push_back(ToObject(gem, "cristal", base + "gem"));
+    m.objects.push_back(ToObject(emblem, "etoile", base + "etoile"));
     Rgba c = BlockColour(colour);
     Rgba light = Mix(c, Rgb(1, 1, 1), 0.3);
     m.materials.push_back(MakeMaterial({base + "on", Scale(light, 0.95), light, "blocon.png"}));
-    Rgba glow = Mix(c, Rgb(1, 1, 1), 0.55);
-    m.materials.push_back(MakeMaterial({base + "gem", Scale(glow, 1.3), glow, ""}));
+    Rgba glow = Mix(c, Rgb(1, 1, 0.9), 0.55);
+    m.materials.push_back(MakeMaterial({base + "etoile", Mix(glow, Rgb(1, 1, 1), 0.3), glow}));
     return m;
 }
 

@@ -238,12 +238,9 @@ Canvas BlockFaceTexture(bool on)
         double h = 0.5;
         h += 0.3 * SmoothStep(1.5, -1.5, outer) * SmoothStep(-1.5, 1.5, frame);  // frame
         if (on) {
-            // A five-pointed star.
-            double ang = std::atan2(y - m, x - m) + kPi / 2;
+            // A round socket for the star that floats above it.
             double r = std::hypot(x - m, y - m);
-            double k = std::fabs(std::fmod(ang * 5 / (2 * kPi) + 100.5, 1.0) - 0.5) * 2;  // 0 at a point
-            double radius = 16 + 18 * (1 - k);
-            h += 0.35 * SmoothStep(1.5, -1.5, r - radius);
+            h += 0.3 * SmoothStep(1.5, -1.5, r - 36) - 0.25 * SmoothStep(1.5, -1.5, r - 28);
         } else {
             double diamond = (std::fabs(x - m) + std::fabs(y - m)) / std::sqrt(2.0);
             h += 0.3 * SmoothStep(1.5, -1.5, diamond - 22) - 0.15 * SmoothStep(1.5, -1.5, diamond - 11);
@@ -269,16 +266,19 @@ Canvas BlockFaceTexture(bool on)
 
 Canvas BombTexture()
 {
+    // A riveted band round the middle of the shell, seams top to bottom.
     const int w = 64, h = 64;
     Canvas c(w, h);
     c.Fill([&](double x, double y) {
         double u = x / w, v = y / h;  // v = 0 at the top of the bomb
         double band = std::fabs(v - 0.5);
-        Rgba base = Scale(Rgb(1, 1, 1), 0.75 + 0.1 * TileFbm(u * 8, v * 8, 8, 3, 71));
-        base = Mix(base, Rgb(1.25, 1.2, 1.05), SmoothStep(0.07, 0.05, band));
-        double rivet = std::hypot(std::fmod(u * 12 + 100, 1.0) - 0.5, (v - 0.5) * 12 / 1.0);
-        base = Mix(base, Rgb(1.4, 1.35, 1.2), SmoothStep(0.32, 0.22, rivet));
-        return base;
+        double shade = 0.78 + 0.1 * TileFbm(u * 8, v * 8, 8, 3, 71);
+        shade *= 1 - 0.25 * SmoothStep(0.02, 0.0, std::fabs(std::fmod(u * 4 + 100, 1.0) - 0.5) - 0.48);
+        if (band < 0.07)
+            shade = 0.95 - 0.25 * SmoothStep(0.05, 0.07, band);
+        double rivet = std::hypot((std::fmod(u * 12 + 100, 1.0) - 0.5) / 1.0, (v - 0.5) * 12);
+        shade = shade + 0.25 * SmoothStep(0.3, 0.18, rivet);
+        return Scale(Rgb(1, 1, 1), std::min(1.0, shade));
     });
     return c;
 }
