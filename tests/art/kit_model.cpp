@@ -1,140 +1,15 @@
 #include "kit_model.h"
 
 #include <cmath>
-#include <cstdint>
-#include <cstring>
-#include <fstream>
-#include <sstream>
-
-namespace {
-
-struct Cursor {
-    const std::string& bytes;
-    size_t pos = 0;
-    bool Need(size_t n) const { return bytes.size() - pos >= n; }
-    int32_t Int()
-    {
-        uint32_t v = 0;
-        for (int i = 0; i < 4; ++i)
-            v |= static_cast<uint32_t>(static_cast<uint8_t>(bytes[pos + i])) << (8 * i);
-        pos += 4;
-        return static_cast<int32_t>(v);
-    }
-    float Float()
-    {
-        int32_t i = Int();
-        float f;
-        std::memcpy(&f, &i, 4);
-        return f;
-    }
-    bool Name(std::string& out)
-    {
-        if (!Need(k3doNameSize))
-            return false;
-        const char* p = bytes.data() + pos;
-        size_t len = strnlen(p, k3doNameSize);
-        pos += k3doNameSize;
-        if (len == k3doNameSize)
-            return false;  // no terminator
-        out.assign(p, len);
-        return true;
-    }
-};
-
-}  // namespace
 
 bool ReadKitModel(const std::string& path, Model3doFile& out, std::string& error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open " + path;
-        return false;
-    }
-    std::stringstream ss;
-    ss << in.rdbuf();
-    const std::string bytes = ss.str();
-    Cursor c{bytes};
-    out = Model3doFile();
-    if (!c.Need(k3doHeaderSize)) {
-        error = "short header";
-        return false;
-    }
-    c.pos = 7;
-    int32_t objects = c.Int();
-    if (objects < 1 || objects > 1000) {
-        error = "object count " + std::to_string(objects);
-        return false;
-    }
-    for (int32_t k = 0; k < objects; ++k) {
-        Model3doObject o;
-        if (!c.Name(o.name) || !c.Name(o.material) || !c.Need(8)) {
-            error = "object " + std::to_string(k) + ": bad names or short record";
-            return false;
-        }
-        int32_t p = c.Int(), f = c.Int();
-        if (p < 0 || f < 0 || !c.Need(static_cast<size_t>(p) * 20 + static_cast<size_t>(f) * 12)) {
-            error = "object " + o.name + ": counts beyond the file";
-            return false;
-        }
-        for (int32_t i = 0; i < 3 * p; ++i)
-            o.points.push_back(c.Float());
-        for (int32_t i = 0; i < 2 * p; ++i)
-            o.uvs.push_back(c.Float());
-        for (int32_t i = 0; i < 3 * f; ++i) {
-            int32_t idx = c.Int();
-            if (idx < 0 || idx >= p) {
-                error = "object " + o.name + ": face index " + std::to_string(idx) + " out of range";
-                return false;
-            }
-            o.faces.push_back(static_cast<uint32_t>(idx));
-        }
-        out.objects.push_back(o);
-    }
-    if (!c.Need(4)) {
-        error = "no material count";
-        return false;
-    }
-    int32_t materials = c.Int();
-    if (materials < 0 || !c.Need(static_cast<size_t>(materials) * k3doMaterialSize)) {
-        error = "material count " + std::to_string(materials);
-        return false;
-    }
-    for (int32_t k = 0; k < materials; ++k) {
-        Model3doMaterial m;
-        if (!c.Name(m.name)) {
-            error = "material name";
-            return false;
-        }
-        for (float& v : m.ambient)
-            v = c.Float();
-        for (float& v : m.diffuse)
-            v = c.Float();
-        for (float& v : m.third)
-            v = c.Float();
-        m.transparency = c.Float();
-        m.shading = c.Int();
-        m.lighting = c.Int();
-        m.sides = c.Int();
-        if (!c.Name(m.texture) || !c.Name(m.envTexture)) {
-            error = "texture names of " + m.name;
-            return false;
-        }
-        out.materials.push_back(m);
-    }
-    if (c.pos != bytes.size()) {
-        error = "bytes after the last material";
-        return false;
-    }
-    return true;
+    // The engine's strict reader: every count, index and name is checked
+    // against the bytes present.
+    return Read3do(path.c_str(), out, error);
 }
 
-float SnapLikeLoader(float value, int axis)
-{
-    const double d = static_cast<double>(0.001f);
-    double v = static_cast<double>(value);
-    double shifted = axis == 2 ? v + d : v - d;
-    return static_cast<float>(d * std::trunc(1000.0 * shifted));
-}
+float SnapLikeLoader(float value, int axis) { return Snap3doCoordinate(value, axis); }
 
 void KitBox::Add(const Vec3& p)
 {

@@ -1,7 +1,6 @@
 #pragma once
-// Reads the kit's ".3do" files for the tests, checking every count and
-// name against the bytes, and computes what the game's loader would make of
-// them (snapped coordinates, face normals, boxes).
+// Reads the kit's ".3do" files for the tests and computes what the game's
+// loader makes of them (snapped coordinates, face normals, boxes).
 #include "engine/format3do.h"
 
 #include <array>

@@ -152,8 +152,9 @@ private:
 
     void BassLine(double t0, int chord, int bar)
     {
-        int root = DegreeToMidi(chord, 0);
-        if (root > s_.root + 7)
+        // An octave below the key's tonic, folded into one octave.
+        int root = DegreeToMidi(chord, -1);
+        if (root > s_.root - 5)
             root -= 12;
         int fifth = root + 7;
         double e = Beat() / 2;
@@ -185,8 +186,8 @@ private:
         double e = Beat() / 2;
         for (int i = 0; i < 8; ++i) {
             int k = order[i] % static_cast<int>(d.size() + 1);
-            int midi = k < static_cast<int>(d.size()) ? DegreeToMidi(d[static_cast<size_t>(k)], 2)
-                                                      : DegreeToMidi(d[0], 3);
+            int midi = k < static_cast<int>(d.size()) ? DegreeToMidi(d[static_cast<size_t>(k)], 1)
+                                                      : DegreeToMidi(d[0], 2);
             Add(Swung(t0, i), e * 0.9, midi, i % 2 ? 0.45 : 0.6, Part::Arp);
         }
     }
@@ -249,7 +250,7 @@ private:
     void Melody(double t0, const std::vector<int>& phrase, const std::vector<int>& prog, bool harmony, bool resolve)
     {
         Rng pick(static_cast<uint64_t>(phrase.back()) * 7919u + s_.seed);
-        int degree = 9 + pick.Below(3);  // around the tonic an octave up
+        int degree = 7 + pick.Below(3);  // from the tonic of the melody's octave
         double e = Beat() / 2;
         int pos = 0;  // in eighths from t0
         size_t count = phrase.size() - 1;
@@ -276,13 +277,15 @@ private:
                     int step = r < 4 ? 1 : (r < 8 ? -1 : (r < 9 ? 2 : -2));
                     degree += step;
                 }
-                degree = std::clamp(degree, 5, 16);
+                degree = std::clamp(degree, 3, 13);
                 double start = Swung(t0, pos);
                 double length = len * e * 0.92;
                 double vel = strong ? 0.85 : 0.7;
-                Add(start, length, DegreeToMidi(degree, 2), vel, Part::Lead);
+                // Degrees 3 to 13 above the tonic an octave up: about the
+                // fifth octave, over the chords of the fourth.
+                Add(start, length, DegreeToMidi(degree, 1), vel, Part::Lead);
                 if (harmony)
-                    Add(start, length, DegreeToMidi(degree - 2, 2), vel * 0.5, Part::Harmony);
+                    Add(start, length, DegreeToMidi(degree - 2, 1), vel * 0.5, Part::Harmony);
             }
             pos += len;
         }

@@ -380,7 +380,8 @@ Canvas GameBackground()
     // Specks of light below the horizon.
     Rng rng(113);
     for (int i = 0; i < 140; ++i) {
-        double sx = rng.Range(0, w), sy = rng.Range(h * 0.55, h * 0.95), r = rng.Range(0.6, 1.8);
+        // Kept away from the pole, where the sphere would smear them.
+        double sx = rng.Range(0, w), sy = rng.Range(h * 0.55, h * 0.8), r = rng.Range(0.6, 1.6);
         double bright = rng.Range(0.25, 0.7);
         for (int dx = -1; dx <= 1; ++dx) {  // drawn three times so the seam wraps
             double cx = sx + dx * w;

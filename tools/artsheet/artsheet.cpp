@@ -8,6 +8,7 @@
 // the menu scene (floor, car, logo) and close-ups. Bottom: every picture.
 #include "engine/configfile.h"
 #include "engine/draw3d.h"
+#include "engine/glfont2d.h"
 #include "engine/glcontext.h"
 #include "engine/gltexture.h"
 #include "engine/model3d.h"
@@ -345,6 +346,38 @@ void CloseUp(int cell, const Model3D* model, float yaw, float pitch, float dista
         DrawModel(model);
 }
 
+// The 2D pieces in place: a selection bar and the pointer over the menu
+// scene, the icons of the heads-up bar over the board.
+void DrawOverlays(std::map<std::string, std::unique_ptr<GLTexture>>& t, const GLFont2D& icons)
+{
+    glViewport(0, 0, kWidth, kHeight);
+    glScissor(0, 0, kWidth, kHeight);
+    Set2DScreenSize(kWidth, kHeight);
+    Begin2D();
+    glColor4f(1, 1, 1, 1);
+    const float x0 = 930, x1 = 1190, y0 = 262, y1 = 310, cap = (y1 - y0) / 2;
+    const float uv[8] = {0, 0, 1, 0, 0, 1, 1, 1};
+    const float left[8] = {x0, y0, x0 + cap, y0, x0, y1, x0 + cap, y1};
+    const float mid[8] = {x0 + cap, y0, x1 - cap, y0, x0 + cap, y1, x1 - cap, y1};
+    const float right[8] = {x1 - cap, y0, x1, y0, x1 - cap, y1, x1, y1};
+    if (t["selection_left"]->Bind())
+        DrawQuad2DTex(left, uv);
+    if (t["selection_middle"]->Bind())
+        DrawQuad2DTex(mid, uv);
+    if (t["selection_right"]->Bind())
+        DrawQuad2DTex(right, uv);
+    const float px = 1120, py = 282, ps = 16;
+    const float pointer[8] = {px, py, px + 2 * ps, py, px, py + 2 * ps, px + 2 * ps, py + 2 * ps};
+    if (t["pointeur"]->Bind())
+        DrawQuad2DTex(pointer, uv);
+    // Heads-up bar icons: level, moves, carried bomb.
+    const float c = 800 / 7.0f, m = (c - 48) / 2;
+    icons.Draw(2 * c + m, 8, "\"");
+    icons.Draw(4 * c + m, 8, "#");
+    icons.Draw(6 * c + m, 8, " ");
+    End2D();
+}
+
 void DrawPictures(const std::vector<std::pair<std::string, std::unique_ptr<GLTexture>>>& pictures)
 {
     glViewport(0, 0, kWidth, kHeight);
@@ -492,6 +525,12 @@ int main(int argc, char** argv)
         DrawAt(m["blocbig"].get(), -0.6f, 0, 0);
         DrawAt(m["blocbigon"].get(), 0.6f, 0, 0);
         glDisable(GL_SCISSOR_TEST);
+        for (const char* n : {"selection_left", "selection_middle", "selection_right", "pointeur"})
+            t[n] = LoadTexture(std::string("gfx/2d/") + n + ".png", true);
+        GLFont2D icons;
+        if (!icons.Load((gData + "/gfx/2d/fonteicone.png").c_str(), 48, 48, 4))
+            Fail("cannot load the icon font");
+        DrawOverlays(t, icons);
         DrawPictures(pictures);
         glFinish();
         uint8_t* rgb = ReadPixelsRGB(0, 0, kWidth, kHeight);
