@@ -4,11 +4,13 @@
 #include "testdir.h"
 
 #include <gtest/gtest.h>
+#include <vorbis/vorbisfile.h>
 
 #include <cmath>
 #include <cstdint>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -224,4 +226,45 @@ TEST(ArtKitFiles, WholeKitStaysSmall)
     for (const std::string& rel : KitGeneratedFiles())
         total += ReadTestFile(KitDataDir() + "/" + rel).size();
     EXPECT_LT(total, 6u * 1024u * 1024u);
+}
+
+TEST(ArtKitFiles, MusicPlaysThroughoutWithoutDropoutsOrClipping)
+{
+    for (const std::string& rel : KitGeneratedFiles()) {
+        if (!EndsWith(rel, ".zik"))
+            continue;
+        const std::string path = KitDataDir() + "/" + rel;
+        OggVorbis_File vf;
+        ASSERT_EQ(ov_fopen(path.c_str(), &vf), 0) << rel;
+        const vorbis_info* vi = ov_info(&vf, -1);
+        ASSERT_NE(vi, nullptr);
+        const long window = vi->rate * 4 * vi->channels;  // four seconds
+        std::vector<float> samples;
+        float** pcm = nullptr;
+        int section = 0;
+        long got;
+        while ((got = ov_read_float(&vf, &pcm, 4096, &section)) > 0)
+            for (long i = 0; i < got; ++i)
+                for (int c = 0; c < vi->channels; ++c)
+                    samples.push_back(pcm[c][i]);
+        ov_clear(&vf);
+        ASSERT_GT(samples.size(), static_cast<size_t>(window)) << rel;
+        size_t clipped = 0;
+        double quietest = 1e9, loudest = 0;
+        for (size_t start = 0; start + window <= samples.size(); start += window) {
+            double sum = 0;
+            for (long i = 0; i < window; ++i) {
+                float s = samples[start + i];
+                sum += s * s;
+                if (std::fabs(s) > 0.99f)
+                    ++clipped;
+            }
+            double rms = std::sqrt(sum / window);
+            quietest = std::min(quietest, rms);
+            loudest = std::max(loudest, rms);
+        }
+        EXPECT_GT(quietest, 0.04) << rel << ": the music drops out somewhere";
+        EXPECT_LT(loudest, 0.5) << rel;
+        EXPECT_LT(clipped, samples.size() / 10000) << rel << ": clipped";
+    }
 }

@@ -338,18 +338,21 @@ Canvas LeafTexture()
 
 Canvas ExplosionTexture()
 {
+    // Flames with dark gaps of smoke: the game adds it onto the scene, so
+    // it stays short of white to keep its colour over a light floor.
     const int n = 128;
     Canvas c(n, n);
     c.Fill([&](double x, double y) {
         double u = x / n, v = y / n;
         double f = TileFbm(u * 6, v * 6, 6, 5, 101);
-        double heat = Clamp01(f * 1.5 - 0.2);
-        Rgba a = Rgb(0.25, 0.02, 0.0), b = Rgb(1.0, 0.35, 0.05), d = Rgb(1.0, 0.85, 0.3), e = Rgb(1, 1, 0.9);
-        if (heat < 0.4)
-            return Mix(a, b, heat / 0.4);
-        if (heat < 0.75)
-            return Mix(b, d, (heat - 0.4) / 0.35);
-        return Mix(d, e, (heat - 0.75) / 0.25);
+        double heat = Clamp01(f * 1.7 - 0.45);
+        Rgba smoke = Rgb(0.05, 0.02, 0.01), red = Rgb(0.55, 0.1, 0.02), orange = Rgb(0.85, 0.38, 0.06),
+             yellow = Rgb(0.9, 0.7, 0.25);
+        if (heat < 0.35)
+            return Mix(smoke, red, heat / 0.35);
+        if (heat < 0.7)
+            return Mix(red, orange, (heat - 0.35) / 0.35);
+        return Mix(orange, yellow, (heat - 0.7) / 0.3);
     });
     return c;
 }
