@@ -111,7 +111,7 @@ Model3doFile BuildCar(int detail, const std::string& prefix, double bounce)
         sphereAt(front, {kFront + 0.012, 0.145, z}, {0.022, 0.032, 0.045});
         sphereAt(rear, {kRear - 0.008, 0.165, z}, {0.018, 0.026, 0.05});
     }
-    RoundedBoxSpec w;
+    RoundedBoxParams w;
     w.center = {0.37, 0.305, 0};
     w.half = {0.04, 0.012, 0.19};
     w.radius = 0.01;
@@ -119,7 +119,7 @@ Model3doFile BuildCar(int detail, const std::string& prefix, double bounce)
     w.margin = 0.004;
     AddRoundedBox(wing, w);
     for (double z : {-0.12, 0.12}) {
-        RoundedBoxSpec post;
+        RoundedBoxParams post;
         post.center = {0.37, 0.26, z};
         post.half = {0.014, 0.05, 0.012};
         post.radius = 0.006;
@@ -150,10 +150,10 @@ Model3doFile BuildCar(int detail, const std::string& prefix, double bounce)
     m.objects.push_back(ToObject(Wheel({wx[1], kWheelRadius, wz}, detail), "RoueArG", prefix + "roue"));
     m.materials.push_back(MakeMaterial({prefix + "caisse", Rgb(0.9, 0.9, 0.9), Rgb(1, 1, 1), "car.png"}));
     m.materials.push_back(MakeMaterial({prefix + "cabine", Rgb(0.9, 0.9, 0.9), Rgb(1, 1, 1), "carvitre.png"}));
-    MatSpec lights{prefix + "phares", Rgb(1.0, 0.96, 0.72), Rgb(1, 1, 1)};
+    MaterialParams lights{prefix + "phares", Rgb(1.0, 0.96, 0.72), Rgb(1, 1, 1)};
     lights.lit = false;
     m.materials.push_back(MakeMaterial(lights));
-    MatSpec tail{prefix + "feux", Rgb(1.0, 0.18, 0.12), Rgb(1, 1, 1)};
+    MaterialParams tail{prefix + "feux", Rgb(1.0, 0.18, 0.12), Rgb(1, 1, 1)};
     tail.lit = false;
     m.materials.push_back(MakeMaterial(tail));
     m.materials.push_back(MakeMaterial({prefix + "aileron", Rgb(0.2, 0.2, 0.24), Rgb(0.28, 0.28, 0.34)}));

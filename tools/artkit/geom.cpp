@@ -183,7 +183,7 @@ std::vector<V2> InsetPolygon(const std::vector<V2>& outline, const std::vector<d
     return out;
 }
 
-void AddRoundedBox(Mesh& mesh, const RoundedBoxSpec& s)
+void AddRoundedBox(Mesh& mesh, const RoundedBoxParams& s)
 {
     const double h[3] = {s.half.x, s.half.y, s.half.z};
     const double c[3] = {s.center.x, s.center.y, s.center.z};
@@ -244,7 +244,7 @@ void AddRoundedBox(Mesh& mesh, const RoundedBoxSpec& s)
     }
 }
 
-void AddExtrusion(const ExtrudeSpec& s, const ExtrudeTargets& to, const ExtrudeUv& uvf)
+void AddExtrusion(const ExtrudeParams& s, const ExtrudeTargets& to, const ExtrudeUv& uvf)
 {
     std::vector<V2> outline = s.outline;
     std::vector<bool> open = s.openEdge;

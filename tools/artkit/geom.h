@@ -76,7 +76,7 @@ std::vector<uint32_t> TriangulatePolygon(const std::vector<V2>& outline);
 // A box with rounded edges and corners. Texture coordinates run 0..1 over
 // each face (taken from the unrounded box, so the rounding carries the
 // face's border).
-struct RoundedBoxSpec {
+struct RoundedBoxParams {
     V3 center;
     V3 half{0.5, 0.5, 0.5};
     double radius = 0.1;
@@ -84,7 +84,7 @@ struct RoundedBoxSpec {
     double margin = 0.03;
     bool faces[6] = {true, true, true, true, true, true};  // -x +x -y +y -z +z
 };
-void AddRoundedBox(Mesh& mesh, const RoundedBoxSpec& spec);
+void AddRoundedBox(Mesh& mesh, const RoundedBoxParams& params);
 
 // An outline extruded along a frame axis with bevels at both ends. The
 // outline lies in the plane spanned by frame u and v; the solid runs from
@@ -99,7 +99,7 @@ struct Frame {
     V3 At(double a, double b, double c) const { return origin + u * a + v * b + w * c; }
 };
 
-struct ExtrudeSpec {
+struct ExtrudeParams {
     std::vector<V2> outline;
     std::vector<bool> openEdge;  // edge i runs from point i to point i + 1
     double height = 1.0;
@@ -122,7 +122,7 @@ struct ExtrudeTargets {
 // direction of the part it belongs to.
 using ExtrudeUv = std::function<V2(V3 world, V2 ab, double c, V3 outward)>;
 
-void AddExtrusion(const ExtrudeSpec& spec, const ExtrudeTargets& to, const ExtrudeUv& uv);
+void AddExtrusion(const ExtrudeParams& params, const ExtrudeTargets& to, const ExtrudeUv& uv);
 
 // Offsets a polygon inward by a distance per edge (mitred corners).
 std::vector<V2> InsetPolygon(const std::vector<V2>& outline, const std::vector<double>& distance);

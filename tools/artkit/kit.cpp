@@ -42,7 +42,7 @@ void WriteKitImage(const std::string& path, const Canvas& canvas, int channels)
         throw KitError(path + ": " + error);
 }
 
-Model3doMaterial MakeMaterial(const MatSpec& s)
+Model3doMaterial MakeMaterial(const MaterialParams& s)
 {
     Model3doMaterial m;
     m.name = s.name;

@@ -23,8 +23,8 @@ void WriteKitImage(const std::string& path, const Canvas& canvas, int channels);
 void WriteKitBytes(const std::string& path, const std::string& bytes);
 
 // A material record: lit and smooth unless told otherwise.
-struct MatSpec {
-    MatSpec(std::string n, Rgba amb, Rgba diff, std::string tex = std::string())
+struct MaterialParams {
+    MaterialParams(std::string n, Rgba amb, Rgba diff, std::string tex = std::string())
         : name(std::move(n)), ambient(amb), diffuse(diff), texture(std::move(tex))
     {
     }
@@ -36,7 +36,7 @@ struct MatSpec {
     bool twoSided = false;
     double transparency = 1.0;
 };
-Model3doMaterial MakeMaterial(const MatSpec& spec);
+Model3doMaterial MakeMaterial(const MaterialParams& params);
 
 // Block colours, index 0 to 4 (file numbers 1 to 5); targets use the same.
 Rgba BlockColour(int index);

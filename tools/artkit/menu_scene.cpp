@@ -197,18 +197,18 @@ std::vector<Mesh> LetterLine(const std::string& text, double base, double height
         Letter l = MakeLetter(ch);
         Mesh m;
         for (const Piece& p : l.pieces) {
-            ExtrudeSpec spec;
+            ExtrudeParams params;
             for (const V2& q : p.outline)
-                spec.outline.push_back(q * height);
-            spec.openEdge = p.open;
-            spec.height = depth;
-            spec.bevelTop = 0.065 * height;
-            spec.bevelBottom = 0.03 * height;
-            spec.margin = 0.02 * height;
-            spec.capBottom = true;
+                params.outline.push_back(q * height);
+            params.openEdge = p.open;
+            params.height = depth;
+            params.bevelTop = 0.065 * height;
+            params.bevelBottom = 0.03 * height;
+            params.margin = 0.02 * height;
+            params.capBottom = true;
             // Outline in x, y; extruded towards the viewer (+z).
-            spec.frame = Frame{{x, base, front - depth}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-            AddExtrusion(spec, {&m, &m, &m}, [&](V3 w, V2, double, V3) {
+            params.frame = Frame{{x, base, front - depth}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+            AddExtrusion(params, {&m, &m, &m}, [&](V3 w, V2, double, V3) {
                 return V2{(w.x + 1) / 2, (base + height - w.y) / height};
             });
         }
@@ -225,7 +225,7 @@ Mesh Frame12()
     for (int axis = 0; axis < 3; ++axis)
         for (int k = 0; k < 4; ++k) {
             double a = (k & 1) ? e : -e, b = (k & 2) ? e : -e;
-            RoundedBoxSpec bar;
+            RoundedBoxParams bar;
             bar.radius = r * 0.9;
             bar.bandSteps = 2;
             bar.margin = 0.01;
@@ -246,7 +246,7 @@ Mesh Frame12()
         }
     // Corner knobs.
     for (int k = 0; k < 8; ++k) {
-        RoundedBoxSpec knob;
+        RoundedBoxParams knob;
         knob.center = {(k & 1) ? e : -e, (k & 2) ? e : -e, (k & 4) ? e : -e};
         knob.half = {0.11, 0.11, 0.11};
         knob.radius = 0.06;

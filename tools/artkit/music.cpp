@@ -20,7 +20,7 @@ enum class Lead { Bell, Pluck, Square, Flute };
 enum class Drums { Soft, Groove, Four, Lazy };
 enum class Bass { Roots, Eighths, Synco };
 
-struct TrackSpec {
+struct TrackPlan {
     const char* file;
     double bpm;
     int root;                       // MIDI note of the key's tonic (octave 3)
@@ -53,7 +53,7 @@ struct Note {
 
 class Composer {
 public:
-    explicit Composer(const TrackSpec& s) : s_(s), rng_(s.seed) {}
+    explicit Composer(const TrackPlan& s) : s_(s), rng_(s.seed) {}
 
     double Beat() const { return 60.0 / s_.bpm; }
     double BarLength() const { return 4 * Beat(); }
@@ -300,7 +300,7 @@ private:
         return best;
     }
 
-    TrackSpec s_;
+    TrackPlan s_;
     Rng rng_;
     std::vector<Note> notes_;
 };
@@ -322,7 +322,7 @@ struct Pan {
 
 class Synth {
 public:
-    Synth(const TrackSpec& s, uint64_t seed) : s_(s), noise_(seed) {}
+    Synth(const TrackPlan& s, uint64_t seed) : s_(s), noise_(seed) {}
 
     void Play(const Note& n, Stereo& out, Stereo& send)
     {
@@ -545,7 +545,7 @@ private:
         }
     }
 
-    TrackSpec s_;
+    TrackPlan s_;
     Rng noise_;
 };
 
@@ -575,14 +575,14 @@ void ProcessLooped(Stereo& s, Fn effect)
     }
 }
 
-Stereo RenderTrack(const TrackSpec& spec)
+Stereo RenderTrack(const TrackPlan& params)
 {
-    Composer c(spec);
+    Composer c(params);
     std::vector<Note> notes = c.Compose();
     size_t loop = static_cast<size_t>(c.Length() * kAudioRate);
     size_t total = loop + 4 * kAudioRate;
     Stereo mix(total), send(total);
-    Synth synth(spec, spec.seed ^ 0xABCDEFu);
+    Synth synth(params, params.seed ^ 0xABCDEFu);
     for (const Note& n : notes)
         synth.Play(n, mix, send);
     FoldTail(mix.left, loop);
@@ -610,7 +610,7 @@ Stereo RenderTrack(const TrackSpec& spec)
     });
     for (size_t i = 0; i < loop; ++i)
         if (!std::isfinite(mix.left[i]) || !std::isfinite(mix.right[i]))
-            throw KitError(std::string(spec.file) + ": the synthesizer went unstable");
+            throw KitError(std::string(params.file) + ": the synthesizer went unstable");
     // Gentle limiting, then a fixed loudness.
     double peak = 0;
     for (size_t i = 0; i < loop; ++i)
@@ -688,7 +688,7 @@ std::string EncodeVorbis(const Stereo& s, const char* title, uint32_t serial)
     return out;
 }
 
-std::vector<TrackSpec> Tracks()
+std::vector<TrackPlan> Tracks()
 {
     return {
         // Menus: relaxed and inviting, electric-piano bells.
@@ -712,7 +712,7 @@ void GenerateMusic(const std::string& data, int only)
 {
     const std::string dir = data + "/sfx/";
     MakeKitDir(dir);
-    std::vector<TrackSpec> tracks = Tracks();
+    std::vector<TrackPlan> tracks = Tracks();
     for (size_t i = 0; i < tracks.size(); ++i) {
         if (only >= 0 && static_cast<int>(i) != only)
             continue;

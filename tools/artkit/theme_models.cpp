@@ -94,15 +94,15 @@ Outline WallFootprint(int mask)
 Model3doFile BuildWall(int mask)
 {
     Outline fp = WallFootprint(mask);
-    ExtrudeSpec spec;
-    spec.outline = fp.points;
-    spec.openEdge = fp.open;
-    spec.height = kWallHeight;
-    spec.bevelTop = kWallBevel;
-    spec.margin = 0.035;
-    spec.frame = Frame{{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}};
+    ExtrudeParams params;
+    params.outline = fp.points;
+    params.openEdge = fp.open;
+    params.height = kWallHeight;
+    params.bevelTop = kWallBevel;
+    params.margin = 0.035;
+    params.frame = Frame{{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}};
     Mesh top, side;
-    AddExtrusion(spec, {&top, &side, nullptr}, [](V3 p, V2, double c, V3 out) {
+    AddExtrusion(params, {&top, &side, nullptr}, [](V3 p, V2, double c, V3 out) {
         if (out.y > 0.1)  // top face and bevel: seen from above
             return V2{CellToTexel(p.x, kWallTexSize), CellToTexel(p.z, kWallTexSize)};
         double along = std::fabs(out.x) > std::fabs(out.z) ? p.z : p.x;
@@ -122,7 +122,7 @@ Model3doFile BuildWall(int mask)
 // the same after every roll. The morph target breathes a little.
 Model3doFile BuildBlock(int colour, bool morph)
 {
-    RoundedBoxSpec s;
+    RoundedBoxParams s;
     double sx = morph ? 1.035 : 1.0, sy = morph ? 0.965 : 1.0;
     s.half = {kBlockHalf * sx, kBlockHalf * sy, kBlockHalf * sx};
     s.center = {0, kBlockHalf * sy, 0};
@@ -143,7 +143,7 @@ Model3doFile BuildBlock(int colour, bool morph)
 // floating over it; the morph target lifts and swells the star.
 Model3doFile BuildBlockOn(int colour, bool morph)
 {
-    RoundedBoxSpec s;
+    RoundedBoxParams s;
     s.half = {0.43, 0.14, 0.43};
     s.center = {0, 0.14, 0};
     s.radius = 0.07;
@@ -151,7 +151,7 @@ Model3doFile BuildBlockOn(int colour, bool morph)
     Mesh slab;
     AddRoundedBox(slab, s);
     const double grow = morph ? 1.1 : 1.0, lift = morph ? 0.07 : 0.0;
-    ExtrudeSpec star;
+    ExtrudeParams star;
     for (int i = 0; i < 10; ++i) {
         // Points up the board (towards -z) as seen by the player.
         double a = -kPi / 2 + kPi * i / 5;
@@ -241,10 +241,10 @@ Model3doFile BuildBomb()
     m.materials.push_back(MakeMaterial({"bombe_corps", Rgb(0.22, 0.24, 0.32), Rgb(0.3, 0.33, 0.45), "bombe.png"}));
     m.materials.push_back(MakeMaterial({"bombe_metal", Rgb(0.75, 0.62, 0.3), Rgb(0.9, 0.75, 0.4)}));
     m.materials.push_back(MakeMaterial({"bombe_meche", Rgb(0.7, 0.6, 0.45), Rgb(0.85, 0.72, 0.5)}));
-    MatSpec spark_mat{"bombe_etincelle", Rgb(1.0, 0.85, 0.35), Rgb(1, 1, 1)};
-    spark_mat.lit = false;
-    spark_mat.twoSided = true;
-    m.materials.push_back(MakeMaterial(spark_mat));
+    MaterialParams sparkMat{"bombe_etincelle", Rgb(1.0, 0.85, 0.35), Rgb(1, 1, 1)};
+    sparkMat.lit = false;
+    sparkMat.twoSided = true;
+    m.materials.push_back(MakeMaterial(sparkMat));
     return m;
 }
 
@@ -262,7 +262,7 @@ Model3doFile BuildSpecial()
         p.x = std::clamp(p.x, -0.93, 0.93);
         p.y = std::clamp(p.y, -0.93, 0.93);
     }
-    ExtrudeSpec planter;
+    ExtrudeParams planter;
     planter.outline = octagon;
     planter.height = 0.34;
     planter.bevelTop = 0.06;
@@ -282,14 +282,14 @@ Model3doFile BuildSpecial()
         double a = 2 * kPi * i / 16;
         inner.push_back({0.7 * std::cos(a), 0.7 * std::sin(a)});
     }
-    ExtrudeSpec soilSpec;
-    soilSpec.outline = inner;
-    soilSpec.height = 0.36;
-    soilSpec.bevelTop = 0.03;
-    soilSpec.margin = 0.02;
-    soilSpec.frame = planter.frame;
+    ExtrudeParams soilParams;
+    soilParams.outline = inner;
+    soilParams.height = 0.36;
+    soilParams.bevelTop = 0.03;
+    soilParams.margin = 0.02;
+    soilParams.frame = planter.frame;
     Mesh soil;
-    AddExtrusion(soilSpec, {&soil, &soil, nullptr}, [](V3 p, V2, double, V3) { return V2{p.x, p.z}; });
+    AddExtrusion(soilParams, {&soil, &soil, nullptr}, [](V3 p, V2, double, V3) { return V2{p.x, p.z}; });
     Mesh trunk;
     AddRevolution(trunk, Frame{{0, 0.3, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
                   {{0.0, 0.0}, {0.15, 0.0}, {0.13, 0.2}, {0.1, 0.6}, {0.08, 0.95}, {0.0, 0.95}}, 10,
@@ -336,7 +336,7 @@ Model3doFile BuildExplosion()
                   [](int i, double t, V3) { return V2{t * 3, 0.2 + 0.2 * i}; });
     burst.Append(ring);
     m.objects.push_back(ToObject(burst, "explosion", "explosion"));
-    MatSpec mat{"explosion", Rgb(1, 1, 1), Rgb(1, 1, 1), "explosion.png"};
+    MaterialParams mat{"explosion", Rgb(1, 1, 1), Rgb(1, 1, 1), "explosion.png"};
     mat.lit = false;
     mat.twoSided = true;
     mat.transparency = 0.5;
@@ -354,7 +354,7 @@ Model3doFile BuildFloor()
     uint32_t d = q.Point({-0.5, 0, 14.5}, {0, 5});
     q.Quad(a, b, c, d, {0, 1, 0});
     m.objects.push_back(ToObject(q, "sol", "sol"));
-    MatSpec mat{"sol", Rgb(1, 1, 1), Rgb(1, 1, 1), "sol.png"};
+    MaterialParams mat{"sol", Rgb(1, 1, 1), Rgb(1, 1, 1), "sol.png"};
     mat.lit = false;
     m.materials.push_back(MakeMaterial(mat));
     return m;
@@ -377,7 +377,7 @@ Model3doFile BuildSkySphere(double radius, const std::string& material, const st
     AddRevolution(s, Frame{{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}}, profile, 32,
                   [](int i, double t, V3) { return V2{t, 1.0 - static_cast<double>(i) / rings}; }, true);
     m.objects.push_back(ToObject(s, "fond", material));
-    MatSpec mat{material, Rgb(1, 1, 1), Rgb(1, 1, 1), texture};
+    MaterialParams mat{material, Rgb(1, 1, 1), Rgb(1, 1, 1), texture};
     mat.lit = false;
     mat.twoSided = true;
     m.materials.push_back(MakeMaterial(mat));
