@@ -1,0 +1,5 @@
+if(PONDRAKE_GAME)
+  pondrake_add_bench(text_bench SOURCES text_bench.cpp LIBS text)
+  target_compile_definitions(text_bench PRIVATE PONDRAKE_RUN_DIR_DEFAULT="${PONDRAKE_RUN_DIR}")
+  add_dependencies(text_bench text_data)
+endif()
