@@ -226,6 +226,27 @@ TEST(ArtKitModels, WallPiecesOpenExactlyOnTheSidesTheirCodesJoin)
         }
     }
     EXPECT_FALSE(sectionX.empty());
+    // The game clamps wall textures (without edge clamping in s): texture
+    // coordinates stay on texel centres so no border colour bleeds in.
+    for (const char* wall : kKitWallFiles) {
+        Model3doFile m = Load(Theme(wall));
+        for (const Model3doObject& o : m.objects) {
+            std::string texture;
+            for (const Model3doMaterial& mat : m.materials)
+                if (mat.name == o.material)
+                    texture = mat.texture;
+            ASSERT_FALSE(texture.empty()) << wall;
+            std::string png = ReadTestFile(KitDataDir() + "/gfx/theme1/texture/" + texture);
+            ASSERT_GT(png.size(), 24u);
+            double size[2] = {static_cast<double>(static_cast<uint8_t>(png[18]) << 8 | static_cast<uint8_t>(png[19])),
+                              static_cast<double>(static_cast<uint8_t>(png[22]) << 8 | static_cast<uint8_t>(png[23]))};
+            for (size_t i = 0; i < o.uvs.size(); ++i) {
+                double half = 0.5 / size[i % 2];
+                EXPECT_GE(o.uvs[i], half - 1e-6) << wall << " " << o.name;
+                EXPECT_LE(o.uvs[i], 1 - half + 1e-6) << wall << " " << o.name;
+            }
+        }
+    }
     EXPECT_FALSE(sectionZ.empty());
     // The first piece decides whether walls cast baked shadows: it must
     // not reach below the floor.

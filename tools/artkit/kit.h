@@ -38,6 +38,10 @@ struct MaterialParams {
 };
 Model3doMaterial MakeMaterial(const MaterialParams& params);
 
+// Size of the wall textures (mur.png, murhaut.png). The game draws walls
+// clamped and without mipmaps: small textures keep them from shimmering.
+constexpr int kWallTextureSize = 64;
+
 // Block colours, index 0 to 4 (file numbers 1 to 5); targets use the same.
 Rgba BlockColour(int index);
 

@@ -22,7 +22,6 @@ const int kWallMask[16] = {0, 12, 3, 15, 6, 10, 5, 9, 4, 8, 2, 1, 7, 11, 14, 13}
 constexpr double kWallHeight = 0.8;
 constexpr double kWallHalf = 0.42;
 constexpr double kWallBevel = 0.07;
-constexpr int kWallTexSize = 128;
 
 constexpr double kBlockHalf = 0.39;
 
@@ -104,10 +103,10 @@ Model3doFile BuildWall(int mask)
     Mesh top, side;
     AddExtrusion(params, {&top, &side, nullptr}, [](V3 p, V2, double c, V3 out) {
         if (out.y > 0.1)  // top face and bevel: seen from above
-            return V2{CellToTexel(p.x, kWallTexSize), CellToTexel(p.z, kWallTexSize)};
+            return V2{CellToTexel(p.x, kWallTextureSize), CellToTexel(p.z, kWallTextureSize)};
         double along = std::fabs(out.x) > std::fabs(out.z) ? p.z : p.x;
         double v = (kWallHeight - c) / kWallHeight;  // 0 at the top
-        return V2{CellToTexel(along, kWallTexSize), CellToTexel(v - 0.5, kWallTexSize)};
+        return V2{CellToTexel(along, kWallTextureSize), CellToTexel(v - 0.5, kWallTextureSize)};
     });
     Model3doFile m;
     m.objects.push_back(ToObject(side, "mur_cote", "mur_cote"));

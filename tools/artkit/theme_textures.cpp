@@ -35,7 +35,7 @@ double DistToLine(double s, double step, double offset)
 // (the walls map each cell onto texel centres).
 Canvas WallSideTexture()
 {
-    const int n = 128;
+    const int n = kWallTextureSize;
     std::vector<float> hgt(static_cast<size_t>(n) * n);
     std::vector<uint32_t> stone(hgt.size());
     for (int y = 0; y < n; ++y)
@@ -52,7 +52,7 @@ Canvas WallSideTexture()
             int idx = static_cast<int>(std::floor((s - offset) * 2 + 4)) % 2;
             stone[static_cast<size_t>(y) * n + x] = static_cast<uint32_t>(course * 2 + idx);
         }
-    return ReliefCanvas(n, n, hgt, 18.0, false, [&](int x, int y) {
+    return ReliefCanvas(n, n, hgt, 9.0, false, [&](int x, int y) {
         size_t i = static_cast<size_t>(y) * n + x;
         double tint = HashUnit(stone[i], 3, 17);
         double grain = TileFbm(x / (n - 1.0) * 16, y / (n - 1.0) * 16, 16, 3, 12);
@@ -65,7 +65,7 @@ Canvas WallSideTexture()
 // Wall tops: one capstone per cell with a fine joint at the cell edge.
 Canvas WallTopTexture()
 {
-    const int n = 128;
+    const int n = kWallTextureSize;
     std::vector<float> hgt(static_cast<size_t>(n) * n);
     for (int y = 0; y < n; ++y)
         for (int x = 0; x < n; ++x) {
@@ -74,7 +74,7 @@ Canvas WallTopTexture()
             double rough = TileFbm(s * 6, r * 6, 6, 4, 21);
             hgt[static_cast<size_t>(y) * n + x] = static_cast<float>(SmoothStep(0.0, 0.03, edge) * (0.9 + 0.1 * rough));
         }
-    return ReliefCanvas(n, n, hgt, 14.0, false, [&](int x, int y) {
+    return ReliefCanvas(n, n, hgt, 7.0, false, [&](int x, int y) {
         double s = static_cast<double>(x) / (n - 1), r = static_cast<double>(y) / (n - 1);
         double grain = TileFbm(s * 12, r * 12, 12, 4, 22);
         double speck = HashUnit(static_cast<uint32_t>(x), static_cast<uint32_t>(y), 23) > 0.985 ? 0.08 : 0.0;
