@@ -341,6 +341,15 @@ void AddScenery(std::vector<SceneryRecord>& list, int code, float x, float z, fl
     list.push_back(r);
 }
 
+// Mode 1 centres the view on the car, mode 2 also turns it with the car.
+void ApplyCameraMode(const Puzzle& p, int mode)
+{
+    if (mode == 2)
+        glRotatef(p.carAngle + 90.0f, 0, -1, 0);
+    if (mode == 1 || mode == 2)
+        glTranslatef(-kCellSize * (p.carDrawX - 10.0f + 0.5f), -kCellSize, -kCellSize * (p.carDrawY - 7.5f + 0.5f));
+}
+
 }  // namespace
 
 BoardScenery& CurrentScenery()
@@ -516,19 +525,33 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
     gMirrorings = 0;
     ApplyFrontFace();
 
+    // The background is drawn only around the board: the board's top goes
+    // into the depth buffer first (nothing else), so the software rasteriser
+    // never textures the sky behind it. The depth buffer is then cleared
+    // again, so what follows sees exactly the picture the whole sky would
+    // have left.
     glClear(GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    ApplyCameraMode(p, view.cameraMode);
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_DEPTH_TEST);
+    glTranslatef(kBoardOffset[0], kBoardOffset[1], kBoardOffset[2]);
+    FloorQuad();
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glEnable(GL_CULL_FACE);
+    glPopMatrix();
     glPushMatrix();
     glRotatef(CurrentScene().backgroundAngle, 0, 1, 0);
     DrawModel(&th.background);
     glPopMatrix();
+    glClear(GL_DEPTH_BUFFER_BIT);
     glPushMatrix();
 
-    if (view.cameraMode == 2)
-        glRotatef(p.carAngle + 90.0f, 0, -1, 0);
-    if (view.cameraMode == 1 || view.cameraMode == 2)
-        glTranslatef(-kCellSize * (p.carDrawX - 10.0f + 0.5f), -kCellSize,
-                     -kCellSize * (p.carDrawY - 7.5f + 0.5f));
+    ApplyCameraMode(p, view.cameraMode);
 
     // The lights stay fixed to the world; the theme's own values are used
     // every frame, whatever the menu light left in GL.
@@ -556,7 +579,6 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
     glEnable(GL_LIGHTING);
 
     glTranslatef(kBoardOffset[0], kBoardOffset[1], kBoardOffset[2]);
-
     context.UpdateFrustum();
     for (SceneryRecord& r : gScenery.walls)
         r.visible = context.BoxInFrustum(r.bboxMin, r.bboxMax);
@@ -625,7 +647,6 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
     DrawTracks(th, p);
     DrawTargets(th, p);
     DrawBlobShadows(th, p, bombVisible);
-
     DrawSolidScene(th, p, bombVisible, view.T);
     DrawExplosions(th, p);
 

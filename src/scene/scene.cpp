@@ -13,7 +13,8 @@
 
 namespace {
 
-SceneState gScene;
+// Never destroyed, like the theme: its models hold material references.
+SceneState& gScene = *new SceneState;
 
 // The background angle wraps where both its turn (360°) and the car's swing
 // (a period of 12.8°) come round together.

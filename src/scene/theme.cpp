@@ -29,7 +29,10 @@ const char* const kWallFiles[kWallPieces] = {
     "mur_blocdo.3do",  "mur_blocgo.3do",  "mur_blocbo.3do",  "mur_blocho.3do",
     "mur_blocgf.3do",  "mur_blocdf.3do",  "mur_blochf.3do",  "mur_blocbf.3do"};
 
-Theme gTheme;
+// Never destroyed: a theme still loaded when the program ends (after an
+// error report) must not give its materials back to a material list that is
+// already gone.
+Theme& gTheme = *new Theme;
 
 [[noreturn]] void Fail(const std::string& message, const char* function, int line, const char* module = "pelmo3d")
 {

@@ -402,3 +402,21 @@ TEST_F(Themes, AChangeOfResolutionFreesAndLoadsAgain)
 }
 
 }  // namespace
+
+namespace {
+
+// After an error report the program returns without the orderly shutdown:
+// a theme and menu objects still loaded must not crash the program's end.
+TEST_F(Themes, TheProgramEndsCleanlyWithEverythingStillLoaded)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            LoadGameTheme();
+            InitObjetMenu(GameDataPrefix().c_str());
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
