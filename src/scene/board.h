@@ -1,0 +1,64 @@
+#pragma once
+// The board renderer: one frame of the playing field in 3D from the puzzle's
+// board, car, block, bomb, track and explosion state and the loaded theme.
+// Apart from its scenery lists and the baked detail layer it changes nothing.
+#include <vector>
+
+struct GLContext;
+struct Model3D;
+struct Puzzle;
+
+// How the frame is to be drawn; the caller owns all of it.
+struct BoardView {
+    int cameraMode = 0;          // 0 board centre, 1 follows the car, 2 also turns with it
+    float T = 0;                 // animation clock, advanced by the caller
+    bool reflect = false;        // the "Reflect" setting
+    bool rebuildDetail = false;  // bake the detail layer again before this frame
+};
+
+// One wall piece or special block placed on the board.
+struct SceneryRecord {
+    bool visible = true;         // set each frame by the view-volume test
+    int code = 0;                // cell code
+    float worldX = 0, worldZ = 0;  // placement in board coordinates
+    float scale = 1;             // a lone special cell is drawn at half size
+    float mirrorX = 1, mirrorZ = 1;  // -1 mirrors the model on that axis
+    float bboxMin[3] = {0, 0, 0}, bboxMax[3] = {0, 0, 0};  // placed model, board coordinates
+    Model3D* model = nullptr;    // the theme's, not owned
+};
+
+struct BoardScenery {
+    std::vector<SceneryRecord> walls;
+    std::vector<SceneryRecord> props;
+    bool bakePending = true;  // the detail layer must be baked before the next frame
+};
+
+BoardScenery& CurrentScenery();
+
+// Empties and refills the wall and prop lists from the board (level start,
+// and whenever wall or special cells change) and asks for a new bake.
+// Specials: a whole 2 × 2 group (36 37 / 38 39) is one model at the corner
+// its cells share; every other special cell, whatever its code, gets the
+// model at half size on its own cell, mirrored as its code says (37 left to
+// right, 38 top to bottom, 39 both), so no special cell is ever invisible.
+void BuildSceneryLists(const Puzzle& p);
+
+// Bakes the shadows of the fixed scenery into the detail layer. Needs a
+// loaded theme and a window of at least 256 × 256 pixels for the shadows;
+// a smaller window gets the detail picture alone.
+bool CreateDetailTexture(GLContext& context);
+
+// Draws one frame of the board into the current GL context. The caller has
+// set the projection and the camera (ApplyCamera) as the modelview matrix
+// and swaps afterwards; the matrices come back as they were. Nothing is
+// drawn while no theme is loaded.
+void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view);
+
+// The view transform of a camera: move back by distance, tilt by pitch
+// about (−1, 0, 0), turn by yaw about (0, −1, 0).
+void ApplyCamera(float yaw, float pitch, float distance);
+
+// Draws the instance once more as a red overlay whose opacity follows
+// |sin(T·π/200)|; every material it touches gets back exactly the flags,
+// transparency and ambient colour it had.
+void DrawLostOverlay(Model3D& instance, float T);

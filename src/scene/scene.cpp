@@ -1,0 +1,326 @@
+#include "scene/scene.h"
+
+#include "app/exception.h"
+#include "app/paths.h"
+#include "app/settings.h"
+#include "engine/draw3d.h"
+#include "scene/theme.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+#include <string>
+
+namespace {
+
+// Never destroyed, like the theme: its models hold material references.
+SceneState& gScene = *new SceneState;
+
+// The background angle wraps where both its turn (360°) and the car's swing
+// (a period of 12.8°) come round together.
+constexpr float kBackgroundAngleWrap = 2880.0f;
+
+std::string MenuDirectory(const char* dataPrefix)
+{
+    char dir[kPathSize];
+    if (!FormatPath(dir, sizeof dir, "%s%s", dataPrefix ? dataPrefix : "", "data/gfx/3d/"))
+        return std::string();
+    return dir;
+}
+
+[[noreturn]] void Fail(const std::string& message, const char* function, int line)
+{
+    throw Exception(message, function, "pelmo3d", line);
+}
+
+void LoadMenuTexture(GLTexture& t, const std::string& path, bool mipmap, int line)
+{
+    if (!t.Load(path.c_str()))
+        Fail(FormatText("Couldn't load Texture %s\n", path.c_str()), "InitPelmo3D", line);
+    t.mipmap = mipmap ? 1 : 0;
+    t.SetFilters(mipmap ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR, GL_LINEAR);
+    t.Upload();
+}
+
+// Opaque objects first, then the transparent ones, with the menu's variant
+// of the object drawing.
+void DrawModelMenu(const Model3D& m)
+{
+    for (const Objet3D* o = m.objects.head; o; o = o->next)
+        if (!(o->material && (o->material->flags & kMatTransparency)))
+            DrawObjectMenu(o);
+    for (const Objet3D* o = m.objects.head; o; o = o->next)
+        if (o->material && (o->material->flags & kMatTransparency))
+            DrawObjectMenu(o);
+}
+
+void GroundQuad(float half, float u0, float v0, float u1, float v1)
+{
+    const float xyz[12] = {-half, 0, -half, half, 0, -half, -half, 0, half, half, 0, half};
+    const float uv[8] = {u0, v0, u1, v0, u0, v1, u1, v1};
+    DrawQuad3DTex(xyz, uv);
+}
+
+// The four wheels of a car instance: hidden from the body's draw, each with
+// the centre of its box as the pivot it turns about.
+bool TakeWheels(Model3D& car, Objet3D* wheels[4], float pivots[4][3])
+{
+    for (int w = 0; w < 4; ++w)
+        if (!(wheels[w] = car.FindObject(kWheelNames[w])))
+            return false;
+    for (int w = 0; w < 4; ++w) {
+        wheels[w]->visible = 0;
+        float mn[3], mx[3];
+        wheels[w]->BoundingBox(mn, mx);
+        for (int a = 0; a < 3; ++a)
+            pivots[w][a] = 0.5f * (mn[a] + mx[a]);
+    }
+    return true;
+}
+
+void LoadMenuObjects(SceneState& s)
+{
+    if (!s.menuCar.Load("carmenu.3do"))
+        Fail(FormatText("Couldn't load 3D Objet %s", "carmenu.3do"), "InitObjetMenu", __LINE__);
+    if (!s.menuCarMorph.Load("carmenumorph.3do"))
+        Fail(FormatText("Couldn't load 3D Objet %s", "carmenumorph.3do"), "InitObjetMenu", __LINE__);
+    s.menuCarInstance.CopyFrom(s.menuCar);
+    SetMorph(&s.menuCarInstance, &s.menuCar, &s.menuCarMorph);
+    if (!TakeWheels(s.menuCarInstance, s.menuWheels, s.menuWheelPivot))
+        Fail(FormatText("Couldn't load 3D Objet %s", "carmenu.3do"), "InitObjetMenu", __LINE__);
+    s.menuWheelMaterial = s.menuWheels[kWheelFrontRight]->material;
+
+    if (!s.logo.Load("logo.3do"))
+        Fail(FormatText("Couldn't load 3D Objet %s", "logo.3do"), "InitObjetMenu", __LINE__);
+    if (!s.logoMorph.Load("logomorph.3do"))
+        Fail(FormatText("Couldn't load 3D Objet %s", "logomorph.3do"), "InitObjetMenu", __LINE__);
+    float mn[3], mx[3];
+    s.logo.ComputeBoundingBox(mn, mx);
+    float centre[3], scale[3];
+    for (int a = 0; a < 3; ++a) {
+        centre[a] = 0.5f * (mn[a] + mx[a]);
+        const float extent = mx[a] - mn[a];
+        // A logo flat on one axis keeps its size there.
+        scale[a] = extent > 0 ? 0.4f / extent : 1.0f;
+    }
+    s.logo.Transform(centre, scale);
+    s.logoMorph.Transform(centre, scale);
+    s.logo.ComputeBoundingBox();
+    s.logoMorph.ComputeBoundingBox();
+    s.logoInstance.CopyFrom(s.logo);
+    SetMorph(&s.logoInstance, &s.logo, &s.logoMorph);
+}
+
+}  // namespace
+
+SceneState& CurrentScene()
+{
+    return gScene;
+}
+
+bool InitPelmo3D(const char* dataPrefix, const Settings& settings)
+{
+    // Whatever theme was loaded belongs to the scene being replaced.
+    FreeTheme();
+    FreeScene();
+    SceneState& s = gScene;
+    s.menuClock = 0;
+    s.carSwing = 0;
+    s.backgroundAngle = 0;
+    s.showCar = true;
+
+    const std::string dir = MenuDirectory(dataPrefix);
+    SetObjectPath(dir.c_str());
+    SetTexturePath(dir.c_str());
+    const bool mipmap = settings.MipMapping != 0;
+    try {
+        char path[kPathSize];
+        SetMipMapping(0);
+        if (FormatPath(path, sizeof path, "%s%s", dataPrefix ? dataPrefix : "", "data/gfx/2d/pointeur.png") &&
+            s.pointer.Load(path)) {
+            s.pointer.mipmap = 0;
+            s.pointer.SetFilters(GL_LINEAR, GL_LINEAR);
+            s.pointer.Upload();
+        } else {
+            s.pointer.Reset();
+        }
+        SetMipMapping(mipmap ? 1 : 0);
+        if (!s.menuBackground.Load("fondmenu.3do"))
+            Fail(FormatText("Couldn't load 3D Objet %s", "fondmenu.3do"), "InitPelmo3D", __LINE__);
+        LoadMenuTexture(s.menuFloor, dir + "solmenu.png", mipmap, __LINE__);
+        LoadMenuTexture(s.menuFloorShadow, dir + "solmenushadow.png", false, __LINE__);
+        LoadMenuTexture(s.menuCarShadow, dir + "shadowcar.png", false, __LINE__);
+    } catch (...) {
+        FreeScene();
+        throw;
+    }
+    s.sceneLoaded = true;
+    return true;
+}
+
+void FreeScene()
+{
+    SceneState& s = gScene;
+    s.menuBackground.Free();
+    s.pointer.Reset();
+    s.menuFloor.Reset();
+    s.menuFloorShadow.Reset();
+    s.menuCarShadow.Reset();
+    s.sceneLoaded = false;
+}
+
+bool InitObjetMenu(const char* dataPrefix)
+{
+    FreeMenuObjects();
+    SceneState& s = gScene;
+    const std::string dir = MenuDirectory(dataPrefix);
+    SetObjectPath(dir.c_str());
+    SetTexturePath(dir.c_str());
+    const int mipmap = GetMipMapping();
+    SetMipMapping(0);
+    try {
+        LoadMenuObjects(s);
+    } catch (...) {
+        SetMipMapping(mipmap);
+        FreeMenuObjects();
+        throw;
+    }
+    SetMipMapping(mipmap);
+    s.menuObjectsLoaded = true;
+    return true;
+}
+
+void FreeMenuObjects()
+{
+    SceneState& s = gScene;
+    s.menuCarInstance.Free();
+    s.menuCar.Free();
+    s.menuCarMorph.Free();
+    s.logoInstance.Free();
+    s.logo.Free();
+    s.logoMorph.Free();
+    for (auto& w : s.menuWheels)
+        w = nullptr;
+    s.menuWheelMaterial = nullptr;
+    s.menuObjectsLoaded = false;
+}
+
+bool MenuObjectsLoaded()
+{
+    return gScene.menuObjectsLoaded;
+}
+
+void AdvanceMenuScene(float dt, bool showCar)
+{
+    SceneState& s = gScene;
+    if (!(dt >= 0) || !std::isfinite(dt))
+        dt = 0;
+    s.showCar = showCar;
+    s.backgroundAngle = std::fmod(s.backgroundAngle + 0.05f * dt, kBackgroundAngleWrap);
+    // Everything driven by M has a period of 128.
+    s.menuClock = std::fmod(s.menuClock + dt, 128.0f);
+    s.carSwing = 40.0f * std::cos(s.backgroundAngle * 10.0f * float(M_PI) / 64.0f);
+}
+
+void DrawMenuScene(bool showLogo)
+{
+    SceneState& s = gScene;
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    const float M = s.menuClock;
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    if (!s.showCar || !s.menuObjectsLoaded) {
+        glRotatef(s.backgroundAngle, 0, 1, 0);
+        DrawModelMenu(s.menuBackground);
+    } else {
+        Morph(&s.menuCarInstance, (std::cos(M * float(M_PI) / 64.0f) + 1.0f) / 2.0f);
+        glTranslatef(-0.5f, -0.25f, -1.0f);
+        glRotatef(25, 1, 0, 0);
+        glRotatef(75 + s.carSwing, 0, 1, 0);
+
+        glEnable(GL_TEXTURE_2D);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_BLEND);
+        glDisable(GL_CULL_FACE);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        glColor4f(1, 1, 1, 1);
+        if (s.menuFloor.Bind())
+            GroundQuad(4, -M / 128.0f, 0, -M / 128.0f + 1.0f, 1);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glDisable(GL_DEPTH_TEST);
+        if (s.menuFloorShadow.Bind())
+            GroundQuad(4, 0, 0, 1, 1);
+        if (s.menuCarShadow.Bind())
+            GroundQuad(0.5f, 0, 0, 1, 1);
+        glEnable(GL_DEPTH_TEST);
+        glDisable(GL_BLEND);
+        glEnable(GL_CULL_FACE);
+        glEnable(GL_LIGHTING);
+
+        DrawModelMenu(s.menuCarInstance);
+        for (int w = 0; w < 4; ++w) {
+            Objet3D* wheel = s.menuWheels[w];
+            if (!wheel)
+                continue;
+            const float* c = s.menuWheelPivot[w];
+            glPushMatrix();
+            glTranslatef(c[0], c[1], c[2]);
+            glRotatef(4.0f * M, 0, 0, 1);
+            glTranslatef(-c[0], -c[1], -c[2]);
+            wheel->visible = 1;
+            DrawObjectMenu(wheel);
+            wheel->visible = 0;
+            glPopMatrix();
+        }
+    }
+    glPopMatrix();
+    if (showLogo && s.menuObjectsLoaded) {
+        Morph(&s.logoInstance, (std::sin(M * float(M_PI) / 64.0f) + 1.0f) / 2.0f);
+        glPushMatrix();
+        glTranslatef(0.27f, 0.25f, 0);
+        DrawModelMenu(s.logoInstance);
+        glPopMatrix();
+    }
+    glColor4f(1, 1, 1, 1);
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+}
+
+void SetMenuLights()
+{
+    const float ambient[4] = {0, 0, 0, 1};
+    const float diffuse[4] = {1, 1, 1, 1};
+    const float position[4] = {0, 0, 2, 0};
+    glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
+    glLightfv(GL_LIGHT0, GL_POSITION, position);
+    glEnable(GL_LIGHT0);
+    glDisable(GL_LIGHT1);
+}
+
+const GLTexture* PointerTexture()
+{
+    return gScene.pointer.HasGLName() ? &gScene.pointer : nullptr;
+}
+
+void DrawPointer(float x, float y, float s)
+{
+    glDisable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDisable(GL_DEPTH_TEST);
+    glColor4f(1, 1, 1, 1);
+    const bool textured = gScene.pointer.Bind();
+    if (textured) {
+        glEnable(GL_TEXTURE_2D);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    } else {
+        glDisable(GL_TEXTURE_2D);
+    }
+    const float xy[8] = {x, y, x + 2 * s, y, x, y + 2 * s, x + 2 * s, y + 2 * s};
+    const float uv[8] = {0, 0, 1, 0, 0, 1, 1, 1};
+    DrawQuad2DTex(xy, uv);
+    glEnable(GL_TEXTURE_2D);
+}

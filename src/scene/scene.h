@@ -1,0 +1,65 @@
+#pragma once
+// Scene set-up and the 3D picture behind the menus: the menu car on its
+// scrolling floor, the game's logo, the turning background, the menu light
+// and the mouse pointer's texture. Everything here comes from
+// "data/gfx/3d/" (and the pointer from "data/gfx/2d/"), never from a theme.
+#include "engine/gltexture.h"
+#include "engine/model3d.h"
+
+struct Settings;
+
+struct SceneState {
+    // Menu animation.
+    float menuClock = 0;        // M, wraps at 128
+    float carSwing = 0;         // degrees
+    float backgroundAngle = 0;  // degrees; the board's background turns by it too
+    bool showCar = true;
+
+    // Loaded by InitPelmo3D, freed by FreeScene.
+    bool sceneLoaded = false;
+    Model3D menuBackground;  // "fondmenu.3do"
+    GLTexture pointer;       // may stay empty: the pointer then draws untextured
+    GLTexture menuFloor, menuFloorShadow, menuCarShadow;
+
+    // Loaded by InitObjetMenu, freed by FreeMenuObjects.
+    bool menuObjectsLoaded = false;
+    Model3D menuCar, menuCarMorph, menuCarInstance;
+    Objet3D* menuWheels[4] = {};
+    float menuWheelPivot[4][3] = {};
+    Material* menuWheelMaterial = nullptr;
+    Model3D logo, logoMorph, logoInstance;
+};
+
+SceneState& CurrentScene();
+
+// Scene set-up (start-up, and after a change of resolution): frees any
+// theme still loaded, resets the menu animation, loads the menu background,
+// the pointer and the menu floor textures. Throws Exception ("pelmo3d") when
+// a model or one of the floor textures is missing; a missing pointer is not
+// an error.
+bool InitPelmo3D(const char* dataPrefix, const Settings& settings);
+// Frees what InitPelmo3D loaded. Safe to call twice, and before the window is
+// re-created.
+void FreeScene();
+
+// Loads the menu car and the logo (freeing them first if they are loaded).
+// Throws Exception ("pelmo3d") on a missing model or a car without its four
+// wheels.
+bool InitObjetMenu(const char* dataPrefix);
+void FreeMenuObjects();
+bool MenuObjectsLoaded();
+
+// One frame of the menu animation: the car is shown on the main and game
+// menus (showCar), the background turns, the clock runs, the car swings.
+void AdvanceMenuScene(float dt, bool showCar);
+// Clears and draws the menu picture; the logo only when asked and loaded.
+// Draws nothing of the car or logo while they are released.
+void DrawMenuScene(bool showLogo);
+// Light 0 white from the viewer's side, light 1 off.
+void SetMenuLights();
+
+// The pointer texture when it loaded, else null.
+const GLTexture* PointerTexture();
+// The mouse pointer as a square of side 2·halfSize from (x, y), in the 2D
+// overlay's pixels; untextured when the pointer picture is missing.
+void DrawPointer(float x, float y, float halfSize);

@@ -1,0 +1,212 @@
+// Scene set-up and the menu picture: what InitPelmo3D and InitObjetMenu load
+// and refuse, the menu animation, the pointer, and pictures of the menus'
+// background.
+#include "engine/format3do.h"
+#include "scene_helpers.h"
+
+#include <cmath>
+
+namespace {
+
+class MenuScene : public SceneTest {
+protected:
+    // The menu camera of the frame loop, then the menu picture.
+    Picture DrawMenu(bool showLogo)
+    {
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        ApplyCamera(0, 0, 1.5f);
+        SetMenuLights();
+        DrawMenuScene(showLogo);
+        return Picture::Read(width, height);
+    }
+
+    // A copy of the built menu data in the temporary directory, to damage.
+    std::string CopiedPrefix()
+    {
+        CopyGameData("data/gfx/3d", dir.path());
+        CopyGameData("data/gfx/2d", dir.path());
+        return dir.path() + "/";
+    }
+};
+
+TEST_F(MenuScene, PicturesOfTheMainMenuAndAHiddenCar)
+{
+    ASSERT_TRUE(InitPelmo3D(GameDataPrefix().c_str(), settings));
+    ASSERT_TRUE(InitObjetMenu(GameDataPrefix().c_str()));
+    EXPECT_TRUE(MenuObjectsLoaded());
+    AdvanceMenuScene(30, true);
+    Picture withCar = DrawMenu(true);
+    withCar.Save("scene_menu.png");
+    AdvanceMenuScene(0, false);
+    Picture background = DrawMenu(false);
+    background.Save("scene_menu_nocar.png");
+    EXPECT_GT(withCar.CountDifferent(background), width * height / 3);
+
+    // With dt = 0 the picture stands still.
+    AdvanceMenuScene(0, true);
+    Picture a = DrawMenu(true);
+    AdvanceMenuScene(0, true);
+    Picture b = DrawMenu(true);
+    EXPECT_EQ(a.CountDifferent(b, 0), 0);
+    AdvanceMenuScene(10, true);
+    Picture c = DrawMenu(true);
+    EXPECT_GT(a.CountDifferent(c), 1000) << "the floor scrolls, the car swings";
+}
+
+TEST_F(MenuScene, ReleasedMenuObjectsAreNeverDrawn)
+{
+    ASSERT_TRUE(InitPelmo3D(GameDataPrefix().c_str(), settings));
+    // Never loaded: the car screen falls back to the turning background.
+    AdvanceMenuScene(5, false);
+    Picture background = DrawMenu(false);
+    AdvanceMenuScene(0, true);
+    Picture unloaded = DrawMenu(true);
+    EXPECT_EQ(background.CountDifferent(unloaded, 0), 0);
+
+    ASSERT_TRUE(InitObjetMenu(GameDataPrefix().c_str()));
+    // Loading again frees first: the materials are not taken twice.
+    const int materials = MaterialList().count;
+    ASSERT_TRUE(InitObjetMenu(GameDataPrefix().c_str()));
+    EXPECT_EQ(MaterialList().count, materials);
+    FreeMenuObjects();
+    EXPECT_FALSE(MenuObjectsLoaded());
+    Picture released = DrawMenu(true);
+    EXPECT_EQ(background.CountDifferent(released, 0), 0);
+    FreeMenuObjects();  // twice is harmless
+}
+
+TEST_F(MenuScene, TheMenuAnimationFollowsItsClock)
+{
+    ASSERT_TRUE(InitPelmo3D(GameDataPrefix().c_str(), settings));
+    SceneState& s = CurrentScene();
+    EXPECT_EQ(s.menuClock, 0);
+    EXPECT_EQ(s.backgroundAngle, 0);
+    EXPECT_TRUE(s.showCar);
+    AdvanceMenuScene(100, true);
+    EXPECT_FLOAT_EQ(s.menuClock, 100);
+    EXPECT_FLOAT_EQ(s.backgroundAngle, 5);
+    EXPECT_NEAR(s.carSwing, 40 * std::cos(5 * 10 * M_PI / 64), 1e-4);
+    AdvanceMenuScene(40, false);
+    EXPECT_FLOAT_EQ(s.menuClock, 12) << "the clock wraps at 128";
+    EXPECT_FALSE(s.showCar);
+    // A bad frame time moves nothing.
+    AdvanceMenuScene(std::nanf(""), true);
+    EXPECT_FLOAT_EQ(s.menuClock, 12);
+    AdvanceMenuScene(-5, true);
+    EXPECT_FLOAT_EQ(s.menuClock, 12);
+    // InitPelmo3D starts the animation again.
+    ASSERT_TRUE(InitPelmo3D(GameDataPrefix().c_str(), settings));
+    EXPECT_EQ(s.menuClock, 0);
+    EXPECT_EQ(s.backgroundAngle, 0);
+}
+
+TEST_F(MenuScene, TheLogoBecomesABoxOfPointFourAndAFlatAxisKeepsItsSize)
+{
+    const std::string prefix = CopiedPrefix();
+    ASSERT_TRUE(InitObjetMenu(prefix.c_str()));
+    const Model3D& logo = CurrentScene().logo;
+    for (int a = 0; a < 3; ++a) {
+        EXPECT_NEAR(logo.bboxMax[a] - logo.bboxMin[a], 0.4f, 0.002f);
+        EXPECT_NEAR(logo.bboxMax[a] + logo.bboxMin[a], 0.0f, 0.002f);
+    }
+    FreeMenuObjects();
+
+    // A logo flat in z: a single square.
+    Model3doFile flat;
+    Model3doObject o;
+    o.name = "plat";
+    o.material = "logo_plat";
+    const float corners[4][3] = {{-2, 1, 0.5f}, {2, 1, 0.5f}, {-2, -1, 0.5f}, {2, -1, 0.5f}};
+    for (const auto& c : corners)
+        for (int a = 0; a < 3; ++a)
+            o.points.push_back(Precompensate3doCoordinate(c[a], a));
+    o.uvs = {0, 0, 1, 0, 0, 1, 1, 1};
+    o.faces = {0, 1, 2, 2, 1, 3};
+    flat.objects.push_back(o);
+    Model3doMaterial m;
+    m.name = "logo_plat";
+    m.lighting = 1;
+    flat.materials.push_back(m);
+    std::string error;
+    ASSERT_TRUE(Write3do((prefix + "data/gfx/3d/logo.3do").c_str(), flat, error)) << error;
+    ASSERT_TRUE(Write3do((prefix + "data/gfx/3d/logomorph.3do").c_str(), flat, error)) << error;
+    ASSERT_TRUE(InitObjetMenu(prefix.c_str()));
+    const Model3D& f = CurrentScene().logo;
+    EXPECT_NEAR(f.bboxMax[0] - f.bboxMin[0], 0.4f, 0.002f);
+    EXPECT_NEAR(f.bboxMax[1] - f.bboxMin[1], 0.4f, 0.002f);
+    EXPECT_NEAR(f.bboxMin[2], 0.0f, 0.002f) << "centred, not scaled: z was 0.5 wide 0";
+    EXPECT_NEAR(f.bboxMax[2], 0.0f, 0.002f);
+    for (const Objet3D* obj = f.objects.head; obj; obj = obj->next)
+        for (float v : obj->points)
+            EXPECT_TRUE(std::isfinite(v));
+}
+
+TEST_F(MenuScene, MissingFilesAreRefusedWithTheirMessages)
+{
+    const std::string prefix = CopiedPrefix();
+    auto expectThrow = [](auto fn, const std::string& message, const std::string& function) {
+        try {
+            fn();
+            ADD_FAILURE() << "no exception for " << message;
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.message, message);
+            EXPECT_EQ(e.function, function);
+            EXPECT_EQ(e.file, "pelmo3d");
+        }
+    };
+    std::remove((prefix + "data/gfx/3d/solmenushadow.png").c_str());
+    expectThrow([&] { InitPelmo3D(prefix.c_str(), settings); },
+                "Couldn't load Texture " + prefix + "data/gfx/3d/solmenushadow.png\n", "InitPelmo3D");
+    EXPECT_FALSE(CurrentScene().sceneLoaded);
+    std::remove((prefix + "data/gfx/3d/fondmenu.3do").c_str());
+    expectThrow([&] { InitPelmo3D(prefix.c_str(), settings); }, "Couldn't load 3D Objet fondmenu.3do",
+                "InitPelmo3D");
+    std::remove((prefix + "data/gfx/3d/logomorph.3do").c_str());
+    expectThrow([&] { InitObjetMenu(prefix.c_str()); }, "Couldn't load 3D Objet logomorph.3do", "InitObjetMenu");
+    EXPECT_FALSE(MenuObjectsLoaded());
+
+    // A menu car without its rear left wheel.
+    Model3doFile car;
+    std::string error;
+    ASSERT_TRUE(Read3do((prefix + "data/gfx/3d/carmenu.3do").c_str(), car, error)) << error;
+    for (size_t i = 0; i < car.objects.size(); ++i)
+        if (car.objects[i].name == "RoueArG")
+            car.objects.erase(car.objects.begin() + long(i));
+    ASSERT_TRUE(Write3do((prefix + "data/gfx/3d/carmenu.3do").c_str(), car, error)) << error;
+    expectThrow([&] { InitObjetMenu(prefix.c_str()); }, "Couldn't load 3D Objet carmenu.3do", "InitObjetMenu");
+    EXPECT_FALSE(MenuObjectsLoaded());
+}
+
+TEST_F(MenuScene, APointerWithoutItsPictureDrawsAWhiteSquare)
+{
+    const std::string prefix = CopiedPrefix();
+    ASSERT_TRUE(InitPelmo3D(prefix.c_str(), settings));
+    ASSERT_NE(PointerTexture(), nullptr);
+    std::remove((prefix + "data/gfx/2d/pointeur.png").c_str());
+    ASSERT_TRUE(InitPelmo3D(prefix.c_str(), settings)) << "a missing pointer is not an error";
+    EXPECT_EQ(PointerTexture(), nullptr);
+
+    // Bind some other texture first: an untextured pointer must not show it.
+    GLTexture other;
+    ASSERT_TRUE(other.Allocate(2, 2, 24));
+    std::fill(other.pixels, other.pixels + 12, 0);
+    ASSERT_TRUE(other.Upload());
+    other.Bind();
+    glClearColor(0, 0, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    Begin2D();
+    DrawPointer(100, 100, 16);
+    End2D();
+    Picture pic = Picture::Read(width, height);
+    const Rgb inside = pic.At(116, 116);
+    EXPECT_EQ(inside.r, 255);
+    EXPECT_EQ(inside.g, 255);
+    EXPECT_EQ(inside.b, 255);
+    const Rgb outside = pic.At(140, 116);
+    EXPECT_EQ(outside.b, 255);
+    EXPECT_EQ(outside.r, 0);
+    other.Reset();
+}
+
+}  // namespace
