@@ -86,6 +86,12 @@ struct GameState {
 
     // Dialog screens.
     int solutionPage = 0, solutionRow = 0;
+    int slotRow = -1;          // load/save lists: 0 … 9 a slot, 10 "Back", -1 none
+    // The screen on which a key or a mouse button last went down (-1: none
+    // since a screen was left). A release confirms a screen only when its
+    // press belongs to that screen, so a key still held from the play
+    // screen (the winning push) never skips the next one.
+    int armedScreen = -1;
     std::vector<CreditLine> credits;
     float creditsScroll = 0;
 

@@ -11,6 +11,8 @@
 // course as a ScreenAction, which the loop carries out.
 #include "app/gamestate.h"
 
+struct GLTexture;
+
 struct ScreenAction {
     enum Kind {
         None,
@@ -29,6 +31,15 @@ struct ScreenAction {
     Kind kind = None;
     int arg = 0;
 };
+
+// Drawing. Every screen's Draw function enters the 2D overlay (Begin2D)
+// and leaves it (End2D) itself, and draws the mouse pointer where the
+// screen has one. DrawHudBar, DrawFlash, DrawPointer and DrawSelectionBar
+// are the pieces they are made of: they draw into a 2D overlay the caller
+// has already entered, and leave the GL state as they found it.
+//
+// Sizes come from g.settings.Width and Height (the window in use); the menu
+// font is the big font, the game font the second one.
 
 // ---- menu widgets: textures, layout, drawing ----
 
@@ -53,7 +64,17 @@ void DrawSelectionBar(float x0, float y0, float x1, float y1);
 
 void DrawHudBar(const GameState& g);
 void DrawFlash(float r, float g, float b, float a);
+// The pointer texture ("data/gfx/2d/pointeur.png") is the menu scene's; it
+// is handed over here (null, or a texture without a GL name: the pointer
+// is drawn untextured).
+void SetPointerTexture(const GLTexture* texture);
 void DrawPointer(int x, int y, float halfSize);
+
+// The icon font of the heads-up bar ("data/gfx/2d/fonteicone.png", four
+// 48 x 48 cells: space, '!', '"', '#'). These two are the hooks to hand to
+// SetIconFontHooks, so that InitFont loads it and FreeFonts frees it.
+bool LoadHudIconFont(const char* path);
+void FreeHudIconFont();
 
 // Level start (state 1): the mouse chooses the difficulty (a new choice
 // plays the menu-choice sound and starts the flash; at its middle the
@@ -75,6 +96,13 @@ ScreenAction UpdateGameEnd(GameState& g);
 void DrawGameEnd(const GameState& g);
 
 // ---- the dialog screens (menu scene already drawn) ----
+
+// The menus' view of this frame's input (for MenuInput).
+MenuInputFrame MenuFrameFromInput(const InputState& in);
+
+// The block count of a level from its file, or -1 when it cannot be read
+// (the saved-slot check needs it).
+int LevelBlockCount(const char* dataPrefix, int level);
 
 // Opening a dialog: each sets its own starting values and ScreenState.
 void OpenCodeEntry(GameState& g);

@@ -1,0 +1,603 @@
+// The dialog screens the menus open, drawn over the menu scene: the level
+// code entry, the solution list, the load and save slot lists, the
+// high-score table and the credits.
+#include "menu/screens.h"
+
+#include "app/platform.h"
+#include "engine/glcontext.h"
+#include "menu/screenutil.h"
+#include "puzzle/tableau.h"
+#include "sound/sound.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+using screens::Measures;
+
+namespace {
+
+using screens::kGreyBottom;
+using screens::kGreyTop;
+const float kDamagedTop[3] = {1.0f, 0.45f, 0.35f};
+const float kDamagedBottom[3] = {0.8f, 0.2f, 0.15f};
+
+float PointerHalfSize(const Measures& m)
+{
+    return m.W * 16.0f / 1024.0f;
+}
+
+ScreenAction Action(ScreenAction::Kind kind, int arg = 0)
+{
+    ScreenAction a;
+    a.kind = kind;
+    a.arg = arg;
+    return a;
+}
+
+// Leaving a dialog with a click.
+ScreenAction Leave(GameState& g, ScreenAction::Kind kind, int arg = 0)
+{
+    PlaySample(SoundId::MenuClick);
+    screens::Disarm(g);
+    return Action(kind, arg);
+}
+
+// The mouse took part this frame (moved or pressed): the row under it
+// becomes the selected one. Otherwise a selection made with the keys stays.
+bool MouseActive(const InputState& in)
+{
+    return in.mouseRelX != 0 || in.mouseRelY != 0 || in.leftButtonDown || in.rightButtonDown || in.leftClick ||
+           in.rightClick;
+}
+
+// The row under the mouse, or -1 (outside the window or over the buttons).
+int RowUnderMouse(const Measures& m, const screens::Rows& rows, const InputState& in)
+{
+    if (in.mouseX < 0 || in.mouseX >= m.W || screens::InBottomZone(m, in.mouseY))
+        return -1;
+    return rows.At(in.mouseY);
+}
+
+// A bar behind a row whose text is `width` wide at most, centred on the
+// window.
+void DrawRowBar(const Measures& m, int top, float halfWidth)
+{
+    DrawSelectionBar(m.W / 2.0f - halfWidth, top - m.R / 4.0f, m.W / 2.0f + halfWidth, top + m.R + m.R / 4.0f);
+}
+
+float RowBarHalfWidth(const Measures& m, int widestText, float minimum)
+{
+    const float cap = (1.5f * m.R) / 2.0f;
+    return std::min(m.W / 2.0f - 2, std::max(minimum * m.s / 2.0f, widestText / 2.0f + cap + 8 * m.s));
+}
+
+int RowRoom(const Measures& m)
+{
+    return m.W - static_cast<int>(64 * m.s);
+}
+
+void DrawRowText(const Measures& m, const std::u16string& text, int top)
+{
+    const int room = RowRoom(m);
+    screens::DrawTextFit(gameFont, text, (m.W - room) / 2, top, room, m.R, true, false);
+}
+
+int PageCount(int entries)
+{
+    return std::max(1, (entries + 9) / 10);
+}
+
+// Previous (-1) or next (+1) page, kept within the pages that exist.
+void TurnPage(int& page, int delta, int entries)
+{
+    page = std::clamp(page + delta, 0, PageCount(entries) - 1);
+}
+
+int PageDelta(const InputState& in)
+{
+    int delta = 0;
+    if (in.wheelUp || in.leftReleased)
+        --delta;
+    if (in.wheelDown || in.rightReleased)
+        ++delta;
+    return delta;
+}
+
+}  // namespace
+
+int LevelBlockCount(const char* dataPrefix, int level)
+{
+    if (level < 0)
+        return -1;
+    std::string bytes;
+    if (!ReadWholeFile(LevelFilePath(dataPrefix ? dataPrefix : "", level).c_str(), bytes))
+        return -1;
+    LevelFileData data;
+    std::string why;
+    if (!DecodeLevelFile(bytes, data, why))
+        return -1;
+    return static_cast<int>(data.pairing.size());
+}
+
+// ---- level code entry --------------------------------------------------------------
+
+namespace {
+
+// The letters' cells: a little wider than a line is high, so that wide
+// capitals (W, M) never touch.
+int CodeCellWidth(const Measures& m)
+{
+    return static_cast<int>(1.4f * m.F);
+}
+
+int CodeCellLeft(const Measures& m, int i)
+{
+    return (m.W - kCodeLength * CodeCellWidth(m)) / 2 + i * CodeCellWidth(m);
+}
+
+int CodeCellsTop(const Measures& m)
+{
+    return m.H / 2;
+}
+
+// The typed character of this frame's key press; without a Unicode value
+// the letter keys still type their letter.
+unsigned int TypedCharacter(const InputState& in)
+{
+    if (!in.keyDown)
+        return 0;
+    if (in.lastUnicode)
+        return in.lastUnicode;
+    if (in.lastKey >= SDLK_a && in.lastKey <= SDLK_z)
+        return 'a' + (in.lastKey - SDLK_a);
+    return 0;
+}
+
+}  // namespace
+
+void OpenCodeEntry(GameState& g)
+{
+    std::memset(g.codeEntry.typedCode, 'A', sizeof g.codeEntry.typedCode);
+    g.codeEntry.cursor = 0;
+    g.codeEntry.codeFound = 0;
+    screens::Disarm(g);
+    g.ScreenState = kScreenCodeEntry;
+}
+
+ScreenAction UpdateCodeEntry(GameState& g)
+{
+    const Measures m = screens::Measure(g);
+    const InputState& in = g.input;
+    CodeEntry& entry = g.codeEntry;
+    if (in.escape) {
+        entry.codeFound = 0;
+        return Leave(g, ScreenAction::ToMenus);
+    }
+    if (in.setOff || (in.leftClick && screens::InBottomZone(m, in.mouseY))) {
+        const int level = EnterLevelCode(g.codes, entry, g.progress, g.settings.GamePath);
+        return level >= 0 ? Leave(g, ScreenAction::StartLevel, level) : Leave(g, ScreenAction::ToMenus);
+    }
+    // A click on a letter puts the cursor there.
+    if (in.leftClick && in.mouseY >= CodeCellsTop(m) && in.mouseY < CodeCellsTop(m) + m.F)
+        for (int i = 0; i < kCodeLength; ++i)
+            if (in.mouseX >= CodeCellLeft(m, i) && in.mouseX < CodeCellLeft(m, i) + CodeCellWidth(m))
+                entry.cursor = i;
+    if (in.backspace || in.leftReleased)
+        MoveCodeCursor(entry, -1);
+    if (in.rightReleased)
+        MoveCodeCursor(entry, +1);
+    if (unsigned int ch = TypedCharacter(in))
+        TypeCodeCharacter(entry, ch);
+    return ScreenAction();
+}
+
+void DrawCodeEntry(const GameState& g)
+{
+    const Measures m = screens::Measure(g);
+    const CodeEntry& entry = g.codeEntry;
+    Begin2D();
+    const int margin = static_cast<int>(16 * m.s);
+    screens::DrawTextFit(gameFont, TextKey::MessageCode.Units(), margin, CodeCellsTop(m) - 2 * m.F,
+                         m.W - 2 * margin, m.R, true, false);
+    const int top = CodeCellsTop(m);
+    const int cursor = std::clamp(entry.cursor, 0, kCodeLength - 1);
+    const int cell = CodeCellWidth(m);
+    const float centre = CodeCellLeft(m, cursor) + cell / 2.0f;
+    const float half = std::max(0.6f * cell, 0.8f * m.F);
+    DrawSelectionBar(centre - half, top - m.F / 4.0f, centre + half, top + m.F + m.F / 4.0f);
+    for (int i = 0; i < kCodeLength; ++i)
+        DrawChar(menuFont, static_cast<char16_t>(static_cast<unsigned char>(entry.typedCode[i])), CodeCellLeft(m, i),
+                 top, cell, m.F, true, false);
+
+    const int okTop = screens::BottomRowTop(m);
+    if (screens::InBottomZone(m, g.input.mouseY)) {
+        const int w = TextWidth(menuFont, TextKey::Ok);
+        DrawSelectionBar(m.W / 2.0f - w / 2.0f - 24 * m.s, okTop - m.F / 4.0f, m.W / 2.0f + w / 2.0f + 24 * m.s,
+                         okTop + m.F + m.F / 4.0f);
+    }
+    screens::DrawTextFit(menuFont, TextKey::Ok.Units(), margin, okTop, m.W - 2 * margin, m.F, true, false);
+    DrawPointer(g.input.mouseX, g.input.mouseY, PointerHalfSize(m));
+    End2D();
+}
+
+// ---- solution list -------------------------------------------------------------------
+
+namespace {
+
+bool LevelDone(const GameState& g, int level)
+{
+    return level >= 0 && level < kLevelCount && g.progress.done[level] != 0;
+}
+
+std::u16string LevelRowText(int level)
+{
+    char number[16];
+    std::snprintf(number, sizeof number, " %2d", level + 1);
+    return screens::Concat(TextKey::Area, number);
+}
+
+}  // namespace
+
+void OpenSolutionList(GameState& g)
+{
+    g.solutionPage = 0;
+    g.solutionRow = 0;
+    g.codeEntry.codeFound = 0;
+    screens::Disarm(g);
+    g.ScreenState = kScreenSolutionList;
+}
+
+ScreenAction UpdateSolutionList(GameState& g)
+{
+    const Measures m = screens::Measure(g);
+    const InputState& in = g.input;
+    const screens::Rows rows = screens::LayOutRows(m, 10);
+    const int under = RowUnderMouse(m, rows, in);
+    if (under >= 0 && MouseActive(in))
+        g.solutionRow = under;
+
+    if (in.escape)
+        return Leave(g, ScreenAction::ToMenus);
+    if (in.upReleased || in.joyUpPressed)
+        g.solutionRow = g.solutionRow <= 0 ? 9 : g.solutionRow - 1;
+    if (in.downReleased || in.joyDownPressed)
+        g.solutionRow = g.solutionRow >= 9 || g.solutionRow < 0 ? 0 : g.solutionRow + 1;
+    TurnPage(g.solutionPage, PageDelta(in), kLevelCount);
+
+    if (in.leftClick || in.rightClick) {
+        switch (screens::BottomButtonAt(m, in.mouseX, in.mouseY)) {
+        case 0:
+            TurnPage(g.solutionPage, -1, kLevelCount);
+            return ScreenAction();
+        case 1:
+            return Leave(g, ScreenAction::ToMenus);
+        case 2:
+            TurnPage(g.solutionPage, +1, kLevelCount);
+            return ScreenAction();
+        default:
+            break;
+        }
+    }
+    // Only a row from 0 to 9 of a level already done plays its solution.
+    const bool clickOnRow = (in.leftClick || in.rightClick) && under >= 0;
+    const bool confirm = clickOnRow || in.setOff || in.joyButtonPressed;
+    const int row = clickOnRow ? under : g.solutionRow;
+    if (confirm && row >= 0 && row <= 9) {
+        const int level = g.solutionPage * 10 + row;
+        if (LevelDone(g, level)) {
+            g.codeEntry.codeFound = 1;
+            return Leave(g, ScreenAction::StartReplay, level);
+        }
+    }
+    return ScreenAction();
+}
+
+void DrawSolutionList(const GameState& g)
+{
+    const Measures m = screens::Measure(g);
+    const screens::Rows rows = screens::LayOutRows(m, 10);
+    Begin2D();
+    screens::DrawTitle(m, TextKey::Solution);
+    int widest = 0;
+    for (int row = 0; row < 10; ++row)
+        widest = std::max(widest, screens::FittedWidth(gameFont, LevelRowText(g.solutionPage * 10 + row), RowRoom(m)));
+    if (g.solutionRow >= 0 && g.solutionRow <= 9)
+        DrawRowBar(m, rows.Top(g.solutionRow), RowBarHalfWidth(m, widest, 320));
+    for (int row = 0; row < 10; ++row) {
+        const int level = g.solutionPage * 10 + row;
+        if (LevelDone(g, level)) {
+            DrawRowText(m, LevelRowText(level), rows.Top(row));
+        } else {
+            screens::FontTint grey(gameFont, kGreyTop, kGreyBottom, 1.0f);
+            DrawRowText(m, LevelRowText(level), rows.Top(row));
+        }
+    }
+    screens::DrawBottomButtons(m, screens::BottomButtonAt(m, g.input.mouseX, g.input.mouseY), g.solutionPage > 0,
+                               g.solutionPage < PageCount(kLevelCount) - 1);
+    DrawPointer(g.input.mouseX, g.input.mouseY, PointerHalfSize(m));
+    End2D();
+}
+
+// ---- load and save slot lists ------------------------------------------------------
+
+namespace {
+
+constexpr int kBackRow = kSlotCount;  // the row of "Back" below the slots
+
+std::u16string SlotRowText(const SlotSummary& s)
+{
+    if (s.slot < 0)
+        return TextKey::Empty.Str();
+    const char* key = SlotDifficultyKey(s);
+    if (s.damaged || !key)
+        return screens::Concat(TextKey::Area, " -- : ???");
+    char number[24];
+    std::snprintf(number, sizeof number, " %2d : ", s.level + 1);
+    const WideText& word = s.difficulty == 1 ? TextKey::Easy : s.difficulty == 2 ? TextKey::Normal : TextKey::Hard;
+    return screens::Concat(TextKey::Area, number) + word.Str();
+}
+
+bool SlotFilled(const SlotSummary& s)
+{
+    return s.slot >= 0 && !s.damaged && SlotDifficultyKey(s);
+}
+
+int SlotTarget(const Measures& m, const screens::Rows& rows, const InputState& in)
+{
+    if (in.mouseX < 0 || in.mouseX >= m.W || in.mouseY >= m.H)
+        return -1;
+    if (screens::InBottomZone(m, in.mouseY))
+        return kBackRow;
+    return rows.At(in.mouseY);
+}
+
+ScreenAction BackFromSlots(GameState& g)
+{
+    return Leave(g, g.inMenu ? ScreenAction::ToMenus : ScreenAction::ResumePlay);
+}
+
+}  // namespace
+
+void OpenSlotList(GameState& g, bool save)
+{
+    const std::string prefix = g.dataPrefix;
+    ReadSlotSummaries(g.slots, g.settings.GamePath, kLevelCount,
+                      [prefix](int level) { return LevelBlockCount(prefix.c_str(), level); });
+    g.slotRow = -1;
+    screens::Disarm(g);
+    g.ScreenState = save ? kScreenSaveSlots : kScreenLoadSlots;
+}
+
+ScreenAction UpdateSlotList(GameState& g)
+{
+    const Measures m = screens::Measure(g);
+    const InputState& in = g.input;
+    const bool save = g.ScreenState == kScreenSaveSlots;
+    const screens::Rows rows = screens::LayOutRows(m, kSlotCount);
+    const int target = SlotTarget(m, rows, in);
+    if (MouseActive(in))
+        g.slotRow = target;
+
+    if (in.escape)
+        return BackFromSlots(g);
+    if (in.upReleased || in.joyUpPressed)
+        g.slotRow = g.slotRow <= 0 ? kBackRow : g.slotRow - 1;
+    if (in.downReleased || in.joyDownPressed)
+        g.slotRow = g.slotRow < 0 || g.slotRow >= kBackRow ? 0 : g.slotRow + 1;
+
+    const bool confirm = in.leftClick || in.setOff || in.joyButtonPressed;
+    if (!confirm)
+        return ScreenAction();
+    const int row = in.leftClick ? target : g.slotRow;
+    if (row < 0 || row > kBackRow)
+        return ScreenAction();
+    PlaySample(SoundId::MenuClick);
+    if (row == kBackRow) {
+        screens::Disarm(g);
+        if (save)
+            return Action(ScreenAction::ResumePlay);
+        return Action(g.inMenu ? ScreenAction::ToMenus : ScreenAction::ResumePlay);
+    }
+    // A solution being watched is no game of the player's: nothing is saved
+    // from it or loaded over it.
+    if (g.puzzle.replayMode)
+        return ScreenAction();
+    if (save) {
+        // Empty, filled or damaged: any slot can be written.
+        screens::Disarm(g);
+        return Action(ScreenAction::SaveSlot, row);
+    }
+    if (SlotFilled(g.slots[row])) {
+        screens::Disarm(g);
+        return Action(ScreenAction::LoadSlot, row);
+    }
+    return ScreenAction();
+}
+
+void DrawSlotList(const GameState& g)
+{
+    const Measures m = screens::Measure(g);
+    const bool save = g.ScreenState == kScreenSaveSlots;
+    const screens::Rows rows = screens::LayOutRows(m, kSlotCount);
+    Begin2D();
+    screens::DrawTitle(m, save ? TextKey::SaveGame : TextKey::LoadGame);
+    int widest = 0;
+    for (const SlotSummary& s : g.slots)
+        widest = std::max(widest, screens::FittedWidth(gameFont, SlotRowText(s), RowRoom(m)));
+    if (g.slotRow >= 0 && g.slotRow < kSlotCount)
+        DrawRowBar(m, rows.Top(g.slotRow), RowBarHalfWidth(m, widest, 320));
+    for (int n = 0; n < kSlotCount; ++n) {
+        const SlotSummary& s = g.slots[n];
+        const std::u16string text = SlotRowText(s);
+        if (s.slot < 0) {
+            screens::FontTint grey(gameFont, kGreyTop, kGreyBottom, 1.0f);
+            DrawRowText(m, text, rows.Top(n));
+        } else if (!SlotFilled(s)) {
+            screens::FontTint red(gameFont, kDamagedTop, kDamagedBottom, 1.0f);
+            DrawRowText(m, text, rows.Top(n));
+        } else {
+            DrawRowText(m, text, rows.Top(n));
+        }
+    }
+    const int backTop = screens::BottomRowTop(m);
+    const int margin = static_cast<int>(16 * m.s);
+    if (g.slotRow == kBackRow) {
+        const int w = screens::FittedWidth(menuFont, TextKey::Back.Str(), m.W - 2 * margin);
+        const float half = std::max(80 * m.s, w / 2.0f + 24 * m.s);
+        DrawSelectionBar(m.W / 2.0f - half, backTop - m.F / 4.0f, m.W / 2.0f + half, backTop + m.F + m.F / 4.0f);
+    }
+    screens::DrawTextFit(menuFont, TextKey::Back.Units(), margin, backTop, m.W - 2 * margin, m.F, true, false);
+    DrawPointer(g.input.mouseX, g.input.mouseY, PointerHalfSize(m));
+    End2D();
+}
+
+// ---- high scores ---------------------------------------------------------------------
+
+void OpenHighScores(GameState& g)
+{
+    g.scores.scorePage = 0;
+    screens::Disarm(g);
+    g.ScreenState = kScreenHighScores;
+}
+
+ScreenAction UpdateHighScores(GameState& g)
+{
+    const Measures m = screens::Measure(g);
+    const InputState& in = g.input;
+    if (in.escape)
+        return Leave(g, ScreenAction::ToMenus);
+    if (in.fkey[1]) {
+        ResetScorePage(g.scores, g.scores.scorePage);
+        SaveScores(g.scores, g.settings.GamePath);
+        PlaySample(SoundId::MenuClick);
+    }
+    TurnPage(g.scores.scorePage, PageDelta(in), kScoreEntries);
+    if (in.leftClick) {
+        switch (screens::BottomButtonAt(m, in.mouseX, in.mouseY)) {
+        case 0:
+            TurnPage(g.scores.scorePage, -1, kScoreEntries);
+            break;
+        case 1:
+            return Leave(g, ScreenAction::ToMenus);
+        case 2:
+            TurnPage(g.scores.scorePage, +1, kScoreEntries);
+            break;
+        default:
+            break;
+        }
+    }
+    return ScreenAction();
+}
+
+void DrawHighScores(const GameState& g)
+{
+    const Measures m = screens::Measure(g);
+    const screens::Rows rows = screens::LayOutRows(m, 11);
+    const int third = m.W / 3;
+    const int pad = static_cast<int>(8 * m.s);
+    Begin2D();
+    screens::DrawTitle(m, TextKey::HighScores);
+    {
+        // The column heads in the colours of the big font.
+        screens::FontTint heads(gameFont, menuFont.colorTop, menuFont.colorBottom, 1.0f);
+        const WideText* names[3] = {&TextKey::Area, &TextKey::Name, &TextKey::Moves};
+        for (int k = 0; k < 3; ++k)
+            screens::DrawTextFit(gameFont, names[k]->Units(), k * third + pad, rows.Top(0), third - 2 * pad, m.R, true,
+                                 false);
+    }
+    for (int row = 0; row < 10; ++row) {
+        const int entry = g.scores.scorePage * 10 + row;
+        if (entry >= kScoreEntries)
+            break;
+        const ScoreEntry& e = g.scores.entries[entry];
+        const int top = rows.Top(row + 1);
+        char text[32];
+        std::snprintf(text, sizeof text, "% 2d", entry + 1);
+        screens::DrawTextFit(gameFont, screens::Widen(text), pad, top, third - 2 * pad, m.R, true, false);
+        char name[kScoreNameSize];
+        std::memcpy(name, e.name, sizeof name);
+        name[kScoreNameSize - 1] = 0;
+        screens::DrawTextFit(gameFont, screens::Widen(name), third + pad, top, third - 2 * pad, m.R, true, false);
+        std::snprintf(text, sizeof text, "% 5d", static_cast<int>(e.moves));
+        screens::DrawTextFit(gameFont, screens::Widen(text), 2 * third + pad, top, third - 2 * pad, m.R, true, false);
+    }
+    screens::DrawBottomButtons(m, screens::BottomButtonAt(m, g.input.mouseX, g.input.mouseY), g.scores.scorePage > 0,
+                               g.scores.scorePage < PageCount(kScoreEntries) - 1);
+    DrawPointer(g.input.mouseX, g.input.mouseY, PointerHalfSize(m));
+    End2D();
+}
+
+// ---- credits ---------------------------------------------------------------------------
+
+namespace {
+
+int CreditLineHeight(const Measures& m, const CreditLine& line)
+{
+    if (line.text.Empty())
+        return static_cast<int>(32 * m.s);
+    return line.heading ? m.F : m.R;
+}
+
+int CreditsHeight(const Measures& m, const std::vector<CreditLine>& lines)
+{
+    int total = 0;
+    for (const CreditLine& line : lines)
+        total += CreditLineHeight(m, line);
+    return total;
+}
+
+}  // namespace
+
+void OpenCredits(GameState& g)
+{
+    // LoadCredits empties the list first, so a second visit never doubles it.
+    LoadCredits(g.dataPrefix, g.settings.Lang, g.credits);
+    g.creditsScroll = static_cast<float>(g.settings.Height - 16);
+    screens::Disarm(g);
+    g.ScreenState = kScreenCredits;
+}
+
+ScreenAction UpdateCredits(GameState& g)
+{
+    const Measures m = screens::Measure(g);
+    const InputState& in = g.input;
+    if (in.keyReleased || in.leftClick || in.rightClick || in.joyButtonPressed) {
+        RestoreFontColours();
+        return Leave(g, ScreenAction::ToMenus);
+    }
+    g.creditsScroll -= 0.46f * m.s * g.frameStep;
+    // Round again once the last line has left the top of the window.
+    if (g.creditsScroll <= -static_cast<float>(CreditsHeight(m, g.credits)))
+        g.creditsScroll = static_cast<float>(g.settings.Height + 16);
+    return ScreenAction();
+}
+
+void DrawCredits(const GameState& g)
+{
+    const Measures m = screens::Measure(g);
+    const float fade = 64 * m.s;
+    const int margin = static_cast<int>(16 * m.s);
+    Begin2D();
+    float top = g.creditsScroll;
+    for (const CreditLine& line : g.credits) {
+        const int h = CreditLineHeight(m, line);
+        const float bottom = top + h;
+        if (!line.text.Empty() && top < m.H && bottom > 0) {
+            float alpha = 1;
+            if (top < fade)
+                alpha = top / (fade - 1);
+            else if (bottom > m.H - fade)
+                alpha = (m.H - bottom) / (fade - 1);
+            alpha = std::clamp(alpha, 0.0f, 1.0f);
+            GLTTF2D& font = line.heading ? menuFont : gameFont;
+            screens::FontTint tint(font, alpha);
+            screens::DrawTextFit(font, line.text.Units(), margin, static_cast<int>(top), m.W - 2 * margin, h, true,
+                                 false);
+        }
+        top = bottom;
+    }
+    DrawPointer(g.input.mouseX, g.input.mouseY, PointerHalfSize(m));
+    End2D();
+}

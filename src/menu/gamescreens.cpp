@@ -1,0 +1,346 @@
+// The screens shown over the board: the level start with its difficulty
+// buttons, the won level with the record name editor, the help message, and
+// the end of the game after the last level.
+#include "menu/screens.h"
+
+#include "engine/glcontext.h"
+#include "menu/screenutil.h"
+#include "sound/sound.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+using screens::Measures;
+
+namespace {
+
+constexpr float kPi = 3.14159265358979f;
+
+float PointerHalfSize(const Measures& m)
+{
+    return m.W * 16.0f / 1024.0f;
+}
+
+// The difficulty buttons: the top of their texts, and the band of the
+// window in which the mouse chooses one.
+int DifficultyTextTop(const Measures& m)
+{
+    return m.H - static_cast<int>(128 * m.s);
+}
+
+bool InDifficultyBand(const Measures& m, int y)
+{
+    return y >= m.H - 159 * m.s && y < m.H - 48 * m.s;
+}
+
+// "Ok" of the level-won and end screens: its text's top, and the zone a
+// click confirms in.
+int OkTop(const Measures& m)
+{
+    return m.H - 2 * m.R;
+}
+
+bool InOkZone(const Measures& m, int y)
+{
+    return y >= m.H - 2.5f * m.R;
+}
+
+// A dark panel behind texts drawn over the board, so they read on any
+// floor: centred on the window, `width` wide for the texts, from top to
+// bottom.
+void DrawBackdrop(const Measures& m, float width, float top, float bottom)
+{
+    const float pad = 0.6f * m.R;
+    const float half = std::min(m.W / 2.0f, width / 2 + pad);
+    screens::DrawRect(m.W / 2.0f - half, top - pad / 2, m.W / 2.0f + half, bottom + pad / 2, 0, 0, 0, 0.45f);
+}
+
+void DrawOk(const Measures& m, int mouseY, bool confirmable)
+{
+    const int top = OkTop(m);
+    DrawBackdrop(m, static_cast<float>(TextWidth(gameFont, TextKey::Ok) + 48 * m.s), static_cast<float>(top),
+                 static_cast<float>(top + m.R));
+    if (confirmable && InOkZone(m, mouseY)) {
+        const int w = TextWidth(gameFont, TextKey::Ok);
+        const float margin = 24 * m.s;
+        DrawSelectionBar(m.W / 2.0f - w / 2.0f - margin, top - m.R / 4.0f, m.W / 2.0f + w / 2.0f + margin,
+                         top + m.R + m.R / 4.0f);
+    }
+    screens::DrawTextFit(gameFont, TextKey::Ok.Units(), 0, top, m.W, m.R, true, false);
+}
+
+// A confirmation by a key or a click whose press belongs to this screen, or
+// by a joystick button pressed now.
+bool KeyOrButtonConfirms(const GameState& g, int screen)
+{
+    const InputState& in = g.input;
+    const bool armed = screens::Armed(g, screen);
+    return (armed && (in.keyReleased || in.leftClick || in.rightClick)) || in.joyButtonPressed;
+}
+
+}  // namespace
+
+// ---- level start ---------------------------------------------------------------
+
+ScreenAction UpdateLevelStart(GameState& g)
+{
+    ScreenAction action;
+    const Measures m = screens::Measure(g);
+    const InputState& in = g.input;
+    screens::ArmScreen(g, kScreenLevelStart);
+
+    // The camera circles the board.
+    g.levelStartOrbit = std::fmod(g.levelStartOrbit + g.frameStep * 0.075f, 180.0f);
+    g.screenCamera.yaw = 2 * g.levelStartOrbit;
+    g.screenCamera.pitch = -45;
+    g.screenCamera.distance = 1.2f;
+    g.camera = &g.screenCamera;
+
+    // A change of difficulty under way: the white veil rises, the level is
+    // set up again at its height, and it falls. Nothing else meanwhile.
+    if (g.flash > 0) {
+        g.flash = std::max(0.0f, g.flash - 0.025f * g.frameStep);
+        if (g.flash <= 0.5f && !g.difficultyChangeDone) {
+            g.difficultyChangeDone = true;
+            action.kind = ScreenAction::ChangeDifficulty;
+            action.arg = g.puzzle.difficulty;
+        }
+        return action;
+    }
+
+    if (!g.puzzle.replayMode && InDifficultyBand(m, in.mouseY) && in.mouseX >= 0 && in.mouseX < m.W) {
+        const int chosen = 1 + std::min(2, in.mouseX * 3 / m.W);
+        if (chosen != g.puzzle.difficulty) {
+            PlaySample(SoundId::MenuChoice);
+            g.puzzle.difficulty = chosen;
+            g.flash = 1.0f;
+            g.difficultyChangeDone = false;
+            return action;
+        }
+    }
+
+    if (KeyOrButtonConfirms(g, kScreenLevelStart)) {
+        PlaySample(SoundId::MenuClick);
+        screens::Disarm(g);
+        action.kind = ScreenAction::Play;
+    }
+    return action;
+}
+
+void DrawLevelStart(const GameState& g)
+{
+    const Measures m = screens::Measure(g);
+    Begin2D();
+    DrawHudBar(g);
+    const int margin = static_cast<int>(16 * m.s);
+    DrawBackdrop(m, static_cast<float>(screens::FittedWidth(menuFont, TextKey::MessageStart.Str(), m.W - 2 * margin)),
+                 3.0f * m.F, 4.0f * m.F);
+    screens::DrawTextFit(menuFont, TextKey::MessageStart.Units(), margin, 3 * m.F, m.W - 2 * margin, m.F, true,
+                         false);
+
+    // The level line: during a replay the level's number too.
+    char code[8] = "?????";
+    if (const char* c = LevelCode(g.codes, g.puzzle.levelIndex))
+        std::snprintf(code, sizeof code, "%c%c%c%c%c", c[0], c[1], c[2], c[3], c[4]);
+    std::u16string line;
+    if (g.puzzle.replayMode) {
+        char number[24];
+        std::snprintf(number, sizeof number, " %d - ", g.puzzle.levelIndex + 1);
+        line = screens::Concat(TextKey::Area, number);
+    }
+    line += TextKey::Code.Str() + screens::Widen(" ") + screens::Widen(code);
+    const int top64 = static_cast<int>(64 * m.s);
+    const float lineTop = top64 + (m.H - top64 - m.R) / 2.0f;
+    DrawBackdrop(m, static_cast<float>(screens::FittedWidth(gameFont, line, m.W - 2 * margin)), lineTop,
+                 lineTop + m.R);
+    screens::DrawTextFit(gameFont, line, margin, top64, m.W - 2 * margin, m.H - top64, true, true);
+
+    if (!g.puzzle.replayMode) {
+        const int top = DifficultyTextTop(m);
+        const int third = m.W / 3;
+        const int k = std::clamp(g.puzzle.difficulty, 1, 3);
+        screens::DrawShade(0, top - 0.6f * m.F, static_cast<float>(m.W), top + 1.6f * m.F, 0.45f, 0.45f);
+        DrawSelectionBar(static_cast<float>((k - 1) * m.W / 3 + margin), top - m.F / 4.0f,
+                         static_cast<float>(k * m.W / 3 - margin), top + m.F + m.F / 4.0f);
+        const WideText* names[3] = {&TextKey::Easy, &TextKey::Normal, &TextKey::Hard};
+        for (int i = 0; i < 3; ++i)
+            screens::DrawTextFit(menuFont, names[i]->Units(), i * third + margin, top, third - 2 * margin, m.F, true,
+                                 false);
+    }
+    DrawPointer(g.input.mouseX, g.input.mouseY, PointerHalfSize(m));
+    if (g.flash > 0) {
+        const float f = g.flash;
+        DrawFlash(1, 1, 1, f > 0.5f ? 2 * (1 - f) : 2 * f);
+    }
+    End2D();
+}
+
+// ---- level won -------------------------------------------------------------------
+
+ScreenAction UpdateLevelWon(GameState& g)
+{
+    ScreenAction action;
+    const Measures m = screens::Measure(g);
+    const InputState& in = g.input;
+    screens::ArmScreen(g, kScreenLevelWon);
+
+    // The camera swings round the board while the car turns on the spot.
+    // The three swings repeat together every 3600 units.
+    g.levelWonOrbit = std::fmod(g.levelWonOrbit + g.frameStep * 0.3f, 3600.0f);
+    const float t = g.levelWonOrbit;
+    g.screenCamera.yaw = 360 * std::cos(0.5f * t * kPi / 180);
+    g.screenCamera.pitch = 20 * std::sin(0.8f * t * kPi / 90) - 30;
+    g.screenCamera.distance = 0.2f * std::cos(kPi * t / 30) + 0.4f;
+    g.camera = &g.screenCamera;
+    g.puzzle.carAngle = std::fmod(g.puzzle.carAngle + 1.2f * g.frameStep, 360.0f);
+    FadeTracks(g.puzzle, g.frameStep);
+
+    const bool armed = screens::Armed(g, kScreenLevelWon);
+    const bool clickOk = armed && in.leftClick && InOkZone(m, in.mouseY);
+    if (g.nameEditor.nameEntryActive) {
+        // One character per key press, from the key's own typed character.
+        UpdateNameEditor(g.nameEditor, in.backspace, in.keyDown ? in.lastUnicode : 0);
+        if ((armed && in.setOff) || in.joyButtonPressed || clickOk) {
+            ConfirmScoreName(g.scores, g.nameEditor, g.settings.GamePath);
+            screens::Disarm(g);
+            action.kind = ScreenAction::LevelWonDone;
+        }
+        return action;
+    }
+    if ((armed && in.keyReleased) || in.joyButtonPressed || clickOk) {
+        screens::Disarm(g);
+        action.kind = ScreenAction::LevelWonDone;
+    }
+    return action;
+}
+
+void DrawLevelWon(const GameState& g)
+{
+    const Measures m = screens::Measure(g);
+    const int margin = static_cast<int>(16 * m.s);
+    const int room = m.W - 2 * margin;
+    Begin2D();
+    DrawHudBar(g);
+    if (!g.nameEditor.nameEntryActive) {
+        const float top = (m.H - m.F) / 2.0f;
+        DrawBackdrop(m, static_cast<float>(screens::FittedWidth(menuFont, TextKey::MessageLevelWin.Str(), room)), top,
+                     top + m.F);
+        screens::DrawTextFit(menuFont, TextKey::MessageLevelWin.Units(), margin, 0, room, m.H, true, true);
+    } else {
+        // The name in the middle, the two record lines above it.
+        const int nameTop = static_cast<int>(16 * m.s) + (m.H - static_cast<int>(16 * m.s) - m.R) / 2;
+        const int secondTop = nameTop - static_cast<int>(1.75f * m.R);
+        const int firstTop = secondTop - static_cast<int>(0.3f * m.R) - m.F;
+        const int widest = std::max({screens::FittedWidth(menuFont, TextKey::HighScores1.Str(), room),
+                                     screens::FittedWidth(gameFont, TextKey::HighScores2.Str(), room),
+                                     TextWidth(gameFont, u"WWWWWWWWWWWWWWWWWWWW_")});
+        DrawBackdrop(m, static_cast<float>(std::min(widest, room)), static_cast<float>(firstTop),
+                     static_cast<float>(nameTop + m.R));
+        screens::DrawTextFit(menuFont, TextKey::HighScores1.Units(), margin, firstTop, room, m.F, true, false);
+        screens::DrawTextFit(gameFont, TextKey::HighScores2.Units(), margin, secondTop, room, m.R, true, false);
+        char name[kScoreNameSize + 2];
+        std::snprintf(name, sizeof name, "%s_", g.nameEditor.nameEdit);
+        screens::DrawTextFit(gameFont, screens::Widen(name), margin, nameTop, room, m.R, true, false);
+    }
+    DrawOk(m, g.input.mouseY, true);
+    DrawPointer(g.input.mouseX, g.input.mouseY, PointerHalfSize(m));
+    End2D();
+}
+
+// ---- help message ------------------------------------------------------------------
+
+ScreenAction UpdateHelpMessage(GameState& g)
+{
+    ScreenAction action;
+    screens::ArmScreen(g, kScreenHelpMessage);
+    if (KeyOrButtonConfirms(g, kScreenHelpMessage)) {
+        screens::Disarm(g);
+        action.kind = ScreenAction::HelpDone;
+    }
+    return action;
+}
+
+namespace {
+
+void HelpLines(int kind, const WideText* (&lines)[3])
+{
+    switch (kind) {
+    case 1:
+        lines[0] = &TextKey::MessageBlock1;
+        lines[1] = &TextKey::MessageBlock2;
+        lines[2] = &TextKey::MessageBlock3;
+        break;
+    case 2:
+        lines[0] = &TextKey::MessageBombe1;
+        lines[1] = &TextKey::MessageBombe2;
+        lines[2] = &TextKey::MessageBombe3;
+        break;
+    default:
+        lines[0] = &TextKey::MessageObjet1;
+        lines[1] = &TextKey::MessageObjet2;
+        lines[2] = &TextKey::MessageObjet3;
+        break;
+    }
+}
+
+}  // namespace
+
+void DrawHelpMessage(const GameState& g)
+{
+    const Measures m = screens::Measure(g);
+    const WideText* lines[3];
+    HelpLines(g.helpKind, lines);
+    const int margin = static_cast<int>(16 * m.s);
+    const int room = m.W - 4 * margin;
+    int widest = 0;
+    for (const WideText* line : lines)
+        widest = std::max(widest, screens::FittedWidth(gameFont, line->Str(), room));
+
+    // The box holds the three lines whatever their length, centred on the
+    // window like the lines themselves.
+    const float step = 1.5f * m.R;
+    const float firstTop = m.H / 2.0f - m.R / 2.0f - step;
+    const float halfWidth = std::max(200 * m.s, widest / 2.0f + 2 * margin);
+    const float x0 = m.W / 2.0f - halfWidth, x1 = m.W / 2.0f + halfWidth;
+    const float y0 = firstTop - 0.6f * m.R, y1 = firstTop + 2 * step + m.R + 0.6f * m.R;
+
+    Begin2D();
+    screens::DrawRect(x0, y0, x1, y1, 0, 0, 0, 0.55f);
+    for (int i = 0; i < 3; ++i)
+        screens::DrawTextFit(gameFont, lines[i]->Units(), 2 * margin, static_cast<int>(firstTop + i * step), room, m.R,
+                             true, false);
+    DrawHudBar(g);
+    End2D();
+}
+
+// ---- end of the game ----------------------------------------------------------------
+
+ScreenAction UpdateGameEnd(GameState& g)
+{
+    ScreenAction action;
+    screens::ArmScreen(g, kScreenGameEnd);
+    if (KeyOrButtonConfirms(g, kScreenGameEnd)) {
+        PlaySample(SoundId::MenuClick);
+        screens::Disarm(g);
+        action.kind = ScreenAction::GameEndDone;
+    }
+    return action;
+}
+
+void DrawGameEnd(const GameState& g)
+{
+    const Measures m = screens::Measure(g);
+    const int margin = static_cast<int>(16 * m.s);
+    const int room = m.W - 2 * margin;
+    const int firstTop = m.H / 2 - m.F - static_cast<int>(0.25f * m.R);
+    const int secondTop = m.H / 2 + static_cast<int>(0.25f * m.R);
+    Begin2D();
+    screens::DrawRect(0, firstTop - 0.75f * m.F, static_cast<float>(m.W), secondTop + m.R + 0.75f * m.F, 0, 0, 0,
+                      0.35f);
+    screens::DrawTextFit(menuFont, TextKey::MessageGameWin1.Units(), margin, firstTop, room, m.F, true, false);
+    screens::DrawTextFit(gameFont, TextKey::MessageGameWin2.Units(), margin, secondTop, room, m.R, true, false);
+    DrawOk(m, g.input.mouseY, false);
+    DrawPointer(g.input.mouseX, g.input.mouseY, PointerHalfSize(m));
+    End2D();
+}
