@@ -11,7 +11,6 @@
 #include "app/display.h"
 #include "app/videomode.h"
 #include "engine/glcontext.h"
-#include "menu/iconfont.h"
 #include "loop/menus.h"
 #include "loop/pelmo.h"
 #include "loop/resolution.h"
@@ -170,7 +169,7 @@ int InitPelmo()
 
     Set2DScreenSize(static_cast<uint32_t>(s.Width), static_cast<uint32_t>(s.Height));
     LogStep("Init fonts");
-    SetIconFontHooks(LoadIconFont, ReleaseIconFont);
+    SetIconFontHooks(LoadHudIconFont, FreeHudIconFont);
     if (!InitFont(s.Width, s.Height, g.dataPrefix))
         return StopAtCurrentStep();
 

@@ -1,6 +1,7 @@
 #include "loop/menus.h"
 
 #include "loop/pelmo.h"
+#include "menu/screens.h"
 #include "loop/resolution.h"
 #include "scene/pelmo3d.h"
 #include "sound/sound.h"
@@ -250,28 +251,7 @@ int BuildMenus(GameState& g)
 
 void MenuAction(GameState& g)
 {
-    MenuInputFrame f;
-    const InputState& k = g.input;
-    f.mouseX = k.mouseX;
-    f.mouseY = k.mouseY;
-    f.leftReleased = k.leftClick;
-    f.rightReleased = k.rightClick;
-    f.leftHeld = k.leftButtonHeld || k.leftButtonDown;
-    f.rightHeld = k.rightButtonHeld || k.rightButtonDown;
-    f.wheelUp = k.wheelUp;
-    f.wheelDown = k.wheelDown;
-    f.returnReleased = k.setOff;
-    f.escapeReleased = k.escape;
-    f.upReleased = k.upReleased;
-    f.downReleased = k.downReleased;
-    f.leftKeyReleased = k.leftReleased;
-    f.rightKeyReleased = k.rightReleased;
-    f.joyUp = k.joyUpPressed;
-    f.joyDown = k.joyDownPressed;
-    f.joyLeft = k.joyLeftPressed;
-    f.joyRight = k.joyRightPressed;
-    f.joyFire = k.joyButtonPressed;
-
+    MenuInputFrame f = MenuFrameFromInput(g.input);
     int itemId = -1, valueId = -1;
     switch (MenuInput(g.menus, f, itemId, valueId)) {
     case MenuMoved:

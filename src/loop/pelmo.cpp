@@ -196,7 +196,8 @@ void WinLevel(GameState& g)
 
 void ClearColour(GameState& g)
 {
-    const float* bg = ShowsBoard(g.ScreenState) ? ThemeBackgroundColour() : nullptr;
+    const Theme& theme = CurrentTheme();
+    const float* bg = ShowsBoard(g.ScreenState) && theme.loaded ? theme.settings.background : nullptr;
     if (bg)
         glClearColor(bg[0], bg[1], bg[2], 1);
     else
@@ -214,50 +215,31 @@ void DrawBoardScene(GameState& g)
     DrawBoard(gameWindow, g.puzzle, view);
 }
 
-void DrawFade(const GameState& g)
-{
-    float veil = 0;
-    if (g.fadeIn > 0)
-        veil = g.fadeIn / 100.0f;
-    if (g.quitRequested)
-        veil = 1.0f - g.fadeOut / 100.0f;
-    if (veil > 0)
-        DrawFlash(0, 0, 0, veil > 1 ? 1 : veil);
-}
-
 void DrawPointerAtMouse(const GameState& g)
 {
     DrawPointer(g.input.mouseX, g.input.mouseY, g.settings.Width * 16.0f / 1024.0f);
 }
 
-// Screens drawn over the menu scene.
+// Screens drawn over the menu scene (each draws its own 2D overlay).
 template <class Update, class Draw>
 void RunDialog(GameState& g, Update update, Draw draw)
 {
     AdvanceMenuScene(g.frameStep, false);
     DrawMenuScene(false);
     ScreenAction a = update(g);
-    Begin2D();
     draw(g);
-    DrawPointerAtMouse(g);
-    End2D();
     ApplyScreenAction(g, a);
 }
 
 // Screens drawn over the board.
 template <class Update, class Draw>
-void RunBoardScreen(GameState& g, Update update, Draw draw, bool hud)
+void RunBoardScreen(GameState& g, Update update, Draw draw)
 {
     AdvanceBoardClock(g);
     FadeTracks(g.puzzle, g.frameStep);
     DrawBoardScene(g);
     ScreenAction a = update(g);
-    Begin2D();
-    if (hud)
-        DrawHudBar(g);
     draw(g);
-    DrawPointerAtMouse(g);
-    End2D();
     ApplyScreenAction(g, a);
 }
 
@@ -266,11 +248,7 @@ void RunMenuScreen(GameState& g)
     bool showCar = g.menus.currentMenu == &g.mainMenu || g.menus.currentMenu == &g.gameMenu;
     AdvanceMenuScene(g.frameStep, showCar);
     DrawMenuScene(showCar);
-    Begin2D();
     DrawMenu(g);
-    DrawPointerAtMouse(g);
-    DrawFade(g);
-    End2D();
     if (g.fadeIn == 0 && g.fadeOut == 0 && !g.quitRequested)
         MenuAction(g);
 }
@@ -281,6 +259,7 @@ void RunPlayScreen(GameState& g)
     DrawBoardScene(g);
     Begin2D();
     DrawHudBar(g);
+    DrawPointerAtMouse(g);
     End2D();
     AdvanceBoardClock(g);
     UpdateGame(g);
@@ -368,19 +347,19 @@ bool RunFrame()
         RunMenuScreen(g);
         break;
     case kScreenLevelStart:
-        RunBoardScreen(g, UpdateLevelStart, DrawLevelStart, true);
+        RunBoardScreen(g, UpdateLevelStart, DrawLevelStart);
         break;
     case kScreenPlay:
         RunPlayScreen(g);
         break;
     case kScreenLevelWon:
-        RunBoardScreen(g, UpdateLevelWon, DrawLevelWon, true);
+        RunBoardScreen(g, UpdateLevelWon, DrawLevelWon);
         break;
     case kScreenHelpMessage:
-        RunBoardScreen(g, UpdateHelpMessage, DrawHelpMessage, true);
+        RunBoardScreen(g, UpdateHelpMessage, DrawHelpMessage);
         break;
     case kScreenGameEnd:
-        RunBoardScreen(g, UpdateGameEnd, DrawGameEnd, false);
+        RunBoardScreen(g, UpdateGameEnd, DrawGameEnd);
         break;
     case kScreenCredits:
         RunDialog(g, UpdateCredits, DrawCredits);
@@ -597,7 +576,8 @@ bool TakeScreenshot(GameState& g)
 {
     char path[kPathSize];
     for (; g.screenshotCounter < 100; ++g.screenshotCounter) {
-        if (!FormatPath(path, sizeof path, "%scapture\\ScreenShot%02d.bmp", g.settings.GamePath))
+        if (!FormatPath(path, sizeof path, "%scapture\\ScreenShot%02d.bmp", g.settings.GamePath,
+                        g.screenshotCounter))
             return false;
         if (!FileExists(path))
             break;

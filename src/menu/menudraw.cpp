@@ -159,7 +159,7 @@ void DrawMenu(const GameState& g)
             // The bar follows the mouse: with the keyboard alone no item is
             // marked.
             const bool bar = g.menus.hoverIndex >= 0 && i == menu->currentIndex;
-            if (item.kind == MenuOption)
+            if (item.kind == MenuKindOption)
                 DrawOptionItem(m, item, y, bar);
             else
                 DrawPlainItem(m, *menu, item, y, bar);

@@ -372,18 +372,18 @@ void ScreenTest::BuildTestMenus()
 {
     GameState& g = *game;
     CreateMenu(g.mainMenu, 5, nullptr);
-    SetMenuItem(g.mainMenu, 0, 0, MenuLink, TextKey::Game.Units(), &g.gameMenu);
-    SetMenuItem(g.mainMenu, 1, 1, MenuLink, TextKey::Options.Units(), &g.optionsMenu);
-    SetMenuItem(g.mainMenu, 2, 2, MenuAction, TextKey::HighScores.Units(), nullptr);
-    SetMenuItem(g.mainMenu, 3, 4, MenuAction, TextKey::About.Units(), nullptr);
-    SetMenuItem(g.mainMenu, 4, 6, MenuAction, TextKey::Quit.Units(), nullptr);
+    SetMenuItem(g.mainMenu, 0, 0, MenuKindLink, TextKey::Game.Units(), &g.gameMenu);
+    SetMenuItem(g.mainMenu, 1, 1, MenuKindLink, TextKey::Options.Units(), &g.optionsMenu);
+    SetMenuItem(g.mainMenu, 2, 2, MenuKindAction, TextKey::HighScores.Units(), nullptr);
+    SetMenuItem(g.mainMenu, 3, 4, MenuKindAction, TextKey::About.Units(), nullptr);
+    SetMenuItem(g.mainMenu, 4, 6, MenuKindAction, TextKey::Quit.Units(), nullptr);
 
     CreateMenu(g.gameMenu, 5, &g.mainMenu);
-    SetMenuItem(g.gameMenu, 0, 10, MenuAction, TextKey::Play.Units(), nullptr);
-    SetMenuItem(g.gameMenu, 1, 12, MenuAction, TextKey::CodeMenu.Units(), nullptr);
-    SetMenuItem(g.gameMenu, 2, 13, MenuAction, TextKey::Solution.Units(), nullptr);
-    SetMenuItem(g.gameMenu, 3, 14, MenuAction, TextKey::Load.Units(), nullptr);
-    SetMenuItem(g.gameMenu, 4, 15, MenuLink, TextKey::Back.Units(), &g.mainMenu);
+    SetMenuItem(g.gameMenu, 0, 10, MenuKindAction, TextKey::Play.Units(), nullptr);
+    SetMenuItem(g.gameMenu, 1, 12, MenuKindAction, TextKey::CodeMenu.Units(), nullptr);
+    SetMenuItem(g.gameMenu, 2, 13, MenuKindAction, TextKey::Solution.Units(), nullptr);
+    SetMenuItem(g.gameMenu, 3, 14, MenuKindAction, TextKey::Load.Units(), nullptr);
+    SetMenuItem(g.gameMenu, 4, 15, MenuKindLink, TextKey::Back.Units(), &g.mainMenu);
 
     Menu& o = g.optionsMenu;
     CreateMenu(o, 8, &g.mainMenu);
@@ -405,7 +405,7 @@ void ScreenTest::BuildTestMenus()
         {27, &TextKey::Music, {{90, &TextKey::ON}, {91, &TextKey::OFF}}},
     };
     for (int i = 0; i < 7; ++i) {
-        SetMenuItem(o, i, opts[i].id, MenuOption, opts[i].label->Units(), nullptr);
+        SetMenuItem(o, i, opts[i].id, MenuKindOption, opts[i].label->Units(), nullptr);
         MenuItem& item = o.items[i];
         if (opts[i].id == 22) {
             const char* modes[4] = {"640x480", "1024x768", "1280x1024", "1600x1200"};
@@ -420,14 +420,14 @@ void ScreenTest::BuildTestMenus()
     }
     SelectOptionValue(o.items[0], std::string(setup.lang) == "fr" ? 70 : std::string(setup.lang) == "es" ? 72 : 71);
     SelectOptionValue(o.items[4], 84);  // the longest speed words
-    SetMenuItem(o, 7, 29, MenuLink, TextKey::Back.Units(), &g.mainMenu);
+    SetMenuItem(o, 7, 29, MenuKindLink, TextKey::Back.Units(), &g.mainMenu);
 
     CreateMenu(g.inGameMenu, 5, nullptr);
-    SetMenuItem(g.inGameMenu, 0, 60, MenuAction, TextKey::Continue.Units(), nullptr);
-    SetMenuItem(g.inGameMenu, 1, 62, MenuAction, TextKey::Restart.Units(), nullptr);
-    SetMenuItem(g.inGameMenu, 2, 64, MenuAction, TextKey::Load.Units(), nullptr);
-    SetMenuItem(g.inGameMenu, 3, 65, MenuAction, TextKey::Save.Units(), nullptr);
-    SetMenuItem(g.inGameMenu, 4, 67, MenuLink, TextKey::Quit.Units(), &g.mainMenu);
+    SetMenuItem(g.inGameMenu, 0, 60, MenuKindAction, TextKey::Continue.Units(), nullptr);
+    SetMenuItem(g.inGameMenu, 1, 62, MenuKindAction, TextKey::Restart.Units(), nullptr);
+    SetMenuItem(g.inGameMenu, 2, 64, MenuKindAction, TextKey::Load.Units(), nullptr);
+    SetMenuItem(g.inGameMenu, 3, 65, MenuKindAction, TextKey::Save.Units(), nullptr);
+    SetMenuItem(g.inGameMenu, 4, 67, MenuKindLink, TextKey::Quit.Units(), &g.mainMenu);
 
     LayoutMenus(g, setup.width, setup.height);
     SetCurrentMenu(g.menus, g.mainMenu);
