@@ -296,13 +296,15 @@ TEST(ArtKitModels, BlocksStandOnTheirCellsAndRollAboutTheirCentre)
         for (int axis : {0, 2})
             EXPECT_LE(std::max(-b.min[axis], b.max[axis]), 0.75) << prop;
     }
-    // The special block covers the four cells of its 2 x 2 group and is
-    // placed at the corner they share.
+    // The game draws a special block half a cell along x and z from its
+    // cell's centre: the model stands on the cell centred at (-0.5, -0.5),
+    // and is symmetric so its mirrored codes look alike.
     KitBox s = ModelBox(Load(Theme("special.3do")));
     for (int axis : {0, 2}) {
-        EXPECT_GT(s.Extent(axis), 1.5);
-        EXPECT_LE(std::max(-s.min[axis], s.max[axis]), 1.0);
-        EXPECT_NEAR(s.Centre()[axis], 0.0, 0.05);
+        EXPECT_GE(s.min[axis], -1.0);
+        EXPECT_LE(s.max[axis], 0.0);
+        EXPECT_NEAR(s.Centre()[axis], -0.5, 0.01);
+        EXPECT_GT(s.Extent(axis), 0.6);
     }
     EXPECT_NEAR(s.min[1], 0.0, 0.002);
 }

@@ -27,7 +27,7 @@ std::vector<std::string> KitGeneratedFiles()
             f.push_back(m + "objet" + std::to_string(k) + s + ".3do");
     for (const char* n : {"bordure", "shadow", "shadowbomb", "shadowcar", "detail", "trace1", "trace2", "mur",
                           "murhaut", "sol", "bloc", "blocon", "car", "carvitre", "roue", "bombe", "pierre",
-                          "feuillage", "explosion", "fond"})
+                          "colonne", "explosion", "fond"})
         f.push_back(t + n + ".png");
     for (int k = 1; k <= 5; ++k)
         f.push_back(t + "arrive" + std::to_string(k) + ".png");

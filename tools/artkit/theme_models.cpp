@@ -247,77 +247,39 @@ Model3doFile BuildBomb()
     return m;
 }
 
-// The special block covers the four cells 36 37 / 38 39 and is placed at
-// the corner they share: a tree in a stone planter, centred on the origin.
+// The special block (codes 36 to 39): a statue on one cell, a column on a
+// plinth carrying a golden orb. The game places it half a cell along x and
+// z from its cell's centre, so it is built centred on (-0.5, -0.5). It is
+// symmetric both ways, so the mirrored codes look alike.
 Model3doFile BuildSpecial()
 {
+    const double cx = -0.5, cz = -0.5;
     Model3doFile m;
-    std::vector<V2> octagon;
-    for (int i = 0; i < 8; ++i) {
-        double a = kPi / 8 + 2 * kPi * i / 8;
-        octagon.push_back({0.93 * std::cos(a) / std::cos(kPi / 8), 0.93 * std::sin(a) / std::cos(kPi / 8)});
-    }
-    for (V2& p : octagon) {
-        p.x = std::clamp(p.x, -0.93, 0.93);
-        p.y = std::clamp(p.y, -0.93, 0.93);
-    }
-    ExtrudeParams planter;
-    planter.outline = octagon;
-    planter.height = 0.34;
-    planter.bevelTop = 0.06;
-    planter.margin = 0.03;
-    planter.frame = Frame{{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}};
+    RoundedBoxParams plinth;
+    plinth.center = {cx, 0.12, cz};
+    plinth.half = {0.42, 0.12, 0.42};
+    plinth.radius = 0.04;
+    plinth.margin = 0.02;
     Mesh stone;
-    auto stoneUv = [](V3 p, V2, double c, V3 out) {
-        if (out.y > 0.1)
-            return V2{p.x * 0.5 + 0.5, p.z * 0.5 + 0.5};
-        double along = std::fabs(out.x) > std::fabs(out.z) ? p.z : p.x;
-        return V2{along * 0.5 + 0.5, (0.34 - c) * 1.5};
-    };
-    AddExtrusion(planter, {&stone, &stone, nullptr}, stoneUv);
-    // Soil inside a rim.
-    std::vector<V2> inner;
-    for (int i = 0; i < 16; ++i) {
-        double a = 2 * kPi * i / 16;
-        inner.push_back({0.7 * std::cos(a), 0.7 * std::sin(a)});
-    }
-    ExtrudeParams soilParams;
-    soilParams.outline = inner;
-    soilParams.height = 0.36;
-    soilParams.bevelTop = 0.03;
-    soilParams.margin = 0.02;
-    soilParams.frame = planter.frame;
-    Mesh soil;
-    AddExtrusion(soilParams, {&soil, &soil, nullptr}, [](V3 p, V2, double, V3) { return V2{p.x, p.z}; });
-    Mesh trunk;
-    AddRevolution(trunk, Frame{{0, 0.3, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
-                  {{0.0, 0.0}, {0.15, 0.0}, {0.13, 0.2}, {0.1, 0.6}, {0.08, 0.95}, {0.0, 0.95}}, 10,
-                  [](int i, double t, V3) { return V2{t * 2, i / 5.0}; });
-    Mesh leaves;
-    struct Blob {
-        V3 c;
-        double r;
-        uint32_t seed;
-    };
-    const Blob blobs[] = {{{0.0, 1.32, 0.0}, 0.62, 11},
-                          {{0.28, 1.72, 0.1}, 0.44, 12},
-                          {{-0.24, 1.66, -0.18}, 0.42, 13},
-                          {{-0.05, 1.98, 0.05}, 0.32, 14}};
-    for (const Blob& b : blobs) {
-        Mesh s = Sphere(b.c, b.r, 16, 10, [&](V3 d) {
-            double n = TileFbm(d.x * 2 + 3.7, d.z * 2 + d.y * 1.3 + 5.1, 64, 3, b.seed);
-            return (n - 0.5) * b.r * 0.35;
-        });
-        leaves.Append(s);
-    }
-    m.objects.push_back(ToObject(stone, "bac", "special_pierre"));
-    m.objects.push_back(ToObject(soil, "terre", "special_terre"));
-    m.objects.push_back(ToObject(trunk, "tronc", "special_tronc"));
-    m.objects.push_back(ToObject(leaves, "feuillage", "special_feuilles"));
-    m.materials.push_back(MakeMaterial({"special_pierre", Rgb(0.78, 0.74, 0.68), Rgb(0.88, 0.84, 0.78), "pierre.png"}));
-    m.materials.push_back(MakeMaterial({"special_terre", Rgb(0.32, 0.22, 0.15), Rgb(0.4, 0.28, 0.18)}));
-    m.materials.push_back(MakeMaterial({"special_tronc", Rgb(0.45, 0.3, 0.2), Rgb(0.55, 0.37, 0.24)}));
-    m.materials.push_back(MakeMaterial({"special_feuilles", Rgb(0.75, 0.9, 0.72), Rgb(0.8, 1.0, 0.78), "feuillage.png"}));
+    AddRoundedBox(stone, plinth);
+    RoundedBoxParams step = plinth;
+    step.center = {cx, 0.28, cz};
+    step.half = {0.32, 0.05, 0.32};
+    step.radius = 0.025;
+    AddRoundedBox(stone, step);
+    // Column with a base and a capital, turned about the vertical.
+    Mesh column;
+    AddRevolution(column, Frame{{cx, 0.33, cz}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
+                  {{0.0, 0.0}, {0.24, 0.0}, {0.24, 0.05}, {0.19, 0.09}, {0.16, 0.14}, {0.14, 0.7},
+                   {0.18, 0.76}, {0.25, 0.8}, {0.25, 0.86}, {0.0, 0.86}},
+                  20, [](int i, double t, V3) { return V2{t * 2, i / 9.0}; });
+    Mesh orb = Sphere({cx, 1.42, cz}, 0.24, 20, 12);
+    m.objects.push_back(ToObject(stone, "socle", "special_pierre"));
+    m.objects.push_back(ToObject(column, "colonne", "special_colonne"));
+    m.objects.push_back(ToObject(orb, "globe", "special_globe"));
+    m.materials.push_back(MakeMaterial({"special_pierre", Rgb(0.8, 0.76, 0.7), Rgb(0.9, 0.86, 0.8), "pierre.png"}));
+    m.materials.push_back(MakeMaterial({"special_colonne", Rgb(0.86, 0.86, 0.9), Rgb(0.94, 0.94, 0.98), "colonne.png"}));
+    m.materials.push_back(MakeMaterial({"special_globe", Rgb(0.95, 0.72, 0.28), Rgb(1.0, 0.8, 0.35)}));
     return m;
 }
 

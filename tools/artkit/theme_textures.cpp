@@ -322,16 +322,17 @@ Canvas StoneTexture()
     });
 }
 
-Canvas LeafTexture()
+Canvas ColumnTexture()
 {
+    // Marble with flutes running up the column (u goes round it twice).
     const int n = 64;
     Canvas c(n, n);
     c.Fill([&](double x, double y) {
         double u = x / n, v = y / n;
-        double big = TileFbm(u * 4, v * 4, 4, 4, 91);
-        double small = TileFbm(u * 16, v * 16, 16, 2, 92);
-        Rgba dark = Rgb(0.12, 0.36, 0.16), light = Rgb(0.42, 0.7, 0.26);
-        return Mix(dark, light, SmoothStep(0.3, 0.75, big * 0.7 + small * 0.3));
+        double vein = TileFbm(u * 4 + TileFbm(u * 8, v * 8, 8, 3, 95) * 1.5, v * 4, 4, 4, 96);
+        double flute = 0.88 + 0.12 * std::cos(u * 2 * kPi * 8);
+        Rgba marble = Mix(Rgb(0.95, 0.94, 0.92), Rgb(0.72, 0.74, 0.8), SmoothStep(0.55, 0.75, vein));
+        return Scale(marble, flute);
     });
     return c;
 }
@@ -421,7 +422,7 @@ void GenerateThemeTextures(const std::string& data)
     WriteKitImage(dir + "roue.png", WheelTexture(128, 64), 3);
     WriteKitImage(dir + "bombe.png", BombTexture(), 3);
     WriteKitImage(dir + "pierre.png", StoneTexture(), 3);
-    WriteKitImage(dir + "feuillage.png", LeafTexture(), 3);
+    WriteKitImage(dir + "colonne.png", ColumnTexture(), 3);
     WriteKitImage(dir + "explosion.png", ExplosionTexture(), 3);
     WriteKitImage(dir + "fond.png", GameBackground(), 3);
 }

@@ -274,8 +274,11 @@ void DrawBoardPiece(const Theme& theme, std::map<std::string, std::unique_ptr<Mo
     DrawAt(m["car"].get(), 13 * kCell, 0, 8 * kCell);
     DrawAt(m["car"].get(), 10 * kCell, 0, 3 * kCell, 90);
     DrawAt(m["bombe"].get(), 6 * kCell, 0, 3 * kCell);
-    // The special block covers cells (0, 7) to (1, 8) and sits on their corner.
-    DrawAt(m["special"].get(), 0.5f * kCell, 0, 7.5f * kCell);
+    // Special blocks: placed as the game places them, half a cell along x
+    // and z from the cell's centre.
+    for (int c = 0; c < 2; ++c)
+        for (int r = 6; r < 8; ++r)
+            DrawAt(m["special"].get(), (c * 3 + 0.5f) * kCell, 0, (r + 0.5f) * kCell);
     // An explosion halfway through.
     glPushMatrix();
     glTranslatef(14 * kCell, 0, 2 * kCell);
@@ -501,7 +504,7 @@ int main(int argc, char** argv)
         std::vector<std::pair<std::string, std::unique_ptr<GLTexture>>> pictures;
         for (const char* n : {"sol", "bordure", "mur", "murhaut", "bloc", "blocon", "arrive1", "arrive2", "arrive3",
                               "arrive4", "arrive5", "shadow", "shadowbomb", "shadowcar", "detail", "trace1", "trace2",
-                              "car", "carvitre", "roue", "bombe", "pierre", "feuillage", "explosion", "fond"})
+                              "car", "carvitre", "roue", "bombe", "pierre", "colonne", "explosion", "fond"})
             pictures.emplace_back(n, LoadTexture(theme1 + "texture/" + n + ".png", true));
         for (const char* n : {"solmenu", "solmenushadow", "shadowcar", "car", "carvitre", "roue", "logolettres", "fondmenu"})
             pictures.emplace_back(n, LoadTexture(std::string("gfx/3d/") + n + ".png", true));
@@ -514,9 +517,10 @@ int main(int argc, char** argv)
         DrawMenuPreview(m, t);
         CloseUp(0, m["carbig"].get(), 30, -35, 1.7f, 0.15f, theme);
         CloseUp(1, m["logo"].get(), 25, -12, 0.9f, 0.0f, theme, true);
-        // The special block (two cells each way) with a bomb beside it.
-        CloseUp(2, m["specialbig"].get(), 20, -30, 5.2f, 0.8f, theme);
-        DrawAt(m["bombebig"].get(), 1.7f, 0, 0.6f);
+        // A special block on its cell with a bomb beside it.
+        CloseUp(2, nullptr, 20, -30, 3.0f, 0.6f, theme);
+        DrawAt(m["specialbig"].get(), 0.5f, 0, 0.5f);
+        DrawAt(m["bombebig"].get(), 0.9f, 0, 0.4f);
         // A block and its "on" form, at the game's viewing angle.
         CloseUp(3, nullptr, 0, -50, 2.6f, 0.0f, theme);
         glLoadIdentity();
