@@ -1,0 +1,319 @@
+// The real game, started in an empty game directory under the test's X
+// server and driven with real key and mouse events (xdotool), checked from
+// the files it writes, its log and screenshots of its window.
+#include "engine/pngwrite.h"
+#include "testdir.h"
+
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+std::string Shell(const std::string& cmd)
+{
+    std::string out;
+    if (FILE* p = popen(cmd.c_str(), "r")) {
+        char buf[256];
+        while (fgets(buf, sizeof buf, p))
+            out += buf;
+        pclose(p);
+    }
+    while (!out.empty() && (out.back() == '\n' || out.back() == '\r'))
+        out.pop_back();
+    return out;
+}
+
+bool LogHas(const std::string& line)
+{
+    for (const std::string& l : ReadTestLines("log.txt"))
+        if (l == line)
+            return true;
+    return false;
+}
+
+bool WaitFor(const std::function<bool()>& ready, std::chrono::milliseconds timeout)
+{
+    auto end = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < end) {
+        if (ready())
+            return true;
+        std::this_thread::sleep_for(100ms);
+    }
+    return ready();
+}
+
+// One run of the game binary in the current directory.
+class Game {
+public:
+    explicit Game(const std::string& args = "-windowed")
+    {
+        pid_ = fork();
+        if (pid_ == 0) {
+            setenv("SDL_AUDIODRIVER", "dummy", 1);
+            setenv("PONDRAKE_NO_ERROR_BOX", "1", 1);
+            std::freopen("stdout.txt", "w", stdout);
+            std::freopen("stderr.txt", "w", stderr);
+            std::string bin = RunDir() + "/pondrake";
+            execl(bin.c_str(), bin.c_str(), args.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+    }
+    ~Game()
+    {
+        if (pid_ > 0 && !exited_) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+
+    bool FindWindow()
+    {
+        window_ = Shell("xdotool search --sync --onlyvisible --name '^Pondrake$' 2>/dev/null | head -1");
+        if (window_.empty())
+            return false;
+        Shell("xdotool windowfocus " + window_ + " 2>/dev/null");
+        return true;
+    }
+
+    void Key(const std::string& key, std::chrono::milliseconds after = 250ms)
+    {
+        Shell("xdotool key --delay 60 " + key);
+        std::this_thread::sleep_for(after);
+    }
+
+    // A direction held for a moment: one step of the car.
+    void Step(const std::string& key)
+    {
+        Shell("xdotool keydown " + key);
+        std::this_thread::sleep_for(150ms);
+        Shell("xdotool keyup " + key);
+        std::this_thread::sleep_for(550ms);
+    }
+
+    void Type(const std::string& text)
+    {
+        Shell("xdotool type --delay 120 '" + text + "'");
+        std::this_thread::sleep_for(300ms);
+    }
+
+    void MouseAway() { Shell("xdotool mousemove 2 2"); }
+
+    // The window as a PNG in the test output, for a person to look at.
+    void Picture(const std::string& name)
+    {
+        std::string png = TestOutputDir() + "/e2e_" + name + ".png";
+        Shell("xwd -silent -id " + window_ + " | convert xwd:- '" + png + "' 2>/dev/null");
+    }
+
+    bool WaitExit(std::chrono::milliseconds timeout, int& status)
+    {
+        auto end = std::chrono::steady_clock::now() + timeout;
+        while (std::chrono::steady_clock::now() < end) {
+            int st = 0;
+            if (waitpid(pid_, &st, WNOHANG) == pid_) {
+                exited_ = true;
+                status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+                return true;
+            }
+            std::this_thread::sleep_for(100ms);
+        }
+        return false;
+    }
+
+    bool Running() { return waitpid(pid_, nullptr, WNOHANG) == 0; }
+
+private:
+    pid_t pid_ = -1;
+    bool exited_ = false;
+    std::string window_;
+};
+
+std::string FileBytes(const std::string& path)
+{
+    return ReadTestFile(path);
+}
+
+// The code of a level from the shipped listing.
+std::string LevelCodeOf(int levelNumber)
+{
+    for (const std::string& line : ReadTestLines(SourceDir() + "/levels/codes.txt")) {
+        char code[6] = {};
+        int n = 0;
+        if (std::sscanf(line.c_str(), "Level %d - Code = %5s", &n, code) == 2 && n == levelNumber)
+            return code;
+    }
+    return "";
+}
+
+// Reaches the menus: the intro is skipped, the fade has ended, the mouse
+// rests off the items so the keyboard drives them.
+void ReachMenus(Game& game)
+{
+    ASSERT_TRUE(WaitFor([] { return LogHas("VRO Logo"); }, 30s));
+    ASSERT_TRUE(game.FindWindow());
+    game.MouseAway();
+    game.Key("space");
+    ASSERT_TRUE(WaitFor([] { return LogHas("Start game..."); }, 30s));
+    std::this_thread::sleep_for(2500ms);  // the menus fade in
+}
+
+TEST(GameEndToEnd, APlayersSessionFromFirstStartToQuit)
+{
+    ScopedTempDir dir;
+    fs::create_directory_symlink(RunDir() + "/data", "data");
+    // A slow car makes one held key one step, whatever the frame rate.
+    WriteTestFile("game.ini", "[Game]\nSpeed=25\nReflect=1\n");
+
+    Game game;
+    ReachMenus(game);
+    EXPECT_TRUE(fs::is_directory("save"));
+    EXPECT_TRUE(fs::is_directory("capture"));
+    EXPECT_EQ(FileBytes("score.vro").size(), 240u);
+    game.Picture("main_menu_en");
+
+    // New game: level 1's start screen, then play.
+    game.Key("Return");  // Game
+    game.Key("Return");  // Play
+    std::this_thread::sleep_for(1s);
+    game.Picture("level1_start");
+    game.Key("space");
+    std::this_thread::sleep_for(500ms);
+
+    // Level 1's stored solution typed as keys wins it.
+    for (char c : std::string("RRR"))
+        game.Step(c == 'R' ? "Right" : c == 'L' ? "Left" : c == 'U' ? "Up" : "Down");
+    std::this_thread::sleep_for(800ms);
+    game.Picture("level1_won");
+
+    // The record holder's name: "noname" erased, "Tester" typed.
+    for (int i = 0; i < 6; ++i)
+        game.Key("BackSpace", 150ms);
+    game.Type("Tester");
+    game.Key("Return", 1000ms);
+    std::string scores = FileBytes("score.vro");
+    ASSERT_EQ(scores.size(), 240u);
+    EXPECT_EQ(std::string(scores.c_str(), 6), "Tester");
+    int32_t moves = 0;
+    std::memcpy(&moves, scores.data() + 20, 4);
+    EXPECT_EQ(moves, 3);
+    std::string progress = FileBytes("level/leveldata.dat");
+    ASSERT_EQ(progress.size(), 10u);
+    EXPECT_EQ(progress[0], 1);
+
+    // Level 2: play a step, save into slot 2 (F2), step on, load slot 2
+    // (F3); saving the loaded game into slot 3 gives the same file.
+    game.Key("space", 500ms);
+    game.Step("Left");
+    game.Key("F2", 500ms);
+    game.Picture("save_slots");
+    game.Key("Down", 150ms);
+    game.Key("Down", 150ms);
+    game.Key("Down", 150ms);
+    game.Key("Return", 500ms);
+    std::string saved = FileBytes("save/save02.vro");
+    ASSERT_GE(saved.size(), 932u);
+    game.Step("Right");
+    game.Step("Right");
+    game.Key("F3", 500ms);
+    game.Picture("load_slots");
+    for (int i = 0; i < 3; ++i)
+        game.Key("Down", 150ms);
+    game.Key("Return", 1000ms);
+    game.Key("F2", 500ms);
+    for (int i = 0; i < 4; ++i)
+        game.Key("Down", 150ms);
+    game.Key("Return", 500ms);
+    EXPECT_EQ(FileBytes("save/save03.vro"), saved);
+    game.Picture("level2_loaded");
+
+    // Escape opens the in-game menu; its Quit shows the records.
+    game.Key("Escape", 500ms);
+    game.Picture("ingame_menu");
+    game.Key("Up", 150ms);  // from Continue round to Quit
+    game.Key("Return", 1500ms);
+    game.Picture("high_scores");
+    game.Key("Escape", 800ms);
+
+    // Level 4's code starts level 4 and marks the three before it done.
+    game.Key("Return", 400ms);  // Game
+    game.Key("Down", 150ms);    // Level code
+    game.Key("Return", 500ms);
+    game.Type(LevelCodeOf(4));
+    game.Picture("code_entry");
+    game.Key("Return", 1500ms);
+    game.Picture("level4_start");
+    progress = FileBytes("level/leveldata.dat");
+    ASSERT_EQ(progress.size(), 10u);
+    EXPECT_EQ(progress[1], 1);
+    EXPECT_EQ(progress[2], 1);
+    EXPECT_EQ(progress[3], 0);
+    game.Key("space", 500ms);  // play
+    game.Key("Escape", 500ms);
+    game.Key("Up", 150ms);
+    game.Key("Return", 1500ms);
+    game.Key("Escape", 800ms);  // the records, back to the menus
+
+    // French and back: the options' language writes "game.ini".
+    game.Key("Down", 150ms);   // Options
+    game.Key("Return", 500ms);
+    game.Key("Left", 600ms);   // English -> French
+    game.Picture("options_fr");
+    game.Key("Up", 150ms);     // round to Back
+    game.Key("Return", 800ms);
+    game.Picture("main_menu_fr");
+    char lang[16] = {};
+    std::sscanf(FileBytes("game.ini").substr(FileBytes("game.ini").find("Lang=")).c_str(), "Lang=%15s",
+                lang);
+    EXPECT_STREQ(lang, "fr");
+    game.Key("Down", 150ms);   // Options
+    game.Key("Return", 500ms);
+    game.Key("Right", 600ms);  // French -> English
+    // The resolution: the next mode, applied on Back; the game goes on.
+    game.Key("Down", 150ms);
+    game.Key("Right", 150ms);
+    game.Key("Up", 150ms);
+    game.Key("Up", 150ms);     // round to Back
+    game.Key("Return", 3000ms);
+    EXPECT_TRUE(LogHas("Resolution changed."));
+    EXPECT_TRUE(game.Running());
+    ASSERT_TRUE(game.FindWindow());
+    game.MouseAway();
+    std::this_thread::sleep_for(500ms);
+    game.Picture("main_menu_after_resolution");
+    std::string ini = FileBytes("game.ini");
+    EXPECT_NE(ini.find("Lang=en"), std::string::npos);
+    EXPECT_NE(ini.find("Width=1152"), std::string::npos);
+
+    // Quit from the main menu: the fade, then an orderly shutdown.
+    game.Key("Up", 150ms);  // round to Quit
+    game.Key("Return", 200ms);
+    int status = -1;
+    ASSERT_TRUE(game.WaitExit(20s, status));
+    EXPECT_EQ(status, 0);
+    std::vector<std::string> log = ReadTestLines("log.txt");
+    const std::vector<std::string> tail = {
+        "Free level codes", "Free Game :", "Free joystick", "Free Resolution list", "Free Fonts",
+        "Free scores", "Free stack", "Free level", "Free theme", "Free game objects and textures",
+        "Free menu objects", "Free sounds", "Free menu textures", "Free menu", "Free glutil",
+        "Free SDL", "Free FreeType", "End."};
+    ASSERT_GE(log.size(), tail.size());
+    EXPECT_EQ(std::vector<std::string>(log.end() - static_cast<long>(tail.size()), log.end()), tail);
+}
+
+}  // namespace
