@@ -26,6 +26,7 @@ void DrawIcon(char glyph, float x, float y, float size)
     if (!hudIconFont.loaded)
         return;
     const char text[2] = {glyph, 0};
+    glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glTranslatef(x, y, 0);
     glScalef(size / kIconCell, size / kIconCell, 1);
