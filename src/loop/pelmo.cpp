@@ -23,6 +23,15 @@ namespace {
 
 FrameClock frameClock = nullptr;
 
+// Every change of screen the loop makes forgets which screen the last key
+// press belonged to, so a key still down from the screen before never
+// confirms the new one.
+void SetScreen(GameState& g, int state)
+{
+    g.ScreenState = state;
+    g.armedScreen = -1;
+}
+
 // What the puzzle core asks of the game.
 struct GamePuzzleHooks : PuzzleHooks {
     void PlaySound(const char* wavName) override { PlaySampleByName(wavName); }
@@ -30,7 +39,7 @@ struct GamePuzzleHooks : PuzzleHooks {
     void ShowHint(int kind) override
     {
         gameState.helpKind = kind;
-        gameState.ScreenState = kScreenHelpMessage;
+        SetScreen(gameState, kScreenHelpMessage);
     }
     void SceneryChanged() override { BuildSceneryLists(gameState.puzzle); }
 };
@@ -86,7 +95,7 @@ void ShowLevelStart(GameState& g)
     PlaySample(SoundId::Message);
     g.levelStartOrbit = 0;
     g.flash = 0;
-    g.ScreenState = kScreenLevelStart;
+    SetScreen(g, kScreenLevelStart);
 }
 
 void EnterMenuScene(GameState& g)
@@ -112,7 +121,7 @@ void NextLevel(GameState& g)
     int next = g.puzzle.levelIndex + 1;
     if (!FileExists(LevelFilePath(g.dataPrefix, next).c_str())) {
         // The last level is done: the end-of-game screen, then the records.
-        g.ScreenState = kScreenGameEnd;
+        SetScreen(g, kScreenGameEnd);
         return;
     }
     LoadLevel(g.puzzle, next, g.dataPrefix);
@@ -128,7 +137,7 @@ void OpenInGameMenu(GameState& g)
     EnterMenuScene(g);
     g.inMenu = 0;
     SetCurrentMenu(g.menus, g.inGameMenu);
-    g.ScreenState = kScreenMenus;
+    SetScreen(g, kScreenMenus);
 }
 
 // Directions relative to the car when the camera turns with it.
@@ -191,7 +200,7 @@ void WinLevel(GameState& g)
     // The arrow still held from the winning push must not skip the screen.
     ReleaseDirectionKeys(g.input);
     g.levelWonOrbit = 0;
-    g.ScreenState = kScreenLevelWon;
+    SetScreen(g, kScreenLevelWon);
 }
 
 void ClearColour(GameState& g)
@@ -269,27 +278,6 @@ void RunPlayScreen(GameState& g)
     }
 }
 
-void SetScreenCamera(GameState& g)
-{
-    switch (g.ScreenState) {
-    case kScreenLevelStart:
-        g.levelStartOrbit += g.frameStep * 0.075f;
-        g.screenCamera = Camera{2 * g.levelStartOrbit, -45, 1.2f};
-        g.camera = &g.screenCamera;
-        break;
-    case kScreenLevelWon: {
-        float t = g.levelWonOrbit += g.frameStep * 0.3f;
-        const float pi = 3.14159265f;
-        g.screenCamera = Camera{360 * std::cos(0.5f * t * pi / 180), 20 * std::sin(0.8f * t * pi / 90) - 30,
-                                0.2f * std::cos(pi * t / 30) + 0.4f};
-        g.camera = &g.screenCamera;
-        break;
-    }
-    default:
-        break;
-    }
-}
-
 }  // namespace
 
 void SetFrameClock(FrameClock clock)
@@ -335,7 +323,6 @@ bool RunFrame()
     if (g.input.quit && !g.quitRequested)
         RequestQuit(g);  // closing the window quits like the menu's Quit
 
-    SetScreenCamera(g);
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     ClearColour(g);
@@ -519,7 +506,7 @@ void ResumePlay(GameState& g)
     SetGameLights();
     UsePlayCamera(g);
     g.inMenu = 0;
-    g.ScreenState = kScreenPlay;
+    SetScreen(g, kScreenPlay);
 }
 
 void LeaveGame(GameState& g)
@@ -539,7 +526,7 @@ void LeaveGame(GameState& g)
     if (!wasReplay) {
         OpenHighScores(g);
     } else {
-        g.ScreenState = kScreenMenus;
+        SetScreen(g, kScreenMenus);
     }
 }
 
@@ -596,14 +583,14 @@ void ApplyScreenAction(GameState& g, const ScreenAction& a)
     case ScreenAction::None:
         break;
     case ScreenAction::ToMenus:
-        g.ScreenState = kScreenMenus;
+        SetScreen(g, kScreenMenus);
         break;
     case ScreenAction::ResumePlay:
         ResumePlay(g);
         break;
     case ScreenAction::Play:
         UsePlayCamera(g);
-        g.ScreenState = kScreenPlay;
+        SetScreen(g, kScreenPlay);
         break;
     case ScreenAction::ChangeDifficulty:
         ChangeDifficulty(g.puzzle, a.arg);
@@ -629,7 +616,7 @@ void ApplyScreenAction(GameState& g, const ScreenAction& a)
         LeaveGame(g);
         break;
     case ScreenAction::HelpDone:
-        g.ScreenState = kScreenPlay;
+        SetScreen(g, kScreenPlay);
         break;
     }
 }
