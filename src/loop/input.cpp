@@ -29,6 +29,11 @@ void ProcessInput(InputState& in, const RawInput& raw)
     in.leftClick = in.rightClick = in.wheelUp = in.wheelDown = false;
     in.leftButtonDown = in.rightButtonDown = false;
     in.quit = false;
+    in.textEventCount = 0;
+    auto addText = [&in](bool erase, SDLKey sym, Uint16 unicode) {
+        if (in.textEventCount < InputState::kMaxTextEvents)
+            in.textEvents[in.textEventCount++] = InputState::TextEvent{erase, sym, unicode};
+    };
 
     for (const SDL_Event& e : raw.events) {
         switch (e.type) {
@@ -37,6 +42,7 @@ void ProcessInput(InputState& in, const RawInput& raw)
             in.keyDown = true;
             in.lastKey = k;
             in.lastUnicode = e.key.keysym.unicode;
+            addText(false, k, e.key.keysym.unicode);
             if (k == SDLK_UP || k == SDLK_KP8)
                 in.upPressed = true;
             else if (k == SDLK_DOWN || k == SDLK_KP2)
@@ -73,6 +79,7 @@ void ProcessInput(InputState& in, const RawInput& raw)
             } else if (k == SDLK_BACKSPACE) {
                 in.undo = true;
                 in.backspace = true;
+                addText(true, k, 0);
             } else if (k == SDLK_RETURN || k == SDLK_KP_ENTER) {
                 in.setOff = true;
             } else if (k >= SDLK_F1 && k <= SDLK_F10) {

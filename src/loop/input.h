@@ -62,6 +62,18 @@ struct InputState {
     bool wheelUp = false, wheelDown = false;
     bool quit = false;        // the window was closed
 
+    // Everything typed this frame, in order: each key press with its
+    // character, and each Backspace release as an erase. A slow frame may
+    // hold several; text fields take them all, so no letter is lost.
+    struct TextEvent {
+        bool erase = false;
+        SDLKey sym = SDLK_UNKNOWN;
+        Uint16 unicode = 0;
+    };
+    static constexpr int kMaxTextEvents = 32;
+    TextEvent textEvents[kMaxTextEvents];
+    int textEventCount = 0;
+
     // A direction let go of by the game (a refused push) stays off until
     // its key goes up, so a refusal is heard once per key press.
     bool suppressLeft = false, suppressRight = false, suppressUp = false, suppressDown = false;

@@ -142,16 +142,14 @@ int CodeCellsTop(const Measures& m)
     return m.H / 2;
 }
 
-// The typed character of this frame's key press; without a Unicode value
-// the letter keys still type their letter.
-unsigned int TypedCharacter(const InputState& in)
+// The character of one key press; without a Unicode value the letter keys
+// still type their letter.
+unsigned int TypedCharacter(const InputState::TextEvent& e)
 {
-    if (!in.keyDown)
-        return 0;
-    if (in.lastUnicode)
-        return in.lastUnicode;
-    if (in.lastKey >= SDLK_a && in.lastKey <= SDLK_z)
-        return 'a' + (in.lastKey - SDLK_a);
+    if (e.unicode)
+        return e.unicode;
+    if (e.sym >= SDLK_a && e.sym <= SDLK_z)
+        return 'a' + (e.sym - SDLK_a);
     return 0;
 }
 
@@ -184,12 +182,18 @@ ScreenAction UpdateCodeEntry(GameState& g)
         for (int i = 0; i < kCodeLength; ++i)
             if (in.mouseX >= CodeCellLeft(m, i) && in.mouseX < CodeCellLeft(m, i) + CodeCellWidth(m))
                 entry.cursor = i;
-    if (in.backspace || in.leftReleased)
+    if (in.leftReleased)
         MoveCodeCursor(entry, -1);
     if (in.rightReleased)
         MoveCodeCursor(entry, +1);
-    if (unsigned int ch = TypedCharacter(in))
-        TypeCodeCharacter(entry, ch);
+    // Every key press of the frame, in order, so fast typing loses nothing.
+    for (int i = 0; i < in.textEventCount; ++i) {
+        const InputState::TextEvent& e = in.textEvents[i];
+        if (e.erase)
+            MoveCodeCursor(entry, -1);
+        else if (unsigned int ch = TypedCharacter(e))
+            TypeCodeCharacter(entry, ch);
+    }
     return ScreenAction();
 }
 

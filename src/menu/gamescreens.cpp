@@ -199,8 +199,12 @@ ScreenAction UpdateLevelWon(GameState& g)
     const bool armed = screens::Armed(g, kScreenLevelWon);
     const bool clickOk = armed && in.leftClick && InOkZone(m, in.mouseY);
     if (g.nameEditor.nameEntryActive) {
-        // One character per key press, from the key's own typed character.
-        UpdateNameEditor(g.nameEditor, in.backspace, in.keyDown ? in.lastUnicode : 0);
+        // One character per key press, from the key's own typed character;
+        // every press of the frame counts, so fast typing loses nothing.
+        for (int i = 0; i < in.textEventCount; ++i) {
+            const InputState::TextEvent& e = in.textEvents[i];
+            UpdateNameEditor(g.nameEditor, e.erase, e.erase ? 0 : e.unicode);
+        }
         if ((armed && in.setOff) || in.joyButtonPressed || clickOk) {
             ConfirmScoreName(g.scores, g.nameEditor, g.settings.GamePath);
             screens::Disarm(g);

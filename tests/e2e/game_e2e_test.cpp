@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <SDL.h>
 
 #include <chrono>
 #include <cstdio>

@@ -89,6 +89,25 @@ TEST(Input, KeysActOnReleaseAndEventFlagsLastOneFrame)
     EXPECT_EQ(in.lastUnicode, 'a');
 }
 
+TEST(Input, EveryKeyPressOfASlowFrameIsKeptForTextFields)
+{
+    InputState in;
+    ProcessInput(in, Frame()
+                         .Down(SDLK_t, 'T')
+                         .Up(SDLK_t)
+                         .Down(SDLK_BACKSPACE)
+                         .Up(SDLK_BACKSPACE)
+                         .Down(SDLK_e, 'e')
+                         .raw);
+    ASSERT_EQ(in.textEventCount, 4);
+    EXPECT_EQ(in.textEvents[0].unicode, 'T');
+    EXPECT_FALSE(in.textEvents[1].erase);  // the Backspace press types nothing…
+    EXPECT_TRUE(in.textEvents[2].erase);   // …its release erases
+    EXPECT_EQ(in.textEvents[3].unicode, 'e');
+    ProcessInput(in, Frame().raw);
+    EXPECT_EQ(in.textEventCount, 0);
+}
+
 TEST(Input, DirectionPressedFlagsLastUntilKeyUp)
 {
     InputState in;
