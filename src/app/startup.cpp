@@ -35,6 +35,7 @@
 namespace {
 
 const char* failedStep = nullptr;
+IntroDriver* introDriver = nullptr;
 
 // Logs a start-up step and remembers it, so that a step that fails without
 // throwing can be named in the report.
@@ -66,6 +67,11 @@ void ReadLogoColours()
 }
 
 }  // namespace
+
+void SetIntroDriver(IntroDriver* driver)
+{
+    introDriver = driver;
+}
 
 const char* FailedStartupStep()
 {
@@ -174,7 +180,7 @@ int InitPelmo()
         return StopAtCurrentStep();
 
     LogStep("VRO Logo");
-    PlayIntro(gameWindow, g.logoColor);
+    PlayIntro(gameWindow, g.logoColor, introDriver);
     SetWindowCaptionAndIcon(g);
 
     LogStep("Init menu");

@@ -26,3 +26,7 @@ void ParseCommandLine(int argc, char** argv);
 // Exception". Either way "End." is logged last. Returns body's status, or 1
 // after an error.
 int RunWithErrorReport(int (*body)(int, char**), int argc, char** argv);
+
+struct IntroDriver;
+// The intro's clock and input (a test plays it without waiting); null: SDL's.
+void SetIntroDriver(IntroDriver* driver);

@@ -22,6 +22,7 @@ GLContext gameWindow;
 namespace {
 
 FrameClock frameClock = nullptr;
+InputSource inputSource = nullptr;
 
 // Every change of screen the loop makes forgets which screen the last key
 // press belonged to, so a key still down from the screen before never
@@ -285,6 +286,11 @@ void SetFrameClock(FrameClock clock)
     frameClock = clock;
 }
 
+void SetInputSource(InputSource source)
+{
+    inputSource = source;
+}
+
 uint32_t ReadFrameClock()
 {
     return frameClock ? frameClock() : SDL_GetTicks();
@@ -319,7 +325,13 @@ bool RunFrame()
     CountDown(g.fadeIn, g.frameStep);
     CountDown(g.fadeOut, g.frameStep);
 
-    PollInput(g.input);
+    if (inputSource) {
+        RawInput raw;
+        inputSource(raw);
+        ProcessInput(g.input, raw);
+    } else {
+        PollInput(g.input);
+    }
     if (g.input.quit && !g.quitRequested)
         RequestQuit(g);  // closing the window quits like the menu's Quit
 
@@ -389,8 +401,7 @@ void UpdateGame(GameState& g)
     if (k.escape) {
         PlaySample(SoundId::MenuClick);
         if (p.replayMode) {
-            StopSolution(p);
-            LeaveGame(g);
+            LeaveGame(g);  // ends the playback too
         } else {
             OpenInGameMenu(g);
         }
@@ -447,8 +458,7 @@ void UpdateGame(GameState& g)
     PuzzleFrameResult r = UpdatePuzzleFrame(p, in, g.frameStep);
     ApplyRefusals(g, r.refused);
     if (r.playbackEnded) {
-        StopSolution(p);
-        LeaveGame(g);
+        LeaveGame(g);  // the playback ends there, back to the menus
         return;
     }
     if (r.openWonScreen && g.ScreenState == kScreenPlay)

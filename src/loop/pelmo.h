@@ -18,6 +18,10 @@ using FrameClock = uint32_t (*)();
 void SetFrameClock(FrameClock clock);
 uint32_t ReadFrameClock();
 
+// Where a pass takes its input from (SDL unless a test injects its own).
+using InputSource = void (*)(RawInput& raw);
+void SetInputSource(InputSource source);
+
 // Runs passes until the player has quit and the fade has ended.
 void RunFrameLoop();
 // One pass; false when the loop should end (before anything is done).
