@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <regex>
 #include <stdexcept>
 #include <sys/wait.h>
 
@@ -111,6 +112,23 @@ TEST(Binary, FirstRunCreatesDirectoriesAndSettings)
     EXPECT_EQ(log[0], "Pondrake logfile.");
     EXPECT_EQ(log[1], "");
     EXPECT_EQ(log.back(), "End.");
+}
+
+// Without its data the game stops at its first missing file: the error
+// report, "End.", a failure status, and nothing of the orderly shutdown.
+TEST(Binary, AMissingLanguageFileEndsThroughTheErrorReport)
+{
+    ScopedTempDir dir;
+    EXPECT_EQ(RunGame("-windowed"), 1);
+    EXPECT_TRUE(std::regex_match(
+        ReadTestFile("stderr.txt"),
+        std::regex("Langage File data/text_en.txt not found\nFile : texte\nFunction : LoadTextFile\n"
+                   "Line : [0-9]+\n")))
+        << ReadTestFile("stderr.txt");
+    EXPECT_EQ(ReadTestLines("log.txt"),
+              (std::vector<std::string>{"Pondrake logfile.", "", "Init FreeType", "Create game directory",
+                                        "Init SDL", "Init Game :", "Find themes", "Load config file",
+                                        "End."}));
 }
 
 TEST(Binary, SecondRunReplacesTheLog)
