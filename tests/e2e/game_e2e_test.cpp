@@ -62,11 +62,11 @@ bool WaitFor(const std::function<bool()>& ready, std::chrono::milliseconds timeo
 // One run of the game binary in the current directory.
 class Game {
 public:
-    explicit Game(const std::string& args = "-windowed")
+    explicit Game(const std::string& args = "-windowed", const char* audio = "dummy")
     {
         pid_ = fork();
         if (pid_ == 0) {
-            setenv("SDL_AUDIODRIVER", "dummy", 1);
+            setenv("SDL_AUDIODRIVER", audio, 1);
             setenv("PONDRAKE_NO_ERROR_BOX", "1", 1);
             std::freopen("stdout.txt", "w", stdout);
             std::freopen("stderr.txt", "w", stderr);
@@ -315,6 +315,50 @@ TEST(GameEndToEnd, APlayersSessionFromFirstStartToQuit)
         "Free SDL", "Free FreeType", "End."};
     ASSERT_GE(log.size(), tail.size());
     EXPECT_EQ(std::vector<std::string>(log.end() - static_cast<long>(tail.size()), log.end()), tail);
+
+    // The start-up, step by step (the fonts' own lines aside).
+    std::vector<std::string> startup;
+    for (const std::string& l : log) {
+        if (l.rfind("Loading font", 0) == 0 || l.rfind(":Loading font", 0) == 0 || l == "close font" ||
+            l == "delete buffer" || l == "Load font end.")
+            continue;
+        startup.push_back(l);
+        if (l == "Start game...")
+            break;
+    }
+    const std::vector<std::string> expected = {
+        "Pondrake logfile.", "", "Init FreeType", "Create game directory", "Init SDL", "Init Game :",
+        "Find themes", "Load config file", "Init stack", "Init scores", "list video modes",
+        "current resolution = 1280x1024", "Init video mode", "Init fonts", "VRO Logo", "Init menu",
+        "Init menu textures", "Load 3D objects and textures", "Init menu objects",
+        "Load other textures", "Init sound", "Play music", "Init joystick", "Load level and codes",
+        "Start game..."};
+    EXPECT_EQ(startup, expected);
+}
+
+// Without any audio device the game plays on silently, and "game.ini" keeps
+// the player's own Sound and Music values.
+TEST(GameEndToEnd, NoSoundDeviceMeansNoSoundNotNoGame)
+{
+    ScopedTempDir dir;
+    fs::create_directory_symlink(RunDir() + "/data", "data");
+    Game game("-windowed", "none");
+    ReachMenus(game);
+    EXPECT_TRUE(LogHas("no sound card detected : switch to no sound"));
+    game.Key("Down", 150ms);  // Options
+    game.Key("Return", 500ms);
+    game.Picture("options_no_sound");
+    game.Key("Up", 150ms);    // round to Back
+    game.Key("Return", 800ms);
+    std::string ini = FileBytes("game.ini");
+    EXPECT_NE(ini.find("Sound=1"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("Music=1"), std::string::npos) << ini;
+    game.Key("Up", 150ms);  // Quit
+    game.Key("Return", 200ms);
+    int status = -1;
+    ASSERT_TRUE(game.WaitExit(20s, status));
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadTestLines("log.txt").back(), "End.");
 }
 
 }  // namespace
