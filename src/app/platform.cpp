@@ -20,17 +20,17 @@ void MakeDirectory(const char* path)
         mkdir(NativePath(path).c_str(), 0777);
 }
 
-bool WriteFileAtomic(const char* path, const void* data, size_t size)
+bool StageFile(const char* path, const std::string& data, std::string& staged)
 {
     std::string target = NativePath(path);
     if (target.empty())
         return false;
-    std::string tmp = target + ".tmp";
-    int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    staged = target + ".tmp";
+    int fd = open(staged.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     if (fd < 0)
         return false;
-    const char* p = static_cast<const char*>(data);
-    size_t left = size;
+    const char* p = data.data();
+    size_t left = data.size();
     bool ok = true;
     while (left > 0) {
         ssize_t n = write(fd, p, left);
@@ -47,11 +47,29 @@ bool WriteFileAtomic(const char* path, const void* data, size_t size)
         ok = false;
     if (close(fd) != 0)
         ok = false;
-    if (ok && rename(tmp.c_str(), target.c_str()) != 0)
-        ok = false;
     if (!ok)
-        unlink(tmp.c_str());
+        unlink(staged.c_str());
     return ok;
+}
+
+bool CommitFile(const std::string& staged, const char* path)
+{
+    if (std::rename(staged.c_str(), NativePath(path).c_str()) == 0)
+        return true;
+    unlink(staged.c_str());
+    return false;
+}
+
+void DiscardFile(const std::string& staged)
+{
+    unlink(staged.c_str());
+}
+
+bool WriteFileAtomic(const char* path, const void* data, size_t size)
+{
+    std::string staged;
+    return StageFile(path, std::string(static_cast<const char*>(data), size), staged) &&
+           CommitFile(staged, path);
 }
 
 bool ReadWholeFile(const char* path, std::string& out)

@@ -20,6 +20,16 @@ void MakeDirectory(const char* path);
 // either the new content is complete on disk or the old file is untouched.
 bool WriteFileAtomic(const char* path, const void* data, size_t size);
 
+// The same in two steps, for when several files must be replaced together:
+// StageFile writes data to a temporary file beside path (flushed to the
+// disk) and gives its name back, replacing nothing yet (false, and nothing
+// left behind, when it cannot be written completely); CommitFile renames it
+// over path (false, the staged file removed and the old file untouched, when
+// the rename fails); DiscardFile removes a staged file not to be committed.
+bool StageFile(const char* path, const std::string& data, std::string& staged);
+bool CommitFile(const std::string& staged, const char* path);
+void DiscardFile(const std::string& staged);
+
 // Reads a whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const char* path, std::string& out);
 

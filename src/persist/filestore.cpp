@@ -2,11 +2,8 @@
 
 #include "app/platform.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 FileRead ReadFileHead(const char* path, size_t maxBytes, std::string& out)
 {
@@ -62,49 +59,4 @@ float GetFloat(const unsigned char* p)
     float value;
     std::memcpy(&value, &bits, sizeof value);
     return value;
-}
-
-bool StageFile(const char* path, const std::string& data, std::string& staged)
-{
-    std::string target = NativePath(path);
-    if (target.empty())
-        return false;
-    staged = target + ".tmp";
-    int fd = open(staged.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (fd < 0)
-        return false;
-    const char* p = data.data();
-    size_t left = data.size();
-    bool ok = true;
-    while (left > 0) {
-        ssize_t n = write(fd, p, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            ok = false;
-            break;
-        }
-        p += n;
-        left -= static_cast<size_t>(n);
-    }
-    if (ok && fsync(fd) != 0)
-        ok = false;
-    if (close(fd) != 0)
-        ok = false;
-    if (!ok)
-        unlink(staged.c_str());
-    return ok;
-}
-
-bool CommitFile(const std::string& staged, const char* path)
-{
-    if (std::rename(staged.c_str(), NativePath(path).c_str()) == 0)
-        return true;
-    unlink(staged.c_str());
-    return false;
-}
-
-void DiscardFile(const std::string& staged)
-{
-    unlink(staged.c_str());
 }

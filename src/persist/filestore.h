@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "app/platform.h"
+
 enum class FileRead {
     Missing,     // no such file: the caller may create a fresh one
     Unreadable,  // the file is there but cannot be opened or read: leave it alone
@@ -21,12 +23,5 @@ int32_t GetInt32(const unsigned char* p);
 void PutFloat(std::string& out, float value);
 float GetFloat(const unsigned char* p);
 
-// Writes data to a temporary file beside path (flushed to the disk) and gives
-// its name back; nothing is replaced yet. False when the temporary file
-// cannot be written completely (it is removed again).
-bool StageFile(const char* path, const std::string& data, std::string& staged);
-// Renames a staged file over path. False (and the staged file removed) when
-// the rename fails; the old file is then untouched.
-bool CommitFile(const std::string& staged, const char* path);
-// Removes a staged file that will not be committed.
-void DiscardFile(const std::string& staged);
+// The two-step write (StageFile, CommitFile, DiscardFile) is the platform's:
+// see app/platform.h.
