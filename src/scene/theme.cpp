@@ -416,6 +416,7 @@ void FreeTheme()
         w = nullptr;
     t.wheelMaterial = t.floorMaterial = t.explosionMaterial = nullptr;
     t.loaded = false;
+    t.currentIndex = -1;
 }
 
 void SetGameLights()
