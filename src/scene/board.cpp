@@ -371,6 +371,7 @@ void BuildSceneryLists(const Puzzle& p)
     gScenery.walls.clear();
     gScenery.props.clear();
     gScenery.bakePending = true;
+    gScenery.themeSerial = th.loaded ? th.serial : -1;
 
     // Whole 2 × 2 groups first, one model at their shared corner.
     bool grouped[kPlayHeight][kPlayWidth] = {};
@@ -517,6 +518,8 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
     Theme& th = CurrentTheme();
     if (!th.loaded)
         return;
+    if (gScenery.themeSerial != th.serial)
+        BuildSceneryLists(p);
     if (view.rebuildDetail || gScenery.bakePending) {
         CreateDetailTexture(context);
         gScenery.bakePending = false;
@@ -618,7 +621,7 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
         glPopMatrix();
         SetGameLightPositions();
         Material* floor = th.floorMaterial;
-        floor->transparency = 1.0f - th.settings.reflectStrength;
+        floor->transparency = std::clamp(1.0f - th.settings.reflectStrength, 0.0f, 1.0f);
         ApplyMaterial(floor);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glDisable(GL_LIGHTING);

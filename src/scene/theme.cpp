@@ -374,6 +374,7 @@ bool LoadTheme(int index, const char* dataPrefix, const Settings& settings)
         throw;
     }
     gTheme.currentIndex = index;
+    ++gTheme.serial;
     return true;
 }
 

@@ -318,3 +318,27 @@ TEST_F(Board3D, NothingIsDrawnWithoutATheme)
 }
 
 }  // namespace
+
+namespace {
+
+// Lists made before the theme loaded (or with another theme) are made again
+// at the next frame, with the new models and a new bake.
+TEST_F(Board3D, ListsMadeWithoutTheThemeAreMadeAgain)
+{
+    FreeTheme();
+    StartLevel(SceneLevel({"", "  ###", "  # #", "  ###", "", "       @", "", "   6"}));
+    for (const SceneryRecord& r : CurrentScenery().walls)
+        ASSERT_EQ(r.model, nullptr);
+    ASSERT_TRUE(LoadTheme(0, GameDataPrefix().c_str(), settings));
+    DrawFrame();
+    ASSERT_EQ(CurrentScenery().walls.size(), 8u);
+    for (const SceneryRecord& r : CurrentScenery().walls) {
+        EXPECT_NE(r.model, nullptr);
+        EXPECT_GT(r.bboxMax[1], 0.0f);
+    }
+    EXPECT_EQ(CurrentScenery().props.size(), 1u);
+    EXPECT_EQ(CurrentScenery().themeSerial, CurrentTheme().serial);
+    EXPECT_FALSE(CurrentScenery().bakePending);
+}
+
+}  // namespace
