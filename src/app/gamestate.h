@@ -1,24 +1,102 @@
 #pragma once
 // GameState: the one global block of game state, from start-up to shutdown.
-// Each subsystem keeps its own part in a record of its own; this block only
-// gathers them so the frame loop, the menus and the renderer can reach them.
+// Each subsystem keeps its own part in a record of its own (the puzzle, the
+// input, the cameras, the saved data, the menus); this block gathers them so
+// the frame loop, the screens and the renderer reach them in one place.
+//
+// Resources that live in GL (theme, fonts, menu scene) and the sound are
+// owned by their subsystems and are not here.
 #include "app/settings.h"
+#include "loop/camera.h"
+#include "loop/input.h"
+#include "menu/menuwidget.h"
+#include "persist/levelcode.h"
+#include "persist/savegame.h"
+#include "persist/score.h"
+#include "puzzle/tableau.h"
+#include "text/texte.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Which screen the frame loop draws and updates.
+enum ScreenStateId : int {
+    kScreenMenus = 0,
+    kScreenLevelStart = 1,
+    kScreenPlay = 2,
+    kScreenLevelWon = 4,
+    kScreenCredits = 7,
+    kScreenCodeEntry = 8,
+    kScreenSolutionList = 9,
+    kScreenLoadSlots = 10,
+    kScreenSaveSlots = 11,
+    kScreenHighScores = 12,
+    kScreenHelpMessage = 15,
+    kScreenGameEnd = 16,  // after the last level
+};
 
 struct GameState {
     Settings settings;
+    // The player's own Sound and Music values: kept for "game.ini" when no
+    // audio device forces both off for this run.
+    int storedSound = 1, storedMusic = 1;
+    bool soundDevice = false;
 
     // Start-up (command line, data location, intro logo colours).
     int windowed = 0;
     char dataPrefix[kPathSize] = "";
     float logoColor[3][3] = {{1, 1, 1}, {1, 1, 1}, {1, 1, 1}};
 
-    // Which menus we came from and what runs (menus and screens).
+    // Frame loop and screens.
+    int ScreenState = kScreenMenus;
+    uint32_t lastTicks = 0;
+    float frameStep = 0;       // elapsed time in sixtieths of a second
+    float fadeIn = 100;        // menu fade-in timer
+    float fadeOut = 0;         // quit fade-out timer
+    int quitRequested = 0;
+    float T = 0;               // animation clock of the board
+    int screenshotCounter = 0;
+
+    // What runs (whether a stored solution is being watched is the puzzle's
+    // replayMode).
     int gameInProgress = 0;
     int inMenu = 1;
-    int replayMode = 0;
-    int quitRequested = 0;
-    float menuFadeIn = 100;
-    float quitFade = 0;
+    int themeIndex = -1;
+
+    InputState input;
+    CameraRig cameras;
+    Camera screenCamera;       // the camera a screen sets for itself (menus, level start, won)
+    Camera* camera = &screenCamera;  // the camera in use
+
+    Puzzle puzzle;
+
+    // Saved data.
+    LevelCodes codes;
+    Progress progress;
+    CodeEntry codeEntry;
+    ScoreTable scores;
+    NameEditor nameEditor;
+    SlotSummary slots[kSlotCount];
+
+    // Menus.
+    Menu mainMenu, gameMenu, optionsMenu, inGameMenu;
+    MenuSystem menus;
+    int pendingWidth = 0, pendingHeight = 0;
+
+    // Dialog screens.
+    int solutionPage = 0, solutionRow = 0;
+    std::vector<CreditLine> credits;
+    float creditsScroll = 0;
+
+    // Level start screen: its orbit and the white flash of a difficulty change.
+    float levelStartOrbit = 0;
+    float flash = 0;
+    bool difficultyChangeDone = false;
+    // Level won screen: its orbit.
+    float levelWonOrbit = 0;
+    // The three lines of the help message screen.
+    int helpKind = 0;
 };
 
 extern GameState gameState;

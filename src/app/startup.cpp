@@ -16,8 +16,6 @@
 #include <cstring>
 #include <ctime>
 
-GameState gameState;
-
 namespace {
 
 const char* failedStep = nullptr;
@@ -84,9 +82,9 @@ int InitPelmo()
 
     gameState.gameInProgress = 0;
     gameState.inMenu = 1;
-    gameState.replayMode = 0;
-    gameState.menuFadeIn = 100;
-    gameState.quitFade = 0;
+    gameState.puzzle.replayMode = 0;
+    gameState.fadeIn = 100;
+    gameState.fadeOut = 0;
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 
     LogStep("Start game...");

@@ -179,26 +179,26 @@ void PollInput(InputState& in)
 
 void ReleaseDirectionKeys(InputState& in)
 {
-    for (Direction d : {DirLeft, DirRight, DirUp, DirDown})
+    for (HeldDirection d : {HeldLeft, HeldRight, HeldUp, HeldDown})
         SuppressDirection(in, d);
 }
 
-void SuppressDirection(InputState& in, Direction d)
+void SuppressDirection(InputState& in, HeldDirection d)
 {
     switch (d) {
-    case DirLeft:
+    case HeldLeft:
         in.suppressLeft = true;
         in.leftHeld = in.leftPressed = false;
         break;
-    case DirRight:
+    case HeldRight:
         in.suppressRight = true;
         in.rightHeld = in.rightPressed = false;
         break;
-    case DirUp:
+    case HeldUp:
         in.suppressUp = true;
         in.upHeld = in.upPressed = false;
         break;
-    case DirDown:
+    case HeldDown:
         in.suppressDown = true;
         in.downHeld = in.downPressed = false;
         break;

@@ -78,9 +78,9 @@ void PollInput(InputState& in);
 // their keys are pressed again, so the car stops pushing against a block.
 void ReleaseDirectionKeys(InputState& in);
 
-enum Direction { DirLeft, DirRight, DirUp, DirDown };
+enum HeldDirection { HeldLeft, HeldRight, HeldUp, HeldDown };
 // Lets go of one direction until its key is released.
-void SuppressDirection(InputState& in, Direction d);
+void SuppressDirection(InputState& in, HeldDirection d);
 
 // Opens every joystick; joystick input is on when one was opened.
 void OpenJoysticks(InputState& in);

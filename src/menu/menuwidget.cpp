@@ -144,7 +144,7 @@ int Validate(MenuSystem& sys, MenuItem& item, int& itemId, int& valueId)
 {
     itemId = item.id;
     valueId = -1;
-    if (item.kind == MenuLink && item.target)
+    if (item.kind == MenuKindLink && item.target)
         SetCurrentMenu(sys, *item.target);
     return MenuValidated;
 }
@@ -218,7 +218,7 @@ int MenuInput(MenuSystem& sys, const MenuInputFrame& in, int& itemId, int& value
     MenuItem* cur = m.current;
     if (in.leftReleased && sys.hoverIndex >= 0 && sys.hoverIndex == sys.pressedIndex && cur) {
         sys.pressedIndex = -1;
-        if (cur->kind == MenuOption) {
+        if (cur->kind == MenuKindOption) {
             NextOptionValue(*cur);
             itemId = cur->id;
             valueId = ValueId(*cur);
@@ -228,7 +228,7 @@ int MenuInput(MenuSystem& sys, const MenuInputFrame& in, int& itemId, int& value
     }
     if (in.rightReleased && sys.hoverIndex >= 0 && sys.hoverIndex == sys.pressedIndex && cur) {
         sys.pressedIndex = -1;
-        if (cur->kind == MenuOption) {
+        if (cur->kind == MenuKindOption) {
             PreviousOptionValue(*cur);
             itemId = cur->id;
             valueId = ValueId(*cur);
@@ -237,7 +237,7 @@ int MenuInput(MenuSystem& sys, const MenuInputFrame& in, int& itemId, int& value
     }
     if ((in.wheelUp || in.wheelDown) && cur) {
         sys.pressedIndex = -1;
-        if (cur->kind == MenuOption) {
+        if (cur->kind == MenuKindOption) {
             if (in.wheelUp)
                 NextOptionValue(*cur);
             else
@@ -257,7 +257,7 @@ int MenuInput(MenuSystem& sys, const MenuInputFrame& in, int& itemId, int& value
         return MenuBack;
     }
     if ((in.returnReleased || in.joyFire) && cur) {
-        if (cur->kind == MenuOption) {
+        if (cur->kind == MenuKindOption) {
             NextOptionValue(*cur);
             itemId = cur->id;
             valueId = ValueId(*cur);
@@ -278,7 +278,7 @@ int MenuInput(MenuSystem& sys, const MenuInputFrame& in, int& itemId, int& value
     }
     bool left = in.leftKeyReleased || in.joyLeft, right = in.rightKeyReleased || in.joyRight;
     if (left || right) {
-        if (!cur || cur->kind != MenuOption)
+        if (!cur || cur->kind != MenuKindOption)
             return MenuNotHere;
         if (left)
             PreviousOptionValue(*cur);

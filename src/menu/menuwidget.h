@@ -14,11 +14,11 @@ struct OptionValue {
     char16_t text[kMenuTextSize] = {};
 };
 
-enum MenuItemKind { MenuAction = 0, MenuLink = 1, MenuOption = 2 };
+enum MenuItemKind { MenuKindAction = 0, MenuKindLink = 1, MenuKindOption = 2 };
 
 struct MenuItem {
     int id = 0;
-    int kind = MenuAction;
+    int kind = MenuKindAction;
     char16_t text[kMenuTextSize] = {};
     int highlighted = 0;
     Menu* owner = nullptr;

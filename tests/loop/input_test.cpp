@@ -105,7 +105,7 @@ TEST(Input, ASuppressedDirectionStaysOffUntilItsKeyIsReleased)
 {
     InputState in;
     ProcessInput(in, Frame().Hold(SDLK_LEFT).Hold(SDLK_UP).raw);
-    SuppressDirection(in, DirLeft);
+    SuppressDirection(in, HeldLeft);
     ProcessInput(in, Frame().Hold(SDLK_LEFT).Hold(SDLK_UP).raw);
     EXPECT_FALSE(in.leftHeld);
     EXPECT_TRUE(in.upHeld);

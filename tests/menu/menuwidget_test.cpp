@@ -13,16 +13,16 @@ struct Menus {
     Menus()
     {
         CreateMenu(main, 3, nullptr);
-        SetMenuItem(main, 0, 1, MenuLink, u"Options", &options);
-        SetMenuItem(main, 1, 2, MenuAction, u"High scores", nullptr);
-        SetMenuItem(main, 2, 6, MenuAction, u"Quit", nullptr);
+        SetMenuItem(main, 0, 1, MenuKindLink, u"Options", &options);
+        SetMenuItem(main, 1, 2, MenuKindAction, u"High scores", nullptr);
+        SetMenuItem(main, 2, 6, MenuKindAction, u"Quit", nullptr);
         CreateMenu(options, 2, &main);
-        SetMenuItem(options, 0, 25, MenuOption, u"Speed", nullptr);
+        SetMenuItem(options, 0, 25, MenuKindOption, u"Speed", nullptr);
         InitOption(options.items[0], 3);
         SetOptionValue8(options.items[0], 0, 80, "Slow");
         SetOptionValue8(options.items[0], 1, 82, "Medium");
         SetOptionValue8(options.items[0], 2, 84, "Fast");
-        SetMenuItem(options, 1, 29, MenuLink, u"Back", &main);
+        SetMenuItem(options, 1, 29, MenuKindLink, u"Back", &main);
         main.y = options.y = 100;
         sys.lineStep = 48;
         SetCurrentMenu(sys, main);
@@ -187,7 +187,7 @@ TEST(MenuBuild, LabelsAreBoundedAndValuesSelectedById)
 {
     Menus m;
     std::u16string longText(200, u'x');
-    SetMenuItem(m.main, 1, 2, MenuAction, longText.c_str(), nullptr);
+    SetMenuItem(m.main, 1, 2, MenuKindAction, longText.c_str(), nullptr);
     EXPECT_EQ(std::u16string(m.main.items[1].text), std::u16string(63, u'x'));
 
     MenuItem& speed = m.options.items[0];

@@ -1,0 +1,3 @@
+#include "loop/pelmo.h"
+
+GameState gameState;

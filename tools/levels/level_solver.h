@@ -1,0 +1,51 @@
+#pragma once
+// A push solver for levels under the game's rules: A* over pushes with a
+// transposition table, dead squares and the game's own dead-block test for
+// pruning, and a block-to-target matching of push distances as the lower
+// bound. Blocks that the game fixes on a target are never pushed again.
+#include "board_model.h"
+
+#include <string>
+
+namespace lvl {
+
+struct SolverOptions {
+    long maxStates = 8000000;   // positions kept in the table
+    double maxSeconds = 60.0;
+    // 1 searches for the fewest pushes; above 1 weights the bound and only
+    // finds some solution, faster.
+    int weight = 1;
+    // Plain Sokoban: no block is ever fixed or judged lost by the game's
+    // test (dead squares still prune). For designing only.
+    bool plainRules = false;
+};
+
+struct SolverResult {
+    bool solved = false;
+    bool pushOptimal = false;  // the search proved no solution has fewer pushes
+    std::string solution;      // letters l r u d / L R U D
+    int pushes = 0;
+    int moves = 0;
+    long expanded = 0;         // positions taken from the open list
+    long stored = 0;           // distinct positions in the table
+    double seconds = 0.0;
+    std::string reason;        // why no solution came out
+};
+
+// board: the level as it is played (bombs gone, Hard mask applied); the car
+// starts on the last cell coded 2.
+SolverResult SolveLevel(const Board& board, const SolverOptions& options = SolverOptions());
+
+// Replays letters with the model rules from the board's start. Returns an
+// empty string when every letter plays as written (lower case a step, upper
+// case a push, never a push of a fixed block) and all targets end filled;
+// else what went wrong, with the letter's position.
+struct Replay {
+    std::string error;
+    int pushes = 0;
+    int moves = 0;
+    int errorAt = -1;
+};
+Replay ReplaySolution(const Board& board, const std::string& letters);
+
+}  // namespace lvl
