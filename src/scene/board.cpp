@@ -451,6 +451,8 @@ bool CreateDetailTexture(GLContext& context)
     // The shadows are drawn into the frame buffer and read back; a window
     // too small to hold the picture bakes the detail picture alone.
     if (context.width >= uint32_t(kDetailSize) && context.height >= uint32_t(kDetailSize)) {
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
         glClearColor(1, 1, 1, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glViewport(0, 0, kDetailSize, kDetailSize);
@@ -497,7 +499,7 @@ bool CreateDetailTexture(GLContext& context)
             std::free(pixels);
         }
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glViewport(0, 0, static_cast<GLsizei>(context.width), static_cast<GLsizei>(context.height));
+        glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
         shadow = BlurShadowImage(shadow, kDetailSize);
     }
 

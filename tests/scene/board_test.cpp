@@ -342,3 +342,46 @@ TEST_F(Board3D, ListsMadeWithoutTheThemeAreMadeAgain)
 }
 
 }  // namespace
+
+namespace {
+
+// A window smaller than the bake's picture cannot hold the shadows: the
+// detail layer is the picture alone, never pixels from outside the window.
+TEST_F(Board3D, ASmallWindowBakesTheDetailPictureAlone)
+{
+    FreeTheme();
+    FreeScene();
+    width = 200;
+    height = 150;
+    ASSERT_TRUE(context.Recreate(200, 150, 0));
+    glEnable(GL_LIGHTING);
+    LoadGameTheme();
+    StartLevel(SceneLevel({"", "", "", "   ####", "   #  #  @", "   ####"}));
+    DrawFrame();
+    const std::vector<uint8_t> texels = DetailTexels();
+    EXPECT_TRUE(texels == CurrentTheme().detailPixels);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 200);
+    EXPECT_EQ(viewport[3], 150);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Board3D, AReflectStrengthOfZeroDrawsNoReflection)
+{
+    StartLevel(SceneLevel({"", "", "", "   ####", "   #  # $ @", "   ####"}));
+    CurrentTheme().settings.reflectStrength = 0;
+    view.reflect = false;
+    Picture off = DrawFrame(0, -40, 0.6f);
+    view.reflect = true;
+    Picture on = DrawFrame(0, -40, 0.6f);
+    EXPECT_EQ(on.CountDifferent(off, 0), 0);
+    CurrentTheme().settings.reflectStrength = 0.5f;
+    Picture strong = DrawFrame(0, -40, 0.6f);
+    EXPECT_GT(strong.CountDifferent(off, 4), 500);
+}
+
+}  // namespace
