@@ -371,6 +371,7 @@ void BuildSceneryLists(const Puzzle& p)
     gScenery.walls.clear();
     gScenery.props.clear();
     gScenery.bakePending = true;
+    gScenery.themeSerial = th.loaded ? th.serial : -1;
 
     // Whole 2 × 2 groups first, one model at their shared corner.
     bool grouped[kPlayHeight][kPlayWidth] = {};
@@ -450,6 +451,8 @@ bool CreateDetailTexture(GLContext& context)
     // The shadows are drawn into the frame buffer and read back; a window
     // too small to hold the picture bakes the detail picture alone.
     if (context.width >= uint32_t(kDetailSize) && context.height >= uint32_t(kDetailSize)) {
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
         glClearColor(1, 1, 1, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glViewport(0, 0, kDetailSize, kDetailSize);
@@ -496,7 +499,7 @@ bool CreateDetailTexture(GLContext& context)
             std::free(pixels);
         }
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glViewport(0, 0, static_cast<GLsizei>(context.width), static_cast<GLsizei>(context.height));
+        glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
         shadow = BlurShadowImage(shadow, kDetailSize);
     }
 
@@ -517,6 +520,8 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
     Theme& th = CurrentTheme();
     if (!th.loaded)
         return;
+    if (gScenery.themeSerial != th.serial)
+        BuildSceneryLists(p);
     if (view.rebuildDetail || gScenery.bakePending) {
         CreateDetailTexture(context);
         gScenery.bakePending = false;
@@ -618,7 +623,7 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
         glPopMatrix();
         SetGameLightPositions();
         Material* floor = th.floorMaterial;
-        floor->transparency = 1.0f - th.settings.reflectStrength;
+        floor->transparency = std::clamp(1.0f - th.settings.reflectStrength, 0.0f, 1.0f);
         ApplyMaterial(floor);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glDisable(GL_LIGHTING);

@@ -31,6 +31,7 @@ struct BoardScenery {
     std::vector<SceneryRecord> walls;
     std::vector<SceneryRecord> props;
     bool bakePending = true;  // the detail layer must be baked before the next frame
+    int themeSerial = -1;     // the theme load the lists were made with
 };
 
 BoardScenery& CurrentScenery();
@@ -49,9 +50,10 @@ void BuildSceneryLists(const Puzzle& p);
 bool CreateDetailTexture(GLContext& context);
 
 // Draws one frame of the board into the current GL context. The caller has
-// set the projection and the camera (ApplyCamera) as the modelview matrix
-// and swaps afterwards; the matrices come back as they were. Nothing is
-// drawn while no theme is loaded.
+// cleared the picture, set the projection and the camera (ApplyCamera) as
+// the modelview matrix, and swaps afterwards; the matrices come back as they
+// were. Nothing is drawn while no theme is loaded; lists made before the
+// theme now loaded are made again from the board first.
 void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view);
 
 // The view transform of a camera: move back by distance, tilt by pitch

@@ -144,13 +144,15 @@ bool InitPelmo3D(const char* dataPrefix, const Settings& settings)
         } else {
             s.pointer.Reset();
         }
-        SetMipMapping(mipmap ? 1 : 0);
+        // Only ever magnified, like the board's sky: no mipmaps.
         if (!s.menuBackground.Load("fondmenu.3do"))
             Fail(FormatText("Couldn't load 3D Objet %s", "fondmenu.3do"), "InitPelmo3D", __LINE__);
+        SetMipMapping(mipmap ? 1 : 0);
         LoadMenuTexture(s.menuFloor, dir + "solmenu.png", mipmap, __LINE__);
         LoadMenuTexture(s.menuFloorShadow, dir + "solmenushadow.png", false, __LINE__);
         LoadMenuTexture(s.menuCarShadow, dir + "shadowcar.png", false, __LINE__);
     } catch (...) {
+        SetMipMapping(mipmap ? 1 : 0);
         FreeScene();
         throw;
     }

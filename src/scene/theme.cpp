@@ -253,7 +253,12 @@ void LoadThemeFiles(Theme& t, int index, const char* dataPrefix, const Settings&
     }
     LoadModel(t.bomb, "bombe.3do", "LoadTheme", __LINE__);
     LoadModel(t.special, "special.3do", "LoadTheme", __LINE__);
+    // The background is a sky seen from inside: its picture is only ever
+    // magnified, so mipmaps would cost the software rasteriser a third of
+    // the sky's time for nothing.
+    SetMipMapping(0);
     LoadModel(t.background, "fond.3do", "LoadTheme", __LINE__);
+    SetMipMapping(mipmap ? 1 : 0);
 
     for (int k = 0; k < kThemeColours; ++k) {
         std::snprintf(name, sizeof name, "arrive%d.png", k + 1);
@@ -374,6 +379,7 @@ bool LoadTheme(int index, const char* dataPrefix, const Settings& settings)
         throw;
     }
     gTheme.currentIndex = index;
+    ++gTheme.serial;
     return true;
 }
 
@@ -416,6 +422,7 @@ void FreeTheme()
         w = nullptr;
     t.wheelMaterial = t.floorMaterial = t.explosionMaterial = nullptr;
     t.loaded = false;
+    t.currentIndex = -1;
 }
 
 void SetGameLights()

@@ -43,6 +43,7 @@ struct Theme {
     bool loaded = false;
     int count = 0;          // theme directories found by InitListTheme
     int currentIndex = -1;  // -1: none in use
+    int serial = 0;         // grows with every load, so the renderer knows its lists are stale
     ThemeSettings settings;
 
     Model3D walls[kWallPieces];

@@ -318,3 +318,70 @@ TEST_F(Board3D, NothingIsDrawnWithoutATheme)
 }
 
 }  // namespace
+
+namespace {
+
+// Lists made before the theme loaded (or with another theme) are made again
+// at the next frame, with the new models and a new bake.
+TEST_F(Board3D, ListsMadeWithoutTheThemeAreMadeAgain)
+{
+    FreeTheme();
+    StartLevel(SceneLevel({"", "  ###", "  # #", "  ###", "", "       @", "", "   6"}));
+    for (const SceneryRecord& r : CurrentScenery().walls)
+        ASSERT_EQ(r.model, nullptr);
+    ASSERT_TRUE(LoadTheme(0, GameDataPrefix().c_str(), settings));
+    DrawFrame();
+    ASSERT_EQ(CurrentScenery().walls.size(), 8u);
+    for (const SceneryRecord& r : CurrentScenery().walls) {
+        EXPECT_NE(r.model, nullptr);
+        EXPECT_GT(r.bboxMax[1], 0.0f);
+    }
+    EXPECT_EQ(CurrentScenery().props.size(), 1u);
+    EXPECT_EQ(CurrentScenery().themeSerial, CurrentTheme().serial);
+    EXPECT_FALSE(CurrentScenery().bakePending);
+}
+
+}  // namespace
+
+namespace {
+
+// A window smaller than the bake's picture cannot hold the shadows: the
+// detail layer is the picture alone, never pixels from outside the window.
+TEST_F(Board3D, ASmallWindowBakesTheDetailPictureAlone)
+{
+    FreeTheme();
+    FreeScene();
+    width = 200;
+    height = 150;
+    ASSERT_TRUE(context.Recreate(200, 150, 0));
+    glEnable(GL_LIGHTING);
+    LoadGameTheme();
+    StartLevel(SceneLevel({"", "", "", "   ####", "   #  #  @", "   ####"}));
+    DrawFrame();
+    const std::vector<uint8_t> texels = DetailTexels();
+    EXPECT_TRUE(texels == CurrentTheme().detailPixels);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 200);
+    EXPECT_EQ(viewport[3], 150);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Board3D, AReflectStrengthOfZeroDrawsNoReflection)
+{
+    StartLevel(SceneLevel({"", "", "", "   ####", "   #  # $ @", "   ####"}));
+    CurrentTheme().settings.reflectStrength = 0;
+    view.reflect = false;
+    Picture off = DrawFrame(0, -40, 0.6f);
+    view.reflect = true;
+    Picture on = DrawFrame(0, -40, 0.6f);
+    EXPECT_EQ(on.CountDifferent(off, 0), 0);
+    CurrentTheme().settings.reflectStrength = 0.5f;
+    Picture strong = DrawFrame(0, -40, 0.6f);
+    EXPECT_GT(strong.CountDifferent(off, 4), 500);
+}
+
+}  // namespace

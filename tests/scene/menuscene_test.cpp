@@ -210,3 +210,28 @@ TEST_F(MenuScene, APointerWithoutItsPictureDrawsAWhiteSquare)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MenuScene, TheMenuCarsWheelsAreDrawnOnTheirOwn)
+{
+    ASSERT_TRUE(InitPelmo3D(GameDataPrefix().c_str(), settings));
+    ASSERT_TRUE(InitObjetMenu(GameDataPrefix().c_str()));
+    SceneState& s = CurrentScene();
+    for (Objet3D* w : s.menuWheels) {
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->visible, 0) << "hidden from the body's draw";
+    }
+    AdvanceMenuScene(20, true);
+    Picture with = DrawMenu(false);
+    for (Objet3D* w : s.menuWheels)
+        EXPECT_EQ(w->visible, 0) << "hidden again after their own draw";
+    Objet3D* wheels[4];
+    std::copy(s.menuWheels, s.menuWheels + 4, wheels);
+    std::fill(s.menuWheels, s.menuWheels + 4, nullptr);
+    Picture without = DrawMenu(false);
+    std::copy(wheels, wheels + 4, s.menuWheels);
+    EXPECT_GT(with.CountDifferent(without), 1000);
+}
+
+}  // namespace

@@ -134,6 +134,36 @@ TEST_F(Screenshot, HarderLevelMidPlayWithABlockFixedOnItsTarget)
     EXPECT_GT(pic.CountDifferent(close), width * height / 4);
 }
 
+// The shipped seventh level (statues and bombs) played through its stored
+// solution, on Hard as the playback does, until a block is fixed on its
+// target.
+TEST_F(Screenshot, ShippedLevelSevenMidPlay)
+{
+    if (!TestFileExists(RunDir() + "/data/level/level7.lvl"))
+        GTEST_SKIP() << "the build has no level 7";
+    StartSolution(p, 6, GameDataPrefix().c_str());
+    BuildSceneryLists(p);
+    auto fixedBlock = [&] {
+        for (int i = 0; i < p.blockListCount; ++i)
+            if (p.blocks[i].onTarget)
+                return true;
+        return false;
+    };
+    for (int frame = 0; frame < 100000 && !fixedBlock(); ++frame) {
+        const PuzzleFrameResult r = UpdatePuzzleFrame(p, PuzzleInput(), 1.0f);
+        UpdatePuzzleEffects(p, 1.0f);
+        ASSERT_FALSE(r.playbackEnded) << "the solution ended before a block was fixed";
+    }
+    view.T = 70;
+    Picture pic = Frame(0, -60, 1.2f);
+    pic.Save("scene_level7_midplay.png");
+    bool statue = false;
+    for (const SceneryRecord& r : CurrentScenery().props)
+        statue = statue || r.model != nullptr;
+    EXPECT_TRUE(statue) << "level 7 has special blocks";
+    StopSolution(p);
+}
+
 TEST_F(Screenshot, ExplosionOnEasy)
 {
     StartLevel(SceneLevel(kBombLevel), kEasy);

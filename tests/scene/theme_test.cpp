@@ -241,6 +241,7 @@ TEST_F(Themes, TheBuiltThemeLoadsWhole)
     EXPECT_EQ(MaterialList().count, loaded);
     FreeTheme();
     EXPECT_FALSE(t.loaded);
+    EXPECT_EQ(t.currentIndex, -1);
     EXPECT_EQ(MaterialList().count, materialsBefore);
     FreeTheme();
     EXPECT_EQ(MaterialList().count, materialsBefore);
@@ -384,6 +385,7 @@ TEST_F(Themes, AChangeOfResolutionFreesAndLoadsAgain)
     height = 600;
     ASSERT_TRUE(context.Recreate(800, 600, 0));
     Set2DScreenSize(800, 600);
+
     glEnable(GL_LIGHTING);
     ASSERT_TRUE(InitPelmo3D(GameDataPrefix().c_str(), settings));
     ASSERT_TRUE(InitObjetMenu(GameDataPrefix().c_str()));
@@ -399,6 +401,22 @@ TEST_F(Themes, AChangeOfResolutionFreesAndLoadsAgain)
     const Rgb middle = pic.At(400, 300);
     const float* bg = t.settings.background;
     EXPECT_GT(std::abs(middle.r - int(bg[0] * 255)) + std::abs(middle.b - int(bg[2] * 255)), 40);
+
+    // Freed only after the window is made again, the old theme deletes none
+    // of the new context's texture names (which start again from 1).
+    ASSERT_TRUE(context.Recreate(640, 480, 0));
+    GLTexture fresh[8];
+    for (GLTexture& f : fresh) {
+        ASSERT_TRUE(f.Allocate(4, 4, 24));
+        ASSERT_TRUE(f.Upload());
+    }
+    FreeTheme();
+    FreeMenuObjects();
+    FreeScene();
+    for (GLTexture& f : fresh) {
+        EXPECT_TRUE(glIsTexture(f.glName));
+        f.Reset();
+    }
 }
 
 }  // namespace
