@@ -105,8 +105,9 @@ void MoveBox(const Model3D& m, const SceneryRecord& r, float mn[3], float mx[3])
     const float sx = r.scale * r.mirrorX, sy = r.scale, sz = r.scale * r.mirrorZ;
     const float s[3] = {sx, sy, sz};
     const float at[3] = {r.worldX, 0, r.worldZ};
+    const float off[3] = {r.offsetX, 0, r.offsetZ};
     for (int a = 0; a < 3; ++a) {
-        const float lo = m.bboxMin[a] * s[a], hi = m.bboxMax[a] * s[a];
+        const float lo = (m.bboxMin[a] + off[a]) * s[a], hi = (m.bboxMax[a] + off[a]) * s[a];
         mn[a] = std::min(lo, hi) + at[a];
         mx[a] = std::max(lo, hi) + at[a];
     }
@@ -123,6 +124,7 @@ void DrawScenery(const SceneryRecord& r, bool geometryOnly)
         glScalef(r.scale * r.mirrorX, r.scale, r.scale * r.mirrorZ);
         glEnable(GL_NORMALIZE);
     }
+    glTranslatef(r.offsetX, 0, r.offsetZ);
     {
         MirrorScope mirror(r.mirrorX * r.mirrorZ < 0);
         if (geometryOnly)
@@ -326,7 +328,7 @@ void DrawBlobShadows(Theme& th, const Puzzle& p, const bool bombVisible[kMaxBomb
 }
 
 void AddScenery(std::vector<SceneryRecord>& list, int code, float x, float z, float scale, float mirrorX,
-                float mirrorZ, Model3D* model)
+                float mirrorZ, Model3D* model, float offsetX = 0, float offsetZ = 0)
 {
     SceneryRecord r;
     r.code = code;
@@ -335,6 +337,8 @@ void AddScenery(std::vector<SceneryRecord>& list, int code, float x, float z, fl
     r.scale = scale;
     r.mirrorX = mirrorX;
     r.mirrorZ = mirrorZ;
+    r.offsetX = offsetX;
+    r.offsetZ = offsetZ;
     r.model = model;
     if (model)
         MoveBox(*model, r, r.bboxMin, r.bboxMax);
@@ -373,26 +377,18 @@ void BuildSceneryLists(const Puzzle& p)
     gScenery.bakePending = true;
     gScenery.themeSerial = th.loaded ? th.serial : -1;
 
-    // Whole 2 × 2 groups first, one model at their shared corner.
-    bool grouped[kPlayHeight][kPlayWidth] = {};
-    for (int y = 0; y + 1 < kPlayHeight; ++y)
-        for (int x = 0; x + 1 < kPlayWidth; ++x) {
-            if (grouped[y][x] || p.board.At(x, y) != 36 || p.board.At(x + 1, y) != 37 ||
-                p.board.At(x, y + 1) != 38 || p.board.At(x + 1, y + 1) != 39 || grouped[y][x + 1] ||
-                grouped[y + 1][x] || grouped[y + 1][x + 1])
-                continue;
-            grouped[y][x] = grouped[y][x + 1] = grouped[y + 1][x] = grouped[y + 1][x + 1] = true;
-            AddScenery(gScenery.props, 36, x * kCellSize + kHalfCell, y * kCellSize + kHalfCell, 1, 1, 1, special);
-        }
-    // Every other special cell stands alone, mirrored as its code says.
+    // Every special cell, whatever its code, stands on its own cell: the
+    // model is placed half a cell on from the cell's centre as the code 36
+    // piece is, and the other three codes are its mirror images about the
+    // cell's centre, so no cell is ever an invisible obstacle.
     for (int code = kCellSpecialFirst; code <= kCellSpecialLast; ++code)
         for (int y = 0; y < kPlayHeight; ++y)
             for (int x = 0; x < kPlayWidth; ++x) {
-                if (grouped[y][x] || p.board.At(x, y) != code)
+                if (p.board.At(x, y) != code)
                     continue;
                 const int mirror = code - kCellSpecialFirst;
-                AddScenery(gScenery.props, code, x * kCellSize, y * kCellSize, 0.5f, (mirror & 1) ? -1.0f : 1.0f,
-                           (mirror & 2) ? -1.0f : 1.0f, special);
+                AddScenery(gScenery.props, code, x * kCellSize, y * kCellSize, 1, (mirror & 1) ? -1.0f : 1.0f,
+                           (mirror & 2) ? -1.0f : 1.0f, special, kHalfCell, kHalfCell);
             }
     for (int code = kCellWallFirst; code <= kCellWallLast; ++code)
         for (int y = 0; y < kPlayHeight; ++y)

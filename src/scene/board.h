@@ -21,8 +21,12 @@ struct SceneryRecord {
     bool visible = true;         // set each frame by the view-volume test
     int code = 0;                // cell code
     float worldX = 0, worldZ = 0;  // placement in board coordinates
-    float scale = 1;             // a lone special cell is drawn at half size
+    float scale = 1;
     float mirrorX = 1, mirrorZ = 1;  // -1 mirrors the model on that axis
+    // Moves the model within its mirrored frame: a special block's model is
+    // made about the corner half a cell away from its cell's centre, so the
+    // mirror images of all four codes stand on their own cell.
+    float offsetX = 0, offsetZ = 0;
     float bboxMin[3] = {0, 0, 0}, bboxMax[3] = {0, 0, 0};  // placed model, board coordinates
     Model3D* model = nullptr;    // the theme's, not owned
 };

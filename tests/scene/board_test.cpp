@@ -60,26 +60,26 @@ TEST_F(Board3D, WallsAreListedByCodeThenRowByRowWithTheirPlacedBoxes)
 
 TEST_F(Board3D, EverySpecialCellIsDrawnWhateverItsCode)
 {
-    // A whole group, then each code alone.
+    // A group of four, then each code alone: every cell holds its own piece,
+    // the code 36 piece or its mirror image, so none is an invisible obstacle.
     StartLevel(SceneLevel({"", " 67", " 89", "", "   6 7 8 9", "", "        @"}));
     const auto& props = CurrentScenery().props;
-    ASSERT_EQ(props.size(), 5u);
-    EXPECT_EQ(props[0].code, 36);
-    EXPECT_FLOAT_EQ(props[0].worldX, 1 * kCellSize + kHalfCell);
-    EXPECT_FLOAT_EQ(props[0].worldZ, 1 * kCellSize + kHalfCell);
-    EXPECT_FLOAT_EQ(props[0].scale, 1);
+    ASSERT_EQ(props.size(), 8u);
     const float mirrors[4][2] = {{1, 1}, {-1, 1}, {1, -1}, {-1, -1}};
-    for (int i = 0; i < 4; ++i) {
-        const SceneryRecord& r = props[size_t(i) + 1];
-        EXPECT_EQ(r.code, 36 + i);
-        EXPECT_FLOAT_EQ(r.worldX, float(3 + 2 * i) * kCellSize);
-        EXPECT_FLOAT_EQ(r.worldZ, 4 * kCellSize);
-        EXPECT_FLOAT_EQ(r.scale, 0.5f);
-        EXPECT_EQ(r.mirrorX, mirrors[i][0]);
-        EXPECT_EQ(r.mirrorZ, mirrors[i][1]);
+    for (const SceneryRecord& r : props) {
+        const int x = int(std::lround(r.worldX / kCellSize)), y = int(std::lround(r.worldZ / kCellSize));
+        ASSERT_TRUE(IsSpecialCode(r.code));
+        EXPECT_EQ(p.board.At(x, y), r.code);
+        EXPECT_FLOAT_EQ(r.scale, 1);
+        EXPECT_EQ(r.mirrorX, mirrors[r.code - 36][0]);
+        EXPECT_EQ(r.mirrorZ, mirrors[r.code - 36][1]);
+        EXPECT_FLOAT_EQ(r.offsetX, kHalfCell);
+        // The shipped piece stands on its own cell, mirrored or not.
         EXPECT_LT(r.bboxMin[0], r.worldX);
         EXPECT_GT(r.bboxMax[0], r.worldX);
-        EXPECT_LE(r.bboxMax[0] - r.bboxMin[0], kCellSize);
+        EXPECT_LT(r.bboxMin[2], r.worldZ);
+        EXPECT_GT(r.bboxMax[2], r.worldZ);
+        EXPECT_LE(r.bboxMax[0] - r.bboxMin[0], kCellSize * 1.01f);
     }
     // Each lone special shows on the picture: the board with it differs from
     // the board without it around its cell.
@@ -271,7 +271,7 @@ TEST_F(Board3D, TheReflectionIsNotInsideOut)
     const float offset[3] = {0, 0, 0}, scale[3] = {kCellSize, kCellSize, kCellSize};
     special.Transform(offset, scale);
     special.ComputeBoundingBox();
-    StartLevel(SceneLevel({"", "", "", "", "", "", "", "         67", "         89", "", "", "", "   @"}));
+    StartLevel(SceneLevel({"", "", "", "", "", "", "", "         6", "", "", "", "", "   @"}));
     CurrentTheme().settings.reflectStrength = 1.0f;
     view.reflect = true;
     Picture pic = DrawFrame(0, -15, 0.5f);
