@@ -106,7 +106,10 @@ int ChangeResolution(GameState& g, int width, int height)
     }
     ReloadGLResources(g);
     Set2DScreenSize(static_cast<uint32_t>(s.Width), static_cast<uint32_t>(s.Height));
+    // The player is always back in the main menu afterwards.
     SetCurrentMenu(g.menus, g.mainMenu);
+    g.ScreenState = kScreenMenus;
+    g.armedScreen = -1;
     LayoutMenus(g, s.Width, s.Height);
     SetMenuLights();
     UseMenuCamera(g);

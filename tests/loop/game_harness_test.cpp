@@ -8,6 +8,8 @@
 #include "app/startup.h"
 #include "loop/menus.h"
 #include "loop/pelmo.h"
+#include "loop/resolution.h"
+#include "scene/pelmo3d.h"
 #include "puzzle/tableau.h"
 #include "scene/intro.h"
 #include "testdir.h"
@@ -343,6 +345,43 @@ TEST_F(GameHarness, ClosingTheWindowQuitsThroughTheFade)
         ++passes;
     EXPECT_GT(passes, 10);  // the fade plays out first
     EXPECT_LT(passes, 1000);
+}
+
+TEST_F(GameHarness, AChangeOfResolutionMidGameKeepsTheGameGoing)
+{
+    Play(1);
+    Hold(SDLK_LEFT, 3);
+    Frames(30, 16);
+    const std::vector<uint8_t> board = Cells();
+    const int moves = g.puzzle.moves;
+    ASSERT_EQ(ChangeResolution(g, 800, 600), 1);
+    EXPECT_EQ(g.settings.Width, 800);
+    EXPECT_EQ(g.ScreenState, kScreenMenus);
+    EXPECT_EQ(g.menus.currentMenu, &g.mainMenu);
+    Frames(3, 16);
+    Tap(SDLK_ESCAPE);  // back to the game that was running
+    ASSERT_EQ(g.ScreenState, kScreenPlay);
+    Frames(5, 16);
+    EXPECT_EQ(Cells(), board);
+    EXPECT_EQ(g.puzzle.moves, moves);
+    EXPECT_TRUE(CurrentTheme().loaded);
+}
+
+TEST_F(GameHarness, AFailedChangeOfResolutionIsNotStored)
+{
+    // A size no window can have: the change fails, the game goes on at the
+    // size it had, and "game.ini" keeps that size.
+    g.pendingWidth = 0;
+    g.pendingHeight = 0;
+    ApplyOptions(g);
+    EXPECT_EQ(g.settings.Width, 640);
+    EXPECT_EQ(g.settings.Height, 480);
+    Settings read;
+    LoadGameConfig(read);
+    EXPECT_EQ(read.Width, 640);
+    EXPECT_EQ(read.Height, 480);
+    Frames(3, 16);  // still drawing
+    EXPECT_EQ(g.quitRequested, 0);
 }
 
 TEST_F(GameHarness, WithoutAnAudioDeviceGameIniKeepsThePlayersOwnValues)
