@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <type_traits>
 
 static_assert(kSlotBoardWidth == kPlayWidth && kSlotBoardHeight == kPlayHeight, "board sizes");
 static_assert(kSlotMaxBlocks == kMaxBlocks && kSlotColourRoom == kMaxTargets, "list sizes");
@@ -15,27 +16,16 @@ static_assert(kSlotNoIndex == kNoIndex, "no-index value");
 
 namespace {
 
-template <class To, class From>
-void CopyField(To& to, const From& from)
-{
-    to = static_cast<To>(from);
-}
-
-template <size_t N>
-void CopyField(uint8_t (&to)[N], const uint8_t (&from)[N])
-{
-    std::memcpy(to, from, N);
-}
-
 // What a slot holds of the puzzle's saved position, listed once for both
 // directions so that saving and loading can never disagree on a field.
 void CopyPosition(SlotData& slot, SavedPosition& s, bool toSlot)
 {
     auto pair = [toSlot](auto& inSlot, auto& inPosition) {
+        static_assert(std::is_same_v<decltype(inSlot), decltype(inPosition)>, "the same field on both sides");
         if (toSlot)
-            CopyField(inSlot, inPosition);
+            std::memcpy(&inSlot, &inPosition, sizeof inSlot);
         else
-            CopyField(inPosition, inSlot);
+            std::memcpy(&inPosition, &inSlot, sizeof inSlot);
     };
     pair(slot.difficulty, s.difficulty);
     pair(slot.moves, s.moves);
