@@ -1,13 +1,11 @@
 #pragma once
 // Small file helpers shared by the progress, code, slot and score files:
 // bounded reads that tell a missing file from one that exists but cannot be
-// read, little-endian fields, and a two-step write (stage, then commit) for
-// when two files must be replaced together.
+// read, and little-endian fields. Writing goes through the platform's atomic
+// writes (app/platform.h).
 #include <cstddef>
 #include <cstdint>
 #include <string>
-
-#include "app/platform.h"
 
 enum class FileRead {
     Missing,     // no such file: the caller may create a fresh one
@@ -22,6 +20,3 @@ void PutInt32(std::string& out, int32_t value);
 int32_t GetInt32(const unsigned char* p);
 void PutFloat(std::string& out, float value);
 float GetFloat(const unsigned char* p);
-
-// The two-step write (StageFile, CommitFile, DiscardFile) is the platform's:
-// see app/platform.h.

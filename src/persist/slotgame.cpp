@@ -7,11 +7,46 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <type_traits>
 
 static_assert(kSlotBoardWidth == kPlayWidth && kSlotBoardHeight == kPlayHeight, "board sizes");
 static_assert(kSlotMaxBlocks == kMaxBlocks && kSlotColourRoom == kMaxTargets, "list sizes");
 static_assert(kSlotMaxBombs == kMaxBombs && kSlotColours == kMaxColours, "bombs and colours");
 static_assert(kSlotNoIndex == kNoIndex, "no-index value");
+
+namespace {
+
+// What a slot holds of the puzzle's saved position, listed once for both
+// directions so that saving and loading can never disagree on a field.
+void CopyPosition(SlotData& slot, SavedPosition& s, bool toSlot)
+{
+    auto pair = [toSlot](auto& inSlot, auto& inPosition) {
+        static_assert(std::is_same_v<decltype(inSlot), decltype(inPosition)>, "the same field on both sides");
+        if (toSlot)
+            std::memcpy(&inSlot, &inPosition, sizeof inSlot);
+        else
+            std::memcpy(&inPosition, &inSlot, sizeof inSlot);
+    };
+    pair(slot.difficulty, s.difficulty);
+    pair(slot.moves, s.moves);
+    pair(slot.bombCarried, s.bombCarried);
+    pair(slot.carX, s.carX);
+    pair(slot.carY, s.carY);
+    pair(slot.heading, s.heading);
+    pair(slot.cells, s.cells);
+    pair(slot.targetMap, s.targetIndexMap);
+    pair(slot.blockMap, s.blockIndexMap);
+    pair(slot.blockCount, s.colourCount);
+    pair(slot.targetColours, s.targetColour);
+    pair(slot.blockColours, s.blockColour);
+}
+
+LevelBlockCountFn BlockCountsIn(const char* dataPrefix)
+{
+    return [dataPrefix](int level) { return ReadLevelBlockCount(dataPrefix, level); };
+}
+
+}  // namespace
 
 void TakeSlotData(const Puzzle& p, SlotData& slot)
 {
@@ -19,18 +54,7 @@ void TakeSlotData(const Puzzle& p, SlotData& slot)
     TakeSavedPosition(p, s);
     slot = SlotData();
     slot.level = p.levelIndex;
-    slot.difficulty = s.difficulty;
-    slot.moves = s.moves;
-    slot.bombCarried = s.bombCarried;
-    slot.carX = s.carX;
-    slot.carY = s.carY;
-    slot.heading = s.heading;
-    std::memcpy(slot.cells, s.cells, sizeof slot.cells);
-    std::memcpy(slot.targetMap, s.targetIndexMap, sizeof slot.targetMap);
-    std::memcpy(slot.blockMap, s.blockIndexMap, sizeof slot.blockMap);
-    slot.blockCount = s.colourCount;
-    std::memcpy(slot.targetColours, s.targetColour, sizeof slot.targetColours);
-    std::memcpy(slot.blockColours, s.blockColour, sizeof slot.blockColours);
+    CopyPosition(slot, s, true);
 }
 
 int ReadLevelBlockCount(const char* dataPrefix, int level)
@@ -54,8 +78,7 @@ int ReadLevelBlockCount(const char* dataPrefix, int level)
 void ReadSlotList(SlotSummary (&summaries)[kSlotCount], const char* gamePath,
                   const char* dataPrefix, int levelCount)
 {
-    ReadSlotSummaries(summaries, gamePath, levelCount,
-                      [dataPrefix](int level) { return ReadLevelBlockCount(dataPrefix, level); });
+    ReadSlotSummaries(summaries, gamePath, levelCount, BlockCountsIn(dataPrefix));
 }
 
 bool SaveRunningGame(int slot, const char* gamePath, const char* dataPrefix, const Puzzle& p,
@@ -76,23 +99,11 @@ bool SaveRunningGame(int slot, const char* gamePath, const char* dataPrefix, con
 bool LoadSavedGame(Puzzle& p, int slot, const char* gamePath, const char* dataPrefix, int levelCount)
 {
     SlotData data;
-    if (!LoadGame(slot, gamePath, levelCount,
-                  [dataPrefix](int level) { return ReadLevelBlockCount(dataPrefix, level); }, data))
+    if (!LoadGame(slot, gamePath, levelCount, BlockCountsIn(dataPrefix), data))
         return false;
 
     SavedPosition s;
-    s.difficulty = data.difficulty;
-    s.moves = data.moves;
-    s.bombCarried = data.bombCarried;
-    s.carX = data.carX;
-    s.carY = data.carY;
-    s.heading = data.heading;
-    std::memcpy(s.cells, data.cells, sizeof s.cells);
-    std::memcpy(s.targetIndexMap, data.targetMap, sizeof s.targetIndexMap);
-    std::memcpy(s.blockIndexMap, data.blockMap, sizeof s.blockIndexMap);
-    s.colourCount = data.blockCount;
-    std::memcpy(s.targetColour, data.targetColours, sizeof s.targetColour);
-    std::memcpy(s.blockColour, data.blockColours, sizeof s.blockColour);
+    CopyPosition(data, s, false);
 
     // The slot has been checked against the level file, but the level is
     // read again here; should anything still go wrong, the game is put back
