@@ -1,38 +1,44 @@
 #pragma once
-// Builds UTF-16 file bytes for the language and credit file tests.
+// Language files as bytes, and exceptions as text, for the text tests.
+#include "app/exception.h"
 #include "text/texte.h"
 
 #include <string>
 
-// The units as bytes, after a byte-order mark in the same byte order
-// (no mark when bom is false).
+// The units after a byte-order mark (none when bom is false), in either order.
 inline std::string Utf16Bytes(const std::u16string& units, bool bigEndian = false, bool bom = true)
 {
     std::string out;
-    auto put = [&](char16_t u) {
-        char lo = static_cast<char>(u & 0xFF), hi = static_cast<char>(u >> 8);
-        out.push_back(bigEndian ? hi : lo);
-        out.push_back(bigEndian ? lo : hi);
-    };
-    if (bom)
-        put(0xFEFF);
-    for (char16_t u : units)
-        put(u);
+    for (char16_t u : (bom ? u"\uFEFF" : u"") + units) {
+        out.push_back(static_cast<char>(bigEndian ? u >> 8 : u & 0xFF));
+        out.push_back(static_cast<char>(bigEndian ? u & 0xFF : u >> 8));
+    }
     return out;
 }
 
-// A complete language file: every key of the table as "key=<prefix>key",
-// with "Correspondance" given, each line ended with CR LF.
+// Every key of the table as "key=<prefix>key" (but the character list),
+// each line ended with CR LF.
 inline std::u16string CompleteLanguage(const std::u16string& prefix, const std::u16string& charset,
-                                       const char* skipKey = nullptr)
+                                       const std::string& skipKey = "")
 {
     std::u16string text;
     for (int i = 0; i < kTextKeyCount; ++i) {
-        std::string key = kTextKeys[i].name;
-        if (skipKey && key == skipKey)
-            continue;
-        std::u16string wkey(key.begin(), key.end());
-        text += wkey + u"=" + (key == "Correspondance" ? charset : prefix + wkey) + u"\r\n";
+        const std::string key = kTextKeys[i].name;
+        const std::u16string wkey(key.begin(), key.end());
+        if (key != skipKey)
+            text += wkey + u"=" + (i == 0 ? charset : prefix + wkey) + u"\r\n";
     }
     return text;
+}
+
+// "message|function|module" of the Exception fn throws.
+template <class Fn>
+std::string Thrown(Fn fn)
+{
+    try {
+        fn();
+    } catch (const Exception& e) {
+        return e.message + "|" + e.function + "|" + e.file;
+    }
+    return "no exception";
 }
