@@ -252,13 +252,24 @@ bool loadFont(GLTTF2D& font, const char* path, const char16_t* set, int pixelSiz
     return true;
 }
 
+namespace {
+
+// The glyph drawn for a character; null for a space and for a character
+// the font lacks, which both advance by the width of a space.
+const Glyph* DrawnGlyph(const GLTTF2D& font, char16_t c)
+{
+    return c == u' ' ? nullptr : font.Find(c);
+}
+
+}  // namespace
+
 int TextWidth(const GLTTF2D& font, const char16_t* text)
 {
     int width = 0;
     if (!text)
         return 0;
     for (const char16_t* p = text; *p; ++p) {
-        const Glyph* g = *p == u' ' ? nullptr : font.Find(*p);
+        const Glyph* g = DrawnGlyph(font, *p);
         width += g ? g->width : font.spaceAdvance;
     }
     return width;
@@ -341,7 +352,7 @@ void DrawText(const GLTTF2D& font, const char16_t* text, int x, int y, int w, in
         const float s = font.scale;
         int boundPage = 0;
         for (const char16_t* p = text; *p; ++p) {
-            const Glyph* g = *p == u' ' ? nullptr : font.Find(*p);
+            const Glyph* g = DrawnGlyph(font, *p);
             if (!g) {
                 x += font.spaceAdvance;
                 continue;

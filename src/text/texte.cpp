@@ -34,32 +34,42 @@ void CopyPath(char (&out)[kPathSize], const char* path)
     std::snprintf(out, sizeof out, "%s", path ? path : "");
 }
 
-// Every value of the key table, read from one parsed file, before any of
-// them replaces the texts in use.
-struct KeyValues {
-    std::vector<WideText> values;
-    const char* missingKey = nullptr;
-};
-
-bool ReadAllKeys(const LanguageFile& lf, KeyValues& out)
+// "%sdata/<stem>_<lang>.txt" for one of the three shipped languages;
+// anything else (a typo, a path) reads the English file and is never put
+// into a file name.
+bool DataFileFor(const char* dataPrefix, const char* stem, const char* lang, char (&out)[kPathSize])
 {
-    out.values.assign(static_cast<size_t>(kTextKeyCount), WideText());
-    for (int i = 0; i < kTextKeyCount; ++i) {
-        const LanguageEntry* e = FindLanguageEntry(lf, kTextKeys[i].name);
-        if (!e) {
-            out.missingKey = kTextKeys[i].name;
-            return false;
-        }
-        out.values[static_cast<size_t>(i)] = e->value;
-    }
-    return true;
+    const char* code = IsKnownLanguage(lang) ? lang : "en";
+    return FormatPath(out, sizeof out, "%sdata/%s_%s.txt", dataPrefix ? dataPrefix : "", stem, code);
 }
 
-void CommitKeys(LanguageFile& parsed, KeyValues& kv)
+enum class LanguageRead { Done, PathTooLong, Unreadable, KeyMissing };
+
+// Reads the language file and every key of the table from it, and only
+// then puts the new texts in place: a failure leaves the language in use
+// untouched. `path` is the file's path (when it fits); `missingKey` the
+// first key the file lacks.
+LanguageRead ReadLanguage(const char* dataPrefix, const char* lang, char (&path)[kPathSize], const char*& missingKey)
 {
+    if (!LanguagePathFor(dataPrefix, lang, path))
+        return LanguageRead::PathTooLong;
+    LanguageFile parsed;
+    if (!LoadLanguageFile(parsed, path))
+        return LanguageRead::Unreadable;
+    std::vector<WideText> values(static_cast<size_t>(kTextKeyCount));
+    for (int i = 0; i < kTextKeyCount; ++i) {
+        const LanguageEntry* e = FindLanguageEntry(parsed, kTextKeys[i].name);
+        if (!e) {
+            missingKey = kTextKeys[i].name;
+            return LanguageRead::KeyMissing;
+        }
+        values[static_cast<size_t>(i)] = e->value;
+    }
+    CopyPath(languagePath, path);
     languageFile = std::move(parsed);
     for (int i = 0; i < kTextKeyCount; ++i)
-        *kTextKeys[i].text = std::move(kv.values[static_cast<size_t>(i)]);
+        *kTextKeys[i].text = std::move(values[static_cast<size_t>(i)]);
+    return LanguageRead::Done;
 }
 
 }  // namespace
@@ -150,51 +160,47 @@ const LanguageEntry* FindLanguageEntry(const LanguageFile& lf, const char* key)
 
 bool LanguagePathFor(const char* dataPrefix, const char* lang, char (&out)[kPathSize])
 {
-    // Only the three shipped languages: anything else (a typo, a path) is
-    // never put into a file name.
-    const char* code = IsKnownLanguage(lang) ? lang : "en";
-    return FormatPath(out, sizeof out, "%sdata/text_%s.txt", dataPrefix ? dataPrefix : "", code);
+    return DataFileFor(dataPrefix, "text", lang, out);
 }
 
 bool LoadTextFile(const char* dataPrefix, const char* lang)
 {
     char path[kPathSize];
-    if (!LanguagePathFor(dataPrefix, lang, path))
+    const char* key = "";
+    switch (ReadLanguage(dataPrefix, lang, path, key)) {
+    case LanguageRead::PathTooLong:
         throw Exception(FormatText("Langage File %sdata/text_%s.txt not found", dataPrefix ? dataPrefix : "",
                                    lang ? lang : ""),
                         "LoadTextFile", "texte", __LINE__);
-    LanguageFile parsed;
-    if (!LoadLanguageFile(parsed, path))
+    case LanguageRead::Unreadable:
         throw Exception(FormatText("Langage File %s not found", path), "LoadTextFile", "texte", __LINE__);
-    KeyValues kv;
-    if (!ReadAllKeys(parsed, kv))
-        throw Exception(FormatText("Couldn't read Key '%s' in langage File %s\n", kv.missingKey, path),
-                        "ReadINI", "texte", __LINE__);
-    CopyPath(languagePath, path);
-    CommitKeys(parsed, kv);
+    case LanguageRead::KeyMissing:
+        throw Exception(FormatText("Couldn't read Key '%s' in langage File %s\n", key, path), "ReadINI", "texte",
+                        __LINE__);
+    case LanguageRead::Done:
+        break;
+    }
     return true;
 }
 
 bool SwitchLanguage(const char* dataPrefix, const char* lang)
 {
     char path[kPathSize];
-    if (!LanguagePathFor(dataPrefix, lang, path)) {
+    const char* key = "";
+    switch (ReadLanguage(dataPrefix, lang, path, key)) {
+    case LanguageRead::PathTooLong:
         std::fprintf(stderr, "Langage File path too long : keeping the current language\n");
         return false;
-    }
-    LanguageFile parsed;
-    if (!LoadLanguageFile(parsed, path)) {
+    case LanguageRead::Unreadable:
         std::fprintf(stderr, "Langage File %s not found : keeping the current language\n", path);
         return false;
-    }
-    KeyValues kv;
-    if (!ReadAllKeys(parsed, kv)) {
-        std::fprintf(stderr, "Couldn't read Key '%s' in langage File %s : keeping the current language\n",
-                     kv.missingKey, path);
+    case LanguageRead::KeyMissing:
+        std::fprintf(stderr, "Couldn't read Key '%s' in langage File %s : keeping the current language\n", key,
+                     path);
         return false;
+    case LanguageRead::Done:
+        break;
     }
-    CopyPath(languagePath, path);
-    CommitKeys(parsed, kv);
     return true;
 }
 
@@ -245,10 +251,8 @@ bool LoadCredits(const char* dataPrefix, const char* lang, std::vector<CreditLin
 {
     lines.clear();
     char path[kPathSize];
-    const char* code = IsKnownLanguage(lang) ? lang : "en";
     UnicodeTextFile file;
-    if (!FormatPath(path, sizeof path, "%sdata/credit_%s.txt", dataPrefix ? dataPrefix : "", code) ||
-        !file.Open(path)) {
+    if (!DataFileFor(dataPrefix, "credit", lang, path) || !file.Open(path)) {
         std::fprintf(stderr, "Credit file not found !!!\n");
         return false;
     }

@@ -3,10 +3,7 @@
 WideText& WideText::Assign(const char* narrow)
 {
     units_.clear();
-    if (narrow)
-        for (const char* p = narrow; *p; ++p)
-            units_.push_back(static_cast<char16_t>(static_cast<unsigned char>(*p)));
-    return *this;
+    return Append(narrow);
 }
 
 WideText& WideText::Assign(const char16_t* units)

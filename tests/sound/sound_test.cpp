@@ -1,8 +1,9 @@
+// Effects and music on SDL's dummy audio driver (a real mixer that plays
+// into nothing), and the no-sound path without any driver.
 #include "sound/sound.h"
 
 #include "app/exception.h"
 #include "app/log.h"
-#include "audiofiles.h"
 #include "testdir.h"
 
 #include <SDL.h>
@@ -14,242 +15,126 @@
 
 namespace {
 
-// A game directory with the ten effects and the menu and first two game
-// tracks (the last two are missing on purpose).
+// Half a second of silence as 16-bit mono PCM WAV at 22050 Hz: an effect,
+// and by its RIFF header a music track as well.
+const std::string kSilentWav =
+    std::string("RIFF\x24\x56\0\0WAVEfmt \x10\0\0\0\1\0\1\0\x22\x56\0\0\x44\xAC\0\0\2\0\x10\0data\0\x56\0\0", 44) +
+    std::string(0x5600, '\0');
+
+std::string Thrown(void (*fn)())
+{
+    try {
+        fn();
+    } catch (const Exception& e) {
+        return e.message + "|" + e.function + "|" + e.file;
+    }
+    return "no exception";
+}
+
+// A game directory with the ten effects, the menu track and the first two
+// game tracks (the third is missing on purpose).
 class SoundTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        SDL_Init(SDL_INIT_TIMER);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
         for (int i = 0; i < kSoundCount; ++i)
-            ASSERT_TRUE(WriteToneWav(Sfx(SoundFileName(static_cast<SoundId>(i))), 1.5, 220.0 + 40 * i));
-        ASSERT_TRUE(WriteToneOgg(dir.file(MusicFileName(0)), 1.0, 330));
-        ASSERT_TRUE(WriteToneOgg(dir.file(MusicFileName(1)), 1.0, 440));
-        ASSERT_TRUE(WriteToneOgg(dir.file(MusicFileName(2)), 1.0, 550));
+            ASSERT_TRUE(WriteTestFile(dir.file("data/sfx/" + std::string(SoundFileName(SoundId(i)))), kSilentWav));
+        for (int i = 0; i < 3; ++i)
+            ASSERT_TRUE(WriteTestFile(dir.file(MusicFileName(i)), kSilentWav));
         ResetLog();
     }
-    void TearDown() override
-    {
-        FreeSound();
-        SDL_Quit();
-    }
-    std::string Sfx(const char* name)
-    {
-        std::string path = dir.file(std::string("data/sfx/") + name);
-        WriteTestFile(path, "");  // makes the directory
-        return path;
-    }
-    static void UseDriver(const char* name) { setenv("SDL_AUDIODRIVER", name, 1); }
-
+    void TearDown() override { FreeSound(); }
     ScopedTempDir dir;
 };
 
 }  // namespace
 
-TEST_F(SoundTest, OpensTheDeviceLoadsTheEffectsAndStartsSilent)
+TEST_F(SoundTest, EffectsTakeTheEightChannelsInTurnAndPlayOnlyWhileSoundIsOn)
 {
-    UseDriver("dummy");
     ASSERT_TRUE(InitSound(""));
-    EXPECT_TRUE(SoundDeviceOpen());
     EXPECT_EQ(ChannelCount(), 8);
-    EXPECT_EQ(NextChannel(), 0);
-    for (int i = 0; i < kSoundCount; ++i) {
-        Mix_Chunk* c = SampleChunk(static_cast<SoundId>(i));
-        ASSERT_NE(c, nullptr) << i;
-        EXPECT_EQ(Mix_VolumeChunk(c, -1), 31);
-    }
-    EXPECT_EQ(SoundOn(), 0);
-    EXPECT_EQ(MusicOn(), 0);
-    EXPECT_EQ(CurrentMusic(), -1);
-    // With sound off an effect never reaches the mixer.
+    for (int i = 0; i < kSoundCount; ++i)
+        ASSERT_NE(SampleChunk(static_cast<SoundId>(i)), nullptr) << i;
+    // Silent until the options switch sound on; the turn still moves on.
+    EXPECT_TRUE(SoundOn() == 0 && MusicOn() == 0 && CurrentMusic() == -1);
     PlaySample(SoundId::Push);
     EXPECT_EQ(Mix_Playing(-1), 0);
-
-    FreeSound();
-    EXPECT_FALSE(SoundDeviceOpen());
-    EXPECT_EQ(SampleChunk(SoundId::Push), nullptr);
-    EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
-}
-
-TEST_F(SoundTest, EffectsTakeTheChannelsInTurn)
-{
-    UseDriver("dummy");
-    ASSERT_TRUE(InitSound(""));
+    EXPECT_EQ(NextChannel(), 1);
     SetSoundOn(1);
     for (int i = 0; i < 8; ++i)
         PlaySample(SoundId::MenuChoice);
-    EXPECT_EQ(NextChannel(), 0);
     EXPECT_EQ(Mix_Playing(-1), 8);
-    // The ninth effect takes the first channel again and cuts what played.
-    PlaySample(SoundId::Explosion);
-    EXPECT_EQ(Mix_GetChunk(0), SampleChunk(SoundId::Explosion));
-    EXPECT_EQ(Mix_GetChunk(1), SampleChunk(SoundId::MenuChoice));
-    EXPECT_EQ(NextChannel(), 1);
-
+    PlaySample(SoundId::Explosion);  // cuts the oldest
+    EXPECT_EQ(Mix_GetChunk(1), SampleChunk(SoundId::Explosion));
+    EXPECT_EQ(Mix_GetChunk(2), SampleChunk(SoundId::MenuChoice));
     // By file name, as the rules name their sounds.
-    EXPECT_TRUE(PlaySampleByName("push.wav"));
-    EXPECT_EQ(Mix_GetChunk(1), SampleChunk(SoundId::Push));
     EXPECT_TRUE(PlaySampleByName("data\\sfx\\selbomb.wav"));
     EXPECT_EQ(Mix_GetChunk(2), SampleChunk(SoundId::SelectBomb));
-    EXPECT_FALSE(PlaySampleByName("nothing.wav"));
-    EXPECT_FALSE(PlaySampleByName(nullptr));
+    EXPECT_FALSE(PlaySampleByName("PUSH.WAV") || PlaySampleByName(nullptr));
     EXPECT_EQ(NextChannel(), 3);
+    FreeSound();
+    EXPECT_FALSE(SoundDeviceOpen() || SampleChunk(SoundId::Push) || SDL_WasInit(SDL_INIT_AUDIO));
 
-    SoundId id;
-    ASSERT_TRUE(SoundIdFromFileName("transfor.wav", id));
-    EXPECT_EQ(id, SoundId::Transform);
-    ASSERT_TRUE(SoundIdFromFileName("data/sfx/menuclic.wav", id));
-    EXPECT_EQ(id, SoundId::MenuClick);
-    EXPECT_FALSE(SoundIdFromFileName("PUSH.WAV", id));
-
-    // Switched off: the channel still moves on but nothing new plays.
-    Mix_HaltChannel(-1);
-    SetSoundOn(0);
-    PlaySample(SoundId::Error1);
-    EXPECT_EQ(Mix_Playing(-1), 0);
-    EXPECT_EQ(NextChannel(), 4);
+    // A missing, then a damaged effect is named and leaves the device closed.
+    std::remove(dir.file("data/sfx/transfor.wav").c_str());
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(Thrown([] { InitSound(""); }), "Couldn't load sound data/sfx/transfor.wav\n|InitSound|sound");
+        EXPECT_FALSE(SoundDeviceOpen() || SampleChunk(SoundId::MenuChoice));
+        ASSERT_TRUE(WriteTestFile(dir.file("data/sfx/transfor.wav"), "RIFF\x24\x08junkWAVE"));
+    }
 }
 
-TEST_F(SoundTest, MusicSwitchesTracksAndFollowsTheMusicSwitch)
+TEST_F(SoundTest, MusicFollowsItsSwitchAndChangesTracks)
 {
-    UseDriver("dummy");
     ASSERT_TRUE(InitSound(""));
-    // Music off: nothing is loaded, so a missing track does not matter.
-    EXPECT_TRUE(PlayMusic(3));
-    EXPECT_EQ(CurrentMusic(), -1);
-    EXPECT_EQ(Mix_PlayingMusic(), 0);
-
+    EXPECT_TRUE(PlayMusic(3) && CurrentMusic() == -1);  // music off: a missing track is never loaded
     SetMusicOn(1);  // starts the menu track
-    EXPECT_EQ(CurrentMusic(), 0);
-    EXPECT_EQ(Mix_PlayingMusic(), 1);
-    EXPECT_EQ(Mix_VolumeMusic(-1), 63);
-
-    EXPECT_TRUE(PlayMusic(1));
-    EXPECT_EQ(CurrentMusic(), 1);
-    EXPECT_EQ(Mix_PlayingMusic(), 1);
-
+    EXPECT_TRUE(CurrentMusic() == 0 && Mix_PlayingMusic() == 1);
+    EXPECT_TRUE(PlayMusic(1) && CurrentMusic() == 1);
     PauseMusic();
     EXPECT_EQ(Mix_PausedMusic(), 1);
     ResumeMusic();
     EXPECT_EQ(Mix_PausedMusic(), 0);
-
-    // Switching music on again starts the menu track, even during a game.
-    SetMusicOn(1);
-    EXPECT_EQ(CurrentMusic(), 0);
-
-    EXPECT_FALSE(PlayMusic(5));
-    EXPECT_FALSE(PlayMusic(-1));
-    EXPECT_EQ(CurrentMusic(), 0);
-
-    try {
-        PlayMusic(3);
-        FAIL() << "no exception";
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.message, "Couldn't load Sample data/sfx/musicjeu3.zik\n");
-        EXPECT_EQ(e.function, "PlayMusic");
-        EXPECT_EQ(e.file, "sound");
-    }
-    EXPECT_EQ(CurrentMusic(), -1);
-
-    EXPECT_TRUE(PlayMusic(2));
-    SetMusicOn(0);
-    EXPECT_EQ(CurrentMusic(), -1);
-    EXPECT_EQ(Mix_PlayingMusic(), 0);
-
-    // Leaving a game brings the menu track back when music is on.
-    SetMusicOn(1);
+    // Leaving a game: the menu track again, the effects from the first channel.
     SetSoundOn(1);
-    PlayMusic(1);
     PlaySample(SoundId::Push);
     ResetSoundState();
-    EXPECT_EQ(CurrentMusic(), 0);
-    EXPECT_EQ(NextChannel(), 0);
-    EXPECT_EQ(Mix_Playing(-1), 0);
-
-    StopMusic();
-    EXPECT_EQ(CurrentMusic(), -1);
+    EXPECT_TRUE(CurrentMusic() == 0 && NextChannel() == 0 && Mix_Playing(-1) == 0);
+    EXPECT_FALSE(PlayMusic(5) || PlayMusic(-1) || CurrentMusic() != 0);
+    EXPECT_EQ(Thrown([] { PlayMusic(3); }), "Couldn't load Sample data/sfx/musicjeu3.zik\n|PlayMusic|sound");
+    EXPECT_TRUE(CurrentMusic() == -1 && PlayMusic(2));
+    SetMusicOn(0);
+    EXPECT_TRUE(CurrentMusic() == -1 && Mix_PlayingMusic() == 0);
 }
 
-TEST_F(SoundTest, AMissingEffectIsNamedAndLeavesTheDeviceClosed)
+TEST_F(SoundTest, StartUpAppliesTheOptionsOrFallsBackToNoSound)
 {
-    UseDriver("dummy");
-    std::remove(dir.file("data/sfx/transfor.wav").c_str());
-    try {
-        InitSound("");
-        FAIL() << "no exception";
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.message, "Couldn't load sound data/sfx/transfor.wav\n");
-        EXPECT_EQ(e.function, "InitSound");
-        EXPECT_EQ(e.file, "sound");
-    }
-    EXPECT_FALSE(SoundDeviceOpen());
-    EXPECT_EQ(SampleChunk(SoundId::MenuChoice), nullptr);
+    int sound = 1, music = 1;
+    EXPECT_TRUE(StartSound("", sound, music));
+    EXPECT_TRUE(SoundOn() == 1 && MusicOn() == 1 && Mix_PlayingMusic() == 1);
+    EXPECT_EQ(ReadTestLines(dir.file("log.txt")), (std::vector<std::string>{"Init sound", "Play music"}));
+    FreeSound();
+    ResetLog();
+    setenv("SDL_AUDIODRIVER", "none", 1);
+    EXPECT_NE(CaptureStderr([&] { EXPECT_FALSE(StartSound("", sound, music)); }).find("Couldn't open audio"),
+              std::string::npos);
+    EXPECT_TRUE(sound == 0 && music == 0);
+    EXPECT_EQ(ReadTestLines(dir.file("log.txt")),
+              (std::vector<std::string>{"Init sound", "no sound card detected : switch to no sound", "Play music"}));
 
-    // A damaged effect is refused the same way.
-    ASSERT_TRUE(WriteTestFile(dir.file("data/sfx/transfor.wav"), "RIFF\x10\0\0\0WAVEjunk"));
-    EXPECT_THROW(InitSound(""), Exception);
-    EXPECT_FALSE(SoundDeviceOpen());
-}
-
-TEST_F(SoundTest, WithoutADeviceTheSwitchesStayOffAndNothingIsCalled)
-{
-    UseDriver("none");
-    std::string err = CaptureStderr([] { EXPECT_FALSE(InitSound("")); });
-    EXPECT_NE(err.find("Couldn't open audio"), std::string::npos);
-    EXPECT_FALSE(SoundDeviceOpen());
-    EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
-    EXPECT_EQ(ChannelCount(), 0);
-
+    // Without a device the switches stay off and nothing reaches the mixer;
+    // with no channel the turn is left alone rather than wrapped by zero.
     SetSoundOn(1);
     SetMusicOn(1);
-    EXPECT_EQ(SoundOn(), 0);
-    EXPECT_EQ(MusicOn(), 0);
+    EXPECT_TRUE(SoundOn() == 0 && MusicOn() == 0 && ChannelCount() == 0);
     for (int i = 0; i < 20; ++i)
-        PlaySample(SoundId::Push);  // no channel: the counter is left alone
+        PlaySample(SoundId::Push);
     EXPECT_EQ(NextChannel(), 0);
-    EXPECT_TRUE(PlayMusic(0));
-    EXPECT_EQ(CurrentMusic(), -1);
+    EXPECT_TRUE(PlayMusic(0) && CurrentMusic() == -1);
     PauseMusic();
     ResumeMusic();
     ResetSoundState();
     StopMusic();
     EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
-}
-
-TEST_F(SoundTest, StartUpFallsBackToNoSoundWithoutADevice)
-{
-    UseDriver("none");
-    int sound = 1, music = 1;
-    CaptureStderr([&] { EXPECT_FALSE(StartSound("", sound, music)); });
-    EXPECT_EQ(sound, 0);
-    EXPECT_EQ(music, 0);
-    EXPECT_EQ(SoundOn(), 0);
-    EXPECT_EQ(MusicOn(), 0);
-    std::vector<std::string> log = ReadTestLines(dir.file("log.txt"));
-    std::vector<std::string> expected = {"Init sound", "no sound card detected : switch to no sound", "Play music"};
-    EXPECT_EQ(log, expected);
-}
-
-TEST_F(SoundTest, StartUpAppliesTheOptionsAndStartsTheMenuTrack)
-{
-    UseDriver("dummy");
-    int sound = 1, music = 1;
-    EXPECT_TRUE(StartSound("", sound, music));
-    EXPECT_EQ(sound, 1);
-    EXPECT_EQ(music, 1);
-    EXPECT_EQ(SoundOn(), 1);
-    EXPECT_EQ(MusicOn(), 1);
-    EXPECT_EQ(CurrentMusic(), 0);
-    EXPECT_EQ(Mix_PlayingMusic(), 1);
-    std::vector<std::string> expected = {"Init sound", "Play music"};
-    EXPECT_EQ(ReadTestLines(dir.file("log.txt")), expected);
-    FreeSound();
-
-    sound = 0;
-    music = 0;
-    ResetLog();
-    EXPECT_TRUE(StartSound("", sound, music));
-    EXPECT_EQ(SoundOn(), 0);
-    EXPECT_EQ(MusicOn(), 0);
-    EXPECT_EQ(CurrentMusic(), -1);
 }
