@@ -7,7 +7,7 @@
 // every core, so on a busy machine the wall-clock figures wander).
 //
 //   xvfb-run -a -s "-screen 0 1920x1200x24" build/bench/scene_bench
-#include "app/settings.h"
+#include "app/base/settingsrecord.h"
 #include "engine/glcontext.h"
 #include "puzzle/tableau.h"
 #include "scene/pelmo3d.h"

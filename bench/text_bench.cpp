@@ -3,7 +3,7 @@
 #include "text/font.h"
 #include "text/texte.h"
 
-#include "app/log.h"
+#include "app/base/log.h"
 
 #include <SDL.h>
 #include <GL/gl.h>

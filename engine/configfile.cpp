@@ -1,6 +1,6 @@
 #include "engine/configfile.h"
 
-#include "engine/fileio.h"
+#include "app/base/files.h"
 
 #include <cstdio>
 

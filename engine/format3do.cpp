@@ -1,6 +1,6 @@
 #include "engine/format3do.h"
 
-#include "engine/fileio.h"
+#include "app/base/files.h"
 
 #include <cmath>
 #include <cstring>

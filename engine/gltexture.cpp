@@ -1,6 +1,6 @@
 #include "engine/gltexture.h"
 
-#include "engine/fileio.h"
+#include "app/base/files.h"
 #include "engine/glcontext.h"
 
 #include <GL/glu.h>

@@ -1,6 +1,6 @@
 #include "engine/pngwrite.h"
 
-#include "engine/fileio.h"
+#include "app/base/files.h"
 
 #include <png.h>
 

@@ -1,39 +1,14 @@
 #include "app/settings.h"
 
-#include "app/platform.h"
+#include "app/base/files.h"
+#include "app/base/ini.h"
+#include "text/texte.h"
 
 #include <cctype>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 
-int ParseIntLikeAtoi(const char* text)
-{
-    if (!text)
-        return 0;
-    while (*text == ' ' || *text == '\t' || *text == '\n' || *text == '\r' || *text == '\f' ||
-           *text == '\v')
-        ++text;
-    bool negative = false;
-    if (*text == '+' || *text == '-')
-        negative = *text++ == '-';
-    long long value = 0;
-    while (std::isdigit(static_cast<unsigned char>(*text))) {
-        value = value * 10 + (*text++ - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1)
-            value = static_cast<long long>(INT_MAX) + 1;
-    }
-    if (negative)
-        value = -value;
-    if (value > INT_MAX)
-        value = INT_MAX;
-    return static_cast<int>(value);
-}
-
-bool IsKnownLanguage(const char* code)
-{
-    return code && (!std::strcmp(code, "fr") || !std::strcmp(code, "en") || !std::strcmp(code, "es"));
-}
 
 void ReadConfig(Settings& s)
 {

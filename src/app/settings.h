@@ -1,30 +1,8 @@
 #pragma once
 // The two settings files: "config.ini" beside the program (read only) and
 // "game.ini" in the game directory (the player's options).
-#include "app/paths.h"
+#include "app/base/settingsrecord.h"
 
-struct Settings {
-    char GamePath[kPathSize] = ".\\";
-    char Lang[kPathSize] = "en";
-    char firstRunLang[kPathSize] = "en";  // the "Lang" of config.ini
-    int Width = 1024;
-    int Height = 768;
-    int Speed = 12;
-    int Difficulty = 1;
-    int Help = 1;
-    int Sound = 1;
-    int Music = 1;
-    int MipMapping = 1;
-    int Reflect = 0;
-    int firstRun = 0;
-};
-
-// C atoi rule: leading blanks, optional sign, digits up to the first other
-// character, 0 without digits. Saturates instead of overflowing.
-int ParseIntLikeAtoi(const char* text);
-
-// True for the three languages the game ships: "fr", "en", "es".
-bool IsKnownLanguage(const char* code);
 
 // Reads ".\config.ini" into GamePath and the first-run language, then applies
 // MakePath to GamePath. A game directory too long to hold the game's file

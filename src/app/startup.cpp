@@ -1,11 +1,12 @@
 #include "app/startup.h"
 
 #include "app/errorbox.h"
-#include "app/exception.h"
-#include "app/gamestate.h"
-#include "app/log.h"
-#include "app/paths.h"
-#include "app/platform.h"
+#include "app/base/exception.h"
+#include "state/gamestate.h"
+#include "app/base/log.h"
+#include "app/base/paths.h"
+#include "app/base/files.h"
+#include "app/base/ini.h"
 #include "app/settings.h"
 
 #include "app/display.h"
@@ -13,7 +14,7 @@
 #include "engine/glcontext.h"
 #include "loop/menus.h"
 #include "loop/pelmo.h"
-#include "loop/resolution.h"
+#include "app/resolution.h"
 #include "menu/screens.h"
 #include "persist/levelcode.h"
 #include "persist/score.h"
@@ -184,6 +185,7 @@ int InitPelmo()
     SetWindowCaptionAndIcon(g);
 
     LogStep("Init menu");
+    SetOptionsApplier(ApplyOptions);
     if (!BuildMenus(g))
         return StopAtCurrentStep();
 

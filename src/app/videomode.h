@@ -4,11 +4,6 @@
 
 #include <vector>
 
-struct DisplayMode {
-    int width = 0;
-    int height = 0;
-    int bpp = 32;
-};
 
 // Keeps the modes of 32 bits per pixel, at least 640 × 480, one entry per
 // width and height (the first occurrence, in enumeration order).

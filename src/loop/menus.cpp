@@ -2,13 +2,10 @@
 
 #include "loop/pelmo.h"
 #include "menu/screens.h"
-#include "loop/resolution.h"
 #include "scene/pelmo3d.h"
 #include "sound/sound.h"
 #include "text/font.h"
 #include "text/texte.h"
-
-#include <SDL.h>
 
 #include <cstdio>
 #include <cstring>
@@ -16,6 +13,8 @@
 std::vector<DisplayMode> modeList;
 
 namespace {
+
+OptionsApplier optionsApplier = nullptr;
 
 enum MenuId {
     kIdGame = 0, kIdOptions = 1, kIdHighScores = 2, kIdAbout = 4, kIdQuit = 6,
@@ -129,7 +128,8 @@ void OnItem(GameState& g, int itemId)
         OpenSlotList(g, true);
         break;
     case kIdOptionsBack:
-        ApplyOptions(g);
+        if (optionsApplier)
+            optionsApplier(g);
         break;
     case kIdContinue:
         ResumePlay(g);
@@ -146,6 +146,11 @@ void OnItem(GameState& g, int itemId)
 }
 
 }  // namespace
+
+void SetOptionsApplier(OptionsApplier apply)
+{
+    optionsApplier = apply;
+}
 
 void FreeMenus(GameState& g)
 {
@@ -272,37 +277,4 @@ void MenuAction(GameState& g)
     default:
         break;
     }
-}
-
-bool SaveSettings(GameState& g)
-{
-    Settings copy = g.settings;
-    if (!g.soundDevice) {
-        copy.Sound = g.storedSound;
-        copy.Music = g.storedMusic;
-    }
-    if (!SaveGameConfig(copy)) {
-        std::fprintf(stderr, "unable to write game.ini\n");
-        return false;
-    }
-    return true;
-}
-
-void ApplyOptions(GameState& g)
-{
-    Settings& s = g.settings;
-    if (g.pendingWidth != s.Width || g.pendingHeight != s.Height) {
-        int oldW = s.Width, oldH = s.Height;
-        PauseMusic();
-        SDL_Delay(1000);
-        if (ChangeResolution(g, g.pendingWidth, g.pendingHeight)) {
-            ResumeMusic();
-        } else {
-            // A mode that failed is not stored: the next start uses the
-            // size that worked.
-            s.Width = oldW;
-            s.Height = oldH;
-        }
-    }
-    SaveSettings(g);
 }

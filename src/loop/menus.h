@@ -1,7 +1,7 @@
 #pragma once
 // The game's four menus and what their choices do.
-#include "app/gamestate.h"
-#include "app/videomode.h"
+#include "state/gamestate.h"
+#include "app/base/settingsrecord.h"
 
 #include <vector>
 
@@ -17,10 +17,8 @@ void FreeMenus(GameState& g);
 // One frame of the menu screen: the current menu's input and its action.
 void MenuAction(GameState& g);
 
-// The options menu's "Back": applies a new resolution, then writes
-// "game.ini" (with the player's own Sound and Music values).
-void ApplyOptions(GameState& g);
-
-// Writes "game.ini"; without an audio device the player's own Sound and
-// Music values are written, not the zeros this run is forced to.
-bool SaveSettings(GameState& g);
+// The options menu's "Back" belongs to the application (a new resolution
+// rebuilds everything in GL, then "game.ini" is written): the start-up
+// hands it over.
+using OptionsApplier = void (*)(GameState& g);
+void SetOptionsApplier(OptionsApplier apply);

@@ -1,8 +1,8 @@
 #include "loop/pelmo.h"
 
-#include "app/exception.h"
-#include "app/log.h"
-#include "app/platform.h"
+#include "app/base/exception.h"
+#include "app/base/log.h"
+#include "app/base/files.h"
 #include "engine/glcontext.h"
 #include "engine/gltexture.h"
 #include "loop/menus.h"

@@ -3,7 +3,7 @@
 // draws the screen ScreenState names and runs the game while a level is
 // played. Also the game's flow between screens: starting, restarting and
 // leaving levels, the won level, solution replays, saved games.
-#include "app/gamestate.h"
+#include "state/gamestate.h"
 #include "menu/screens.h"
 
 #include <cstdint>

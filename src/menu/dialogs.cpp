@@ -3,7 +3,7 @@
 // high-score table and the credits.
 #include "menu/screens.h"
 
-#include "app/platform.h"
+#include "app/base/files.h"
 #include "engine/glcontext.h"
 #include "menu/screenutil.h"
 #include "puzzle/tableau.h"

@@ -1,8 +1,8 @@
 // The menus' textures, their layout on the window and their drawing.
 #include "menu/screens.h"
 
-#include "app/exception.h"
-#include "app/paths.h"
+#include "app/base/exception.h"
+#include "app/base/paths.h"
 #include "engine/draw3d.h"
 #include "engine/glcontext.h"
 #include "engine/gltexture.h"

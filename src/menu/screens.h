@@ -9,7 +9,7 @@
 // Draw. An Update reads this frame's input from gameState.input, changes
 // what belongs to its screen, and reports anything that changes the game's
 // course as a ScreenAction, which the loop carries out.
-#include "app/gamestate.h"
+#include "state/gamestate.h"
 
 struct GLTexture;
 

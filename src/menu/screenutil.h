@@ -2,7 +2,7 @@
 // What the screens share: the window's measures, text drawn so that it never
 // leaves its box, plain rectangles, and the key-arming rule of the
 // confirmation screens.
-#include "app/gamestate.h"
+#include "state/gamestate.h"
 #include "text/font.h"
 #include "text/glttf2d.h"
 

@@ -1,9 +1,9 @@
 #include "persist/levelcode.h"
 
-#include "app/exception.h"
-#include "app/paths.h"
-#include "app/platform.h"
-#include "persist/filestore.h"
+#include "app/base/exception.h"
+#include "app/base/paths.h"
+#include "app/base/files.h"
+#include "app/base/bytes.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 #include "persist/score.h"
 
-#include "app/paths.h"
-#include "app/platform.h"
-#include "persist/filestore.h"
+#include "app/base/paths.h"
+#include "app/base/files.h"
+#include "app/base/bytes.h"
 
 #include <cstdio>
 #include <cstring>

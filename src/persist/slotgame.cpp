@@ -1,7 +1,7 @@
 #include "persist/slotgame.h"
 
-#include "app/exception.h"
-#include "app/platform.h"
+#include "app/base/exception.h"
+#include "app/base/files.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,8 +1,8 @@
 // The level file, the wall shapers and the board's frame.
 #include "puzzle/tableau.h"
 
-#include "app/exception.h"
-#include "app/platform.h"
+#include "app/base/exception.h"
+#include "app/base/files.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,7 +1,7 @@
 // The developer's level check: every stored solution replayed on a bare board.
 #include "puzzle/internal.h"
 
-#include "app/exception.h"
+#include "app/base/exception.h"
 
 #include <memory>
 #include <vector>

@@ -24,7 +24,7 @@
 // wants block b to finish on target t therefore writes pairing[b] = t (any
 // value congruent to t mod K will do), with every pairing byte below the block
 // count. On Easy and Normal every colour is 0 and the pairing plays no part.
-#include "engine/quat.h"
+#include "app/base/quat.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 #include "scene/scene.h"
 
-#include "app/exception.h"
-#include "app/paths.h"
-#include "app/settings.h"
+#include "app/base/exception.h"
+#include "app/base/paths.h"
+#include "app/base/settingsrecord.h"
 #include "engine/draw3d.h"
 #include "scene/theme.h"
 

@@ -1,8 +1,8 @@
 #include "text/font.h"
 
-#include "app/exception.h"
-#include "app/log.h"
-#include "app/paths.h"
+#include "app/base/exception.h"
+#include "app/base/log.h"
+#include "app/base/paths.h"
 #include "text/texte.h"
 
 #include <string>

@@ -1,8 +1,8 @@
 #include "text/fontconfig.h"
 
-#include "app/paths.h"
-#include "app/platform.h"
-#include "app/settings.h"
+#include "app/base/paths.h"
+#include "app/base/files.h"
+#include "app/base/ini.h"
 
 #include <cstdio>
 

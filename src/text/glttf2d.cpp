@@ -1,7 +1,7 @@
 #include "text/glttf2d.h"
 
-#include "app/exception.h"
-#include "app/log.h"
+#include "app/base/exception.h"
+#include "app/base/log.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>

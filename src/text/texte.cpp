@@ -1,8 +1,7 @@
 #include "text/texte.h"
 
-#include "app/exception.h"
-#include "app/platform.h"
-#include "app/settings.h"
+#include "app/base/exception.h"
+#include "app/base/files.h"
 
 #include <cstdio>
 #include <cstring>
@@ -268,4 +267,9 @@ bool LoadCredits(const char* dataPrefix, const char* lang, std::vector<CreditLin
         lines.push_back(std::move(c));
     }
     return true;
+}
+
+bool IsKnownLanguage(const char* code)
+{
+    return code && (!std::strcmp(code, "fr") || !std::strcmp(code, "en") || !std::strcmp(code, "es"));
 }

@@ -3,7 +3,7 @@
 // UTF-16 text of "key=text" lines, "data/text_" + language code + ".txt";
 // every text the player reads comes from one of the TextKey globals below.
 // Headless: no SDL, no GL.
-#include "app/paths.h"
+#include "app/base/paths.h"
 #include "text/widetext.h"
 
 #include <list>
@@ -75,8 +75,12 @@ void FreeLanguageFile(LanguageFile& lf);
 // The first entry whose key equals the narrow key widened byte by byte.
 const LanguageEntry* FindLanguageEntry(const LanguageFile& lf, const char* key);
 
+// True for the three languages the game ships: "fr", "en", "es".
+bool IsKnownLanguage(const char* code);
+
 // "%sdata/text_%s.txt"; a language other than "fr", "en" or "es" reads the
 // English file. False when the path does not fit.
+
 bool LanguagePathFor(const char* dataPrefix, const char* lang, char (&out)[kPathSize]);
 
 // Loads the language file and fills every TextKey global. Throws Exception

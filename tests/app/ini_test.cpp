@@ -1,4 +1,5 @@
-#include "app/platform.h"
+#include "app/base/files.h"
+#include "app/base/ini.h"
 #include "testdir.h"
 
 #include <gtest/gtest.h>

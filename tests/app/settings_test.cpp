@@ -1,5 +1,6 @@
-#include "app/paths.h"
+#include "app/base/paths.h"
 #include "app/settings.h"
+#include "app/base/ini.h"
 #include "testdir.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "app/exception.h"
-#include "app/gamestate.h"
-#include "app/log.h"
+#include "app/base/exception.h"
+#include "state/gamestate.h"
+#include "app/base/log.h"
 #include "app/startup.h"
 #include "testdir.h"
 

@@ -1,6 +1,7 @@
 // theme.ini and font.ini carry every key the game reads, each with a value
 // of the right shape and a sensible range.
-#include "app/platform.h"
+#include "app/base/files.h"
+#include "app/base/ini.h"
 #include "engine/configfile.h"
 #include "kit_paths.h"
 #include "testdir.h"

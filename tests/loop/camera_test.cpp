@@ -1,4 +1,4 @@
-#include "loop/camera.h"
+#include "scene/camera.h"
 
 #include <gtest/gtest.h>
 

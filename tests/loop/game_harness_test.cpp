@@ -1,14 +1,14 @@
 // The whole game in this process, driven frame by frame: a fake clock, key
 // states injected into the real input rules, the real start-up, frame loop,
 // screens and puzzle. No real-time waiting.
-#include "app/exception.h"
-#include "app/gamestate.h"
-#include "app/log.h"
+#include "app/base/exception.h"
+#include "state/gamestate.h"
+#include "app/base/log.h"
 #include "app/settings.h"
 #include "app/startup.h"
 #include "loop/menus.h"
 #include "loop/pelmo.h"
-#include "loop/resolution.h"
+#include "app/resolution.h"
 #include "scene/pelmo3d.h"
 #include "puzzle/tableau.h"
 #include "scene/intro.h"

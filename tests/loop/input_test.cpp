@@ -1,4 +1,4 @@
-#include "loop/input.h"
+#include "state/input.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "menu/menuwidget.h"
+#include "state/menuwidget.h"
 
 #include <gtest/gtest.h>
 

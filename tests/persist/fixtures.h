@@ -1,6 +1,6 @@
 #pragma once
 // A mid-game slot, the level facts the slot check asks for, a score entry's bytes.
-#include "persist/filestore.h"
+#include "app/base/bytes.h"
 #include "persist/savegame.h"
 
 #include <cstring>

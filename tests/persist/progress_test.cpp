@@ -1,5 +1,5 @@
 // Level codes, the progress file and high scores.
-#include "app/exception.h"
+#include "app/base/exception.h"
 #include "fixtures.h"
 #include "persist/levelcode.h"
 #include "persist/score.h"

@@ -1,6 +1,6 @@
 // Saved games; damaged files of every kind, refused or read as far as they are
 // sound, never a crash (also run in the sanitizer build); failed writes.
-#include "app/exception.h"
+#include "app/base/exception.h"
 #include "fixtures.h"
 #include "persist/levelcode.h"
 #include "persist/score.h"

@@ -1,5 +1,5 @@
 // Saving the running game and loading it back through the puzzle core.
-#include "app/exception.h"
+#include "app/base/exception.h"
 #include "persist/slotgame.h"
 #include "testdir.h"
 

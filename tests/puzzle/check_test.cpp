@@ -1,7 +1,7 @@
 // The developer's level check and its command-line tool.
-#include "puzzle_helpers.h"
+#include "puzzledriver.h"
 
-#include "app/exception.h"
+#include "app/base/exception.h"
 
 #include <gtest/gtest.h>
 

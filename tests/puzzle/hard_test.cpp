@@ -1,6 +1,6 @@
 // The Hard level start: the floor mask, the hollowed walls, colours,
 // mirroring and the colour-matched win.
-#include "puzzle_helpers.h"
+#include "puzzledriver.h"
 
 #include <gtest/gtest.h>
 

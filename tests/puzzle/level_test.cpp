@@ -1,7 +1,7 @@
 // Level files: layout, failures, the wall shapers and the frame.
-#include "puzzle_helpers.h"
+#include "puzzledriver.h"
 
-#include "app/exception.h"
+#include "app/base/exception.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The one-cell move, the block rolls, the wheel tracks and the explosions.
-#include "puzzle_helpers.h"
+#include "puzzledriver.h"
 
 #include <gtest/gtest.h>
 

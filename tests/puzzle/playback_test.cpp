@@ -1,5 +1,5 @@
 // The move history and the playback of stored solutions.
-#include "puzzle_helpers.h"
+#include "puzzledriver.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Thousands of random step, undo and bomb sequences, with the board's
 // invariants checked after every action, the recorded history played back,
 // and a full undo at the end.
-#include "puzzle_helpers.h"
+#include "puzzledriver.h"
 
 #include <gtest/gtest.h>
 

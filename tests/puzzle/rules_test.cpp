@@ -1,5 +1,5 @@
 // The move rules: steps and pushes, the dead-block test, fixed blocks, bombs.
-#include "puzzle_helpers.h"
+#include "puzzledriver.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // A game in progress taken for a slot file and put back on a loaded level.
-#include "puzzle_helpers.h"
+#include "puzzledriver.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The undo stack: what a pop restores, the empty stack, the trim, the maps.
-#include "puzzle_helpers.h"
+#include "puzzledriver.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // Helpers for the 3D scene's suites: a GL window per test, the built game's
 // data, small levels drawn as text and started through the puzzle core, and
 // pictures saved for a person to look at.
-#include "app/exception.h"
-#include "app/platform.h"
-#include "app/settings.h"
+#include "app/base/exception.h"
+#include "app/base/files.h"
+#include "app/base/settingsrecord.h"
 #include "engine/glcontext.h"
 #include "engine/gltexture.h"
 #include "engine/model3d.h"

@@ -2,7 +2,7 @@
 // code entry, solution list, slot lists, high scores and credits.
 #include "screens_fixture.h"
 
-#include "app/platform.h"
+#include "app/base/files.h"
 #include "persist/levelcode.h"
 #include "persist/savegame.h"
 #include "persist/score.h"

@@ -2,7 +2,7 @@
 // the pointer, the fades, and texts kept inside their boxes.
 #include "screens_fixture.h"
 
-#include "app/exception.h"
+#include "app/base/exception.h"
 #include "text/font.h"
 
 #include <GL/gl.h>

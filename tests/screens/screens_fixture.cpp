@@ -1,8 +1,8 @@
 #include "screens_fixture.h"
 
-#include "app/platform.h"
+#include "app/base/files.h"
 #include "engine/pngwrite.h"
-#include "loop/input.h"
+#include "state/input.h"
 #include "persist/savegame.h"
 #include "puzzle/tableau.h"
 #include "text/font.h"

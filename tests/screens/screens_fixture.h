@@ -4,7 +4,7 @@
 // game's own input rules. The pictures and fonts are the art kit's when the
 // built game directory has them, else small stand-ins written by the test
 // (and the DejaVu fonts of the system).
-#include "app/gamestate.h"
+#include "state/gamestate.h"
 #include "engine/glcontext.h"
 #include "engine/gltexture.h"
 #include "menu/screens.h"

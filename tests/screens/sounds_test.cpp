@@ -2,7 +2,7 @@
 // the last channel used tells which effect a screen played.
 #include "screens_fixture.h"
 
-#include "app/platform.h"
+#include "app/base/files.h"
 #include "sound/sound.h"
 
 #include <SDL_mixer.h>

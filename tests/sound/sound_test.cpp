@@ -2,8 +2,8 @@
 // into nothing), and the no-sound path without any driver.
 #include "sound/sound.h"
 
-#include "app/exception.h"
-#include "app/log.h"
+#include "app/base/exception.h"
+#include "app/base/log.h"
 #include "testdir.h"
 
 #include <SDL.h>

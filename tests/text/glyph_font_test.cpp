@@ -2,7 +2,7 @@
 // the pixels are read back to see where the glyphs land.
 #include "text/font.h"
 
-#include "app/log.h"
+#include "app/base/log.h"
 #include "engine/pngwrite.h"
 #include "helpers.h"
 #include "testdir.h"

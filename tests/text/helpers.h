@@ -1,6 +1,6 @@
 #pragma once
 // Language files as bytes, and exceptions as text, for the text tests.
-#include "app/exception.h"
+#include "app/base/exception.h"
 #include "text/texte.h"
 
 #include <string>

@@ -1,8 +1,8 @@
 // levelcheck <game dir>: replays the stored solution of every level file in
 // <game dir>/data/level and prints, per level, "ok" or the fault found.
 // Exits with 1 when a level fails (or none is found), 2 on a usage error.
-#include "app/exception.h"
-#include "app/platform.h"
+#include "app/base/exception.h"
+#include "app/base/files.h"
 #include "puzzle/tableau.h"
 
 #include <cstdio>

@@ -7,9 +7,9 @@
 //
 // The game's codes are generated once and the listing is kept in the
 // repository, so a code a player wrote down stays valid in every build.
-#include "app/exception.h"
-#include "app/paths.h"
-#include "app/platform.h"
+#include "app/base/exception.h"
+#include "app/base/paths.h"
+#include "app/base/files.h"
 #include "persist/levelcode.h"
 
 #include <cerrno>

@@ -1,7 +1,7 @@
 #include "core_verify.h"
 
-#include "app/exception.h"
-#include "app/platform.h"
+#include "app/base/exception.h"
+#include "app/base/files.h"
 #include "puzzle/tableau.h"
 
 #include <cstdio>

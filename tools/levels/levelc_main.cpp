@@ -2,7 +2,7 @@
 //   pondrake_levelc [--index N] [--no-solve] SOURCE OUTPUT
 // --index is the level's index counted from 0 (level1.lvl is 0); it sets the
 // number of Hard colours the pairing is checked against.
-#include "app/platform.h"
+#include "app/base/files.h"
 #include "core_verify.h"
 #include "level_compile.h"
 

@@ -7,7 +7,7 @@
 // --plain searches by plain Sokoban rules (no block is ever fixed), to tell
 // a level without solution from one the game's fixing rule closes; --show
 // prints the board after every push of the solution found.
-#include "app/platform.h"
+#include "app/base/files.h"
 #include "level_compile.h"
 
 #include <cstdio>

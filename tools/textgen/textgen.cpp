@@ -7,7 +7,7 @@
 // that any of the six texts uses, so the glyph fonts of each language can
 // draw the texts, the credits and the other languages' names. Fails, naming
 // the line, on a missing, unknown or repeated key or a malformed source.
-#include "app/platform.h"
+#include "app/base/files.h"
 #include "text/texte.h"
 
 #include <cstdio>

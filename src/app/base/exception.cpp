@@ -1,4 +1,4 @@
-#include "app/exception.h"
+#include "app/base/exception.h"
 
 #include <cstdarg>
 #include <cstdio>

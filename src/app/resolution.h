@@ -1,7 +1,7 @@
 #pragma once
 // The game's window: its caption and icon, and a change of resolution while
 // the game runs, which frees and rebuilds everything that lives in GL.
-#include "app/gamestate.h"
+#include "state/gamestate.h"
 
 // Caption "Pondrake" and the icon "data/gfx/2d/icon.png" (no icon, no
 // error, when the image is missing).
@@ -12,3 +12,11 @@ void SetWindowCaptionAndIcon(const GameState& g);
 // is then opened again at the size it had, and "game.ini" must not keep the
 // failed size.
 int ChangeResolution(GameState& g, int width, int height);
+
+// The options menu's "Back": applies a new resolution, then writes
+// "game.ini" (with the player's own Sound and Music values).
+void ApplyOptions(GameState& g);
+
+// Writes "game.ini"; without an audio device the player's own Sound and
+// Music values are written, not the zeros this run is forced to.
+bool SaveSettings(GameState& g);

@@ -6,10 +6,10 @@
 //
 // Resources that live in GL (theme, fonts, menu scene) and the sound are
 // owned by their subsystems and are not here.
-#include "app/settings.h"
-#include "loop/camera.h"
-#include "loop/input.h"
-#include "menu/menuwidget.h"
+#include "app/base/settingsrecord.h"
+#include "scene/camera.h"
+#include "state/input.h"
+#include "state/menuwidget.h"
 #include "persist/levelcode.h"
 #include "persist/savegame.h"
 #include "persist/score.h"

@@ -1,6 +1,6 @@
-#include "menu/menuwidget.h"
+#include "state/menuwidget.h"
 
-#include "app/exception.h"
+#include "app/base/exception.h"
 
 #include <new>
 

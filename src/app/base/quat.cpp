@@ -1,4 +1,4 @@
-#include "engine/quat.h"
+#include "app/base/quat.h"
 
 #include <cmath>
 

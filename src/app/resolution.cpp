@@ -1,12 +1,15 @@
-#include "loop/resolution.h"
+#include "app/resolution.h"
 
-#include "app/log.h"
+#include "app/settings.h"
+
+#include "app/base/log.h"
 #include "engine/glcontext.h"
 #include "engine/gltexture.h"
 #include "loop/menus.h"
 #include "loop/pelmo.h"
 #include "menu/screens.h"
 #include "scene/pelmo3d.h"
+#include "sound/sound.h"
 #include "text/font.h"
 
 #include <SDL.h>
@@ -116,4 +119,37 @@ int ChangeResolution(GameState& g, int width, int height)
     if (result)
         WriteLog("Resolution changed.");
     return result;
+}
+
+bool SaveSettings(GameState& g)
+{
+    Settings copy = g.settings;
+    if (!g.soundDevice) {
+        copy.Sound = g.storedSound;
+        copy.Music = g.storedMusic;
+    }
+    if (!SaveGameConfig(copy)) {
+        std::fprintf(stderr, "unable to write game.ini\n");
+        return false;
+    }
+    return true;
+}
+
+void ApplyOptions(GameState& g)
+{
+    Settings& s = g.settings;
+    if (g.pendingWidth != s.Width || g.pendingHeight != s.Height) {
+        int oldW = s.Width, oldH = s.Height;
+        PauseMusic();
+        SDL_Delay(1000);
+        if (ChangeResolution(g, g.pendingWidth, g.pendingHeight)) {
+            ResumeMusic();
+        } else {
+            // A mode that failed is not stored: the next start uses the
+            // size that worked.
+            s.Width = oldW;
+            s.Height = oldH;
+        }
+    }
+    SaveSettings(g);
 }

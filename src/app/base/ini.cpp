@@ -1,91 +1,12 @@
-#include "app/platform.h"
+#include "app/base/ini.h"
+
+#include "app/base/files.h"
 
 #include <cctype>
-#include <cerrno>
+#include <climits>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <string>
 #include <vector>
-
-bool FileExists(const char* path)
-{
-    struct stat st;
-    return path && *path && stat(NativePath(path).c_str(), &st) == 0;
-}
-
-void MakeDirectory(const char* path)
-{
-    if (path && *path)
-        mkdir(NativePath(path).c_str(), 0777);
-}
-
-bool StageFile(const char* path, const std::string& data, std::string& staged)
-{
-    std::string target = NativePath(path);
-    if (target.empty())
-        return false;
-    staged = target + ".tmp";
-    int fd = open(staged.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (fd < 0)
-        return false;
-    const char* p = data.data();
-    size_t left = data.size();
-    bool ok = true;
-    while (left > 0) {
-        ssize_t n = write(fd, p, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            ok = false;
-            break;
-        }
-        p += n;
-        left -= static_cast<size_t>(n);
-    }
-    if (ok && fsync(fd) != 0)
-        ok = false;
-    if (close(fd) != 0)
-        ok = false;
-    if (!ok)
-        unlink(staged.c_str());
-    return ok;
-}
-
-bool CommitFile(const std::string& staged, const char* path)
-{
-    if (std::rename(staged.c_str(), NativePath(path).c_str()) == 0)
-        return true;
-    unlink(staged.c_str());
-    return false;
-}
-
-void DiscardFile(const std::string& staged)
-{
-    unlink(staged.c_str());
-}
-
-bool WriteFileAtomic(const char* path, const void* data, size_t size)
-{
-    std::string staged;
-    return StageFile(path, std::string(static_cast<const char*>(data), size), staged) &&
-           CommitFile(staged, path);
-}
-
-bool ReadWholeFile(const char* path, std::string& out)
-{
-    FILE* f = OpenFile(path, "rb");
-    if (!f)
-        return false;
-    out.clear();
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        out.append(buf, n);
-    bool ok = !std::ferror(f);
-    std::fclose(f);
-    return ok;
-}
 
 namespace {
 
@@ -234,4 +155,27 @@ bool WriteIniString(const char* section, const char* key, const char* value, con
     for (const std::string& l : lines)
         outText += l + "\n";
     return WriteFileAtomic(path, outText.data(), outText.size());
+}
+
+int ParseIntLikeAtoi(const char* text)
+{
+    if (!text)
+        return 0;
+    while (*text == ' ' || *text == '\t' || *text == '\n' || *text == '\r' || *text == '\f' ||
+           *text == '\v')
+        ++text;
+    bool negative = false;
+    if (*text == '+' || *text == '-')
+        negative = *text++ == '-';
+    long long value = 0;
+    while (std::isdigit(static_cast<unsigned char>(*text))) {
+        value = value * 10 + (*text++ - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1;
+    }
+    if (negative)
+        value = -value;
+    if (value > INT_MAX)
+        value = INT_MAX;
+    return static_cast<int>(value);
 }

@@ -1,6 +1,6 @@
-#include "app/paths.h"
+#include "app/base/paths.h"
 
-#include "app/platform.h"
+#include "app/base/files.h"
 
 #include <cstdarg>
 #include <cstdio>

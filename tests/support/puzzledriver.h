@@ -1,13 +1,15 @@
 #pragma once
-// Small levels drawn as text, written into the test's temporary directory,
-// and a hook recorder, for the puzzle core's suites.
+// The puzzle driver of every suite: small levels drawn as text, written into
+// the test's temporary directory, a hook recorder, and a puzzle played step
+// by step through the real frame update.
 //
 // Level text: '#' wall (written as 23, so the loader joins it to every wall
 // beside it), '=' wall written as 20 (alone), ' ' or '-' floor, '.' target,
-// '$' block, '*' block on a target, '@' car start, 'b' bomb, 'S' special
-// block 36, 'F' a block fixed on a target (15), digits '3'..'9' ground codes
-// 3..9. Rows shorter than 20 and missing rows are floor.
-#include "app/platform.h"
+// '$' block, '*' block on a target, '@' car start, 'b' or '!' bomb, 'S' 'T'
+// 'U' 'V' special blocks 36 to 39, 'F' a block fixed on a target (15),
+// digits '3'..'9' cell codes 3..9. Rows shorter than 20 and missing rows are
+// floor.
+#include "app/base/files.h"
 #include "puzzle/tableau.h"
 #include "testdir.h"
 
@@ -32,8 +34,8 @@ inline LevelFileData LevelFromText(const std::vector<std::string>& rows)
             case '*': c = 100; ++blocks; break;
             case 'F': c = 15; ++blocks; break;
             case '@': c = 2; break;
-            case 'b': c = 5; break;
-            case 'S': c = 36; break;
+            case 'b': case '!': c = 5; break;
+            case 'S': case 'T': case 'U': case 'V': c = uint8_t(36 + ch - 'S'); break;
             default:
                 c = (ch >= '3' && ch <= '9') ? uint8_t(ch - '0') : 0;
             }
@@ -93,13 +95,13 @@ struct RecordingHooks : PuzzleHooks {
 
 // A puzzle on the heap (the record is a few hundred kilobytes) with its
 // recorder, in a temporary directory of its own.
-struct PuzzleBench {
+struct PuzzleDriver {
     ScopedTempDir dir;
     std::unique_ptr<Puzzle> owner{new Puzzle()};
     Puzzle& p = *owner;
     RecordingHooks hooks;
 
-    PuzzleBench() { p.hooks = &hooks; }
+    PuzzleDriver() { p.hooks = &hooks; }
 
     // Writes the level as level index 0, loads it and starts it.
     void Start(const std::vector<std::string>& rows, int difficulty = kNormal)
@@ -165,3 +167,6 @@ struct PuzzleBench {
         return s;
     }
 };
+
+// The name the puzzle suites know it by.
+using PuzzleBench = PuzzleDriver;

@@ -1,8 +1,7 @@
 #pragma once
-// The small layer that stands in for the Windows calls the game was first
-// written against: INI files, directories, path separators and whole-file
+// Files and directories for every layer of the game and its tools: path
+// separators, existence, directory creation, bounded reads and atomic
 // writes. Headless: no SDL, no GL.
-#include "engine/fileio.h"
 
 #include <cstddef>
 #include <cstdio>
@@ -33,15 +32,18 @@ void DiscardFile(const std::string& staged);
 // Reads a whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const char* path, std::string& out);
 
-// INI reader and writer with the profile-string semantics the settings
-// files rely on: section and key names match without regard to case, blanks
-// around names and values are ignored, a missing file, section or key gives
-// the default, and the result is cut to the caller's buffer.
-// Returns the number of characters copied (without the terminator).
-size_t ReadIniString(const char* section, const char* key, const char* def, char* out,
-                     size_t outSize, const char* path);
+// Paths are written with both '/' and '\' throughout the game and its data;
+// every file operation maps '\' to '/' so ".\" means the working directory.
+std::string NativePath(const char* path);
 
-// Replaces the key's value in place, or appends the key at the end of its
-// section (appending the section, or creating the file, when needed). Every
-// other line is kept as it was. Goes to disk at once, atomically.
-bool WriteIniString(const char* section, const char* key, const char* value, const char* path);
+// fopen with the separator mapping; null for a null or empty path.
+FILE* OpenFile(const char* path, const char* mode);
+
+enum class FileRead {
+    Missing,     // no such file: the caller may create a fresh one
+    Unreadable,  // the file is there but cannot be opened or read: leave it alone
+    Ok,
+};
+
+// Reads at most maxBytes from the start of the file into out.
+FileRead ReadFileHead(const char* path, size_t maxBytes, std::string& out);

@@ -1,0 +1,21 @@
+#include "glwindow.h"
+
+#include "engine/gltexture.h"
+#include "engine/model3d.h"
+
+void GLWindowTest::SetUp()
+{
+    context.fov = 45;
+    context.nearDist = 0.01f;
+    context.farDist = 1000;
+    ASSERT_TRUE(context.Create(uint32_t(width), uint32_t(height), 0));
+    Set2DScreenSize(uint32_t(width), uint32_t(height));
+    SetObjectPath((dir.path() + "/").c_str());
+    SetTexturePath((dir.path() + "/").c_str());
+    SetMipMapping(0);
+}
+
+void GLWindowTest::TearDown()
+{
+    context.Close();
+}

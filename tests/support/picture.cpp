@@ -1,0 +1,85 @@
+#include "picture.h"
+
+#include "engine/gltexture.h"
+#include "engine/pngwrite.h"
+#include "testdir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+std::ostream& operator<<(std::ostream& os, const Rgb& c)
+{
+    return os << "(" << c.r << "," << c.g << "," << c.b << ")";
+}
+
+bool Near(const Rgb& a, const Rgb& b, int tolerance)
+{
+    return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance && std::abs(a.b - b.b) <= tolerance;
+}
+
+Picture Picture::Read(int w, int h)
+{
+    Picture p;
+    p.width = w;
+    p.height = h;
+    if (uint8_t* data = ReadPixelsRGB(0, 0, w, h)) {
+        p.rgb.assign(data, data + size_t(w) * h * 3);
+        std::free(data);
+    }
+    return p;
+}
+
+Rgb Picture::At(int x, int y) const
+{
+    const uint8_t* p = &rgb[(size_t(y) * width + x) * 3];
+    return Rgb{p[0], p[1], p[2]};
+}
+
+int Picture::CountDifferent(const Picture& o, int tolerance) const
+{
+    int n = 0;
+    for (size_t i = 0; i + 2 < rgb.size() && i + 2 < o.rgb.size(); i += 3)
+        if (std::abs(rgb[i] - o.rgb[i]) > tolerance || std::abs(rgb[i + 1] - o.rgb[i + 1]) > tolerance ||
+            std::abs(rgb[i + 2] - o.rgb[i + 2]) > tolerance)
+            ++n;
+    return n;
+}
+
+int Picture::CountNear(const Rgb& colour, int tolerance, int x0, int y0, int x1, int y1) const
+{
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            n += Near(At(x, y), colour, tolerance);
+    return n;
+}
+
+double Picture::MeanBrightness(int x0, int y0, int x1, int y1) const
+{
+    double sum = 0;
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            const Rgb c = At(x, y);
+            sum += (c.r + c.g + c.b) / 3.0;
+            ++n;
+        }
+    return n ? sum / n : 0;
+}
+
+int Picture::CountNotBackground() const
+{
+    if (rgb.empty())
+        return 0;
+    const Rgb bg = At(0, 0);
+    return width * height - CountNear(bg, 0, 0, 0, width, height);
+}
+
+void Picture::SaveToGallery(const std::string& name) const
+{
+    std::string error;
+    const std::string path = TestOutputDir() + "/" + name;
+    if (!WritePng(path.c_str(), width, height, 3, rgb.data(), error))
+        ADD_FAILURE() << "the gallery picture " << path << " could not be written: " << error;
+}

@@ -1,0 +1,39 @@
+#pragma once
+// The frame buffer read back for the GL suites: pixels by position, simple
+// measures, and pictures saved for a person to look at (the gallery in
+// build/test-output). Saving a picture is never an assertion.
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+struct Rgb {
+    int r = 0, g = 0, b = 0;
+};
+inline bool operator==(const Rgb& a, const Rgb& b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
+std::ostream& operator<<(std::ostream& os, const Rgb& c);
+
+// Every channel within tolerance.
+bool Near(const Rgb& a, const Rgb& b, int tolerance = 3);
+
+// The frame buffer as packed RGB rows, top row first.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;
+
+    // The lower-left w × h of the frame buffer in use.
+    static Picture Read(int w, int h);
+
+    // x from the left, y from the top.
+    Rgb At(int x, int y) const;
+    // Pixels that differ by more than tolerance on some channel.
+    int CountDifferent(const Picture& other, int tolerance = 8) const;
+    // Pixels of the rectangle [x0, x1) × [y0, y1) near the colour.
+    int CountNear(const Rgb& colour, int tolerance, int x0, int y0, int x1, int y1) const;
+    double MeanBrightness(int x0, int y0, int x1, int y1) const;
+    // Pixels that are not the colour at (0, 0).
+    int CountNotBackground() const;
+
+    // Into the gallery: build/test-output/<name> as PNG.
+    void SaveToGallery(const std::string& name) const;
+};
