@@ -1,4 +1,5 @@
 #include "engine/glcontext.h"
+#include "app/base/log.h"
 
 #include <GL/glu.h>
 
@@ -73,7 +74,7 @@ bool GLContext::OpenMode(int fullScreenFlag, bool hideCursorAgain)
         return false;
     if (fellBack) {
         // A player whose display lacks the mode still gets a game.
-        std::fprintf(stderr, "Full screen %dx%d not available : using a window\n", w, h);
+        Warn("Full screen %dx%d not available : using a window\n", w, h);
     }
     if (hideCursorAgain)
         SDL_ShowCursor(SDL_DISABLE);
@@ -168,7 +169,7 @@ void GLContext::Close()
 bool GLContext::CheckError()
 {
     if (!initialised) {
-        std::fputs("OpenGL Error : Not Initialized !!!\n", stderr);
+        Warn("OpenGL Error : Not Initialized !!!\n");
         return false;
     }
     const char* line;
@@ -197,7 +198,7 @@ bool GLContext::CheckError()
         line = "OpenGL Error : Unknown Error ?\n";
         break;
     }
-    std::fputs(line, stderr);
+    Warn("%s", line);
     return false;
 }
 

@@ -2,6 +2,7 @@
 
 #include "engine/glcontext.h"
 #include "engine/gltexture.h"
+#include "app/base/log.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -56,16 +57,16 @@ bool GLFont2D::Load(const char* path, uint32_t cellW, uint32_t cellH, uint32_t c
     uint32_t bpp = 0;
     source = LoadImage(path, &sourceWidth, &sourceHeight, &bpp);
     if (!source) {
-        std::fprintf(stderr, "Couldn't load texture %s\n", fileName.c_str());
+        Warn("Couldn't load texture %s\n", fileName.c_str());
         return false;
     }
     if (bpp != 4) {
-        std::fprintf(stderr, "File %s : not 32 bpp !\n", fileName.c_str());
+        Warn("File %s : not 32 bpp !\n", fileName.c_str());
         Free();
         return false;
     }
     if (cellW == 0 || cellH == 0 || cellW > kTextureSize || cellH > kTextureSize || count == 0) {
-        std::fprintf(stderr, "GLFont2D : bad cell size %ux%u or glyph count %u in %s\n", cellW, cellH,
+        Warn("GLFont2D : bad cell size %ux%u or glyph count %u in %s\n", cellW, cellH,
                      count, fileName.c_str());
         Free();
         return false;
@@ -75,7 +76,7 @@ bool GLFont2D::Load(const char* path, uint32_t cellW, uint32_t cellH, uint32_t c
     const uint32_t perTexture = perRow * rows;
     const uint32_t texCount = (count + perTexture - 1) / perTexture;
     if (texCount > kMaxTextures) {
-        std::fprintf(stderr, "GLFont2D : too many glyphs (%u) in %s\n", count, fileName.c_str());
+        Warn("GLFont2D : too many glyphs (%u) in %s\n", count, fileName.c_str());
         Free();
         return false;
     }
@@ -87,7 +88,7 @@ bool GLFont2D::Load(const char* path, uint32_t cellW, uint32_t cellH, uint32_t c
         scratch = nullptr;
     }
     if (!scratch) {
-        std::fprintf(stderr, "GLFont2D : out of memory\n");
+        Warn("GLFont2D : out of memory\n");
         Free();
         return false;
     }

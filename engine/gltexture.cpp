@@ -2,6 +2,7 @@
 
 #include "app/base/files.h"
 #include "engine/glcontext.h"
+#include "app/base/log.h"
 
 #include <GL/glu.h>
 #include <SDL.h>
@@ -151,7 +152,7 @@ bool GLTexture::Load(const char* path)
     uint32_t w = 0, h = 0, bpp = 0;
     uint8_t* p = LoadImage(path, &w, &h, &bpp);
     if (!p) {
-        std::fprintf(stderr, "Couldn't load texture %s\n", fileName.c_str());
+        Warn("Couldn't load texture %s\n", fileName.c_str());
         return false;
     }
     switch (bpp) {
@@ -169,7 +170,7 @@ bool GLTexture::Load(const char* path)
         break;
     default:
         std::free(p);
-        std::fprintf(stderr, "Bad Texture format\n");
+        Warn("Bad Texture format\n");
         return false;
     }
     pixels = p;
@@ -296,7 +297,7 @@ bool Screenshot(const GLContext& context, const char* path)
         if (!ok) {
             if (out)
                 std::remove(native.c_str());
-            std::fprintf(stderr, "Couldn't write screenshot %s\n", path);
+            Warn("Couldn't write screenshot %s\n", path);
         }
     }
     std::free(packed);

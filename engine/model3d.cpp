@@ -1,6 +1,7 @@
 #include "engine/model3d.h"
 
 #include "engine/format3do.h"
+#include "app/base/log.h"
 
 #include <algorithm>
 #include <cmath>
@@ -434,9 +435,9 @@ bool Model3D::Load(const char* fileName)
     bool missing = false;
     if (!Read3do(path.c_str(), file, error, &missing)) {
         if (missing)
-            std::fprintf(stderr, "Couldn't load Objet3D %s\n", path.c_str());
+            Warn("Couldn't load Objet3D %s\n", path.c_str());
         else
-            std::fprintf(stderr, "Couldn't load Objet3D %s : %s\n", path.c_str(), error.c_str());
+            Warn("Couldn't load Objet3D %s : %s\n", path.c_str(), error.c_str());
         return false;
     }
     name = fileName ? fileName : "";
@@ -447,7 +448,7 @@ bool Model3D::Load(const char* fileName)
         const uint32_t f = static_cast<uint32_t>(src.faces.size() / 3);
         if (!o || !o->Allocate(p, f)) {
             delete o;
-            std::fprintf(stderr, "Couldn't load Objet3D %s : out of memory\n", path.c_str());
+            Warn("Couldn't load Objet3D %s : out of memory\n", path.c_str());
             Free();
             return false;
         }
@@ -466,7 +467,7 @@ bool Model3D::Load(const char* fileName)
         Material* existing = FindMaterial(rec.name.c_str());
         Material* m = AcquireMaterial(rec.name.c_str());
         if (!m) {
-            std::fprintf(stderr, "Couldn't load Objet3D %s : out of memory\n", path.c_str());
+            Warn("Couldn't load Objet3D %s : out of memory\n", path.c_str());
             Free();
             return false;
         }
@@ -546,7 +547,7 @@ bool Model3D::Load(const char* fileName)
             o->ComputeFaceNormals();
         }
         if (!ok) {
-            std::fprintf(stderr, "Couldn't load Objet3D %s : out of memory\n", path.c_str());
+            Warn("Couldn't load Objet3D %s : out of memory\n", path.c_str());
             Free();
             return false;
         }

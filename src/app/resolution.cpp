@@ -96,7 +96,7 @@ int ChangeResolution(GameState& g, int width, int height)
     WriteLog("change mode");
     int result = 1;
     if (!OpenWindow(g, width, height)) {
-        std::fprintf(stderr, "couldn't change resolution\n");
+        Warn("couldn't change resolution\n");
         result = 0;
         s.Width = oldW;
         s.Height = oldH;
@@ -129,7 +129,7 @@ bool SaveSettings(GameState& g)
         copy.Music = g.storedMusic;
     }
     if (!SaveGameConfig(copy)) {
-        std::fprintf(stderr, "unable to write game.ini\n");
+        Warn("unable to write game.ini\n");
         return false;
     }
     return true;

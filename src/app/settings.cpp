@@ -3,6 +3,7 @@
 #include "app/base/files.h"
 #include "app/base/ini.h"
 #include "text/texte.h"
+#include "app/base/log.h"
 
 #include <cctype>
 #include <climits>
@@ -15,7 +16,7 @@ void ReadConfig(Settings& s)
     const char* configPath = ".\\config.ini";
     ReadIniString("Path", "GamePath", ".\\", s.GamePath, sizeof s.GamePath, configPath);
     if (std::strlen(s.GamePath) > kPathSize - 1 - kLongestGameFileName) {
-        std::fprintf(stderr, "game directory too long, using .\\\n");
+        Warn("game directory too long, using .\\\n");
         std::snprintf(s.GamePath, sizeof s.GamePath, ".\\");
     }
     ReadIniString("Game", "Lang", "en", s.firstRunLang, sizeof s.firstRunLang, configPath);
@@ -78,7 +79,7 @@ void LoadGameConfig(Settings& s)
     if (!IsKnownLanguage(s.Lang))
         std::snprintf(s.Lang, sizeof s.Lang, "en");
     if (s.firstRun && havePath && !SaveGameConfig(s))
-        std::fprintf(stderr, "unable to write %s\n", path);
+        Warn("unable to write %s\n", path);
 }
 
 bool SaveGameConfig(const Settings& s)

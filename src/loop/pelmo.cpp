@@ -580,7 +580,7 @@ bool TakeScreenshot(GameState& g)
             break;
     }
     if (g.screenshotCounter >= 100) {
-        std::fprintf(stderr, "no free screenshot number left\n");
+        Warn("no free screenshot number left\n");
         return false;
     }
     ++g.screenshotCounter;

@@ -4,6 +4,7 @@
 #include "app/base/paths.h"
 #include "app/base/files.h"
 #include "app/base/bytes.h"
+#include "app/base/log.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -172,7 +173,7 @@ bool ParseCodeListing(const std::string& text, LevelCodes& codes, std::string& e
 int GenerateLevelCodesSeeded(LevelCodes& codes, int count, unsigned seed)
 {
     if (count < 0 || count > kMaxDistinctCodes) {
-        std::fprintf(stderr, "can't make %d distinct level codes\n", count);
+        Warn("can't make %d distinct level codes\n", count);
         return 0;
     }
     LevelCodes fresh;
@@ -197,22 +198,22 @@ int GenerateLevelCodesSeeded(LevelCodes& codes, int count, unsigned seed)
     // and the table in memory changes last.
     std::string listing;
     if (!StageFile(kListingName, FormatCodeListing(fresh), listing)) {
-        std::fprintf(stderr, "can't create codes.txt\n");
+        Warn("can't create codes.txt\n");
         return 0;
     }
     std::string table;
     if (!StageFile(kCodeFileName, EncodeLevelCodes(fresh), table)) {
         DiscardFile(listing);
-        std::fprintf(stderr, "can't create level code file\n");
+        Warn("can't create level code file\n");
         return 0;
     }
     if (!CommitFile(table, kCodeFileName)) {
         DiscardFile(listing);
-        std::fprintf(stderr, "can't create level code file\n");
+        Warn("can't create level code file\n");
         return 0;
     }
     if (!CommitFile(listing, kListingName)) {
-        std::fprintf(stderr, "can't create codes.txt\n");
+        Warn("can't create codes.txt\n");
         return 0;
     }
     codes = std::move(fresh);
@@ -241,7 +242,7 @@ int LoadProgress(Progress& progress, const char* gamePath)
     progress.keepFile = false;
     std::string path;
     if (!ProgressPath(gamePath, path)) {
-        std::fprintf(stderr, "progress file path too long\n");
+        Warn("progress file path too long\n");
         return 1;
     }
     std::string bytes;
@@ -251,7 +252,7 @@ int LoadProgress(Progress& progress, const char* gamePath)
         break;
     case FileRead::Unreadable:
         progress.keepFile = true;
-        std::fprintf(stderr, "can't read progress file %s : left as it is\n", path.c_str());
+        Warn("can't read progress file %s : left as it is\n", path.c_str());
         break;
     case FileRead::Ok:
         std::memcpy(progress.done, bytes.data(), bytes.size());
@@ -264,16 +265,16 @@ int SaveProgress(const Progress& progress, const char* gamePath)
 {
     std::string path;
     if (!ProgressPath(gamePath, path)) {
-        std::fprintf(stderr, "progress file path too long\n");
+        Warn("progress file path too long\n");
         return 1;
     }
     if (progress.keepFile) {
-        std::fprintf(stderr, "unable to write progress file %s : it could not be read at start\n",
+        Warn("unable to write progress file %s : it could not be read at start\n",
                      path.c_str());
         return 1;
     }
     if (!WriteFileAtomic(path.c_str(), progress.done, sizeof progress.done)) {
-        std::fprintf(stderr, "unable to write progress file %s\n", path.c_str());
+        Warn("unable to write progress file %s\n", path.c_str());
         return 1;
     }
     return 0;

@@ -4,6 +4,7 @@
 #include "app/base/files.h"
 #include "app/base/bytes.h"
 #include "persist/levelcode.h"
+#include "app/base/log.h"
 
 #include <cmath>
 #include <cstdio>
@@ -257,17 +258,17 @@ bool SaveGame(int slot, const char* gamePath, const SlotData& data)
 {
     std::string path;
     if (!SlotPath(gamePath, slot, path)) {
-        std::fprintf(stderr, "unable to write save file %d : bad slot or path\n", slot);
+        Warn("unable to write save file %d : bad slot or path\n", slot);
         return false;
     }
     if (data.blockCount < 0 || data.blockCount > kSlotMaxBlocks) {
-        std::fprintf(stderr, "unable to write save file %s : %d blocks\n", path.c_str(),
+        Warn("unable to write save file %s : %d blocks\n", path.c_str(),
                      data.blockCount);
         return false;
     }
     std::string bytes = EncodeSlot(data);
     if (!WriteFileAtomic(path.c_str(), bytes.data(), bytes.size())) {
-        std::fprintf(stderr, "unable to write save file %s\n", path.c_str());
+        Warn("unable to write save file %s\n", path.c_str());
         return false;
     }
     return true;
@@ -280,7 +281,7 @@ bool LoadGame(int slot, const char* gamePath, int levelCount, const LevelBlockCo
     std::string path;
     bool ok = SlotPath(gamePath, slot, path) && ReadSlot(path, levelCount, blockCountOf, data, why);
     if (!ok && why != SlotFault::None)
-        std::fprintf(stderr, "damaged save file %s : %s\n", path.c_str(), SlotFaultText(why));
+        Warn("damaged save file %s : %s\n", path.c_str(), SlotFaultText(why));
     if (fault)
         *fault = why;
     return ok;

@@ -3,6 +3,7 @@
 #include "app/base/paths.h"
 #include "app/base/files.h"
 #include "app/base/bytes.h"
+#include "app/base/log.h"
 
 #include <cstdio>
 #include <cstring>
@@ -59,7 +60,7 @@ void LoadScores(ScoreTable& table, const char* gamePath)
     table.keepFile = false;
     char path[kPathSize];
     if (!ScorePath(gamePath, path, sizeof path)) {
-        std::fprintf(stderr, "score file path too long\n");
+        Warn("score file path too long\n");
         return;
     }
     std::string bytes;
@@ -69,7 +70,7 @@ void LoadScores(ScoreTable& table, const char* gamePath)
         return;
     case FileRead::Unreadable:
         table.keepFile = true;
-        std::fprintf(stderr, "can't read score file %s : left as it is\n", path);
+        Warn("can't read score file %s : left as it is\n", path);
         return;
     case FileRead::Ok:
         break;
@@ -90,7 +91,7 @@ bool SaveScores(const ScoreTable& table, const char* gamePath)
         return false;
     char path[kPathSize];
     if (table.keepFile || !ScorePath(gamePath, path, sizeof path)) {
-        std::fprintf(stderr, "unable to write score file\n");
+        Warn("unable to write score file\n");
         return false;
     }
     std::string bytes;
@@ -100,7 +101,7 @@ bool SaveScores(const ScoreTable& table, const char* gamePath)
         PutInt32(bytes, e.moves);
     }
     if (!WriteFileAtomic(path, bytes.data(), bytes.size())) {
-        std::fprintf(stderr, "unable to write score file\n");
+        Warn("unable to write score file\n");
         return false;
     }
     return true;

@@ -2,6 +2,7 @@
 
 #include "app/base/exception.h"
 #include "app/base/files.h"
+#include "app/base/log.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -90,7 +91,7 @@ bool SaveRunningGame(int slot, const char* gamePath, const char* dataPrefix, con
     if (fault != SlotFault::None) {
         std::string path;
         SlotPath(gamePath, slot, path);
-        std::fprintf(stderr, "unable to write save file %s : %s\n", path.c_str(), SlotFaultText(fault));
+        Warn("unable to write save file %s : %s\n", path.c_str(), SlotFaultText(fault));
         return false;
     }
     return SaveGame(slot, gamePath, data);
@@ -114,13 +115,13 @@ bool LoadSavedGame(Puzzle& p, int slot, const char* gamePath, const char* dataPr
         LoadLevel(p, data.level, dataPrefix);
         applied = ApplySavedPosition(p, s);
     } catch (const Exception& e) {
-        std::fprintf(stderr, "%s\n", e.message.c_str());
+        Warn("%s\n", e.message.c_str());
     }
     if (!applied) {
         p = *before;
         std::string path;
         SlotPath(gamePath, slot, path);
-        std::fprintf(stderr, "damaged save file %s : does not fit level %d\n", path.c_str(),
+        Warn("damaged save file %s : does not fit level %d\n", path.c_str(),
                      data.level + 1);
         return false;
     }

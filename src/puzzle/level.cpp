@@ -3,6 +3,7 @@
 
 #include "app/base/exception.h"
 #include "app/base/files.h"
+#include "app/base/log.h"
 
 #include <cstdio>
 #include <cstring>
@@ -171,17 +172,17 @@ int LoadLevel(Puzzle& p, int index, const char* dataPrefix)
     const std::string path = LevelFilePath(dataPrefix, index);
     std::string bytes;
     if (!ReadWholeFile(path.c_str(), bytes)) {
-        std::fprintf(stderr, "Couldn't load level %s\n", path.c_str());
+        Warn("Couldn't load level %s\n", path.c_str());
         throw Exception(FormatText("Level file not found : %s", path.c_str()), "LoadLevel", "tableau", __LINE__);
     }
     LevelFileData d;
     std::string why;
     if (!DecodeLevelFile(bytes, d, why)) {
         if (why == "size") {
-            std::fprintf(stderr, "bad level size : %dx%d\nonly support 20x15 level now.\n", int(d.width), int(d.height));
+            Warn("bad level size : %dx%d\nonly support 20x15 level now.\n", int(d.width), int(d.height));
             throw Exception("bad level size", "LoadLevel", "tableau", __LINE__);
         }
-        std::fprintf(stderr, "bad level format : %s\n", path.c_str());
+        Warn("bad level format : %s\n", path.c_str());
         throw Exception(FormatText("bad level format : %s", path.c_str()), "LoadLevel", "tableau", __LINE__);
     }
 

@@ -1,5 +1,6 @@
 // The play screen's game update and the playback of stored solutions.
 #include "puzzle/internal.h"
+#include "app/base/log.h"
 
 #include <cstdio>
 #include <cstring>
@@ -35,7 +36,7 @@ bool PlaybackStep(Puzzle& p, FrameFlags& f)
     case kActSetOff: f.setOff = true; break;
     default:
         // Reported once and stepped over, so that the rest still plays.
-        std::fprintf(stderr, "demo : unknown action : %d\n", code);
+        Warn("demo : unknown action : %d\n", code);
         break;
     }
     return false;

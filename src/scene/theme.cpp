@@ -8,6 +8,7 @@
 #include "engine/glcontext.h"
 #include "puzzle/tableau.h"
 #include "scene/scenedefs.h"
+#include "app/base/log.h"
 
 #include <GL/gl.h>
 
@@ -330,7 +331,7 @@ bool LoadThemeConfigFile(const char* themeDir, ThemeSettings& s)
     VROConfigFile cfg;
     const bool formed = FormatPath(path, sizeof path, "%s%s", themeDir ? themeDir : "", "theme.ini");
     if (!formed || !cfg.Load(path)) {
-        std::fprintf(stderr, "Configuration File %s not found\n", path);
+        Warn("Configuration File %s not found\n", path);
         Fail(FormatText("Configuration File %s not found", path), "LoadThemeConfigFile", __LINE__, "texte");
     }
     ReadFloats(cfg, "Light0_Position", s.lightPosition[0], 3);

@@ -113,11 +113,11 @@ bool InitSound(const char* dataPrefix)
     // Audio is started here, apart from the rest of SDL, so that a machine
     // without a sound device still runs the game.
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0) {
-        std::fprintf(stderr, "Couldn't open audio: %s\n", SDL_GetError());
+        Warn("Couldn't open audio: %s\n", SDL_GetError());
         return false;
     }
     if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 2048) < 0) {
-        std::fprintf(stderr, "Couldn't open audio: %s\n", Mix_GetError());
+        Warn("Couldn't open audio: %s\n", Mix_GetError());
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
@@ -189,7 +189,7 @@ void FadeOutMusic(int ms)
 bool PlayMusic(int index)
 {
     if (index < 0 || index >= kMusicCount) {
-        std::fprintf(stderr, "no music track %d\n", index);
+        Warn("no music track %d\n", index);
         return false;
     }
     StopMusic();

@@ -2,6 +2,7 @@
 
 #include "app/base/exception.h"
 #include "app/base/files.h"
+#include "app/base/log.h"
 
 #include <cstdio>
 #include <cstring>
@@ -86,7 +87,7 @@ bool ReadUtf16File(const char* path, std::u16string& units)
     bool little = n >= 2 && byteAt(0) == 0xFF && byteAt(1) == 0xFE;
     bool big = n >= 2 && byteAt(0) == 0xFE && byteAt(1) == 0xFF;
     if (n % 2 != 0 || (!little && !big)) {
-        std::fprintf(stderr, "%s : Not a Unicode UTF16 File\n", path);
+        Warn("%s : Not a Unicode UTF16 File\n", path);
         return false;
     }
     units.reserve(n / 2 - 1);
@@ -188,13 +189,13 @@ bool SwitchLanguage(const char* dataPrefix, const char* lang)
     const char* key = "";
     switch (ReadLanguage(dataPrefix, lang, path, key)) {
     case LanguageRead::PathTooLong:
-        std::fprintf(stderr, "Langage File path too long : keeping the current language\n");
+        Warn("Langage File path too long : keeping the current language\n");
         return false;
     case LanguageRead::Unreadable:
-        std::fprintf(stderr, "Langage File %s not found : keeping the current language\n", path);
+        Warn("Langage File %s not found : keeping the current language\n", path);
         return false;
     case LanguageRead::KeyMissing:
-        std::fprintf(stderr, "Couldn't read Key '%s' in langage File %s : keeping the current language\n", key,
+        Warn("Couldn't read Key '%s' in langage File %s : keeping the current language\n", key,
                      path);
         return false;
     case LanguageRead::Done:
@@ -252,7 +253,7 @@ bool LoadCredits(const char* dataPrefix, const char* lang, std::vector<CreditLin
     char path[kPathSize];
     UnicodeTextFile file;
     if (!DataFileFor(dataPrefix, "credit", lang, path) || !file.Open(path)) {
-        std::fprintf(stderr, "Credit file not found !!!\n");
+        Warn("Credit file not found !!!\n");
         return false;
     }
     WideText line;

@@ -27,3 +27,8 @@ std::string FormatExceptionReport(const Exception& e)
     return e.message + "\n" + "File : " + e.file + "\n" + "Function : " + e.function + "\n" +
            "Line : " + std::to_string(e.line) + "\n";
 }
+
+void Fail(const std::string& message, const char* function, const char* module, int line)
+{
+    throw Exception(message, function, module, line);
+}

@@ -19,3 +19,6 @@ std::string FormatText(const char* fmt, ...) __attribute__((format(printf, 1, 2)
 
 // The four-line text of the error box: message, file, function, line.
 std::string FormatExceptionReport(const Exception& e);
+
+// Throws the Exception: the one way a module reports a fatal failure.
+[[noreturn]] void Fail(const std::string& message, const char* function, const char* module, int line);

@@ -1,5 +1,6 @@
 #include "app/base/log.h"
 
+#include <cstdarg>
 #include <cstdio>
 
 namespace {
@@ -20,4 +21,12 @@ void WriteLog(const char* text)
 void ResetLog()
 {
     firstWritePending = true;
+}
+
+void Warn(const char* fmt, ...)
+{
+    va_list args;
+    va_start(args, fmt);
+    std::vfprintf(stderr, fmt, args);
+    va_end(args);
 }
