@@ -51,6 +51,7 @@ constexpr int kMaxTracks = 16;
 constexpr int kMaxExplosions = 8;
 constexpr int kLevelHeadSize = 18;  // magic, two reserved bytes, width, height, B
 constexpr int kLevelFixedSize = 630;  // a level file is 630 + B + L bytes
+constexpr int kLevelMaxSize = kLevelFixedSize + kMaxBlocks + kHistorySize;  // 64 830
 
 enum CellCode : int {
     kCellFloor = 0,
@@ -282,6 +283,12 @@ bool DecodeLevelFile(const std::string& bytes, LevelFileData& out, std::string& 
 
 // "%sdata/level/level%d.lvl" with the prefix and index + 1.
 std::string LevelFilePath(const char* dataPrefix, int index);
+
+// The bytes of level index's file, never more than one byte past
+// kLevelMaxSize (so the decoder refuses a larger file without its being read
+// whole), and never from a FIFO or a device. False when the file is missing
+// or cannot be read.
+bool ReadLevelFileBytes(const char* dataPrefix, int index, std::string& bytes);
 
 // Reads level index (from 0) into the puzzle. Returns 1; throws Exception
 // (function "LoadLevel", file "tableau") with "Level file not found : %s",

@@ -94,23 +94,29 @@ FileRead ReadFileHead(const char* path, size_t maxBytes, std::string& out)
         return FileRead::Missing;
     if (!FileExists(path))
         return FileRead::Missing;
-    FILE* f = OpenFile(path, "rb");
-    if (!f)
+    // Opened without waiting for a writer, and read only when it is a
+    // regular file: a FIFO or a device in a file's place would otherwise
+    // hang the game or never end.
+    int fd = open(NativePath(path).c_str(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0)
         return FileRead::Unreadable;
+    struct stat st;
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     char buf[4096];
-    bool ok = true;
-    while (out.size() < maxBytes) {
+    while (ok && out.size() < maxBytes) {
         size_t want = maxBytes - out.size();
         if (want > sizeof buf)
             want = sizeof buf;
-        size_t n = std::fread(buf, 1, want, f);
-        out.append(buf, n);
-        if (n < want) {
-            ok = !std::ferror(f);
+        ssize_t n = read(fd, buf, want);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = n == 0;
             break;
         }
+        out.append(buf, static_cast<size_t>(n));
     }
-    std::fclose(f);
+    close(fd);
     return ok ? FileRead::Ok : FileRead::Unreadable;
 }
 

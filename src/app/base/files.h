@@ -45,5 +45,7 @@ enum class FileRead {
     Ok,
 };
 
-// Reads at most maxBytes from the start of the file into out.
+// Reads at most maxBytes from the start of the file into out. Anything but
+// a regular file (a FIFO, a device, a directory) is Unreadable and is never
+// waited on.
 FileRead ReadFileHead(const char* path, size_t maxBytes, std::string& out);
