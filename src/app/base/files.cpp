@@ -20,6 +20,15 @@ void MakeDirectory(const char* path)
         mkdir(NativePath(path).c_str(), 0777);
 }
 
+namespace {
+SyncFileFn syncFile = fsync;
+}
+
+void SetSyncFile(SyncFileFn sync)
+{
+    syncFile = sync ? sync : fsync;
+}
+
 bool StageFile(const char* path, const std::string& data, std::string& staged)
 {
     std::string target = NativePath(path);
@@ -43,7 +52,7 @@ bool StageFile(const char* path, const std::string& data, std::string& staged)
         p += n;
         left -= static_cast<size_t>(n);
     }
-    if (ok && fsync(fd) != 0)
+    if (ok && syncFile(fd) != 0)
         ok = false;
     if (close(fd) != 0)
         ok = false;
