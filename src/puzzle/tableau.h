@@ -448,19 +448,26 @@ struct SavedPosition {
     uint8_t cells[kCellCount] = {};
     uint8_t targetIndexMap[kCellCount] = {};
     uint8_t blockIndexMap[kCellCount] = {};
-    int colourCount = 0;  // N, the level's block count
+    int colourCount = 0;  // N: the blocks on the board, numbered by the block map
     uint8_t targetColour[kMaxTargets] = {};
     uint8_t blockColour[kMaxTargets] = {};
 };
 
+// The N a saved game of level holds: the blocks on the board of its file,
+// whatever the length of its pairing list; -1 when the file is missing or
+// refused. The one rule by which the slot list, the save and the load judge
+// a slot's block count.
+int ReadSavedBlockCount(const char* dataPrefix, int level);
+
 void TakeSavedPosition(const Puzzle& p, SavedPosition& s);
 
-// Puts a saved position on the loaded level (blocks on targets become
-// movable again, the target count is recounted) and starts it with restore 1.
-// Returns false, changing nothing, when the position does not fit the level
-// (unknown cell codes, blocks gained or lost, index maps that disagree with
-// the cells, colours or N out of range, the car off the floor).
-bool ApplySavedPosition(Puzzle& p, const SavedPosition& s);
+// Puts a saved position on the loaded level exactly as it was taken: board,
+// index maps, colours, car, heading, difficulty and move counter. Blocks
+// fixed on targets become movable again until examined, the target count is
+// recounted, targets beyond the N stored colours get their level-start
+// colours, and the level starts with restore 1. The position must be one the
+// saved-game check (CheckSlot) accepts for this level: it is not checked again.
+void ApplySavedPosition(Puzzle& p, const SavedPosition& s);
 
 // ---------------------------------------------------------------------------
 // Level check (a developer tool; the game never calls it)

@@ -29,13 +29,6 @@ TEST(SlotFile, SavedGamesRoundTripInTheLayoutOtherBuildsWrite)
     SlotData loaded;
     ASSERT_TRUE(LoadGame(3, "./", kFixtureLevelCount, FixtureBlockCount, loaded));
     EXPECT_EQ(EncodeSlot(loaded), b);
-    // On the board a block fixed on a target comes back movable; the target
-    // count is that of the saved layer.
-    unsigned char cells[kSlotCells];
-    EXPECT_EQ(RestoreSlotCells(loaded, cells), 3);
-    const int restored[][3] = {{5, 5, 100}, {6, 5, 100}, {7, 5, 1}, {10, 7, 14}, {0, 0, 21}};
-    for (auto [x, y, code] : restored)
-        EXPECT_EQ(cells[Cell(x, y)], code) << x << "," << y;
 
     SlotData second = MidGameSlot();  // saving twice keeps the second game
     second.moves = 99;
@@ -81,6 +74,11 @@ TEST(SlotCheck, EveryFieldIsChecked)
         {"block index on floor", [](SlotData& s) { s.blockMap[Cell(8, 8)] = 1; }, SlotFault::BlockMap},
         {"block index twice", [](SlotData& s) { s.blockMap[Cell(10, 7)] = 0; }, SlotFault::BlockMap},
         {"block index on a target", [](SlotData& s) { s.blockMap[Cell(7, 5)] = 1; }, SlotFault::BlockMap},
+        {"block index too high", [](SlotData& s) { s.blockMap[Cell(10, 7)] = 3; }, SlotFault::BlockMap},
+        {"a block gained", [](SlotData& s) { s.cells[Cell(8, 8)] = 14, s.blockMap[Cell(8, 8)] = 3; },
+         SlotFault::BlockMap},
+        {"N above the blocks", [](SlotData& s) { s.blockCount = 201; }, SlotFault::Size},
+        {"negative N", [](SlotData& s) { s.blockCount = -1; }, SlotFault::Size},
         {"a block lost", [](SlotData& s) { s.cells[Cell(10, 7)] = 0, s.blockMap[Cell(10, 7)] = 255; },
          SlotFault::BlockMap},
         {"every floor cell a target, numbered on from 3: more than the colour lists hold",

@@ -91,17 +91,11 @@ TEST_F(SlotGame, ALoadedGameComesBackExactlyAsSaved)
 
 TEST_F(SlotGame, ASlotThatCouldNotBeLoadedBackIsNeitherWrittenNorLoaded)
 {
-    WriteLevel(3, 4);  // a pairing list that disagrees with the blocks: no save
-    std::string err = CaptureStderr([&] { EXPECT_FALSE(SaveRunningGame(0, "./", "", *p)); });
-    EXPECT_NE(err.find("save/save00.vro"), std::string::npos) << err;
-    EXPECT_FALSE(TestFileExists("save/save00.vro"));
-
-    WriteLevel();
     ASSERT_TRUE(SaveRunningGame(1, "./", "", *p));
     Step(kDirDown);
     const std::string before = Position(*p) + FormatText("/%d/%d", p->targetCount, p->undoCount);
     WriteLevel(2, 2);  // the level lost a block since the save
-    err = CaptureStderr([&] { EXPECT_FALSE(LoadSavedGame(*p, 1, "./", "")); });
+    std::string err = CaptureStderr([&] { EXPECT_FALSE(LoadSavedGame(*p, 1, "./", "")); });
     EXPECT_NE(err.find("save/save01.vro"), std::string::npos) << err;
     EXPECT_EQ(Position(*p) + FormatText("/%d/%d", p->targetCount, p->undoCount), before);
 }
