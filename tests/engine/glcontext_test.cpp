@@ -71,7 +71,7 @@ TEST(GLContextCreate, CreateSetsTheInitialState)
     EXPECT_NEAR(p[5], f, 1e-5);
     EXPECT_EQ(p[11], -1.0);
 
-    EXPECT_GT(gGLExtensions.maxTextureSize, 0);
+    EXPECT_GT(glExtensions.maxTextureSize, 0);
     EXPECT_TRUE(c.CheckError());
     c.Close();
     EXPECT_EQ(c.initialised, 0);
@@ -153,14 +153,14 @@ TEST_F(GLTest, ExtensionProbeAgreesWithTheDriverList)
 {
     const char* list = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(gGLExtensions.multitexture != 0,
-              HasExtension("GL_ARB_multitexture", list) && gGLExtensions.glActiveTextureARB);
-    EXPECT_EQ(gGLExtensions.bufferObjects != 0, HasExtension("GL_ARB_vertex_buffer_object", list));
-    if (gGLExtensions.multitexture) {
-        EXPECT_GE(gGLExtensions.textureUnits, 1);
+    EXPECT_EQ(glExtensions.multitexture != 0,
+              HasExtension("GL_ARB_multitexture", list) && glExtensions.glActiveTextureARB);
+    EXPECT_EQ(glExtensions.bufferObjects != 0, HasExtension("GL_ARB_vertex_buffer_object", list));
+    if (glExtensions.multitexture) {
+        EXPECT_GE(glExtensions.textureUnits, 1);
     }
     // Mesa offers OpenGL 1.2 or later, where edge clamping is core.
-    EXPECT_EQ(gGLExtensions.edgeClamp, 1);
+    EXPECT_EQ(glExtensions.edgeClamp, 1);
 }
 
 TEST_F(GLTest, WindowOrthoAndBack)

