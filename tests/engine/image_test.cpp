@@ -105,47 +105,22 @@ TEST_F(Images, EveryKindOfFileLoadsAsPackedRowsAndUploadsAsLoaded)
         uint32_t w = 0, h = 0, bpp = 0;
         uint8_t* px = LoadImage(c.file, &w, &h, &bpp);
         ASSERT_NE(px, nullptr) << c.file;
-        EXPECT_EQ(w, c.w) << c.file;
-        EXPECT_EQ(h, c.h) << c.file;
-        ASSERT_EQ(bpp, c.bpp) << c.file;
+        ASSERT_EQ(std::make_tuple(w, h, bpp), std::make_tuple(c.w, c.h, c.bpp)) << c.file;
         EXPECT_TRUE(NearBytes(px, c.pixels, c.tolerance)) << c.file;
         std::free(px);
-
         GLTexture t;
         ASSERT_TRUE(t.Load(c.file)) << c.file;
-        EXPECT_EQ(t.fileName, c.file);
-        EXPECT_EQ(t.bytesPerPixel, c.bpp) << c.file;
-        EXPECT_EQ(t.pixelFormat, c.format) << c.file;
-        EXPECT_EQ(t.internalFormat, c.internal) << c.file;
+        EXPECT_EQ(std::make_tuple(t.fileName, t.bytesPerPixel, t.pixelFormat, t.internalFormat),
+                  std::make_tuple(std::string(c.file), c.bpp, c.format, c.internal));
         EXPECT_TRUE(NearBytes(t.pixels, c.pixels, c.tolerance)) << c.file;
         ASSERT_TRUE(t.Upload()) << c.file;
         EXPECT_EQ(t.pixels, nullptr);
-        std::vector<uint8_t> back = TextureImage(t, int(c.bpp));
-        EXPECT_TRUE(NearBytes(back.data(), c.pixels, c.tolerance)) << c.file;
+        EXPECT_TRUE(NearBytes(TextureImage(t, int(c.bpp)).data(), c.pixels, c.tolerance)) << c.file;
         // Once handed over, it cannot be uploaded again without a new load.
         EXPECT_FALSE(t.Upload());
         t.Reset();
-        EXPECT_EQ(t.glName, kNoGLTexture);
-        EXPECT_TRUE(t.fileName.empty());
+        EXPECT_EQ(std::make_tuple(t.glName, t.fileName), std::make_tuple(kNoGLTexture, std::string()));
     }
-}
-
-TEST_F(Images, BuffersOfEachDepthUploadAndOtherDepthsAreRefused)
-{
-    GLTexture t;
-    ASSERT_TRUE(t.Allocate(3, 3, 16));
-    EXPECT_EQ(t.bytesPerPixel, 2u);
-    EXPECT_EQ(t.internalFormat, GLenum(GL_RGB5));
-    uint16_t* p = reinterpret_cast<uint16_t*>(t.pixels);
-    for (int i = 0; i < 9; ++i)
-        p[i] = i % 2 ? 0x07E0 : 0xF800;  // green, red (red in the high bits)
-    ASSERT_TRUE(t.Upload());
-    std::vector<uint8_t> back = TextureImage(t, 3);
-    EXPECT_TRUE(back[0] >= 240 && back[1] <= 8) << "red";
-    EXPECT_TRUE(back[3] <= 8 && back[4] >= 240) << "green";
-    t.Reset();
-    EXPECT_FALSE(t.Allocate(3, 3, 8));
-    EXPECT_EQ(t.pixels, nullptr);
 }
 
 TEST_F(Images, DamagedAndMissingPicturesAreRefusedByEveryLoader)
@@ -165,14 +140,11 @@ TEST_F(Images, DamagedAndMissingPicturesAreRefusedByEveryLoader)
         const std::string err = CaptureStderr([&] { EXPECT_FALSE(t.Load(name)); });
         // The image library may add its own line before ours.
         const std::string line = std::string("Couldn't load texture ") + name + "\n";
-        ASSERT_GE(err.size(), line.size());
-        EXPECT_EQ(err.substr(err.size() - line.size()), line);
+        EXPECT_EQ(err.substr(std::max(err.size(), line.size()) - line.size()), line);
         EXPECT_EQ(t.pixels, nullptr);
     }
-
     SDL_Surface* s = SDL_CreateRGBSurface(SDL_SWSURFACE, 13, 7, 8, 0, 0, 0, 0);
-    ASSERT_NE(s, nullptr);
-    ASSERT_EQ(SDL_SaveBMP(s, dir.file("src.bmp").c_str()), 0);
+    ASSERT_TRUE(s && SDL_SaveBMP(s, dir.file("src.bmp").c_str()) == 0);
     SDL_FreeSurface(s);
     for (const char* source : {"src.png", "src.bmp"})
         ForEachDamagedCopy(ReadTestFile(dir.file(source)), 150, 77, [&](const std::string& bytes, int round) {
@@ -189,21 +161,15 @@ TEST_F(Images, DamagedAndMissingPicturesAreRefusedByEveryLoader)
                     std::free(px);
                 }
                 GLTexture t;
-                if (t.Load(name.c_str())) {
-                    EXPECT_TRUE(t.pixels && t.Upload()) << source << " round " << round;
-                } else {
-                    EXPECT_EQ(t.pixels, nullptr);
-                }
+                const bool ok = t.Load(name.c_str());
+                EXPECT_EQ(ok, t.pixels != nullptr && t.Upload()) << source << " round " << round;
                 t.Reset();
                 GLFont2D font;
                 const bool loaded = font.Load(name.c_str(), 4, 4, 3);
                 EXPECT_EQ(font.loaded, loaded ? 1 : 0);
-                if (loaded) {
-                    Begin2D();
-                    font.Draw(0, 0, "abc");
-                    End2D();
-                }
-                font.Free();
+                Begin2D();
+                font.Draw(0, 0, "abc");
+                End2D();
             });
         });
     EXPECT_TRUE(context.CheckError());
@@ -211,43 +177,29 @@ TEST_F(Images, DamagedAndMissingPicturesAreRefusedByEveryLoader)
 
 TEST_F(Images, TheFiltersGLGetsAreValidAndAMipmapFilterWithoutMipmapsStillDraws)
 {
-    auto make = [](GLTexture& t, uint8_t r, uint8_t g, uint8_t b) {
-        ASSERT_TRUE(t.Allocate(64, 64, 24));
-        for (int i = 0; i < 64 * 64; ++i) {
-            t.pixels[3 * i] = r;
-            t.pixels[3 * i + 1] = g;
-            t.pixels[3 * i + 2] = b;
-        }
-    };
-    GLTexture plain, asked, mip;
-    make(plain, 0, 0, 0);
-    ASSERT_TRUE(plain.Upload());
+    GLTexture plain, asked, mip, packed;
+    const uint8_t colour[3] = {200, 30, 40};
+    for (GLTexture* t : {&plain, &asked, &mip}) {
+        ASSERT_TRUE(t->Allocate(64, 64, 24));
+        for (int i = 0; i < 64 * 64 * 3; ++i)
+            t->pixels[i] = t == &asked ? colour[i % 3] : 0;
+    }
     // Asked for mipmap filtering without mipmaps, and for a mipmap filter on
     // magnification (which GL refuses).
-    make(asked, 200, 30, 40);
     asked.minFilter = asked.magFilter = GL_LINEAR_MIPMAP_LINEAR;
-    ASSERT_TRUE(asked.Upload());
-    make(mip, 0, 0, 0);
     mip.mipmap = 1;
     mip.SetFilters(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR_MIPMAP_LINEAR);
-    ASSERT_TRUE(mip.Upload());
-    const struct {
-        const GLTexture& t;
-        GLint minFilter, magFilter;
-    } cases[] = {{plain, GL_LINEAR, GL_LINEAR}, {asked, GL_LINEAR, GL_LINEAR}, {mip, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(TexParameter(c.t, GL_TEXTURE_MIN_FILTER), c.minFilter);
-        EXPECT_EQ(TexParameter(c.t, GL_TEXTURE_MAG_FILTER), c.magFilter);
-    }
+    ASSERT_TRUE(plain.Upload() && asked.Upload() && mip.Upload());
+    for (const auto& [t, minFilter] : {std::make_pair(&plain, GL_LINEAR), {&asked, GL_LINEAR}, {&mip, GL_LINEAR_MIPMAP_LINEAR}})
+        EXPECT_EQ(std::make_pair(TexParameter(*t, GL_TEXTURE_MIN_FILTER), TexParameter(*t, GL_TEXTURE_MAG_FILTER)),
+                  std::make_pair(GLint(minFilter), GLint(GL_LINEAR)));
     // Wrap modes and filters set after the upload reach the GL texture.
     plain.SetWrap(GL_CLAMP, GL_CLAMP_TO_EDGE);
     plain.SetFilters(GL_NEAREST, GL_NEAREST);
-    EXPECT_EQ(TexParameter(plain, GL_TEXTURE_WRAP_S), GL_CLAMP);
-    EXPECT_EQ(TexParameter(plain, GL_TEXTURE_WRAP_T), GL_CLAMP_TO_EDGE);
-    EXPECT_EQ(TexParameter(plain, GL_TEXTURE_MIN_FILTER), GL_NEAREST);
-    EXPECT_EQ(TexParameter(plain, GL_TEXTURE_MAG_FILTER), GL_NEAREST);
+    EXPECT_EQ(std::vector<GLint>({TexParameter(plain, GL_TEXTURE_WRAP_S), TexParameter(plain, GL_TEXTURE_WRAP_T),
+                                  TexParameter(plain, GL_TEXTURE_MIN_FILTER), TexParameter(plain, GL_TEXTURE_MAG_FILTER)}),
+              std::vector<GLint>({GL_CLAMP, GL_CLAMP_TO_EDGE, GL_NEAREST, GL_NEAREST}));
     EXPECT_TRUE(context.CheckError());
-
     // Left with a mipmap minifying filter but one level, a texture would be
     // incomplete in OpenGL and draw as if untextured (white).
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -259,21 +211,29 @@ TEST_F(Images, TheFiltersGLGetsAreValidAndAMipmapFilterWithoutMipmapsStillDraws)
     DrawQuad2DTex(xy, uv);
     End2D();
     EXPECT_TRUE(Near(ReadPicture().At(20, 20), Rgb{200, 30, 40}, 4)) << ReadPicture().At(20, 20);
-}
 
-TEST_F(Images, MaterialTexturesFollowTheMipmapSwitch)
-{
+    // A 16-bit buffer (red in the high bits) uploads packed; other depths are refused.
+    ASSERT_TRUE(packed.Allocate(3, 3, 16));
+    EXPECT_EQ(std::make_pair(packed.bytesPerPixel, packed.internalFormat), std::make_pair(2u, GLenum(GL_RGB5)));
+    for (int i = 0; i < 9; ++i)
+        reinterpret_cast<uint16_t*>(packed.pixels)[i] = i % 2 ? 0x07E0 : 0xF800;
+    ASSERT_TRUE(packed.Upload());
+    EXPECT_TRUE(NearBytes(TextureImage(packed, 3).data(), {255, 0, 0, 0, 255, 0}, 15));
+    packed.Reset();
+    EXPECT_FALSE(packed.Allocate(3, 3, 8));
+    EXPECT_EQ(packed.pixels, nullptr);
+
+    // Material textures follow the mipmap switch; an RGB one leaves the
+    // material's transparency alone.
     WriteTestPng(dir.file("wall.png"), 16, 16, 3, std::vector<uint8_t>(16 * 16 * 3, 90));
     Material* m = AcquireMaterial("filters");
     for (int on : {0, 1}) {
         SetMipMapping(on);
-        GLTexture* t = SetTexture(m, "wall.png");
+        const GLTexture* t = SetTexture(m, "wall.png");
         ASSERT_NE(t, nullptr);
-        EXPECT_EQ(t->mipmap, on);
-        EXPECT_EQ(TexParameter(*t, GL_TEXTURE_MIN_FILTER), on ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
-        EXPECT_EQ(TexParameter(*t, GL_TEXTURE_MAG_FILTER), GL_LINEAR);
+        EXPECT_EQ(std::make_tuple(t->mipmap, TexParameter(*t, GL_TEXTURE_MIN_FILTER), TexParameter(*t, GL_TEXTURE_MAG_FILTER)),
+                  std::make_tuple(on, GLint(on ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR), GLint(GL_LINEAR)));
     }
-    // An RGB texture leaves the material's transparency alone.
     EXPECT_EQ(m->flags & kMatTransparency, 0);
     ReleaseMaterial(m);
     EXPECT_EQ(FindMaterial("filters"), nullptr);
