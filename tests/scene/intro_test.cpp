@@ -41,7 +41,7 @@ TEST_F(Intro, RunsToItsEndAndTheStartUpTimeDoesNotCount)
     };
     EXPECT_EQ(PlayIntro(context, kIntroColours, &d), IntroEnd::Played);
     // Frames at t = 0, 60, ... 420, then 480 ≥ 444 ends it: nine frames.
-    EXPECT_EQ(d.frames, 9);
+    ASSERT_EQ(d.frames, 9);
     ASSERT_FALSE(seen.empty());
     EXPECT_EQ(seen.front(), 90000u);
     // The standing logo fills the middle of the picture, black around it.

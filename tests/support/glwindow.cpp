@@ -3,6 +3,8 @@
 #include "engine/gltexture.h"
 #include "engine/model3d.h"
 
+#include <stdexcept>
+
 void GLWindowTest::SetUp()
 {
     context.fov = 45;
@@ -30,8 +32,9 @@ void GLWindowTest::WriteModel(const std::string& name, const Model3doFile& model
 void GLWindowTest::LoadModel(Model3D& m, const std::string& name, const Model3doFile& model) const
 {
     WriteModel(name, model);
+    // Thrown, so the test stops here (Google Test reports it as a failure).
     if (!m.Load(name.c_str()))
-        ADD_FAILURE() << "the test model " << name << " does not load";
+        throw std::runtime_error("the test model " + name + " does not load");
 }
 
 Model3doFile ModelFile(std::vector<Model3doObject> objects, std::vector<Model3doMaterial> materials)

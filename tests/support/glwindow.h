@@ -20,7 +20,8 @@ protected:
     void TearDown() override;
 
     Picture ReadPicture() const { return Picture::Read(width, height); }
-    // Writes a model where the fixture's loader looks; LoadModel loads it too.
+    // Writes a model where the fixture's loader looks; LoadModel loads it too
+    // and ends the test when it does not load.
     void WriteModel(const std::string& name, const Model3doFile& model) const;
     void LoadModel(Model3D& m, const std::string& name, const Model3doFile& model) const;
 
