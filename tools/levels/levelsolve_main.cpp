@@ -39,7 +39,7 @@ int main(int argc, char** argv)
     for (const char* path : sources) {
         try {
             const lvl::LevelSource src = lvl::ReadLevelSource(path);
-            const lvl::Board hard = lvl::SolverBoard(src);
+            const Board hard = lvl::SolverBoard(src);
             const lvl::SolverResult r = lvl::SolveLevel(hard, options);
             std::printf("%s: %d blocks, ", path, src.blocks);
             if (!r.solved) {
@@ -53,14 +53,12 @@ int main(int argc, char** argv)
                         r.seconds);
             if (show) {
                 std::printf("  %s\n", r.solution.c_str());
-                lvl::GameSim g;
-                lvl::StartGameSim(g, hard, src.floorMask, lvl::kNormal);
-                for (char c : r.solution) {
-                    const char* all = "lrudLRUD";
-                    const lvl::Dir d = static_cast<lvl::Dir>((std::strchr(all, c) - all) % 4);
-                    lvl::StepGameSim(g, d);
-                    if (c >= 'A' && c <= 'Z') std::printf("%c\n%s", c, lvl::RenderGrid(g.board, g.car).c_str());
-                }
+                Board shown = hard;
+                RemoveBombs(shown);
+                lvl::ReplaySolution(shown, r.solution, options.plainRules,
+                                    [](char letter, const Board& b, int carX, int carY) {
+                                        std::printf("%c\n%s", letter, lvl::RenderGrid(b, carX, carY).c_str());
+                                    });
             }
             bool better = !src.hasSolution;
             if (src.hasSolution) {
@@ -91,8 +89,8 @@ int main(int argc, char** argv)
                     status = 0;
                 }
             }
-        } catch (const lvl::LevelError& e) {
-            std::fprintf(stderr, "%s\n", e.Text().c_str());
+        } catch (const Exception& e) {
+            std::fprintf(stderr, "%s\n", lvl::SourceErrorText(e).c_str());
             status = 1;
         }
     }
