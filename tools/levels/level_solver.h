@@ -18,8 +18,9 @@ struct SolverOptions {
     // 1 searches for the fewest pushes; above 1 weights the bound and only
     // finds some solution, faster.
     int weight = 1;
-    // Plain Sokoban: no block is ever fixed or judged lost by the game's
-    // test (dead squares still prune). For designing only.
+    // Plain Sokoban: no block is ever fixed, and only pruning that holds
+    // under any rules is used (dead squares and the bound), never the game's
+    // dead-block test. For designing only.
     bool plainRules = false;
 };
 

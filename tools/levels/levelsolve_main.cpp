@@ -4,9 +4,10 @@
 // Solves on the board the stored solution is played on (Hard, unmirrored).
 // --write stores the solver's solution in the source when the source has
 // none or the solver's needs fewer pushes (or as many pushes, fewer moves).
-// --plain searches by plain Sokoban rules (no block is ever fixed), to tell
-// a level without solution from one the game's fixing rule closes; --show
-// prints the board after every push of the solution found.
+// --plain searches by plain Sokoban rules (no block is ever fixed, only
+// sound pruning), to tell a level without solution from one the game's
+// fixing rule closes; --show prints the board after every push of the
+// solution found.
 #include "app/base/files.h"
 #include "level_compile.h"
 
