@@ -55,16 +55,12 @@ bool Frozen(const Board& b, Chain& chain, int x, int y, int depth)
     if (endHeld && PlainBlock(L) && Frozen(b, chain, x - 1, y, depth + 1)) return true;
     if (endHeld && PlainBlock(R) && Frozen(b, chain, x + 1, y, depth + 1)) return true;
 
-    struct Pair {
-        int ax, ay, bx, by;
-    };
-    const Pair pairs[4] = {{-1, 0, 0, -1}, {1, 0, 0, -1}, {1, 0, 0, 1}, {-1, 0, 0, 1}};
-    for (const Pair& q : pairs) {
-        if (PlainBlock(b.At(x + q.ax, y + q.ay)) && PlainBlock(b.At(x + q.bx, y + q.by)) &&
-            Frozen(b, chain, x + q.ax, y + q.ay, depth + 1) && Frozen(b, chain, x + q.bx, y + q.by, depth + 1))
-            return true;
-    }
-    return false;
+    // Two blocks at a right angle that are both frozen hold this one too.
+    const int d = depth + 1;
+    if (PlainBlock(L) && PlainBlock(A) && Frozen(b, chain, x - 1, y, d) && Frozen(b, chain, x, y - 1, d)) return true;
+    if (PlainBlock(R) && PlainBlock(A) && Frozen(b, chain, x + 1, y, d) && Frozen(b, chain, x, y - 1, d)) return true;
+    if (PlainBlock(R) && PlainBlock(B) && Frozen(b, chain, x + 1, y, d) && Frozen(b, chain, x, y + 1, d)) return true;
+    return PlainBlock(L) && PlainBlock(B) && Frozen(b, chain, x - 1, y, d) && Frozen(b, chain, x, y + 1, d);
 }
 
 // Scans from (x, y) by (dx, dy) over cells coded 14 or less, stopping at the

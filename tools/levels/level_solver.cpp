@@ -323,7 +323,7 @@ private:
         uint64_t fixed = 0;
         for (int i = 0; i < kBoardSize; ++i) {
             const uint8_t c = Cells(b)[i];
-            if (!IsPlayable(i) || !IsBlockCode(c)) continue;
+            if (!IsBlockCode(c) || !IsPlayable(i)) continue;
             if (c == kCellBlockFixed) fixed |= uint64_t(1) << k;
             key[k++] = static_cast<uint16_t>(i);
         }
