@@ -237,7 +237,8 @@ TEST_F(Themes, EveryMissingOrBadFileHasItsMessageAndLeavesNothingLoaded)
         std::string message;
     } cases[] = {
         {remove(ThemeFile("texture/trace2.png")), "Couldn't load Texture " + ThemeFile("texture/trace2.png") + "\n"},
-        {remove(ThemeFile("3d/mur_blocbf.3do")), "Couldn't load 3D Objet mur_blocbf.3do"},
+        {remove(ThemeFile(std::string("3d/") + kWallPieces[15].model)),
+         std::string("Couldn't load 3D Objet ") + kWallPieces[15].model},
         {remove(ThemeFile("texture/bordure.png")), "Fichier Texture " + ThemeFile("texture/bordure.png") + " introuvable"},
         {withoutWheel, "Couldn't load 3D Objet car.3do"},
         {smallDetail, "Couldn't load Texture " + ThemeFile("texture/detail.png") + "\n"},
