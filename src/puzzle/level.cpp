@@ -11,9 +11,6 @@
 
 namespace {
 
-// Wall code by join mask (up 1, down 2, right 4, left 8).
-const uint8_t kWallByMask[16] = {20, 31, 30, 22, 28, 26, 24, 32, 29, 27, 25, 33, 21, 35, 34, 23};
-
 int32_t Int32At(const std::string& in, size_t at)
 {
     return GetInt32(reinterpret_cast<const unsigned char*>(in.data()) + at);
@@ -27,15 +24,14 @@ bool IsFileCellCode(int c)
 
 }  // namespace
 
-int WallCodeForMask(int mask) { return kWallByMask[mask & 15]; }
-
-int WallJoinMask(int code)
+int WallCodeForMask(int mask)
 {
-    if (!IsWallCode(code)) return 0;
-    for (int m = 0; m < 16; ++m)
-        if (kWallByMask[m] == code) return m;
-    return 0;
+    for (int i = 0; i < kWallPieceCount; ++i)
+        if (kWallPieces[i].joins == (mask & 15)) return kWallCodeFirst + i;
+    return kWallCodeFirst;
 }
+
+int WallJoinMask(int code) { return IsWallCode(code) ? kWallPieces[code - kWallCodeFirst].joins : 0; }
 
 int ShapeWallByJoins(const Board& b, int x, int y)
 {

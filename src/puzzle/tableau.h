@@ -25,6 +25,7 @@
 // value congruent to t mod K will do), with every pairing byte below the block
 // count. On Easy and Normal every colour is 0 and the pairing plays no part.
 #include "app/base/quat.h"
+#include "puzzle/wallpieces.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -60,8 +61,8 @@ enum CellCode : int {
     kCellBlock = 14,
     kCellBlockFixed = 15,
     kCellBlockOnTarget = 100,
-    kCellWallFirst = 20,
-    kCellWallLast = 35,
+    kCellWallFirst = kWallCodeFirst,
+    kCellWallLast = kWallCodeLast,
     kCellSpecialFirst = 36,
     kCellSpecialLast = 39,
     kCellHollowMark = 254,
@@ -297,7 +298,7 @@ void PutLevelData(Puzzle& p, int index, LevelFileData d);
 // Drops the solution and the floor mask.
 void FreeLevel(Puzzle& p);
 
-// Wall pieces: join mask bits up 1, down 2, right 4, left 8.
+// Wall pieces (wallpieces.h): join mask bits up 1, down 2, right 4, left 8.
 int WallCodeForMask(int mask);
 int WallJoinMask(int code);  // 0 for anything that is not a wall piece
 // The loader's shaper for one cell: joins where the neighbour's code joins back.
