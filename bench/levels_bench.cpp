@@ -14,7 +14,7 @@ void BM_SolveShippedLevel(benchmark::State& state)
     char path[512];
     std::snprintf(path, sizeof path, "%s/level%02d.txt", PONDRAKE_LEVELS_DIR, n);
     const lvl::LevelSource src = lvl::ReadLevelSource(path);
-    const lvl::Board board = lvl::SolverBoard(src);
+    const Board board = lvl::SolverBoard(src);
     lvl::SolverResult r;
     for (auto _ : state) {
         r = lvl::SolveLevel(board);

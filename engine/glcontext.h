@@ -81,7 +81,7 @@ struct GLExtensions {
     void* glUnmapBufferARB = nullptr;
 };
 
-extern GLExtensions gGLExtensions;
+extern GLExtensions glExtensions;
 
 void TestExtensions();
 // True when one name of the space-separated list equals `name` exactly.

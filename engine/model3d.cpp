@@ -12,9 +12,9 @@
 
 namespace {
 
-std::string gObjectPath;
-std::string gTexturePath;
-int gMipMapping = 0;
+std::string objectPath;
+std::string texturePath;
+int mipMapping = 0;
 
 void LowerAsciiLetters(std::string& s)
 {
@@ -42,8 +42,8 @@ GLTexture* FinishTexture(Material* m, GLTexture* t)
         m->transparency = 1.0f;
         m->flags |= kMatTransparency;
     }
-    t->mipmap = gMipMapping;
-    if (gMipMapping) {
+    t->mipmap = mipMapping;
+    if (mipMapping) {
         t->minFilter = GL_LINEAR_MIPMAP_LINEAR;
         t->magFilter = GL_LINEAR;
     }
@@ -264,32 +264,22 @@ void PrintMaterialReport()
 
 void SetObjectPath(const char* path)
 {
-    gObjectPath = path ? path : "";
+    objectPath = path ? path : "";
 }
 
 void SetTexturePath(const char* path)
 {
-    gTexturePath = path ? path : "";
-}
-
-const char* GetObjectPath()
-{
-    return gObjectPath.c_str();
-}
-
-const char* GetTexturePath()
-{
-    return gTexturePath.c_str();
+    texturePath = path ? path : "";
 }
 
 void SetMipMapping(int on)
 {
-    gMipMapping = on ? 1 : 0;
+    mipMapping = on ? 1 : 0;
 }
 
 int GetMipMapping()
 {
-    return gMipMapping;
+    return mipMapping;
 }
 
 // ---- objects ---------------------------------------------------------------
@@ -429,7 +419,7 @@ void Model3D::Free()
 bool Model3D::Load(const char* fileName)
 {
     Free();
-    const std::string path = gObjectPath + (fileName ? fileName : "");
+    const std::string path = objectPath + (fileName ? fileName : "");
     Model3doFile file;
     std::string error;
     bool missing = false;
@@ -494,7 +484,7 @@ bool Model3D::Load(const char* fileName)
         std::string texName = rec.texture;
         LowerAsciiLetters(texName);
         if (!texName.empty()) {
-            std::string texPath = gTexturePath + texName;
+            std::string texPath = texturePath + texName;
             GLTexture* t = SetTexture(m, texPath.c_str());
             if (!t) {
                 Free();
@@ -511,7 +501,7 @@ bool Model3D::Load(const char* fileName)
         std::string envName = rec.envTexture;
         LowerAsciiLetters(envName);
         if (!envName.empty()) {
-            std::string texPath = gTexturePath + envName;
+            std::string texPath = texturePath + envName;
             GLTexture* t = SetEnvTexture(m, texPath.c_str());
             if (!t) {
                 Free();

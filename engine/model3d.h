@@ -68,8 +68,6 @@ void PrintMaterialReport();
 // from; each is used as a plain prefix, so it must end with a separator.
 void SetObjectPath(const char* path);
 void SetTexturePath(const char* path);
-const char* GetObjectPath();
-const char* GetTexturePath();
 // Textures loaded for materials build mipmaps when this is on.
 void SetMipMapping(int on);
 int GetMipMapping();

@@ -10,6 +10,7 @@
 #include "app/settings.h"
 
 #include "app/display.h"
+#include "app/location.h"
 #include "app/videomode.h"
 #include "engine/glcontext.h"
 #include "loop/menus.h"
@@ -81,7 +82,7 @@ const char* FailedStartupStep()
 
 void ParseCommandLine(int argc, char** argv)
 {
-    if (argc > 1 && argv && argv[1] && std::strcmp(argv[1], "-windowed") == 0)
+    if (ReadCommandLine(argc, argv).windowed)
         gameState.windowed = 1;
 }
 
@@ -130,7 +131,6 @@ int InitPelmo()
     failedStep = nullptr;
     Settings& s = g.settings;
     LogStep("Init Game :");
-    g.dataPrefix[0] = '\0';
 
     const char* subdirs[3] = {"save\\", "level\\", "capture\\"};
     for (const char* sub : subdirs) {

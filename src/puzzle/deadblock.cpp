@@ -13,22 +13,28 @@ inline bool Occupied(int c) { return c > 13; }
 inline bool Fixed(int c) { return c > 14 && c != kCellBlockOnTarget; }
 inline bool PlainBlock(int c) { return c == kCellBlock; }
 
-bool Frozen(Puzzle& p, int x, int y, int depth)
+// The chain of cells under test, and how many cells the test has put on it.
+struct Chain {
+    uint8_t x[kPileSize];
+    uint8_t y[kPileSize];
+    int visits = 0;
+};
+
+bool Frozen(const Board& b, Chain& chain, int x, int y, int depth)
 {
     // The chain can never hold more than the board's blocks, so the stacks
     // never fill. The visit budget keeps the time of one test bounded on any
     // board (the crowded boards of the benchmark stay below a hundred
     // visits): past it a branch answers "not frozen", which can only leave a
     // block movable, never fix one wrongly.
-    if (depth >= kPileSize || p.searchVisits >= kSearchBudget) return false;
-    ++p.searchVisits;
-    p.pileX[depth] = static_cast<uint8_t>(x);
-    p.pileY[depth] = static_cast<uint8_t>(y);
+    if (depth >= kPileSize || chain.visits >= kSearchBudget) return false;
+    ++chain.visits;
+    chain.x[depth] = static_cast<uint8_t>(x);
+    chain.y[depth] = static_cast<uint8_t>(y);
     // Back at a cell already under test: the cells of the loop hold each other.
     for (int i = 0; i + 1 < depth; ++i)
-        if (p.pileX[i] == x && p.pileY[i] == y) return true;
+        if (chain.x[i] == x && chain.y[i] == y) return true;
 
-    const Board& b = p.board;
     const int L = b.At(x - 1, y), R = b.At(x + 1, y), A = b.At(x, y - 1), B = b.At(x, y + 1);
     if (x == 0 || x == kPlayWidth - 1) return y == 0 || y == kPlayHeight - 1 || Occupied(A) || Occupied(B);
     if (y == 0 || y == kPlayHeight - 1) return Occupied(L) || Occupied(R);
@@ -44,21 +50,17 @@ bool Frozen(Puzzle& p, int x, int y, int depth)
     // already counted above or free to move.
     const bool sideHeld = L > 14 || R > 14;
     const bool endHeld = A > 14 || B > 14;
-    if (sideHeld && PlainBlock(A) && Frozen(p, x, y - 1, depth + 1)) return true;
-    if (sideHeld && PlainBlock(B) && Frozen(p, x, y + 1, depth + 1)) return true;
-    if (endHeld && PlainBlock(L) && Frozen(p, x - 1, y, depth + 1)) return true;
-    if (endHeld && PlainBlock(R) && Frozen(p, x + 1, y, depth + 1)) return true;
+    if (sideHeld && PlainBlock(A) && Frozen(b, chain, x, y - 1, depth + 1)) return true;
+    if (sideHeld && PlainBlock(B) && Frozen(b, chain, x, y + 1, depth + 1)) return true;
+    if (endHeld && PlainBlock(L) && Frozen(b, chain, x - 1, y, depth + 1)) return true;
+    if (endHeld && PlainBlock(R) && Frozen(b, chain, x + 1, y, depth + 1)) return true;
 
-    struct Pair {
-        int ax, ay, bx, by;
-    };
-    const Pair pairs[4] = {{-1, 0, 0, -1}, {1, 0, 0, -1}, {1, 0, 0, 1}, {-1, 0, 0, 1}};
-    for (const Pair& q : pairs) {
-        if (PlainBlock(b.At(x + q.ax, y + q.ay)) && PlainBlock(b.At(x + q.bx, y + q.by)) &&
-            Frozen(p, x + q.ax, y + q.ay, depth + 1) && Frozen(p, x + q.bx, y + q.by, depth + 1))
-            return true;
-    }
-    return false;
+    // Two blocks at a right angle that are both frozen hold this one too.
+    const int d = depth + 1;
+    if (PlainBlock(L) && PlainBlock(A) && Frozen(b, chain, x - 1, y, d) && Frozen(b, chain, x, y - 1, d)) return true;
+    if (PlainBlock(R) && PlainBlock(A) && Frozen(b, chain, x + 1, y, d) && Frozen(b, chain, x, y - 1, d)) return true;
+    if (PlainBlock(R) && PlainBlock(B) && Frozen(b, chain, x + 1, y, d) && Frozen(b, chain, x, y + 1, d)) return true;
+    return PlainBlock(L) && PlainBlock(B) && Frozen(b, chain, x - 1, y, d) && Frozen(b, chain, x, y + 1, d);
 }
 
 // Scans from (x, y) by (dx, dy) over cells coded 14 or less, stopping at the
@@ -98,16 +100,23 @@ bool WallLineHolds(const Board& b, int x, int y, int dx, int dy)
 
 }  // namespace
 
-bool IsBlockLost(Puzzle& p, int x, int y)
+bool IsBlockLost(const Board& b, int x, int y, int* visits)
 {
-    p.searchVisits = 0;
-    if (x < 0 || x >= kPlayWidth || y < 0 || y >= kPlayHeight) return false;
-    if (Frozen(p, x, y, 0)) return true;
-    const Board& b = p.board;
-    if (y == 0 || y == kPlayHeight - 1)
-        return !ScanPassesTarget(b, x, y, -1, 0) && !ScanPassesTarget(b, x, y, 1, 0);
-    if (x == 0 || x == kPlayWidth - 1)
-        return !ScanPassesTarget(b, x, y, 0, -1) && !ScanPassesTarget(b, x, y, 0, 1);
-    return WallLineHolds(b, x, y, 0, 1) || WallLineHolds(b, x, y, 0, -1) || WallLineHolds(b, x, y, 1, 0) ||
-           WallLineHolds(b, x, y, -1, 0);
+    Chain chain;
+    bool lost = false;
+    if (x < 0 || x >= kPlayWidth || y < 0 || y >= kPlayHeight)
+        lost = false;
+    else if (Frozen(b, chain, x, y, 0))
+        lost = true;
+    else if (y == 0 || y == kPlayHeight - 1)
+        lost = !ScanPassesTarget(b, x, y, -1, 0) && !ScanPassesTarget(b, x, y, 1, 0);
+    else if (x == 0 || x == kPlayWidth - 1)
+        lost = !ScanPassesTarget(b, x, y, 0, -1) && !ScanPassesTarget(b, x, y, 0, 1);
+    else
+        lost = WallLineHolds(b, x, y, 0, 1) || WallLineHolds(b, x, y, 0, -1) || WallLineHolds(b, x, y, 1, 0) ||
+               WallLineHolds(b, x, y, -1, 0);
+    if (visits) *visits = chain.visits;
+    return lost;
 }
+
+bool IsBlockLost(Puzzle& p, int x, int y) { return IsBlockLost(p.board, x, y, &p.searchVisits); }

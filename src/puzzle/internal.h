@@ -25,9 +25,5 @@ void SetBlockOrientation(BlockRecord& r, const Quat& q);
 // Shows a help hint once per level, never during playback.
 void ShowHintOnce(Puzzle& p, int kind);
 
-// Fixes exactly the blocks on targets that the dead-block test holds (15),
-// frees the others (100); the same for the game and the level check.
-void SettleBlocksOnTargets(Puzzle& p);
-
 // Ends the step under way at once (drawn positions snap to the cells).
 void CancelCarMove(Puzzle& p);

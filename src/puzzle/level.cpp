@@ -1,6 +1,7 @@
 // The level file, the wall shapers and the board's frame.
 #include "puzzle/tableau.h"
 
+#include "app/base/bytes.h"
 #include "app/base/exception.h"
 #include "app/base/files.h"
 #include "app/base/log.h"
@@ -10,20 +11,9 @@
 
 namespace {
 
-// Wall code by join mask (up 1, down 2, right 4, left 8).
-const uint8_t kWallByMask[16] = {20, 31, 30, 22, 28, 26, 24, 32, 29, 27, 25, 33, 21, 35, 34, 23};
-
-void PutInt32(std::string& out, int32_t v)
+int32_t Int32At(const std::string& in, size_t at)
 {
-    uint32_t u = static_cast<uint32_t>(v);
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((u >> (8 * i)) & 0xFF));
-}
-
-int32_t GetInt32(const std::string& in, size_t at)
-{
-    uint32_t u = 0;
-    for (int i = 0; i < 4; ++i) u |= uint32_t(uint8_t(in[at + i])) << (8 * i);
-    return static_cast<int32_t>(u);
+    return GetInt32(reinterpret_cast<const unsigned char*>(in.data()) + at);
 }
 
 // Codes a level file may hold: the ones the rules give a meaning to.
@@ -34,15 +24,14 @@ bool IsFileCellCode(int c)
 
 }  // namespace
 
-int WallCodeForMask(int mask) { return kWallByMask[mask & 15]; }
-
-int WallJoinMask(int code)
+int WallCodeForMask(int mask)
 {
-    if (!IsWallCode(code)) return 0;
-    for (int m = 0; m < 16; ++m)
-        if (kWallByMask[m] == code) return m;
-    return 0;
+    for (int i = 0; i < kWallPieceCount; ++i)
+        if (kWallPieces[i].joins == (mask & 15)) return kWallCodeFirst + i;
+    return kWallCodeFirst;
 }
+
+int WallJoinMask(int code) { return IsWallCode(code) ? kWallPieces[code - kWallCodeFirst].joins : 0; }
 
 int ShapeWallByJoins(const Board& b, int x, int y)
 {
@@ -116,15 +105,15 @@ bool DecodeLevelFile(const std::string& bytes, LevelFileData& out, std::string& 
     LevelFileData d;
     d.reserved[0] = uint8_t(bytes[4]);
     d.reserved[1] = uint8_t(bytes[5]);
-    d.width = GetInt32(bytes, 6);
-    d.height = GetInt32(bytes, 10);
+    d.width = Int32At(bytes, 6);
+    d.height = Int32At(bytes, 10);
     if (d.width != kPlayWidth || d.height != kPlayHeight) {
         out.width = d.width;
         out.height = d.height;
         why = "size";
         return false;
     }
-    int32_t b = GetInt32(bytes, 14);
+    int32_t b = Int32At(bytes, 14);
     if (b < 0 || b > kMaxBlocks) return false;
     size_t at = kLevelHeadSize;
     // Pairing, cells, then L and the two unused ints must all be there before L is read.
@@ -133,9 +122,9 @@ bool DecodeLevelFile(const std::string& bytes, LevelFileData& out, std::string& 
     at += size_t(b);
     std::memcpy(d.cells, bytes.data() + at, kCellCount);
     at += kCellCount;
-    int32_t l = GetInt32(bytes, at);
-    d.unused[0] = GetInt32(bytes, at + 4);
-    d.unused[1] = GetInt32(bytes, at + 8);
+    int32_t l = Int32At(bytes, at);
+    d.unused[0] = Int32At(bytes, at + 4);
+    d.unused[1] = Int32At(bytes, at + 8);
     at += 12;
     if (l < 0 || l > kHistorySize) return false;
     if (bytes.size() != size_t(kLevelFixedSize) + size_t(b) + size_t(l)) return false;
@@ -192,6 +181,12 @@ int LoadLevel(Puzzle& p, int index, const char* dataPrefix)
     }
 
     // The file is good: only now does the previous level go.
+    PutLevelData(p, index, std::move(d));
+    return 1;
+}
+
+void PutLevelData(Puzzle& p, int index, LevelFileData d)
+{
     FreeLevel(p);
     p.levelIndex = index;
     p.blockCount = static_cast<int>(d.pairing.size());
@@ -212,7 +207,6 @@ int LoadLevel(Puzzle& p, int index, const char* dataPrefix)
     p.targetCount = 0;
     for (int i = 0; i < kCellCount; ++i)
         if (d.cells[i] == kCellTarget || d.cells[i] == kCellBlockOnTarget) ++p.targetCount;
-    return 1;
 }
 
 void FreeLevel(Puzzle& p)

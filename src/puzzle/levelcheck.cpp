@@ -8,10 +8,9 @@
 
 namespace {
 
-[[noreturn]] void Fail(const std::string& message, int line)
-{
-    throw Exception(message, "checkAllLevel", "pelmo", line);
-}
+// How a fault of the check names where it was found.
+const char* const kFunction = "checkAllLevel";
+const char* const kModule = "pelmo";
 
 struct CheckUndo {
     int ax, ay, a, bx, by, b, carX, carY;
@@ -50,7 +49,8 @@ void CheckLevel(int index, const char* dataPrefix)
             const int ax = p.carX + dx, ay = p.carY + dy;
             const int a = b.At(ax, ay);
             if (code <= kActDown) {
-                if (a != kCellFloor && a != kCellTarget) Fail(FormatText("bloque au niveau %d, position %d", index, pos), __LINE__);
+                if (a != kCellFloor && a != kCellTarget)
+                    Fail(FormatText("bloque au niveau %d, position %d", index, pos), kFunction, kModule, __LINE__);
                 p.carX = ax;
                 p.carY = ay;
             } else {
@@ -58,14 +58,14 @@ void CheckLevel(int index, const char* dataPrefix)
                 const int c = b.At(bx, by);
                 // A block fixed on its target cannot be pushed in the game either.
                 if ((a != kCellBlock && a != kCellBlockOnTarget) || (c != kCellFloor && c != kCellTarget))
-                    Fail(FormatText("bloque au niveau %d, position %d", index, pos), __LINE__);
+                    Fail(FormatText("bloque au niveau %d, position %d", index, pos), kFunction, kModule, __LINE__);
                 undo.push_back({ax, ay, a, bx, by, c, p.carX, p.carY});
                 b.At(bx, by) = c == kCellFloor ? kCellBlock : kCellBlockFixed;
                 b.At(ax, ay) = a == kCellBlock ? kCellFloor : kCellTarget;
                 p.carX = ax;
                 p.carY = ay;
                 if (c == kCellFloor && IsBlockLost(p, bx, by))
-                    Fail(FormatText("bloc perdu au niveau %d, position %d", index, pos), __LINE__);
+                    Fail(FormatText("bloc perdu au niveau %d, position %d", index, pos), kFunction, kModule, __LINE__);
             }
         } else if (code == kActUndo) {
             // The game takes back the last push and puts the car where it
@@ -81,7 +81,7 @@ void CheckLevel(int index, const char* dataPrefix)
         }
         // Blocks on targets are fixed exactly when the game would fix
         // them, so the check never pushes a block the game would refuse.
-        SettleBlocksOnTargets(p);
+        SettleBlocksOnTargets(p.board);
     }
 
     int placed = 0;
@@ -89,7 +89,8 @@ void CheckLevel(int index, const char* dataPrefix)
         for (int x = 0; x < kPlayWidth; ++x)
             if (b.At(x, y) == kCellBlockFixed || b.At(x, y) == kCellBlockOnTarget) ++placed;
     if (placed != targets)
-        Fail(FormatText("Le niveau %d n'est pas terminÈ apres la resolution (%d / %d)", index, placed, targets), __LINE__);
+        Fail(FormatText("Le niveau %d n'est pas terminÈ apres la resolution (%d / %d)", index, placed, targets),
+             kFunction, kModule, __LINE__);
 }
 
 int CheckAllLevels(const char* dataPrefix, int levelCount)

@@ -119,14 +119,15 @@ void MirrorTopBottom(Puzzle& p)
         }
 }
 
+}  // namespace
+
 // On Hard the floor outside the mask is walled in and only the outer skin of
 // each wall mass is kept.
-void ApplyFloorMask(Puzzle& p)
+void ApplyFloorMask(Board& b, const uint8_t* floorMask)
 {
-    Board& b = p.board;
     for (int y = 0; y < kPlayHeight; ++y)
         for (int x = 0; x < kPlayWidth; ++x)
-            if (b.At(x, y) == kCellFloor && !p.floorMask.empty() && p.floorMask[size_t(CellIndex(x, y))] == 0)
+            if (b.At(x, y) == kCellFloor && floorMask && floorMask[CellIndex(x, y)] == 0)
                 b.At(x, y) = kCellWallFirst;
     // Only walls, cells already marked and the outside count as wall around a
     // cell: a block or a special block next to a wall must not open it.
@@ -150,14 +151,28 @@ void ApplyFloorMask(Puzzle& p)
         }
 }
 
+void RemoveBombs(Board& b)
+{
+    for (int y = 0; y < kPlayHeight; ++y)
+        for (int x = 0; x < kPlayWidth; ++x)
+            if (b.At(x, y) == kCellBomb) b.At(x, y) = kCellFloor;
+}
+
+int HardColourCount(int levelIndex)
+{
+    const int k = 2 + levelIndex / 50;
+    return k > kMaxColours ? kMaxColours : k;
+}
+
+namespace {
+
 void NumberBlocksAndTargets(Puzzle& p)
 {
     std::memset(p.blockIndexMap, kNoIndex, sizeof p.blockIndexMap);
     std::memset(p.targetIndexMap, kNoIndex, sizeof p.targetIndexMap);
     std::memset(p.blockColour, 0, sizeof p.blockColour);
     std::memset(p.targetColour, 0, sizeof p.targetColour);
-    int k = 2 + p.levelIndex / 50;
-    if (k > kMaxColours) k = kMaxColours;
+    const int k = HardColourCount(p.levelIndex);
     int targets = 0, blocks = 0;
     for (int y = 0; y < kPlayHeight; ++y)
         for (int x = 0; x < kPlayWidth; ++x) {
@@ -235,10 +250,7 @@ void StartLevelBoard(Puzzle& p, int restore)
     const int h = p.help ? 1 : 0;
     p.helpBlocked = p.helpLost = p.helpBomb = h;
 
-    if (p.difficulty != kEasy)
-        for (int y = 0; y < kPlayHeight; ++y)
-            for (int x = 0; x < kPlayWidth; ++x)
-                if (p.board.At(x, y) == kCellBomb) p.board.At(x, y) = kCellFloor;
+    if (p.difficulty != kEasy) RemoveBombs(p.board);
 
     // A saved game brings its own walls, numbers, colours and mirroring.
     if (!restore) {
@@ -249,7 +261,7 @@ void StartLevelBoard(Puzzle& p, int restore)
                 const int c = p.board.At(x, y);
                 if (c == kCellTarget || c == kCellBlockOnTarget || c == kCellBlockFixed) ++p.targetCount;
             }
-        if (p.difficulty == kHard) ApplyFloorMask(p);
+        if (p.difficulty == kHard) ApplyFloorMask(p.board, p.floorMask.empty() ? nullptr : p.floorMask.data());
         NumberBlocksAndTargets(p);
         if (p.difficulty == kHard && !p.replayMode) {
             if (Hooks(p).Random() & 1) MirrorLeftRight(p);
@@ -297,24 +309,20 @@ StepResult StepCar(Puzzle& p, Direction dir)
     const int bx = ax + dx, by = ay + dy;
     const int a = b.At(ax, ay);
 
-    if (a <= 13) {
+    if (IsGround(a)) {
         if (a >= 3 && p.bombCarried == 0) PushUndo(p, ax, ay, a, p.carX, p.carY, p.bombCarried);
         StartCarMove(p, dir, -1);
         RecordAction(p, dir);
         return kStepMoved;
     }
-    if (a != kCellBlock && a != kCellBlockOnTarget) return kStepRefused;
+    if (!IsPushable(a)) return kStepRefused;
 
     const int c = b.At(bx, by);
-    // A bomb is not ground a block can be pushed onto.
-    if (c <= 13 && c != kCellBomb) {
+    if (TakesPushedBlock(c)) {
         PushUndo(p, ax, ay, a, p.carX, p.carY, p.bombCarried, 1);
         PushUndo(p, bx, by, c, p.carX, p.carY, p.bombCarried, 2);
         const int li = BlockListIndexAt(p, ax, ay);
-        b.At(ax, ay) = a == kCellBlockOnTarget ? kCellTarget
-                       : (ax == p.carStartX && ay == p.carStartY) ? kCellCarStart
-                                                                   : kCellFloor;
-        b.At(bx, by) = c == kCellTarget ? kCellBlockOnTarget : kCellBlock;
+        MoveBlock(b, ax, ay, dx, dy, p.carStartX, p.carStartY);
         p.blockIndexMap[CellIndex(bx, by)] = p.blockIndexMap[CellIndex(ax, ay)];
         p.blockIndexMap[CellIndex(ax, ay)] = kNoIndex;
         if (li >= 0) {
@@ -398,26 +406,43 @@ bool SetOffBomb(Puzzle& p)
     return true;
 }
 
-void SettleBlocksOnTargets(Puzzle& p)
+void MoveBlock(Board& b, int x, int y, int dx, int dy, int startX, int startY)
+{
+    const int from = b.At(x, y), to = b.At(x + dx, y + dy);
+    b.At(x, y) = from == kCellBlockOnTarget ? kCellTarget : (x == startX && y == startY) ? kCellCarStart : kCellFloor;
+    b.At(x + dx, y + dy) = to == kCellTarget ? kCellBlockOnTarget : kCellBlock;
+}
+
+void SettleBlocksOnTargets(Board& b)
 {
     // Every block on a target starts out movable and is fixed only when the
     // others justify it; a fixed block never holds itself (with its own 15
     // counted as fixed it could), so the result depends on the board alone,
     // not on the order of the moves that led to it, and an undo frees what
     // the undone move had fixed.
+    // The passes visit only the blocks on targets, in row-major order (the
+    // solver settles every position it makes).
+    uint8_t onTargetX[kCellCount], onTargetY[kCellCount];
+    int count = 0;
     for (int y = 0; y < kPlayHeight; ++y)
-        for (int x = 0; x < kPlayWidth; ++x)
-            if (p.board.At(x, y) == kCellBlockFixed) p.board.At(x, y) = kCellBlockOnTarget;
+        for (int x = 0; x < kPlayWidth; ++x) {
+            uint8_t& c = b.At(x, y);
+            if (c == kCellBlockFixed) c = kCellBlockOnTarget;
+            if (c != kCellBlockOnTarget) continue;
+            onTargetX[count] = uint8_t(x);
+            onTargetY[count++] = uint8_t(y);
+        }
     // Fixing a block can only make its neighbours more fixed, so this ends
     // after at most one pass per block.
     for (bool changed = true; changed;) {
         changed = false;
-        for (int y = 0; y < kPlayHeight; ++y)
-            for (int x = 0; x < kPlayWidth; ++x)
-                if (p.board.At(x, y) == kCellBlockOnTarget && IsBlockLost(p, x, y)) {
-                    p.board.At(x, y) = kCellBlockFixed;
-                    changed = true;
-                }
+        for (int i = 0; i < count; ++i) {
+            const int x = onTargetX[i], y = onTargetY[i];
+            if (b.At(x, y) == kCellBlockOnTarget && IsBlockLost(b, x, y)) {
+                b.At(x, y) = kCellBlockFixed;
+                changed = true;
+            }
+        }
     }
 }
 
@@ -427,7 +452,7 @@ void ExamineBlocks(Puzzle& p)
     bool wasFixed[kCellCount];
     for (int y = 0; y < kPlayHeight; ++y)
         for (int x = 0; x < kPlayWidth; ++x) wasFixed[CellIndex(x, y)] = p.board.At(x, y) == kCellBlockFixed;
-    SettleBlocksOnTargets(p);
+    SettleBlocksOnTargets(p.board);
     for (int y = 0; y < kPlayHeight; ++y)
         for (int x = 0; x < kPlayWidth; ++x) {
             const int c = p.board.At(x, y);

@@ -25,6 +25,7 @@
 // value congruent to t mod K will do), with every pairing byte below the block
 // count. On Easy and Normal every colour is 0 and the pairing plays no part.
 #include "app/base/quat.h"
+#include "puzzle/wallpieces.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -61,8 +62,8 @@ enum CellCode : int {
     kCellBlock = 14,
     kCellBlockFixed = 15,
     kCellBlockOnTarget = 100,
-    kCellWallFirst = 20,
-    kCellWallLast = 35,
+    kCellWallFirst = kWallCodeFirst,
+    kCellWallLast = kWallCodeLast,
     kCellSpecialFirst = 36,
     kCellSpecialLast = 39,
     kCellHollowMark = 254,
@@ -230,9 +231,6 @@ struct Puzzle {
     int playbackPos = 0;
     float playbackPause = 0;
 
-    // Search stacks of the frozen test.
-    uint8_t pileX[kPileSize] = {};
-    uint8_t pileY[kPileSize] = {};
     int searchVisits = 0;  // cells the last dead-block test put on its chain
 
     // What the renderer reads.
@@ -301,11 +299,13 @@ bool ReadLevelFileBytes(const char* dataPrefix, int index, std::string& bytes);
 // car start; a cell code no rule gives a meaning to (16..19, 40..99,
 // 101..255). Blocks beyond a short pairing list are paired with themselves.
 int LoadLevel(Puzzle& p, int index, const char* dataPrefix);
+// What LoadLevel does with a file it has decoded and accepted.
+void PutLevelData(Puzzle& p, int index, LevelFileData d);
 
 // Drops the solution and the floor mask.
 void FreeLevel(Puzzle& p);
 
-// Wall pieces: join mask bits up 1, down 2, right 4, left 8.
+// Wall pieces (wallpieces.h): join mask bits up 1, down 2, right 4, left 8.
 int WallCodeForMask(int mask);
 int WallJoinMask(int code);  // 0 for anything that is not a wall piece
 // The loader's shaper for one cell: joins where the neighbour's code joins back.
@@ -320,6 +320,42 @@ void FillFrame(Board& b);
 
 // ---------------------------------------------------------------------------
 // Move rules
+
+// The rules below that take a Board are pure functions of the cells: the
+// game, the level check, the level compiler and the solver all play by them.
+
+// K, the number of colours on Hard, for a level index counted from 0.
+int HardColourCount(int levelIndex);
+
+// The car drives onto ground (codes up to 13, bombs included). It pushes a
+// block or a movable block on a target, never one fixed on its target, and
+// only onto ground that holds no bomb.
+inline bool IsGround(int c) { return c <= 13; }
+inline bool IsPushable(int c) { return c == kCellBlock || c == kCellBlockOnTarget; }
+inline bool TakesPushedBlock(int c) { return IsGround(c) && c != kCellBomb; }
+
+// Moves the block at (x, y) one cell by (dx, dy), which the rules above
+// allow: it lands as a block on a target where it meets one, and the cell it
+// leaves becomes its target again, the car start when it is (startX, startY),
+// or floor.
+void MoveBlock(Board& b, int x, int y, int dx, int dy, int startX, int startY);
+
+// The level start's board below Easy: no bombs.
+void RemoveBombs(Board& b);
+// The Hard level start's board: the floor outside the mask (300 bytes, row
+// by row; null walls in nothing) becomes wall, every wall mass is hollowed to
+// its skin and the walls are joined again.
+void ApplyFloorMask(Board& b, const uint8_t* floorMask);
+
+// The dead-block test: true when the block at (x, y) can never reach a
+// target. visits, when given, gets the cells the test put on its chain.
+bool IsBlockLost(const Board& b, int x, int y, int* visits = nullptr);
+
+// The fixing rule: exactly the blocks on targets that the dead-block test
+// holds become fixed (15), the others movable (100). A fixed block never
+// counts itself as fixed while it is examined, so the outcome depends on the
+// board alone and an undo frees what the undone step had fixed.
+void SettleBlocksOnTargets(Board& b);
 
 // Prepares the loaded board for play (restore 0) or continues a saved game
 // whose board, car, index maps and colours are already in place (restore 1).
@@ -344,13 +380,12 @@ bool PickUpBomb(Puzzle& p);
 // Sets off the carried bomb when allowed; true when it exploded.
 bool SetOffBomb(Puzzle& p);
 
-// The dead-block test: true when the block at (x, y) can never reach a target.
+// The dead-block test on the puzzle's board; the chain's size goes to
+// searchVisits.
 bool IsBlockLost(Puzzle& p, int x, int y);
 
 // Re-examines every block: the lost marks of plain blocks, and which blocks
-// on targets are fixed (15) or movable (100). A fixed block never counts
-// itself as fixed while it is examined, so the outcome depends on the board
-// alone and an undo frees what the undone step had fixed. "transfor.wav"
+// on targets are fixed (15) or movable (100) by SettleBlocksOnTargets. "transfor.wav"
 // (and BlockFixed, and during playback a pause of 50) for each newly fixed
 // block.
 void ExamineBlocks(Puzzle& p);
@@ -365,7 +400,7 @@ int TargetColourAt(const Puzzle& p, int x, int y);
 // ---------------------------------------------------------------------------
 // Undo stack and move history
 
-// Empties the search stacks and the undo array (start-up).
+// Empties the undo array (start-up).
 void InitPile(Puzzle& p);
 
 // Appends one undo entry with the given kind (1 starts a step).

@@ -1,12 +1,10 @@
-// The undo stack, the move history and the frozen test's search stacks.
+// The undo stack and the move history.
 #include "puzzle/internal.h"
 
 #include <cstring>
 
 void InitPile(Puzzle& p)
 {
-    std::memset(p.pileX, 0, sizeof p.pileX);
-    std::memset(p.pileY, 0, sizeof p.pileY);
     for (UndoEntry& e : p.undo) e = UndoEntry();
     p.undoCount = 0;
 }

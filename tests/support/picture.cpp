@@ -83,3 +83,10 @@ void Picture::SaveToGallery(const std::string& name) const
     if (!WritePng(path.c_str(), width, height, 3, rgb.data(), error))
         ADD_FAILURE() << "the gallery picture " << path << " could not be written: " << error;
 }
+
+void WriteTestPng(const std::string& path, int w, int h, int channels, const std::vector<uint8_t>& pixels)
+{
+    std::string error;
+    if (pixels.size() != size_t(w) * h * channels || !WritePng(path.c_str(), w, h, channels, pixels.data(), error))
+        ADD_FAILURE() << "the test picture " << path << " could not be written: " << error;
+}

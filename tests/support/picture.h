@@ -37,3 +37,6 @@ struct Picture {
     // Into the gallery: build/test-output/<name> as PNG.
     void SaveToGallery(const std::string& name) const;
 };
+
+// Pixels (rows top first, 3 or 4 channels) as a PNG file for a test to load.
+void WriteTestPng(const std::string& path, int w, int h, int channels, const std::vector<uint8_t>& pixels);

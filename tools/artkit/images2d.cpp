@@ -145,16 +145,18 @@ Canvas IconFont()
     return c;
 }
 
-Canvas WindowIcon()
+// Drawn in a 32-pixel square and scaled, so every size is the same picture
+// (the window's own 32-pixel icon and the desktop's theme sizes).
+Canvas WindowIcon(int n = 32)
 {
     // A small amber block with the game's initial.
-    const int n = 32;
+    const double k = n / 32.0;
     Canvas c(n, n, Rgb(0, 0, 0, 0));
     for (int y = 0; y < n; ++y)
         for (int x = 0; x < n; ++x) {
-            double px = x + 0.5, py = y + 0.5;
+            double px = (x + 0.5) / k, py = (y + 0.5) / k;
             double d = SdBox(px, py, 16, 16, 14.5, 14.5, 5);
-            double cov = Clamp01(0.5 - d);
+            double cov = Clamp01(0.5 - d * k);
             if (cov <= 0)
                 continue;
             double t = (px + py) / 64.0;
@@ -164,11 +166,13 @@ Canvas WindowIcon()
             c.Over(x, y, body, cov);
         }
     Rgba ink = Rgb(0.12, 0.14, 0.3);
-    c.Shape(ink, [](double x, double y) {
+    c.Shape(ink, [k](double x, double y) {
+        x /= k;
+        y /= k;
         double stem = SdBox(x, y, 12.5, 16, 2.6, 8.5);
         double bowl = std::fabs(SdBox(x, y, 16.5, 12.8, 5.2, 4.3, 3.5)) - 2.3;
         bowl = std::max(bowl, 10.5 - x);
-        return std::min(stem, bowl);
+        return std::min(stem, bowl) * k;
     });
     return c;
 }
@@ -186,4 +190,13 @@ void GenerateImages2D(const std::string& data)
     WriteKitImage(dir + "selection_right.png", Pill(32, 64, -1000, 0), 4);
     WriteKitImage(dir + "fonteicone.png", IconFont(), 4);
     WriteKitImage(dir + "icon.png", WindowIcon(), 4);
+}
+
+void GenerateDesktopIcons(const std::string& dir)
+{
+    for (int n : {16, 24, 32, 48, 64, 128, 256}) {
+        const std::string sized = dir + "/hicolor/" + std::to_string(n) + "x" + std::to_string(n) + "/apps/";
+        MakeKitDir(sized);
+        WriteKitImage(sized + "pondrake.png", WindowIcon(n), 4);
+    }
 }

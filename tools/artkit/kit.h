@@ -51,6 +51,9 @@ void GenerateThemeTextures(const std::string& data);
 void GenerateThemeConfig(const std::string& data);
 void GenerateMenuScene(const std::string& data);
 void GenerateImages2D(const std::string& data);
+// The desktop's icon in the sizes of the hicolor theme:
+// dir/hicolor/<n>x<n>/apps/pondrake.png.
+void GenerateDesktopIcons(const std::string& dir);
 void GenerateFontConfig(const std::string& data);
 void GenerateSounds(const std::string& data);
 // Music: every track, or only track `only` (0 menu, 1 to 4 game).

@@ -1,7 +1,8 @@
 // artkit WHAT DATA_DIR [TRACK]: writes the game's default data below
 // DATA_DIR. WHAT is "gfx" (theme, menu scene, 2D pictures, theme.ini,
 // font.ini), "sfx" (sound effects), "music" (the five tracks, or only
-// TRACK 0 to 4, so a build can make them side by side) or "all".
+// TRACK 0 to 4, so a build can make them side by side) or "all";
+// "icons" writes the desktop's icons below DATA_DIR instead.
 #include "kit.h"
 
 #include <cstdio>
@@ -12,7 +13,7 @@
 int main(int argc, char** argv)
 {
     if (argc != 3 && argc != 4) {
-        std::fprintf(stderr, "usage: artkit gfx|sfx|music|all DATA_DIR [TRACK]\n");
+        std::fprintf(stderr, "usage: artkit gfx|sfx|music|all|icons DATA_DIR [TRACK]\n");
         return 2;
     }
     int track = -1;
@@ -27,7 +28,7 @@ int main(int argc, char** argv)
     }
     const std::string what = argv[1], data = argv[2];
     const bool all = what == "all";
-    if (!all && what != "gfx" && what != "sfx" && what != "music") {
+    if (!all && what != "gfx" && what != "sfx" && what != "music" && what != "icons") {
         std::fprintf(stderr, "artkit: unknown part '%s'\n", argv[1]);
         return 2;
     }
@@ -46,6 +47,8 @@ int main(int argc, char** argv)
             GenerateSounds(data);
         if (all || what == "music")
             GenerateMusic(data, track);
+        if (what == "icons")
+            GenerateDesktopIcons(data);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "artkit: %s\n", e.what());
         return 1;

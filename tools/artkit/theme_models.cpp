@@ -2,22 +2,13 @@
 // bomb, special block, explosion and background. One unit is one board
 // cell; a piece stands on y = 0 centred on its cell.
 #include "kit.h"
+#include "puzzle/wallpieces.h"
 #include "rng.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
-
-const char* const kWallFiles[16] = {
-    "mur_blocf.3do",  "mur_blocdgo.3do", "mur_blochbo.3do", "mur_blocco.3do",
-    "mur_blocdbo.3do", "mur_blocbgo.3do", "mur_blochdo.3do", "mur_blochgo.3do",
-    "mur_blocdo.3do", "mur_blocgo.3do",  "mur_blocbo.3do",  "mur_blocho.3do",
-    "mur_blocgf.3do", "mur_blocdf.3do",  "mur_blochf.3do",  "mur_blocbf.3do"};
-
-// Join mask of wall piece i (drawn for wall code 20 + i): up 1 (towards -z),
-// down 2 (+z), right 4 (+x), left 8 (-x).
-const int kWallMask[16] = {0, 12, 3, 15, 6, 10, 5, 9, 4, 8, 2, 1, 7, 11, 14, 13};
 
 constexpr double kWallHeight = 0.8;
 constexpr double kWallHalf = 0.42;
@@ -38,6 +29,7 @@ struct Outline {
     std::vector<bool> open;
 };
 
+// A join reaches the cell's edge: up towards -z, down +z, right +x, left -x.
 Outline WallFootprint(int mask)
 {
     const double a = kWallHalf, e = 0.5;
@@ -48,28 +40,28 @@ Outline WallFootprint(int mask)
     };
     // Counter-clockwise in the (x, z) plane: right side, down side, left
     // side, up side, each with its arm when the piece joins that way.
-    if (mask & 4) {
+    if (mask & kJoinRight) {
         add(a, -a, false);
         add(e, -a, true);
         add(e, a, false);
     } else {
         add(a, -a, false);
     }
-    if (mask & 2) {
+    if (mask & kJoinDown) {
         add(a, a, false);
         add(a, e, true);
         add(-a, e, false);
     } else {
         add(a, a, false);
     }
-    if (mask & 8) {
+    if (mask & kJoinLeft) {
         add(-a, a, false);
         add(-e, a, true);
         add(-e, -a, false);
     } else {
         add(-a, a, false);
     }
-    if (mask & 1) {
+    if (mask & kJoinUp) {
         add(-a, -a, false);
         add(-a, -e, true);
         add(a, -e, false);
@@ -349,8 +341,8 @@ void GenerateThemeModels(const std::string& data)
 {
     const std::string dir = data + "/gfx/theme1/3d/";
     MakeKitDir(dir);
-    for (int i = 0; i < 16; ++i)
-        WriteKitModel(dir + kWallFiles[i], BuildWall(kWallMask[i]));
+    for (const WallPiece& piece : kWallPieces)
+        WriteKitModel(dir + piece.model, BuildWall(piece.joins));
     WriteKitModel(dir + "car.3do", BuildCar(1, "car_", 0.0));
     WriteKitModel(dir + "carmorph.3do", BuildCar(1, "car_", 1.0));
     WriteKitModel(dir + "sol.3do", BuildFloor());

@@ -2,6 +2,7 @@
 //
 //   levelcodes generate N        makes N new codes in the working directory:
 //                                "codes.txt" and "data/level/levelcode.dat"
+//                                (N at most the number the game reads)
 //   levelcodes build LIST OUT    turns a listing like "codes.txt" into the
 //                                binary code table OUT
 //
@@ -38,12 +39,16 @@ int Generate(const char* countText)
         std::fprintf(stderr, "levelcodes: not a count: %s\n", countText);
         return 2;
     }
+    // The game refuses a longer table at start-up: refuse it before the
+    // shipped one is replaced.
+    if (count > kLevelCount) {
+        std::fprintf(stderr, "levelcodes: %ld codes, the game reads at most %d\n", count, kLevelCount);
+        return 2;
+    }
     MakePath("./data/level/");
     LevelCodes codes;
     if (!generateLevelCodes(codes, static_cast<int>(count)))
         return 1;
-    if (count > kLevelCount)
-        std::fprintf(stderr, "levelcodes: note: the game reads at most %d codes\n", kLevelCount);
     std::printf("wrote %ld codes to codes.txt and data/level/levelcode.dat\n", count);
     return 0;
 }

@@ -18,12 +18,6 @@ namespace {
 constexpr long kFrameLimit = 2000000;
 constexpr float kFrameStep = 1.0f;  // one sixtieth of a second
 
-struct QuietHooks : PuzzleHooks {
-    // Hard mirroring must never come into a verification run; a fixed value
-    // keeps it deterministic if it ever did.
-    int Random() override { return 0; }
-};
-
 const char* DifficultyName(int d)
 {
     return d == kEasy ? "Easy" : d == kNormal ? "Normal" : "Hard";
@@ -33,7 +27,7 @@ std::string PlayStoredSolution(const std::string& prefix, int index)
 {
     std::unique_ptr<Puzzle> owner(new Puzzle());
     Puzzle& p = *owner;
-    QuietHooks hooks;
+    VerifyHooks hooks;
     p.hooks = &hooks;
     InitPile(p);
     StartSolution(p, index, prefix.c_str());
@@ -58,13 +52,25 @@ std::string PlayAsKeys(const std::string& prefix, int index, int difficulty)
 {
     std::unique_ptr<Puzzle> owner(new Puzzle());
     Puzzle& p = *owner;
-    QuietHooks hooks;
+    VerifyHooks hooks;
     p.hooks = &hooks;
     InitPile(p);
     LoadLevel(p, index, prefix.c_str());
     p.difficulty = difficulty;
     StartLevelBoard(p, 0);
     const std::vector<uint8_t> actions = p.solution;
+    const std::string why = PlayActionsAsKeys(p, actions);
+    if (!why.empty()) return std::string("on ") + DifficultyName(difficulty) + " " + why;
+    if (!CheckLevelWon(p))
+        return std::string("on ") + DifficultyName(difficulty) + " the solution does not win (" +
+               std::to_string(CountPlacedBlocks(p)) + " / " + std::to_string(p.targetCount) + ")";
+    return std::string();
+}
+
+}  // namespace
+
+std::string PlayActionsAsKeys(Puzzle& p, const std::vector<uint8_t>& actions)
+{
     for (size_t i = 0; i < actions.size(); ++i) {
         const int code = actions[i];
         PuzzleInput in;
@@ -74,21 +80,14 @@ std::string PlayAsKeys(const std::string& prefix, int index, int difficulty)
         in.up = dir == kDirUp;
         in.down = dir == kDirDown;
         const PuzzleFrameResult r = UpdatePuzzleFrame(p, in, kFrameStep);
-        if (!r.stepStarted)
-            return std::string("on ") + DifficultyName(difficulty) + " action " + std::to_string(i) +
-                   " is refused";
+        if (!r.stepStarted) return "action " + std::to_string(i) + " is refused";
         long frames = 0;
         do {
             UpdatePuzzleFrame(p, PuzzleInput(), kFrameStep);
         } while ((p.moveProgress != 0 || p.bombTimer != 0) && ++frames < kFrameLimit);
     }
-    if (!CheckLevelWon(p))
-        return std::string("on ") + DifficultyName(difficulty) + " the solution does not win (" +
-               std::to_string(CountPlacedBlocks(p)) + " / " + std::to_string(p.targetCount) + ")";
     return std::string();
 }
-
-}  // namespace
 
 std::string VerifyLevelWithCore(const std::string& dataPrefix, int index)
 {

@@ -1,10 +1,10 @@
 #pragma once
-// Turns a level source into the bytes of a ".lvl" file and checks that the
-// stored solution plays: through the level check, on Hard with the Hard
-// colours, and on Easy and Normal, never pushing a block fixed on its target.
-#include "level_file.h"
-#include "level_source.h"
+// Turns a level source into the puzzle core's level file: the stored
+// solution checked by the core's rules on the Hard board, and every block
+// paired with the target it ends on when the core plays the solution on Hard.
+// The main program then verifies the written bytes with core_verify.
 #include "level_solver.h"
+#include "level_source.h"
 
 #include <string>
 #include <vector>
@@ -30,15 +30,10 @@ Board HardBoard(const LevelSource& src);
 // enter: what the solver searches and the stored solution is replayed on.
 Board SolverBoard(const LevelSource& src);
 
-// Throws LevelError naming the source file and line.
+// Throws Exception naming the source file and line (see SourceErrorText).
 CompiledLevel CompileLevel(const LevelSource& src, const CompileOptions& options);
 
 // Action codes for solution letters: steps 1-4, pushes 5-8.
 std::vector<uint8_t> ActionsFromLetters(const std::string& letters);
-
-// Plays action codes with the model rules on a difficulty and reports the
-// first fault, or an empty string when the level ends won. pairing may be
-// empty below Hard.
-std::string PlayModel(const LevelFileData& level, Difficulty d, int levelIndex);
 
 }  // namespace lvl

@@ -12,6 +12,43 @@ namespace {
 constexpr int kInf = 1 << 20;
 constexpr int kMaxSolverBlocks = 64;
 
+// The search works on the puzzle core's board as one flat array, frame
+// included: a cell is its offset in Board::cells.
+constexpr int kBoardSize = kBoardRows * kBoardCols;
+// Directions in the order of the action codes: left, right, up, down.
+constexpr int kDX[4] = {-1, 1, 0, 0};
+constexpr int kDY[4] = {0, 0, -1, 1};
+constexpr int kDirStep[4] = {-1, 1, -kBoardCols, kBoardCols};
+constexpr char kStepLetter[4] = {'l', 'r', 'u', 'd'};
+constexpr char kPushLetter[4] = {'L', 'R', 'U', 'D'};
+
+inline int CellX(int i) { return i % kBoardCols - 2; }
+inline int CellY(int i) { return i / kBoardCols - 2; }
+inline bool IsPlayable(int i)
+{
+    const int x = CellX(i), y = CellY(i);
+    return x >= 0 && x < kPlayWidth && y >= 0 && y < kPlayHeight;
+}
+inline uint8_t* Cells(Board& b) { return &b.cells[0][0]; }
+inline const uint8_t* Cells(const Board& b) { return &b.cells[0][0]; }
+
+// The car's start cell (the last cell coded 2), or -1.
+int CarStart(const Board& b)
+{
+    int car = -1;
+    for (int i = 0; i < kBoardSize; ++i)
+        if (IsPlayable(i) && Cells(b)[i] == kCellCarStart) car = i;
+    return car;
+}
+
+// Moves the block at cell p one cell towards d by the core's rule; carStart
+// is -1 on a board that keeps no car start.
+void PushAt(Board& b, int p, int d, int carStart)
+{
+    const bool start = carStart >= 0;
+    MoveBlock(b, CellX(p), CellY(p), kDX[d], kDY[d], start ? CellX(carStart) : -1, start ? CellY(carStart) : -1);
+}
+
 // Minimum-cost perfect matching (Hungarian method) on an n x n matrix.
 int MatchCost(const std::vector<int>& cost, int n)
 {
@@ -74,14 +111,14 @@ public:
     {
         start_ = board;
         for (int i = 0; i < kBoardSize; ++i) {
-            const uint8_t c = board.cell[i];
-            isTarget_[i] = c == kTarget || c == kPlaced || c == kFixed;
-            isWall_[i] = c > 13 && !IsBlockCode(c);
+            const uint8_t c = Cells(board)[i];
+            isTarget_[i] = c == kCellTarget || c == kCellBlockOnTarget || c == kCellBlockFixed;
+            isWall_[i] = !IsGround(c) && !IsBlockCode(c);
             if (IsBlockCode(c)) blocks0_.push_back(i);
             if (isTarget_[i]) targets_.push_back(i);
-            if (IsPlayable(i) && c == kCarStart) car0_ = i;
-            empty_.cell[i] = isWall_[i] || c == kBomb ? c : static_cast<uint8_t>(isTarget_[i] ? kTarget : kFloor);
+            Cells(empty_)[i] = isWall_[i] || c == kCellBomb ? c : uint8_t(isTarget_[i] ? kCellTarget : kCellFloor);
         }
+        car0_ = CarStart(board);
         n_ = static_cast<int>(blocks0_.size());
         stride_ = n_ + 5;
         ComputeDistances();
@@ -108,11 +145,11 @@ public:
         }
         table_.assign(1 << 16, kEmptySlot);
 
-        // The root position.
-        Board b0 = start_;
-        for (int i = 0; i < kBoardSize; ++i)
-            if (IsPlayable(i) && b0.cell[i] == kCarStart) b0.cell[i] = kFloor;
-        ReexamineBlocks(b0);
+        // The root position. Under plain rules the blocks that start on
+        // targets stay movable.
+        Board b0 = empty_;
+        for (int p : blocks0_) Cells(b0)[p] = isTarget_[p] ? kCellBlockOnTarget : kCellBlock;
+        if (!opt_.plainRules) SettleBlocksOnTargets(b0);
         std::vector<uint16_t> key(stride_);
         MakeKey(b0, car0_, key.data());
         const int h0 = Bound(key.data());
@@ -152,17 +189,22 @@ public:
             }
             BuildBoard(s, b);
             Reach(b, s[n_]);
+            const uint8_t* c = Cells(b);
             for (int k = 0; k < n_; ++k) {
                 const int p = s[k];
-                if (b.cell[p] == kFixed) continue;
+                if (!IsPushable(c[p])) continue;
                 for (int d = 0; d < 4; ++d) {
                     const int step = kDirStep[d];
                     const int dest = p + step;
-                    if (!reach_[p - step] || b.cell[dest] > 13 || b.cell[dest] == kBomb || !live_[dest]) continue;
+                    if (!reach_[p - step] || !TakesPushedBlock(c[dest]) || !live_[dest]) continue;
                     Board nb = b;
-                    nb.cell[p] = isTarget_[p] ? kTarget : kFloor;
-                    nb.cell[dest] = isTarget_[dest] ? kPlaced : kBlock;
-                    if (!opt_.plainRules && ReexamineBlocks(nb) > 0) continue;
+                    PushAt(nb, p, d, -1);
+                    // The game's fixing rule and its dead-block test; plain
+                    // rules have neither.
+                    if (!opt_.plainRules) {
+                        SettleBlocksOnTargets(nb);
+                        if (AnyBlockLost(nb, s, k, dest)) continue;
+                    }
                     MakeKey(nb, p, child.data());
                     const int h = Bound(child.data());
                     if (h >= kInf) continue;
@@ -187,17 +229,7 @@ public:
         res.solved = true;
         res.pushOptimal = opt_.weight == 1;
         res.solution = Letters(goal);
-        if (opt_.plainRules) {
-            // The game's replay would refuse pushes of fixed blocks: count
-            // the letters instead.
-            res.moves = static_cast<int>(res.solution.size());
-            for (char c : res.solution) res.pushes += (c >= 'A' && c <= 'Z') ? 1 : 0;
-            res.stored = static_cast<long>(nodes_.size());
-            res.expanded = expanded;
-            res.seconds = elapsed();
-            return res;
-        }
-        Replay check = ReplaySolution(start_, res.solution);
+        const Replay check = ReplaySolution(start_, res.solution, opt_.plainRules);
         res.pushes = check.pushes;
         res.moves = check.moves;
         if (!check.error.empty()) {
@@ -241,8 +273,19 @@ private:
         const uint64_t fixed = FixedMask(s);
         for (int k = 0; k < n_; ++k) {
             const int p = s[k];
-            b.cell[p] = isTarget_[p] ? (((fixed >> k) & 1) ? kFixed : kPlaced) : kBlock;
+            Cells(b)[p] = isTarget_[p] ? (((fixed >> k) & 1) ? kCellBlockFixed : kCellBlockOnTarget) : kCellBlock;
         }
+    }
+
+    // Whether the core's dead-block test holds any plain block after block
+    // k of s has moved to dest; the moved block is the likeliest.
+    bool AnyBlockLost(const Board& b, const uint16_t* s, int k, int dest) const
+    {
+        const uint8_t* c = Cells(b);
+        if (c[dest] == kCellBlock && IsBlockLost(b, CellX(dest), CellY(dest))) return true;
+        for (int j = 0; j < n_; ++j)
+            if (j != k && c[s[j]] == kCellBlock && IsBlockLost(b, CellX(s[j]), CellY(s[j]))) return true;
+        return false;
     }
 
     uint64_t FixedMask(const uint16_t* s) const
@@ -266,7 +309,7 @@ private:
             const int p = queue[head++];
             for (int d = 0; d < 4; ++d) {
                 const int q = p + kDirStep[d];
-                if (!reach_[q] && b.cell[q] <= 13) {
+                if (!reach_[q] && IsGround(Cells(b)[q])) {
                     reach_[q] = 1;
                     queue[tail++] = q;
                 }
@@ -279,9 +322,9 @@ private:
         int k = 0;
         uint64_t fixed = 0;
         for (int i = 0; i < kBoardSize; ++i) {
-            const uint8_t c = b.cell[i];
-            if (!IsPlayable(i) || !IsBlockCode(c)) continue;
-            if (c == kFixed) fixed |= uint64_t(1) << k;
+            const uint8_t c = Cells(b)[i];
+            if (!IsBlockCode(c) || !IsPlayable(i)) continue;
+            if (c == kCellBlockFixed) fixed |= uint64_t(1) << k;
             key[k++] = static_cast<uint16_t>(i);
         }
         ReachInto(b, car, reachKey_);
@@ -406,16 +449,15 @@ private:
         for (uint32_t id = goal; nodes_[id].parent != UINT32_MAX; id = nodes_[id].parent)
             pushes.emplace_back(nodes_[id].from, nodes_[id].dir);
         std::reverse(pushes.begin(), pushes.end());
-        GameSim g;
-        g.board = start_;
-        g.difficulty = kNormal;
-        g.car = g.carStart = car0_;
-        for (int i = 0; i < kBoardSize; ++i) g.blockIdAt[i] = -1;
+        // Only where the car can drive matters on the way: fixed or not, a
+        // block is in its way.
+        Board b = start_;
+        int car = car0_;
         std::string out;
         for (auto [from, dir] : pushes) {
-            out += WalkTo(g.board, g.car, from - kDirStep[dir]);
-            g.car = from - kDirStep[dir];
-            StepGameSim(g, static_cast<Dir>(dir));
+            out += WalkTo(b, car, from - kDirStep[dir]);
+            PushAt(b, from, dir, car0_);
+            car = from;
             out.push_back(kPushLetter[dir]);
         }
         return out;
@@ -433,7 +475,7 @@ private:
             const int p = queue[qi];
             for (int d = 0; d < 4; ++d) {
                 const int q = p + kDirStep[d];
-                if (prev[q] >= 0 || b.cell[q] > 13) continue;
+                if (prev[q] >= 0 || !IsGround(Cells(b)[q])) continue;
                 prev[q] = p;
                 queue.push_back(q);
             }
@@ -479,56 +521,64 @@ SolverResult SolveLevel(const Board& board, const SolverOptions& options)
     return search.Run();
 }
 
-Replay ReplaySolution(const Board& board, const std::string& letters)
+Replay ReplaySolution(const Board& board, const std::string& letters, bool plainRules, const PushWatcher& afterPush)
 {
     Replay r;
-    GameSim g;
-    g.board = board;
-    g.difficulty = kNormal;
-    g.carStart = -1;
-    for (int i = 0; i < kBoardSize; ++i) {
-        g.blockIdAt[i] = -1;
-        if (IsPlayable(i) && board.cell[i] == kCarStart) g.carStart = i;
-    }
-    if (g.carStart < 0) {
+    Board b = board;
+    const int start = CarStart(b);
+    if (start < 0) {
         r.error = "no car";
         return r;
     }
-    g.car = g.carStart;
-    ReexamineBlocks(g.board);
+    int car = start;
+    if (!plainRules) SettleBlocksOnTargets(b);
     for (size_t i = 0; i < letters.size(); ++i) {
         const char c = letters[i];
         const char* steps = "lrud";
         const char* pushes = "LRUD";
         const char* sp = std::strchr(steps, c);
         const char* pp = std::strchr(pushes, c);
+        r.errorAt = static_cast<int>(i);
         if (!c || (!sp && !pp)) {
             r.error = std::string("'") + c + "' is not a move";
-            r.errorAt = static_cast<int>(i);
             return r;
         }
-        const Dir d = static_cast<Dir>(sp ? sp - steps : pp - pushes);
-        const StepResult s = StepGameSim(g, d);
+        const int d = static_cast<int>(sp ? sp - steps : pp - pushes);
+        const int a = car + kDirStep[d];
+        const uint8_t* cells = Cells(b);
         ++r.moves;
-        if (s == StepResult::Pushed) ++r.pushes;
-        const bool ok = sp ? s == StepResult::Moved : s == StepResult::Pushed;
-        if (!ok) {
-            r.errorAt = static_cast<int>(i);
-            if (s == StepResult::PushedFixed) r.error = "pushes a block that is fixed on its target";
-            else if (s == StepResult::Pushed) r.error = "pushes a block where a step was written";
-            else if (s == StepResult::Moved) r.error = "steps where a push was written";
-            else r.error = "is refused by the rules";
+        if (IsGround(cells[a])) {
+            if (pp) {
+                r.error = "steps where a push was written";
+                return r;
+            }
+            car = a;
+            continue;
+        }
+        if (!IsPushable(cells[a]) || !TakesPushedBlock(cells[a + kDirStep[d]])) {
+            r.error = cells[a] == kCellBlockFixed ? "pushes a block that is fixed on its target" : "is refused by the rules";
             return r;
         }
-        if (s == StepResult::Pushed && g.board.cell[g.car + kDirStep[d]] == kBlock &&
-            ModelBlockLost(g.board, g.car + kDirStep[d])) {
-            r.errorAt = static_cast<int>(i);
-            r.error = "leaves the pushed block lost";
+        if (sp) {
+            r.error = "pushes a block where a step was written";
             return r;
         }
+        PushAt(b, a, d, start);
+        car = a;
+        ++r.pushes;
+        if (!plainRules) {
+            SettleBlocksOnTargets(b);
+            const int block = a + kDirStep[d];
+            if (cells[block] == kCellBlock && IsBlockLost(b, CellX(block), CellY(block))) {
+                r.error = "leaves the pushed block lost";
+                return r;
+            }
+        }
+        if (afterPush) afterPush(c, b, CellX(car), CellY(car));
     }
+    r.errorAt = -1;
     for (int i = 0; i < kBoardSize; ++i)
-        if (IsPlayable(i) && g.board.cell[i] == kTarget) {
+        if (IsPlayable(i) && Cells(b)[i] == kCellTarget) {
             r.error = "does not fill every target";
             r.errorAt = static_cast<int>(letters.size());
             return r;

@@ -2,9 +2,12 @@
 // A push solver for levels under the game's rules: A* over pushes with a
 // transposition table, dead squares and the game's own dead-block test for
 // pruning, and a block-to-target matching of push distances as the lower
-// bound. Blocks that the game fixes on a target are never pushed again.
-#include "board_model.h"
+// bound. Every rule is the puzzle core's, applied to the core's board: what
+// may be pushed and where, which blocks the game fixes on their targets
+// (never pushed again) and which it holds lost.
+#include "puzzle/tableau.h"
 
+#include <functional>
 #include <string>
 
 namespace lvl {
@@ -15,8 +18,9 @@ struct SolverOptions {
     // 1 searches for the fewest pushes; above 1 weights the bound and only
     // finds some solution, faster.
     int weight = 1;
-    // Plain Sokoban: no block is ever fixed or judged lost by the game's
-    // test (dead squares still prune). For designing only.
+    // Plain Sokoban: no block is ever fixed, and only pruning that holds
+    // under any rules is used (dead squares and the bound), never the game's
+    // dead-block test. For designing only.
     bool plainRules = false;
 };
 
@@ -36,16 +40,20 @@ struct SolverResult {
 // starts on the last cell coded 2.
 SolverResult SolveLevel(const Board& board, const SolverOptions& options = SolverOptions());
 
-// Replays letters with the model rules from the board's start. Returns an
-// empty string when every letter plays as written (lower case a step, upper
-// case a push, never a push of a fixed block) and all targets end filled;
-// else what went wrong, with the letter's position.
+// Replays letters by the core's rules from the board's start (under plain
+// rules no block is ever fixed and none is held lost). The error is empty
+// when every letter plays as written (lower case a step, upper case a push,
+// never a push of a fixed block) and all targets end filled; else it says
+// what went wrong, with the letter's position. afterPush, when given, sees
+// the board and the car after every push.
 struct Replay {
     std::string error;
     int pushes = 0;
     int moves = 0;
     int errorAt = -1;
 };
-Replay ReplaySolution(const Board& board, const std::string& letters);
+using PushWatcher = std::function<void(char letter, const Board& b, int carX, int carY)>;
+Replay ReplaySolution(const Board& board, const std::string& letters, bool plainRules = false,
+                      const PushWatcher& afterPush = PushWatcher());
 
 }  // namespace lvl

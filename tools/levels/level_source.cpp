@@ -1,21 +1,22 @@
 #include "level_source.h"
 
+#include "app/base/files.h"
+
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
 namespace lvl {
 
-std::string LevelError::Text() const
+std::string SourceErrorText(const Exception& e)
 {
-    return file + ":" + std::to_string(line) + ": " + message;
+    return e.file + ":" + std::to_string(e.line) + ": " + e.message;
 }
 
 namespace {
 
-[[noreturn]] void Fail(const std::string& path, int line, const std::string& message)
+[[noreturn]] void Refuse(const std::string& path, int line, const std::string& message)
 {
-    throw LevelError{path, line, message};
+    Fail(message, "ParseLevelSource", path.c_str(), line);
 }
 
 bool IsBlank(const std::string& s)
@@ -73,27 +74,27 @@ LevelSource ParseLevelSource(const std::string& text, const std::string& path)
         std::string rest;
         if (!line.empty() && line[0] == ';') continue;
         if (StartsWithKey(line, "Title:", &rest)) {
-            if (section != Section::Head) Fail(path, lineNo, "the title must come before the grid");
+            if (section != Section::Head) Refuse(path, lineNo, "the title must come before the grid");
             size_t b = rest.find_first_not_of(" \t");
             src.title = b == std::string::npos ? std::string() : TrimRight(rest.substr(b));
             continue;
         }
         if (StartsWithKey(line, "Hard:", &rest)) {
-            if (section == Section::Head) Fail(path, lineNo, "the Hard grid must follow the level grid");
-            if (!hard.empty()) Fail(path, lineNo, "a second Hard grid");
-            if (!IsBlank(rest)) Fail(path, lineNo, "the Hard grid starts on the line after \"Hard:\"");
+            if (section == Section::Head) Refuse(path, lineNo, "the Hard grid must follow the level grid");
+            if (!hard.empty()) Refuse(path, lineNo, "a second Hard grid");
+            if (!IsBlank(rest)) Refuse(path, lineNo, "the Hard grid starts on the line after \"Hard:\"");
             section = Section::Hard;
             continue;
         }
         if (StartsWithKey(line, "Solution:", &rest)) {
-            if (section == Section::Head) Fail(path, lineNo, "the solution must follow the level grid");
-            if (src.hasSolution) Fail(path, lineNo, "a second solution");
+            if (section == Section::Head) Refuse(path, lineNo, "the solution must follow the level grid");
+            if (src.hasSolution) Refuse(path, lineNo, "a second solution");
             src.hasSolution = true;
             section = Section::Solution;
             for (char c : rest) {
                 if (c == ' ' || c == '\t') continue;
                 if (!std::strchr("lrudLRUD", c))
-                    Fail(path, lineNo, std::string("'") + c + "' is not a move (use l r u d, L R U D)");
+                    Refuse(path, lineNo, std::string("'") + c + "' is not a move (use l r u d, L R U D)");
                 src.solution.push_back(c);
                 src.solutionLines.push_back(lineNo);
             }
@@ -113,7 +114,7 @@ LevelSource ParseLevelSource(const std::string& text, const std::string& path)
             std::string row = TrimRight(line);
             for (char c : row)
                 if (!IsGridChar(c))
-                    Fail(path, lineNo, std::string("'") + c + "' is not a level character");
+                    Refuse(path, lineNo, std::string("'") + c + "' is not a level character");
             grid.push_back({row, lineNo});
             break;
         }
@@ -124,153 +125,151 @@ LevelSource ParseLevelSource(const std::string& text, const std::string& path)
             for (char c : line) {
                 if (c == ' ' || c == '\t') continue;
                 if (!std::strchr("lrudLRUD", c))
-                    Fail(path, lineNo, std::string("'") + c + "' is not a move (use l r u d, L R U D)");
+                    Refuse(path, lineNo, std::string("'") + c + "' is not a move (use l r u d, L R U D)");
                 src.solution.push_back(c);
                 src.solutionLines.push_back(lineNo);
             }
             break;
         case Section::AfterGrid:
-            Fail(path, lineNo, "unexpected text after the level grid");
+            Refuse(path, lineNo, "unexpected text after the level grid");
         }
     }
-    if (grid.empty()) Fail(path, static_cast<int>(lines.size()), "no level grid");
+    if (grid.empty()) Refuse(path, static_cast<int>(lines.size()), "no level grid");
 
     src.gridLine = grid.front().line;
     src.gridHeight = static_cast<int>(grid.size());
-    if (src.gridHeight > kHeight)
-        Fail(path, grid[kHeight].line,
+    if (src.gridHeight > kPlayHeight)
+        Refuse(path, grid[kPlayHeight].line,
              "the level is " + std::to_string(src.gridHeight) + " rows high; the board holds 15");
     for (const GridRow& r : grid) {
         const int w = static_cast<int>(r.text.size());
-        if (w > kWidth)
-            Fail(path, r.line, "the row is " + std::to_string(w) + " cells wide; the board holds 20");
+        if (w > kPlayWidth)
+            Refuse(path, r.line, "the row is " + std::to_string(w) + " cells wide; the board holds 20");
         if (w > src.gridWidth) src.gridWidth = w;
     }
-    src.offsetX = (kWidth - src.gridWidth) / 2;
-    src.offsetY = (kHeight - src.gridHeight) / 2;
+    src.offsetX = (kPlayWidth - src.gridWidth) / 2;
+    src.offsetY = (kPlayHeight - src.gridHeight) / 2;
 
     // Read the characters, noting the line of each cell for the refusals.
-    src.board = MakeEmptyBoard();
-    int lineOf[kBoardSize] = {};
-    int car = -1;
+    int lineOf[kCellCount] = {};
+    int carX = -1, carY = -1;
     for (int gy = 0; gy < src.gridHeight; ++gy) {
         const GridRow& r = grid[gy];
         for (int gx = 0; gx < static_cast<int>(r.text.size()); ++gx) {
             const int x = gx + src.offsetX, y = gy + src.offsetY;
-            const int p = CellIndex(x, y);
-            lineOf[p] = r.line;
-            uint8_t code = kFloor;
+            lineOf[y * kPlayWidth + x] = r.line;
+            uint8_t code = kCellFloor;
             switch (r.text[gx]) {
-            case '#': code = kWallFirst; break;
-            case '$': code = kBlock; ++src.blocks; break;
-            case '.': code = kTarget; ++src.targets; break;
-            case '*': code = kPlaced; ++src.blocks; ++src.targets; break;
+            case '#': code = kCellWallFirst; break;
+            case '$': code = kCellBlock; ++src.blocks; break;
+            case '.': code = kCellTarget; ++src.targets; break;
+            case '*': code = kCellBlockOnTarget; ++src.blocks; ++src.targets; break;
             case '@':
-                if (car >= 0) Fail(path, r.line, "a second car (@); a level has one");
-                code = kCarStart;
-                car = p;
+                if (carX >= 0) Refuse(path, r.line, "a second car (@); a level has one");
+                code = kCellCarStart;
+                carX = x;
+                carY = y;
                 break;
             case '+':
-                Fail(path, r.line, "the car cannot start on a target (+): a cell holds one code");
-            case '!': code = kBomb; ++src.bombs; break;
+                Refuse(path, r.line, "the car cannot start on a target (+): a cell holds one code");
+            case '!': code = kCellBomb; ++src.bombs; break;
             case '6': case '7': case '8': case '9':
-                code = static_cast<uint8_t>(kSpecialFirst + (r.text[gx] - '6'));
+                code = static_cast<uint8_t>(kCellSpecialFirst + (r.text[gx] - '6'));
                 ++src.specials;
                 break;
-            default: code = kFloor; break;
+            default: code = kCellFloor; break;
             }
             if (src.blocks > kMaxBlocks)
-                Fail(path, r.line, "more than 200 blocks; a level holds at most 200");
-            if (src.bombs > kMaxBombs) Fail(path, r.line, "more than 4 bombs; a level holds at most 4");
-            src.board.cell[p] = code;
+                Refuse(path, r.line, "more than 200 blocks; a level holds at most 200");
+            if (src.bombs > kMaxBombs) Refuse(path, r.line, "more than 4 bombs; a level holds at most 4");
+            src.board.At(x, y) = code;
         }
     }
-    if (car < 0) Fail(path, src.gridLine, "no car (@) in the level");
+    if (carX < 0) Refuse(path, src.gridLine, "no car (@) in the level");
     if (src.blocks != src.targets)
-        Fail(path, src.gridLine,
+        Refuse(path, src.gridLine,
              std::to_string(src.blocks) + " blocks but " + std::to_string(src.targets) +
                  " targets; they must match");
 
     // The room is what the car can reach through anything but walls; the
     // rest of the board is open ground that only the Hard start walls in.
-    bool inside[kBoardSize] = {};
-    std::vector<int> stack{car};
-    inside[car] = true;
+    bool inside[kCellCount] = {};
+    std::vector<int> stack{carY * kPlayWidth + carX};
+    inside[stack.back()] = true;
     while (!stack.empty()) {
-        const int p = stack.back();
+        const int x = stack.back() % kPlayWidth, y = stack.back() / kPlayWidth;
         stack.pop_back();
-        for (int d = 0; d < 4; ++d) {
-            const int q = p + kDirStep[d];
-            if (inside[q] || !IsPlayable(q) || IsWallCode(src.board.cell[q])) continue;
+        const int steps[4][2] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
+        for (const auto& d : steps) {
+            const int qx = x + d[0], qy = y + d[1], q = qy * kPlayWidth + qx;
+            if (qx < 0 || qx >= kPlayWidth || qy < 0 || qy >= kPlayHeight) continue;
+            if (inside[q] || IsWallCode(src.board.At(qx, qy))) continue;
             inside[q] = true;
             stack.push_back(q);
         }
     }
-    for (int p = 0; p < kBoardSize; ++p) {
-        if (!IsPlayable(p) || inside[p]) continue;
-        const uint8_t c = src.board.cell[p];
-        if (c != kFloor && !IsWallCode(c))
-            Fail(path, lineOf[p], "a level element outside the car's room (column " +
-                                      std::to_string(CellX(p) - src.offsetX + 1) + ")");
-    }
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) src.floorMask[y * kWidth + x] = inside[CellIndex(x, y)] ? 1 : 0;
+    for (int y = 0; y < kPlayHeight; ++y)
+        for (int x = 0; x < kPlayWidth; ++x) {
+            const int p = y * kPlayWidth + x;
+            const uint8_t c = src.board.At(x, y);
+            if (!inside[p] && c != kCellFloor && !IsWallCode(c))
+                Refuse(path, lineOf[p], "a level element outside the car's room (column " +
+                                            std::to_string(x - src.offsetX + 1) + ")");
+            src.floorMask[p] = inside[p] ? 1 : 0;
+        }
 
     if (!hard.empty()) {
         if (hard.size() != grid.size())
-            Fail(path, hard.front().line, "the Hard grid must have as many rows as the level grid");
+            Refuse(path, hard.front().line, "the Hard grid must have as many rows as the level grid");
         for (int gy = 0; gy < static_cast<int>(hard.size()); ++gy) {
             const GridRow& r = hard[gy];
             for (int gx = 0; gx < static_cast<int>(r.text.size()); ++gx) {
                 if (r.text[gx] != 'x') continue;
                 const int x = gx + src.offsetX, y = gy + src.offsetY;
-                const int p = CellIndex(x, y);
-                if (gx >= src.gridWidth || !inside[p] || src.board.cell[p] != kFloor)
-                    Fail(path, r.line, "'x' in the Hard grid must mark a floor cell of the room (column " +
+                if (gx >= src.gridWidth || !inside[y * kPlayWidth + x] || src.board.At(x, y) != kCellFloor)
+                    Refuse(path, r.line, "'x' in the Hard grid must mark a floor cell of the room (column " +
                                            std::to_string(gx + 1) + ")");
-                src.floorMask[y * kWidth + x] = 0;
+                src.floorMask[y * kPlayWidth + x] = 0;
             }
         }
     }
-    ShapeAllWalls(src.board);
+    // Every wall piece joins all its wall neighbours, as the Hard start
+    // shapes them: the loader's shaper then leaves the file's walls as they are.
+    for (int y = 0; y < kPlayHeight; ++y)
+        for (int x = 0; x < kPlayWidth; ++x)
+            if (IsWallCode(src.board.At(x, y))) src.board.At(x, y) = uint8_t(ShapeWallSimple(src.board, x, y));
     return src;
 }
 
 LevelSource ReadLevelSource(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw LevelError{path, 0, "cannot open the level source"};
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ParseLevelSource(ss.str(), path);
+    std::string text;
+    if (!ReadWholeFile(path.c_str(), text)) Fail("cannot open the level source", "ReadLevelSource", path.c_str(), 0);
+    return ParseLevelSource(text, path);
 }
 
-std::string RenderGrid(const Board& b, int car)
+std::string RenderGrid(const Board& b, int carX, int carY)
 {
     std::string out;
-    for (int y = 0; y < kHeight; ++y) {
+    for (int y = 0; y < kPlayHeight; ++y) {
         std::string row;
-        for (int x = 0; x < kWidth; ++x) {
-            const int p = CellIndex(x, y);
-            const uint8_t c = b.cell[p];
+        for (int x = 0; x < kPlayWidth; ++x) {
+            const bool car = x == carX && y == carY;
+            const uint8_t c = b.At(x, y);
             char ch = ' ';
             if (IsWallCode(c)) ch = '#';
-            else if (c == kBlock) ch = '$';
-            else if (c == kPlaced || c == kFixed) ch = '*';
-            else if (c == kTarget) ch = p == car ? '+' : '.';
-            else if (c == kBomb) ch = '!';
-            else if (c >= kSpecialFirst && c <= kSpecialLast) ch = static_cast<char>('6' + c - kSpecialFirst);
-            if (p == car && c != kTarget) ch = '@';
+            else if (c == kCellBlock) ch = '$';
+            else if (c == kCellBlockOnTarget || c == kCellBlockFixed) ch = '*';
+            else if (c == kCellTarget) ch = car ? '+' : '.';
+            else if (c == kCellBomb) ch = '!';
+            else if (IsSpecialCode(c)) ch = static_cast<char>('6' + c - kCellSpecialFirst);
+            if (car && c != kCellTarget) ch = '@';
             row.push_back(ch);
         }
         out += TrimRight(row) + "\n";
     }
     return out;
 }
-
-}  // namespace lvl
-
-namespace lvl {
 
 std::string ReplaceSolutionText(const std::string& text, const std::string& letters)
 {

@@ -37,7 +37,7 @@ int main(int argc, char** argv)
     try {
         const lvl::LevelSource src = lvl::ReadLevelSource(source);
         const lvl::CompiledLevel level = lvl::CompileLevel(src, options);
-        const std::string bytes = lvl::EncodeLevelFile(level.file);
+        const std::string bytes = EncodeLevelFile(level.file);
         const std::string why = lvl::VerifyLevelBytesWithCore(bytes, options.levelIndex);
         if (!why.empty()) {
             std::fprintf(stderr, "%s:%d: %s\n", source, src.gridLine, why.c_str());
@@ -49,8 +49,8 @@ int main(int argc, char** argv)
         }
         std::printf("%s: %d blocks, %d pushes, %d moves%s\n", output, static_cast<int>(level.file.pairing.size()),
                     level.pushes, level.moves, level.solvedHere ? " (solved now)" : "");
-    } catch (const lvl::LevelError& e) {
-        std::fprintf(stderr, "%s\n", e.Text().c_str());
+    } catch (const Exception& e) {
+        std::fprintf(stderr, "%s\n", lvl::SourceErrorText(e).c_str());
         return 1;
     }
     return 0;

@@ -4,9 +4,10 @@
 // Solves on the board the stored solution is played on (Hard, unmirrored).
 // --write stores the solver's solution in the source when the source has
 // none or the solver's needs fewer pushes (or as many pushes, fewer moves).
-// --plain searches by plain Sokoban rules (no block is ever fixed), to tell
-// a level without solution from one the game's fixing rule closes; --show
-// prints the board after every push of the solution found.
+// --plain searches by plain Sokoban rules (no block is ever fixed, only
+// sound pruning), to tell a level without solution from one the game's
+// fixing rule closes; --show prints the board after every push of the
+// solution found.
 #include "app/base/files.h"
 #include "level_compile.h"
 
@@ -39,7 +40,7 @@ int main(int argc, char** argv)
     for (const char* path : sources) {
         try {
             const lvl::LevelSource src = lvl::ReadLevelSource(path);
-            const lvl::Board hard = lvl::SolverBoard(src);
+            const Board hard = lvl::SolverBoard(src);
             const lvl::SolverResult r = lvl::SolveLevel(hard, options);
             std::printf("%s: %d blocks, ", path, src.blocks);
             if (!r.solved) {
@@ -53,14 +54,12 @@ int main(int argc, char** argv)
                         r.seconds);
             if (show) {
                 std::printf("  %s\n", r.solution.c_str());
-                lvl::GameSim g;
-                lvl::StartGameSim(g, hard, src.floorMask, lvl::kNormal);
-                for (char c : r.solution) {
-                    const char* all = "lrudLRUD";
-                    const lvl::Dir d = static_cast<lvl::Dir>((std::strchr(all, c) - all) % 4);
-                    lvl::StepGameSim(g, d);
-                    if (c >= 'A' && c <= 'Z') std::printf("%c\n%s", c, lvl::RenderGrid(g.board, g.car).c_str());
-                }
+                Board shown = hard;
+                RemoveBombs(shown);
+                lvl::ReplaySolution(shown, r.solution, options.plainRules,
+                                    [](char letter, const Board& b, int carX, int carY) {
+                                        std::printf("%c\n%s", letter, lvl::RenderGrid(b, carX, carY).c_str());
+                                    });
             }
             bool better = !src.hasSolution;
             if (src.hasSolution) {
@@ -91,8 +90,8 @@ int main(int argc, char** argv)
                     status = 0;
                 }
             }
-        } catch (const lvl::LevelError& e) {
-            std::fprintf(stderr, "%s\n", e.Text().c_str());
+        } catch (const Exception& e) {
+            std::fprintf(stderr, "%s\n", lvl::SourceErrorText(e).c_str());
             status = 1;
         }
     }
