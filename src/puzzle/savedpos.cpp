@@ -61,7 +61,7 @@ void ApplySavedPosition(Puzzle& p, const SavedPosition& s)
     std::memcpy(p.blockColour, s.blockColour, size_t(s.colourCount));
     // Targets whose colours the slot does not hold get them as a level
     // start gives them.
-    const int k = std::min(2 + p.levelIndex / 50, kMaxColours);
+    const int k = HardColourCount(p.levelIndex);
     for (int t = s.colourCount; t < targets && t < kMaxTargets; ++t)
         p.targetColour[t] = static_cast<uint8_t>(s.difficulty == kHard ? t % k : 0);
     p.targetCount = targets;
