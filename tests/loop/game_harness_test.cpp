@@ -6,7 +6,6 @@
 #include "app/base/log.h"
 #include "app/settings.h"
 #include "app/startup.h"
-#include "loop/menus.h"
 #include "loop/pelmo.h"
 #include "app/resolution.h"
 #include "scene/pelmo3d.h"

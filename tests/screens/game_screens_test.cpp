@@ -278,7 +278,7 @@ TEST_F(GameScreenTest, HudBarShowsTheBombOnlyWhileTheCarCarriesOne)
     g.puzzle.bombCarried = 0;
     DrawBackground(false);
     Begin2D();
-    DrawHudBar(g);
+    DrawGameHud(g);
     End2D();
     Shot without = Shot::Take(W(), H());
     EXPECT_EQ(without.Count(x0, 0, x1, y1, isBomb), 0);
@@ -289,7 +289,7 @@ TEST_F(GameScreenTest, HudBarShowsTheBombOnlyWhileTheCarCarriesOne)
     g.puzzle.bombCarried = 5;
     DrawBackground(false);
     Begin2D();
-    DrawHudBar(g);
+    DrawGameHud(g);
     End2D();
     Shot with = Shot::Take(W(), H());
     EXPECT_GT(with.Count(x0, 0, x1, y1, isBomb), 100);
@@ -303,7 +303,7 @@ TEST_F(GameScreenTest, HudBarNumbersKeepClearOfTheIcons)
     g.puzzle.bombCarried = 5;
     DrawBackground(false);
     Begin2D();
-    DrawHudBar(g);
+    DrawGameHud(g);
     End2D();
     Shot shot = Shot::Take(W(), H());
     shot.Save("screens_hud_test.png");

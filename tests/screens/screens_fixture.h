@@ -8,6 +8,7 @@
 #include "engine/glcontext.h"
 #include "engine/gltexture.h"
 #include "menu/screens.h"
+#include "scene/hud.h"
 #include "testdir.h"
 
 #include <SDL.h>

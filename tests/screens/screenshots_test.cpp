@@ -244,7 +244,7 @@ TEST_F(ScreenshotTest, HudBar)
         g.puzzle.bombCarried = 5;
         Snap("hud", true, [&] {
             Begin2D();
-            DrawHudBar(g);
+            DrawGameHud(g);
             End2D();
         });
     }
