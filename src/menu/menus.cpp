@@ -43,8 +43,7 @@ void SetLanguage(GameState& g, const char* lang)
     if (!ChangeLanguage(g.dataPrefix, lang))
         return;  // the language in use stays (and says why)
     std::snprintf(g.settings.Lang, sizeof g.settings.Lang, "%s", lang);
-    BuildMenus(g);
-    SetCurrentMenu(g.menus, g.optionsMenu);
+    BuildMenus(g);  // the options menu stays the current one
 }
 
 void OnValue(GameState& g, int valueId)
