@@ -23,20 +23,12 @@ using screens::kGreyTop;
 const float kDamagedTop[3] = {1.0f, 0.45f, 0.35f};
 const float kDamagedBottom[3] = {0.8f, 0.2f, 0.15f};
 
-ScreenAction Action(ScreenAction::Kind kind, int arg = 0)
-{
-    ScreenAction a;
-    a.kind = kind;
-    a.arg = arg;
-    return a;
-}
-
 // Leaving a dialog with a click.
 ScreenAction Leave(GameState& g, ScreenAction::Kind kind, int arg = 0)
 {
     PlaySample(SoundId::MenuClick);
     screens::Disarm(g);
-    return Action(kind, arg);
+    return ScreenAction{kind, arg};
 }
 
 // The mouse took part this frame (moved or pressed): the row under it
@@ -199,7 +191,7 @@ void DrawCodeEntry(const GameState& g)
     Begin2D();
     const int margin = static_cast<int>(16 * m.s);
     DrawTextFit(gameFont, TextKey::MessageCode.Units(), margin, CodeCellsTop(m) - 2 * m.F,
-                         m.W - 2 * margin, m.R, true, false);
+                m.W - 2 * margin, m.R, true, false);
     const int top = CodeCellsTop(m);
     const int cursor = std::clamp(entry.cursor, 0, kCodeLength - 1);
     const int cell = CodeCellWidth(m);
@@ -396,8 +388,8 @@ ScreenAction UpdateSlotList(GameState& g)
     if (row == kBackRow) {
         screens::Disarm(g);
         if (save)
-            return Action(ScreenAction::ResumePlay);
-        return Action(g.inMenu ? ScreenAction::ToMenus : ScreenAction::ResumePlay);
+            return ScreenAction{ScreenAction::ResumePlay};
+        return ScreenAction{g.inMenu ? ScreenAction::ToMenus : ScreenAction::ResumePlay};
     }
     // A solution being watched is no game of the player's: nothing is saved
     // from it or loaded over it.
@@ -406,11 +398,11 @@ ScreenAction UpdateSlotList(GameState& g)
     if (save) {
         // Empty, filled or damaged: any slot can be written.
         screens::Disarm(g);
-        return Action(ScreenAction::SaveSlot, row);
+        return ScreenAction{ScreenAction::SaveSlot, row};
     }
     if (SlotFilled(g.slots[row])) {
         screens::Disarm(g);
-        return Action(ScreenAction::LoadSlot, row);
+        return ScreenAction{ScreenAction::LoadSlot, row};
     }
     return ScreenAction();
 }
@@ -504,7 +496,7 @@ void DrawHighScores(const GameState& g)
         const WideText* names[3] = {&TextKey::Area, &TextKey::Name, &TextKey::Moves};
         for (int k = 0; k < 3; ++k)
             DrawTextFit(gameFont, names[k]->Units(), k * third + pad, rows.Top(0), third - 2 * pad, m.R, true,
-                                 false);
+                        false);
     }
     for (int row = 0; row < 10; ++row) {
         const int entry = g.scores.scorePage * 10 + row;
@@ -593,7 +585,7 @@ void DrawCredits(const GameState& g)
             GLTTF2D& font = line.heading ? menuFont : gameFont;
             FontTint tint(font, alpha);
             DrawTextFit(font, line.text.Units(), margin, static_cast<int>(top), m.W - 2 * margin, h, true,
-                                 false);
+                        false);
         }
         top = bottom;
     }

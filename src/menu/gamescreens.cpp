@@ -132,7 +132,7 @@ void DrawLevelStart(const GameState& g)
     DrawBackdrop(m, static_cast<float>(FittedWidth(menuFont, TextKey::MessageStart.Str(), m.W - 2 * margin)),
                  3.0f * m.F, 4.0f * m.F);
     DrawTextFit(menuFont, TextKey::MessageStart.Units(), margin, 3 * m.F, m.W - 2 * margin, m.F, true,
-                         false);
+                false);
 
     // The level line: during a replay the level's number too.
     char code[8] = "?????";
@@ -161,7 +161,7 @@ void DrawLevelStart(const GameState& g)
         const WideText* names[3] = {&TextKey::Easy, &TextKey::Normal, &TextKey::Hard};
         for (int i = 0; i < 3; ++i)
             DrawTextFit(menuFont, names[i]->Units(), i * third + margin, top, third - 2 * margin, m.F, true,
-                                 false);
+                        false);
     }
     DrawMousePointer(g);
     if (g.flash > 0) {
@@ -317,8 +317,7 @@ void DrawGameEnd(const GameState& g)
     const int firstTop = m.H / 2 - m.F - static_cast<int>(0.25f * m.R);
     const int secondTop = m.H / 2 + static_cast<int>(0.25f * m.R);
     Begin2D();
-    DrawRect(0, firstTop - 0.75f * m.F, static_cast<float>(m.W), secondTop + m.R + 0.75f * m.F, 0, 0, 0,
-                      0.35f);
+    DrawRect(0, firstTop - 0.75f * m.F, static_cast<float>(m.W), secondTop + m.R + 0.75f * m.F, 0, 0, 0, 0.35f);
     DrawTextFit(menuFont, TextKey::MessageGameWin1.Units(), margin, firstTop, room, m.F, true, false);
     DrawTextFit(gameFont, TextKey::MessageGameWin2.Units(), margin, secondTop, room, m.R, true, false);
     DrawOk(m, g.input.mouseY, false);

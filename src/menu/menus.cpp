@@ -91,14 +91,6 @@ void OnValue(GameState& g, int valueId)
     }
 }
 
-ScreenAction Ask(ScreenAction::Kind kind, int arg = 0)
-{
-    ScreenAction a;
-    a.kind = kind;
-    a.arg = arg;
-    return a;
-}
-
 // The dialogs are opened here; the game's flow is the loop's.
 ScreenAction OnItem(GameState& g, int itemId)
 {
@@ -110,9 +102,9 @@ ScreenAction OnItem(GameState& g, int itemId)
         OpenCredits(g);
         break;
     case kIdQuit:
-        return Ask(ScreenAction::Quit);
+        return {ScreenAction::Quit};
     case kIdPlay:
-        return Ask(ScreenAction::StartLevel, 0);
+        return {ScreenAction::StartLevel, 0};
     case kIdCodeMenu:
         OpenCodeEntry(g);
         break;
@@ -127,13 +119,13 @@ ScreenAction OnItem(GameState& g, int itemId)
         OpenSlotList(g, true);
         break;
     case kIdOptionsBack:
-        return Ask(ScreenAction::ApplyOptions);
+        return {ScreenAction::ApplyOptions};
     case kIdContinue:
-        return Ask(ScreenAction::ResumePlay);
+        return {ScreenAction::ResumePlay};
     case kIdRestart:
-        return Ask(ScreenAction::RestartLevel);
+        return {ScreenAction::RestartLevel};
     case kIdLeave:
-        return Ask(ScreenAction::LeaveGame);
+        return {ScreenAction::LeaveGame};
     default:
         break;
     }
@@ -254,7 +246,7 @@ ScreenAction MenuAction(GameState& g)
         break;
     case MenuBack:
         if (g.gameInProgress)
-            return Ask(ScreenAction::ResumePlay);
+            return {ScreenAction::ResumePlay};
         break;
     case MenuValidated:
         PlaySample(SoundId::MenuClick);

@@ -96,7 +96,8 @@ TEST(Input, KeysActOnTheirReleaseForOneFrame)
 TEST(Input, EveryKeyPressOfASlowFrameIsKeptForTextFields)
 {
     InputState in;
-    ProcessInput(in, Frame().Down(SDLK_t, 'T').Up(SDLK_t).Down(SDLK_BACKSPACE).Up(SDLK_BACKSPACE).Down(SDLK_e, 'e').raw);
+    ProcessInput(in,
+                 Frame().Down(SDLK_t, 'T').Up(SDLK_t).Down(SDLK_BACKSPACE).Up(SDLK_BACKSPACE).Down(SDLK_e, 'e').raw);
     ASSERT_EQ(in.textEventCount, 4);
     EXPECT_EQ(in.textEvents[0].unicode, 'T');
     EXPECT_FALSE(in.textEvents[1].erase);  // the Backspace press types nothing…
@@ -142,7 +143,8 @@ TEST(Input, MouseButtonsClicksWheelAndTheWindowClosing)
     EXPECT_TRUE(in.leftButtonHeld && in.leftButtonDown);
     EXPECT_FALSE(in.leftClick);
     EXPECT_EQ(in.mouseX, 10);
-    ProcessInput(in, Frame().Event(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT).Event(SDL_MOUSEBUTTONUP, SDL_BUTTON_WHEELDOWN).raw);
+    ProcessInput(in,
+                 Frame().Event(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT).Event(SDL_MOUSEBUTTONUP, SDL_BUTTON_WHEELDOWN).raw);
     EXPECT_FALSE(in.leftButtonHeld || in.leftButtonDown || in.wheelUp);
     EXPECT_TRUE(in.leftClick && in.wheelDown);
     ProcessInput(in, Frame().Event(SDL_QUIT).raw);

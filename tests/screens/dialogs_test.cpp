@@ -111,9 +111,10 @@ TEST_F(DialogTest, SolutionListAndHighScoresKeepTheirOnePageAndLeaveByBackOrEsca
     for (const auto& c : cases) {
         c.open(g);
         Watch(c.update);
-        const std::function<void()> turns[] = {[&] { Click(ButtonX(2), BottomY()); }, [&] { Wheel(false); },
-                                               [&] { Press(SDLK_RIGHT); },           [&] { Click(ButtonX(0), BottomY()); },
-                                               [&] { Wheel(true); },                 [&] { Press(SDLK_LEFT); }};
+        // "Next", the wheel and Right turn on; "Previous", the wheel and Left back.
+        const std::function<void()> turns[] = {
+            [&] { Click(ButtonX(2), BottomY()); }, [&] { Wheel(false); }, [&] { Press(SDLK_RIGHT); },
+            [&] { Click(ButtonX(0), BottomY()); }, [&] { Wheel(true); },  [&] { Press(SDLK_LEFT); }};
         for (const auto& turn : turns) {
             turn();
             EXPECT_EQ(*c.page, 0) << "ten levels: one page";
