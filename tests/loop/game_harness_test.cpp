@@ -1,171 +1,17 @@
-// The whole game in this process, driven frame by frame: a fake clock, key
-// states injected into the real input rules, the real start-up, frame loop,
-// menus, screens and puzzle. No real-time waiting.
-#include "app/base/exception.h"
+// The whole game driven frame by frame through the real loop (harness.h).
+#include "harness.h"
+
 #include "app/base/log.h"
 #include "app/resolution.h"
 #include "app/settings.h"
-#include "app/startup.h"
-#include "loop/pelmo.h"
 #include "scene/pelmo3d.h"
-#include "testdir.h"
-
-#include <gtest/gtest.h>
-
-#include <SDL.h>
-#include <SDL_ttf.h>
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <new>
 #include <string>
 #include <vector>
 
 namespace {
-
-uint32_t fakeNow = 0;
-uint32_t FakeClock()
-{
-    return fakeNow;
-}
-
-// What the next frame's input holds.
-Uint8 heldKeys[SDLK_LAST];
-std::vector<SDL_Event> pendingEvents;
-
-void InjectInput(RawInput& raw)
-{
-    raw.keys = heldKeys;
-    raw.keyCount = SDLK_LAST;
-    raw.mouseX = 1;  // off every menu item
-    raw.mouseY = 1;
-    raw.events = pendingEvents;
-    pendingEvents.clear();
-}
-
-void QueueEvent(Uint8 type, SDLKey key = SDLK_UNKNOWN)
-{
-    SDL_Event e{};
-    e.type = type;
-    e.key.keysym.sym = key;
-    pendingEvents.push_back(e);
-}
-
-// The intro stops at once.
-struct SkipIntro : IntroDriver {
-    uint32_t Ticks() override { return fakeNow; }
-    bool StopRequested(bool* closed) override
-    {
-        if (closed)
-            *closed = false;
-        return true;
-    }
-    void EndFrame(GLContext&) override {}
-};
-
-// Sounds the puzzle asks for, passed on to the game's own hooks.
-struct SoundRecorder : PuzzleHooks {
-    PuzzleHooks* game = nullptr;
-    std::vector<std::string> sounds;
-    void PlaySound(const char* wav) override
-    {
-        sounds.push_back(wav);
-        game->PlaySound(wav);
-    }
-    void ReleaseHeldKeys() override { game->ReleaseHeldKeys(); }
-    void ShowHint(int kind) override { game->ShowHint(kind); }
-    void SceneryChanged() override { game->SceneryChanged(); }
-    void BlockFixed(int i) override { game->BlockFixed(i); }
-};
-
-class GameHarness : public ::testing::Test {
-protected:
-    ScopedTempDir dir;
-    SkipIntro intro;
-    GameState& g = gameState;
-
-    void SetUp() override
-    {
-        std::filesystem::create_directory_symlink(RunDir() + "/data", "data");
-        // Small and quick; help hints off so they never stop a replay.
-        WriteTestFile("game.ini", "[Game]\nWidth=640\nHeight=480\nSpeed=12\nHelp=0\nReflect=1\n");
-        std::memset(heldKeys, 0, sizeof heldKeys);
-        pendingEvents.clear();
-        fakeNow = 1000;
-        SetFrameClock(FakeClock);
-        SetInputSource(InjectInput);
-        SetIntroDriver(&intro);
-        ResetLog();
-        // Every test starts from a fresh game block, as a new run would.
-        gameState.~GameState();
-        new (&gameState) GameState();
-        g.windowed = 1;
-        ASSERT_EQ(TTF_Init(), 0);
-        ASSERT_EQ(SDL_Init(SDL_INIT_TIMER | SDL_INIT_JOYSTICK), 0);
-        ReadConfig(g.settings);
-        int ready = 0;
-        try {
-            ready = InitPelmo();
-        } catch (const Exception& e) {
-            FAIL() << FormatExceptionReport(e);
-        }
-        ASSERT_EQ(ready, 1);
-        Frames(120, 1000 / 60);  // past the menus' fade-in
-    }
-
-    void TearDown() override
-    {
-        FreeLevelCodes(g.codes);
-        FreeGame();
-        SDL_Quit();
-        TTF_Quit();
-        SetFrameClock(nullptr);
-        SetInputSource(nullptr);
-        SetIntroDriver(nullptr);
-    }
-
-    // n passes of the loop, each ms milliseconds after the one before.
-    void Frames(int n, uint32_t ms)
-    {
-        for (int i = 0; i < n; ++i) {
-            fakeNow += ms;
-            ASSERT_TRUE(RunFrame());
-        }
-    }
-
-    // A key held for that many frames, then released.
-    void Hold(SDLKey key, int frames = 1, uint32_t ms = 16)
-    {
-        heldKeys[key] = 1;
-        QueueEvent(SDL_KEYDOWN, key);
-        Frames(frames, ms);
-        heldKeys[key] = 0;
-        QueueEvent(SDL_KEYUP, key);
-        Frames(1, ms);
-    }
-    void Keys(std::initializer_list<SDLKey> keys)
-    {
-        for (SDLKey k : keys)
-            Hold(k);
-    }
-    // A step of the car (a push when a block is in the way), to its end.
-    void Step(SDLKey key)
-    {
-        Hold(key, 3);
-        Frames(30, 16);
-    }
-
-    // A new game at a level, past its start screen.
-    void Play(int level)
-    {
-        StartNewGame(g, level);
-        ASSERT_EQ(g.ScreenState, kScreenLevelStart);
-        Hold(SDLK_SPACE);
-        ASSERT_EQ(g.ScreenState, kScreenPlay);
-    }
-
-};
 
 TEST_F(GameHarness, EveryShippedSolutionWinsThroughTheRealLoopWhateverTheFrameRate)
 {
@@ -279,7 +125,7 @@ TEST_F(GameHarness, TheMenusChoicesAndThePlayKeysAreCarriedOutByTheLoop)
     EXPECT_NE(ReadTestFile("game.ini").find("Speed=20"), std::string::npos) << "Back applies and writes";
     Keys({SDLK_UP, SDLK_RETURN});  // Quit
     int passes = 0;
-    for (fakeNow += 16; RunFrame() && passes < 1000; fakeNow += 16)
+    for (injected.now += 16; RunFrame() && passes < 1000; injected.now += 16)
         ++passes;
     EXPECT_GT(passes, 10) << "the fade plays out first";
     EXPECT_LT(passes, 1000);
