@@ -123,7 +123,8 @@ CommandLine ReadCommandLine(int argc, char** argv)
     CommandLine c;
     for (int i = 1; i < argc && argv && argv[i]; ++i) {
         const char* a = argv[i];
-        if (!std::strcmp(a, "-windowed"))
+        // "-windowed" counts only as the first argument, as it always has.
+        if (i == 1 && !std::strcmp(a, "-windowed"))
             c.windowed = true;
         else if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h"))
             c.help = true;

@@ -13,12 +13,12 @@
 #include "app/location.h"
 #include "app/videomode.h"
 #include "engine/glcontext.h"
-#include "loop/menus.h"
 #include "loop/pelmo.h"
 #include "app/resolution.h"
-#include "menu/screens.h"
+#include "menu/menu.h"
 #include "persist/levelcode.h"
 #include "persist/score.h"
+#include "scene/hud.h"
 #include "scene/pelmo3d.h"
 #include "sound/sound.h"
 #include "text/fontconfig.h"
@@ -101,7 +101,7 @@ void ChooseStartResolution(GameState& g)
         std::snprintf(line, sizeof line, "current resolution = %dx%d", dw, dh);
         WriteLog(line);
     }
-    modeList = ChooseStartSize(s, desktop, dw, dh, EnumerateDisplayModes(g.windowed != 0));
+    g.displayModes = ChooseStartSize(s, desktop, dw, dh, EnumerateDisplayModes(g.windowed != 0));
 
     WriteLog("Init video mode");
     g.pendingWidth = s.Width;
@@ -186,12 +186,10 @@ int InitPelmo()
 
     LogStep("Init menu");
     SetOptionsApplier(ApplyOptions);
-    if (!BuildMenus(g))
-        return StopAtCurrentStep();
+    BuildMenus(g);
 
     LogStep("Init menu textures");
-    if (!InitMenu(g.dataPrefix))
-        return StopAtCurrentStep();
+    InitMenu(g.dataPrefix);
 
     LogStep("Load 3D objects and textures");
     if (!InitPelmo3D(g.dataPrefix, s))
@@ -233,7 +231,7 @@ void FreeGame()
     WriteLog("Free joystick");
     CloseJoysticks(g.input);
     WriteLog("Free Resolution list");
-    modeList.clear();
+    g.displayModes.clear();
     WriteLog("Free Fonts");
     FreeFonts();
     WriteLog("Free scores");

@@ -5,7 +5,6 @@
 #include "app/base/files.h"
 #include "engine/glcontext.h"
 #include "engine/gltexture.h"
-#include "loop/menus.h"
 #include "persist/slotgame.h"
 #include "scene/pelmo3d.h"
 #include "sound/sound.h"
@@ -23,6 +22,7 @@ namespace {
 
 FrameClock frameClock = nullptr;
 InputSource inputSource = nullptr;
+OptionsApplier optionsApplier = nullptr;
 
 // Every change of screen the loop makes forgets which screen the last key
 // press belonged to, so a key still down from the screen before never
@@ -225,11 +225,6 @@ void DrawBoardScene(GameState& g)
     DrawBoard(gameWindow, g.puzzle, view);
 }
 
-void DrawPointerAtMouse(const GameState& g)
-{
-    DrawPointer(g.input.mouseX, g.input.mouseY, g.settings.Width * 16.0f / 1024.0f);
-}
-
 // Screens drawn over the menu scene (each draws its own 2D overlay).
 template <class Update, class Draw>
 void RunDialog(GameState& g, Update update, Draw draw)
@@ -260,7 +255,7 @@ void RunMenuScreen(GameState& g)
     DrawMenuScene(showCar);
     DrawMenu(g);
     if (g.fadeIn == 0 && g.fadeOut == 0 && !g.quitRequested)
-        MenuAction(g);
+        ApplyScreenAction(g, MenuAction(g));
 }
 
 void RunPlayScreen(GameState& g)
@@ -268,8 +263,8 @@ void RunPlayScreen(GameState& g)
     UpdatePuzzleEffects(g.puzzle, g.frameStep);
     DrawBoardScene(g);
     Begin2D();
-    DrawHudBar(g);
-    DrawPointerAtMouse(g);
+    DrawGameHud(g);
+    DrawMousePointer(g);
     End2D();
     AdvanceBoardClock(g);
     UpdateGame(g);
@@ -289,6 +284,11 @@ void SetFrameClock(FrameClock clock)
 void SetInputSource(InputSource source)
 {
     inputSource = source;
+}
+
+void SetOptionsApplier(OptionsApplier apply)
+{
+    optionsApplier = apply;
 }
 
 uint32_t ReadFrameClock()
@@ -627,6 +627,19 @@ void ApplyScreenAction(GameState& g, const ScreenAction& a)
         break;
     case ScreenAction::HelpDone:
         SetScreen(g, kScreenPlay);
+        break;
+    case ScreenAction::Quit:
+        RequestQuit(g);
+        break;
+    case ScreenAction::ApplyOptions:
+        if (optionsApplier)
+            optionsApplier(g);
+        break;
+    case ScreenAction::RestartLevel:
+        RestartLevel(g);
+        break;
+    case ScreenAction::LeaveGame:
+        LeaveGame(g);
         break;
     }
 }

@@ -82,6 +82,9 @@ struct GameState {
     // Menus.
     Menu mainMenu, gameMenu, optionsMenu, inGameMenu;
     MenuSystem menus;
+    // The resolutions the options offer (chosen at start-up) and the one
+    // chosen there until "Back" applies it.
+    std::vector<DisplayMode> displayModes;
     int pendingWidth = 0, pendingHeight = 0;
 
     // Dialog screens.

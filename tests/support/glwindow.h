@@ -18,6 +18,9 @@ protected:
     // Opens the window at width × height (a fixture may change them first).
     void SetUp() override;
     void TearDown() override;
+    // Closes the window and opens it again at w × h: what lived in the old
+    // GL context is gone.
+    void Reopen(int w, int h);
 
     Picture ReadPicture() const { return Picture::Read(width, height); }
     // Writes a model where the fixture's loader looks; LoadModel loads it too

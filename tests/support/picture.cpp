@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 std::ostream& operator<<(std::ostream& os, const Rgb& c)
@@ -44,6 +45,29 @@ int Picture::CountDifferent(const Picture& o, int tolerance) const
             std::abs(rgb[i + 2] - o.rgb[i + 2]) > tolerance)
             ++n;
     return n;
+}
+
+int Picture::CountDifferent(const Picture& o, int tolerance, int x0, int y0, int x1, int y1) const
+{
+    int n = 0;
+    for (int y = std::max(0, y0); y < std::min({y1, height, o.height}); ++y)
+        for (int x = std::max(0, x0); x < std::min({x1, width, o.width}); ++x)
+            n += !Near(At(x, y), o.At(x, y), tolerance);
+    return n;
+}
+
+PixelBox Picture::DifferenceBox(const Picture& o, int tolerance, int x0, int y0, int x1, int y1) const
+{
+    PixelBox box{width, height, -1, -1};
+    for (int y = std::max(0, y0); y < std::min({y1, height, o.height}); ++y)
+        for (int x = std::max(0, x0); x < std::min({x1, width, o.width}); ++x)
+            if (!Near(At(x, y), o.At(x, y), tolerance)) {
+                box.left = std::min(box.left, x);
+                box.top = std::min(box.top, y);
+                box.right = std::max(box.right, x);
+                box.bottom = std::max(box.bottom, y);
+            }
+    return box;
 }
 
 int Picture::CountNear(const Rgb& colour, int tolerance, int x0, int y0, int x1, int y1) const

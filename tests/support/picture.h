@@ -16,6 +16,13 @@ std::ostream& operator<<(std::ostream& os, const Rgb& c);
 // Every channel within tolerance.
 bool Near(const Rgb& a, const Rgb& b, int tolerance = 3);
 
+// A rectangle of pixels, edges included; empty when right < left.
+struct PixelBox {
+    int left = 0, top = 0, right = -1, bottom = -1;
+    bool Empty() const { return right < left; }
+    float CentreX() const { return (left + right) / 2.0f; }
+};
+
 // The frame buffer as packed RGB rows, top row first.
 struct Picture {
     int width = 0, height = 0;
@@ -28,6 +35,11 @@ struct Picture {
     Rgb At(int x, int y) const;
     // Pixels that differ by more than tolerance on some channel.
     int CountDifferent(const Picture& other, int tolerance = 8) const;
+    // The same within the rectangle [x0, x1) × [y0, y1).
+    int CountDifferent(const Picture& other, int tolerance, int x0, int y0, int x1, int y1) const;
+    // The smallest box holding every pixel of [x0, x1) × [y0, y1) that
+    // differs from the other picture by more than tolerance.
+    PixelBox DifferenceBox(const Picture& other, int tolerance, int x0, int y0, int x1, int y1) const;
     // Pixels of the rectangle [x0, x1) × [y0, y1) near the colour.
     int CountNear(const Rgb& colour, int tolerance, int x0, int y0, int x1, int y1) const;
     double MeanBrightness(int x0, int y0, int x1, int y1) const;
