@@ -24,10 +24,6 @@ const std::u16string kAscii =
     u" !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~";
 const std::u16string kLatin = kAscii + u"àâçéèêëîïôùûüÿñáíóú¡¿ÉÀ©";
 
-struct Box {
-    int left = 800, top = 600, right = -1, bottom = -1;  // inclusive; right < 0 when empty
-};
-
 class GlyphFontTest : public GLWindowTest {
 protected:
     void SetUp() override
@@ -58,17 +54,11 @@ protected:
         return ReadPicture();
     }
     // The bounds of the pixels with a channel above 40.
-    Box Ink(const char16_t* text, int x, int y, int w, int h, bool centreH, bool centreV, const GLTTF2D* with = nullptr)
+    PixelBox Ink(const char16_t* text, int x, int y, int w, int h, bool centreH, bool centreV, const GLTTF2D* with = nullptr)
     {
-        const Picture p = Drawn([&] { DrawText(with ? *with : font, text, x, y, w, h, centreH, centreV); });
-        Box b;
-        for (int py = 0; py < height; ++py)
-            for (int px = 0; px < width; ++px) {
-                const Rgb c = p.At(px, py);
-                if (std::max({c.r, c.g, c.b}) > 40)
-                    b = {std::min(b.left, px), std::min(b.top, py), std::max(b.right, px), std::max(b.bottom, py)};
-            }
-        return b;
+        const Picture blank = Drawn([] {});
+        return Drawn([&] { DrawText(with ? *with : font, text, x, y, w, h, centreH, centreV); })
+            .DifferenceBox(blank, 40, 0, 0, width, height);
     }
     GLTTF2D font;
 };
@@ -117,7 +107,7 @@ TEST_F(GlyphFontTest, EachCharacterOnceSpacesForTheRestAndAFailedGlyphLeavesAUsa
     EXPECT_EQ(ReadTestLines("log.txt"), (std::vector<std::string>{loading, "error while rendering glyph", "close font", "delete buffer"}));
     ASSERT_TRUE(font.glyphs.size() == 3 && font.pages.size() == 1);
     ExpectGlyphsOnTheirPagesApart(font);
-    const Box ink = Ink(u"abcdef", 10, 10, 0, 0, false, false);
+    const PixelBox ink = Ink(u"abcdef", 10, 10, 0, 0, false, false);
     EXPECT_TRUE(ink.right >= 10 && ink.right < 10 + TextWidth(font, u"abc"));
     const GLTTF2D none;
     EXPECT_LT(Ink(u"abc", 10, 10, 200, 50, true, true, &none).right, 0);  // a font without pages draws nothing
@@ -130,12 +120,12 @@ TEST_F(GlyphFontTest, TextLandsInsideItsBoxAndCentringCentres)
     for (const auto& face : {std::make_pair(kBold, 36), std::make_pair(kSans, 22), std::make_pair(kSerif, 12)}) {
         SCOPED_TRACE(face.first);
         ASSERT_TRUE(loadFont(font, face.first.c_str(), kLatin.c_str(), face.second, 256));
-        const Box ink = Ink(text, bx, by, bw, bh, true, true);
+        const PixelBox ink = Ink(text, bx, by, bw, bh, true, true);
         EXPECT_TRUE(ink.left >= bx && ink.right < bx + bw && ink.top >= by && ink.bottom < by + bh);
         // The advances include the side bearings: the ink may sit a pixel or two off the middle.
         EXPECT_NEAR((ink.left + ink.right + 1) / 2.0, bx + bw / 2.0, 3.0);
         EXPECT_NEAR((ink.top + ink.bottom + 1) / 2.0, by + (bh - font.lineHeight) / 2 + font.lineHeight / 2.0, font.lineHeight / 3.0);
-        const Box corner = Ink(text, bx, by, bw, bh, false, false);  // not centred: from the top left corner
+        const PixelBox corner = Ink(text, bx, by, bw, bh, false, false);  // not centred: from the top left corner
         EXPECT_TRUE(corner.left >= bx && corner.left <= bx + 4 && corner.top >= by && corner.bottom <= by + font.lineHeight);
         EXPECT_NEAR(corner.right - corner.left, ink.right - ink.left, 1);
     }
@@ -167,7 +157,7 @@ TEST_F(GlyphFontTest, PagesHoldEveryGlyphWhateverTheOrderAndSize)
     ASSERT_TRUE(loadFont(font, kSans.c_str(), u"WgÉ", 300, 256));  // a glyph larger than the atlas gets a larger page
     EXPECT_GT(font.Find(u'W')->width, 256);
     ExpectGlyphsOnTheirPagesApart(font);
-    const Box w = Ink(u"W", 0, 0, width, height, true, true);
+    const PixelBox w = Ink(u"W", 0, 0, width, height, true, true);
     EXPECT_GT(w.right - w.left, 200);
     ASSERT_TRUE(loadFont(font, kSans.c_str(), u"aXa", 24, 256));  // a character twice: the first is found
     EXPECT_EQ(font.Find(u'a'), &font.glyphs[0]);
