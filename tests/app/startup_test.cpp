@@ -49,11 +49,12 @@ TEST(ErrorReport, AnExceptionShowsFourLinesAnythingElseOneAndTheLogEndsEitherWay
     EXPECT_EQ(CaptureStderr([] { WriteLog("lost"); }), "");
 }
 
-// The arguments themselves are read by ReadCommandLine (location_test).
-TEST(CommandLine, AWindowedArgumentOpensAWindow)
+TEST(CommandLine, OnlyAnExactFirstArgumentCounts)
 {
     const std::pair<std::vector<const char*>, int> cases[] = {
-        {{"pondrake"}, 0}, {{"pondrake", "-windowed"}, 1}, {{"pondrake", "x", "-windowed"}, 1}, {{"pondrake", "-WINDOWED"}, 0}};
+        {{"pondrake"}, 0},          {{"pondrake", "-windowed"}, 1},   {{"pondrake", "-windowed", "extra"}, 1},
+        {{"pondrake", "x", "-windowed"}, 0}, {{"pondrake", "-WINDOWED"}, 0}, {{"pondrake", "-windowed2"}, 0},
+    };
     for (auto c : cases) {
         gameState.windowed = 0;
         ParseCommandLine(static_cast<int>(c.first.size()), const_cast<char**>(c.first.data()));
