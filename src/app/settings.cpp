@@ -44,9 +44,8 @@ void LoadGameConfig(Settings& s)
     s.firstRun = 0;
     char path[kPathSize];
     bool havePath = GameIniPath(s, path);
-    FILE* f = havePath ? OpenFile(path, "r") : nullptr;
-    if (f) {
-        std::fclose(f);
+    std::string text;
+    if (havePath && ReadIniFile(path, text) == FileRead::Ok) {
         s.Width = ReadIntKey("Width", "1024", path);
         s.Height = ReadIntKey("Height", "768", path);
         s.Speed = ReadIntKey("Speed", "12", path);

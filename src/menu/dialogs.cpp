@@ -355,7 +355,7 @@ void OpenSlotList(GameState& g, bool save)
 {
     const std::string prefix = g.dataPrefix;
     ReadSlotSummaries(g.slots, g.settings.GamePath, kLevelCount,
-                      [prefix](int level) { return LevelBlockCount(prefix.c_str(), level); });
+                      [prefix](int level) { return ReadSavedBlockCount(prefix.c_str(), level); });
     g.slotRow = -1;
     screens::Disarm(g);
     g.ScreenState = save ? kScreenSaveSlots : kScreenLoadSlots;

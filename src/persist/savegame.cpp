@@ -164,18 +164,6 @@ SlotFault CheckSlot(const SlotData& slot, int levelCount, int levelBlockCount)
     return SlotFault::None;
 }
 
-int RestoreSlotCells(const SlotData& slot, unsigned char (&cells)[kSlotCells])
-{
-    int targets = 0;
-    for (int i = 0; i < kSlotCells; ++i) {
-        unsigned char code = slot.cells[i];
-        if (IsTargetCell(code))
-            ++targets;
-        cells[i] = code == 15 ? 100 : code;
-    }
-    return targets;
-}
-
 bool SlotPath(const char* gamePath, int slot, std::string& path)
 {
     if (slot < 0 || slot >= kSlotCount)

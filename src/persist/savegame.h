@@ -62,17 +62,14 @@ std::string EncodeSlot(const SlotData& slot);
 // Reads the bytes of a slot file; on any fault other than None, slot is
 // left untouched. Only the layout is checked here (size and N).
 SlotFault DecodeSlot(const std::string& bytes, SlotData& slot);
-// Checks every field against the rules of the board. levelCount is the
-// number of levels the game has; levelBlockCount the block count of
+// Checks every field against the rules of the board: the one check of a
+// saved game, made before a slot is offered, loaded or written. levelCount
+// is the number of levels the game has; levelBlockCount the block count of
 // slot.level (or -1 when that level cannot be read).
 SlotFault CheckSlot(const SlotData& slot, int levelCount, int levelBlockCount);
 
-// The board layer as a load puts it back: a block fixed on a target (15)
-// comes back as a movable block on a target (100). Returns the level's
-// target count: the cells holding 1, 15 or 100 in the saved layer.
-int RestoreSlotCells(const SlotData& slot, unsigned char (&cells)[kSlotCells]);
-
-// The block count of a level, or -1 when the level cannot be read.
+// The block count of a level, or -1 when the level cannot be read (the game
+// passes ReadSavedBlockCount of the puzzle core).
 using LevelBlockCountFn = std::function<int(int level)>;
 
 // "%s%s%02d%s" of the game directory, "save/save", slot and ".vro"; false

@@ -156,11 +156,16 @@ std::string LevelFilePath(const char* dataPrefix, int index)
     return FormatText("%s%s%d%s", dataPrefix ? dataPrefix : "", "data/level/level", index + 1, ".lvl");
 }
 
+bool ReadLevelFileBytes(const char* dataPrefix, int index, std::string& bytes)
+{
+    return ReadFileHead(LevelFilePath(dataPrefix, index).c_str(), kLevelMaxSize + 1, bytes) == FileRead::Ok;
+}
+
 int LoadLevel(Puzzle& p, int index, const char* dataPrefix)
 {
     const std::string path = LevelFilePath(dataPrefix, index);
     std::string bytes;
-    if (!ReadWholeFile(path.c_str(), bytes)) {
+    if (!ReadLevelFileBytes(dataPrefix, index, bytes)) {
         Warn("Couldn't load level %s\n", path.c_str());
         throw Exception(FormatText("Level file not found : %s", path.c_str()), "LoadLevel", "tableau", __LINE__);
     }

@@ -52,6 +52,7 @@ constexpr int kMaxTracks = 16;
 constexpr int kMaxExplosions = 8;
 constexpr int kLevelHeadSize = 18;  // magic, two reserved bytes, width, height, B
 constexpr int kLevelFixedSize = 630;  // a level file is 630 + B + L bytes
+constexpr int kLevelMaxSize = kLevelFixedSize + kMaxBlocks + kHistorySize;  // 64 830
 
 enum CellCode : int {
     kCellFloor = 0,
@@ -281,6 +282,12 @@ bool DecodeLevelFile(const std::string& bytes, LevelFileData& out, std::string& 
 // "%sdata/level/level%d.lvl" with the prefix and index + 1.
 std::string LevelFilePath(const char* dataPrefix, int index);
 
+// The bytes of level index's file, never more than one byte past
+// kLevelMaxSize (so the decoder refuses a larger file without its being read
+// whole), and never from a FIFO or a device. False when the file is missing
+// or cannot be read.
+bool ReadLevelFileBytes(const char* dataPrefix, int index, std::string& bytes);
+
 // Reads level index (from 0) into the puzzle. Returns 1; throws Exception
 // (function "LoadLevel", file "tableau") with "Level file not found : %s",
 // "bad level format : %s" or "bad level size", after printing its line on the
@@ -476,19 +483,26 @@ struct SavedPosition {
     uint8_t cells[kCellCount] = {};
     uint8_t targetIndexMap[kCellCount] = {};
     uint8_t blockIndexMap[kCellCount] = {};
-    int colourCount = 0;  // N, the level's block count
+    int colourCount = 0;  // N: the blocks on the board, numbered by the block map
     uint8_t targetColour[kMaxTargets] = {};
     uint8_t blockColour[kMaxTargets] = {};
 };
 
+// The N a saved game of level holds: the blocks on the board of its file,
+// whatever the length of its pairing list; -1 when the file is missing or
+// refused. The one rule by which the slot list, the save and the load judge
+// a slot's block count.
+int ReadSavedBlockCount(const char* dataPrefix, int level);
+
 void TakeSavedPosition(const Puzzle& p, SavedPosition& s);
 
-// Puts a saved position on the loaded level (blocks on targets become
-// movable again, the target count is recounted) and starts it with restore 1.
-// Returns false, changing nothing, when the position does not fit the level
-// (unknown cell codes, blocks gained or lost, index maps that disagree with
-// the cells, colours or N out of range, the car off the floor).
-bool ApplySavedPosition(Puzzle& p, const SavedPosition& s);
+// Puts a saved position on the loaded level exactly as it was taken: board,
+// index maps, colours, car, heading, difficulty and move counter. Blocks
+// fixed on targets become movable again until examined, the target count is
+// recounted, targets beyond the N stored colours get their level-start
+// colours, and the level starts with restore 1. The position must be one the
+// saved-game check (CheckSlot) accepts for this level: it is not checked again.
+void ApplySavedPosition(Puzzle& p, const SavedPosition& s);
 
 // ---------------------------------------------------------------------------
 // Level check (a developer tool; the game never calls it)

@@ -390,17 +390,6 @@ void DrawText(const GLTTF2D& font, const WideText& text, int x, int y, int w, in
     DrawText(font, text.Units(), x, y, w, h, centreH, centreV);
 }
 
-void DrawText8(const GLTTF2D& font, const char* text, int x, int y, int w, int h, bool centreH, bool centreV)
-{
-    static char16_t buffer[kDrawText8Capacity];
-    int n = 0;
-    if (text)
-        for (; text[n] && n < kDrawText8Capacity - 1; ++n)
-            buffer[n] = static_cast<char16_t>(static_cast<unsigned char>(text[n]));
-    buffer[n] = 0;
-    DrawText(font, buffer, x, y, w, h, centreH, centreV);
-}
-
 void DrawChar(const GLTTF2D& font, char16_t c, int x, int y, int w, int h, bool centreH, bool centreV)
 {
     char16_t text[2] = {c, 0};

@@ -48,17 +48,6 @@ int WideText::Find(char16_t unit, int from) const
     return at == std::u16string::npos ? -1 : static_cast<int>(at);
 }
 
-int WideText::CopyTo(char16_t* out, int capacity) const
-{
-    if (!out || capacity <= 0)
-        return 0;
-    int n = Length() < capacity - 1 ? Length() : capacity - 1;
-    for (int i = 0; i < n; ++i)
-        out[i] = units_[static_cast<size_t>(i)];
-    out[n] = 0;
-    return n;
-}
-
 namespace {
 
 void PutUtf8(std::string& out, uint32_t cp)

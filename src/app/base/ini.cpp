@@ -1,7 +1,5 @@
 #include "app/base/ini.h"
 
-#include "app/base/files.h"
-
 #include <cctype>
 #include <climits>
 #include <cstring>
@@ -79,6 +77,16 @@ bool ParseKey(const std::string& line, std::string& key, std::string& value)
 
 }  // namespace
 
+FileRead ReadIniFile(const char* path, std::string& text)
+{
+    // One byte past the bound, so that a larger file is refused whole
+    // rather than read, and written back, cut short.
+    FileRead read = ReadFileHead(path, kIniMaxBytes + 1, text);
+    if (read == FileRead::Ok && text.size() > kIniMaxBytes)
+        return FileRead::Unreadable;
+    return read;
+}
+
 size_t ReadIniString(const char* section, const char* key, const char* def, char* out,
                      size_t outSize, const char* path)
 {
@@ -86,7 +94,7 @@ size_t ReadIniString(const char* section, const char* key, const char* def, char
         return 0;
     std::string value = def ? def : "";
     std::string text;
-    if (ReadWholeFile(path, text)) {
+    if (ReadIniFile(path, text) == FileRead::Ok) {
         bool inSection = false;
         for (const std::string& line : SplitLines(text)) {
             std::string name, k, v;
@@ -111,9 +119,9 @@ bool WriteIniString(const char* section, const char* key, const char* value, con
     if (!section || !key)
         return false;
     std::string text;
-    std::vector<std::string> lines;
-    if (ReadWholeFile(path, text))
-        lines = SplitLines(text);
+    if (ReadIniFile(path, text) == FileRead::Unreadable)
+        return false;
+    std::vector<std::string> lines = SplitLines(text);
 
     const std::string newLine = Trim(key) + "=" + Trim(value ? value : "");
     bool inSection = false;
