@@ -99,8 +99,8 @@ void BM_DrawMenuFrame(benchmark::State& state)
         glClear(GL_COLOR_BUFFER_BIT);
         for (int i = 0; i < 8; ++i)
             DrawText(menuFont, items[i], 0, 200 + 48 * i, 1024, 48, true, false);
-        DrawText8(gameFont, " 7", 360, 8, 0, 36, false, true);
-        DrawText8(gameFont, "  125", 650, 8, 0, 36, false, true);
+        DrawText(gameFont, u" 7", 360, 8, 0, 36, false, true);
+        DrawText(gameFont, u"  125", 650, 8, 0, 36, false, true);
         DrawText(gameFont, level, 0, 64, 1024, 704, true, true);
         DrawText(smallPrintFont, TextKey::Copyright, 0, 740, 1024, 20, true, false);
         glFinish();
