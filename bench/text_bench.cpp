@@ -66,8 +66,8 @@ void BM_BuildThreeFontsAt1024(benchmark::State& state)
         if (!InitFont(1024, 768, prefix.c_str()))
             state.SkipWithError("InitFont failed");
     }
-    state.counters["glyphs"] = static_cast<double>(menuFont.glyphs.size() + gameFont.glyphs.size() +
-                                                   smallPrintFont.glyphs.size());
+    state.counters["glyphs"] =
+        static_cast<double>(menuFont.glyphs.size() + gameFont.glyphs.size() + smallPrintFont.glyphs.size());
 }
 BENCHMARK(BM_BuildThreeFontsAt1024)->Unit(benchmark::kMillisecond);
 
@@ -80,7 +80,7 @@ void BM_DrawMenuFrame(benchmark::State& state)
     WideText items[8];
     const WideText* labels[8] = {&TextKey::Lang,  &TextKey::Resolution, &TextKey::Reflect, &TextKey::Help,
                                  &TextKey::Speed, &TextKey::Sound,      &TextKey::Music,   &TextKey::Back};
-    const WideText* values[8] = {&TextKey::LangFR, nullptr,       &TextKey::ON,  &TextKey::OFF,
+    const WideText* values[8] = {&TextKey::LangFR, nullptr,      &TextKey::ON, &TextKey::OFF,
                                  &TextKey::Medium, &TextKey::ON, &TextKey::ON, nullptr};
     int glyphs = 0;
     for (int i = 0; i < 8; ++i) {

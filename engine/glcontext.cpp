@@ -286,8 +286,7 @@ void GLContext::PrintDriverReport() const
         std::printf("Video Memory = %d Kb\n", static_cast<int>(info->video_mem));
     else
         std::printf("Video Info not available\n");
-    std::printf(fullScreen ? "Video Mode : %dx%d %d bpp Full Screen\n\n"
-                           : "Video Mode : %dx%d %d bpp Windowed\n\n",
+    std::printf(fullScreen ? "Video Mode : %dx%d %d bpp Full Screen\n\n" : "Video Mode : %dx%d %d bpp Windowed\n\n",
                 static_cast<int>(width), static_cast<int>(height), static_cast<int>(depth));
     static const struct {
         SDL_GLattr attr;
@@ -343,9 +342,8 @@ void TestExtensions()
     int major = 0, minor = 0;
     if (version)
         std::sscanf(version, "%d.%d", &major, &minor);
-    e.edgeClamp = HasExtension("GL_EXT_texture_edge_clamp", list) ||
-                  HasExtension("GL_SGIS_texture_edge_clamp", list) || major > 1 ||
-                  (major == 1 && minor >= 2);
+    e.edgeClamp = HasExtension("GL_EXT_texture_edge_clamp", list) || HasExtension("GL_SGIS_texture_edge_clamp", list) ||
+                  major > 1 || (major == 1 && minor >= 2);
     if (HasExtension("GL_ARB_multitexture", list)) {
         e.glActiveTextureARB = SDL_GL_GetProcAddress("glActiveTextureARB");
         e.glMultiTexCoord2fARB = SDL_GL_GetProcAddress("glMultiTexCoord2fARB");
@@ -391,8 +389,7 @@ void PrintExtensionReport()
         std::printf("MultiTexturing : NOT Supported\n");
     }
     std::printf("\n");
-    std::printf(e.compiledArrays ? "Compiled Vertex Array : Supported\n"
-                                 : "Compiled Vertex Array : NOT Supported\n");
+    std::printf(e.compiledArrays ? "Compiled Vertex Array : Supported\n" : "Compiled Vertex Array : NOT Supported\n");
     std::printf("\n");
     std::printf("Texture Maximum Size = %dx%d\n", e.maxTextureSize, e.maxTextureSize);
 }

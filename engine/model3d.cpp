@@ -240,8 +240,7 @@ void PrintMaterialReport()
         std::printf("Color Diffuse = (%f,%f,%f)\n", m->diffuse[0], m->diffuse[1], m->diffuse[2]);
         std::printf("Transparency = %f\n", m->transparency);
         std::printf("Texture = '%s'\n", m->texture ? m->texture->fileName.c_str() : "");
-        std::printf("Texture Environnement = '%s'\n",
-                    m->envTexture ? m->envTexture->fileName.c_str() : "");
+        std::printf("Texture Environnement = '%s'\n", m->envTexture ? m->envTexture->fileName.c_str() : "");
         std::printf("Rendu : ");
         if (m->flags & kMatMapping)
             std::printf("mapping, ");
@@ -636,7 +635,6 @@ void Model3D::PrintObjectReport() const
     std::printf("---------------------------------\n");
     std::printf("Nombre d'objets = %d\n", objects.count);
     for (const Objet3D* o = objects.head; o; o = o->next)
-        std::printf("Objet %s : NBP = %d  NBF = %d  Material = %s\n", o->name.c_str(),
-                    static_cast<int>(o->pointCount), static_cast<int>(o->faceCount),
-                    o->materialName.c_str());
+        std::printf("Objet %s : NBP = %d  NBF = %d  Material = %s\n", o->name.c_str(), static_cast<int>(o->pointCount),
+                    static_cast<int>(o->faceCount), o->materialName.c_str());
 }

@@ -71,8 +71,7 @@ void ReloadGLResources(GameState& g)
 
 bool OpenWindow(GameState& g, int width, int height)
 {
-    if (!gameWindow.Recreate(static_cast<uint32_t>(width), static_cast<uint32_t>(height),
-                             g.windowed ? 0 : 1))
+    if (!gameWindow.Recreate(static_cast<uint32_t>(width), static_cast<uint32_t>(height), g.windowed ? 0 : 1))
         return false;
     SDL_EnableUNICODE(1);
     SetWindowCaptionAndIcon(g);
@@ -84,8 +83,7 @@ bool OpenWindow(GameState& g, int width, int height)
 int ChangeResolution(GameState& g, int width, int height)
 {
     WriteLog("Change resolution :");
-    if (static_cast<uint32_t>(width) == gameWindow.width &&
-        static_cast<uint32_t>(height) == gameWindow.height)
+    if (static_cast<uint32_t>(width) == gameWindow.width && static_cast<uint32_t>(height) == gameWindow.height)
         return 1;
     Settings& s = g.settings;
     int oldW = s.Width, oldH = s.Height;

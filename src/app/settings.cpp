@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstring>
 
-
 void ReadConfig(Settings& s)
 {
     const char* configPath = ".\\config.ini";
@@ -89,9 +88,8 @@ bool SaveGameConfig(const Settings& s)
     const struct {
         const char* key;
         int value;
-    } numbers[] = {{"Width", s.Width},   {"Height", s.Height}, {"Speed", s.Speed},
-                   {"Difficulty", s.Difficulty}, {"Help", s.Help}, {"Sound", s.Sound},
-                   {"Music", s.Music},   {"Reflect", s.Reflect}};
+    } numbers[] = {{"Width", s.Width}, {"Height", s.Height}, {"Speed", s.Speed}, {"Difficulty", s.Difficulty},
+                   {"Help", s.Help},   {"Sound", s.Sound},   {"Music", s.Music}, {"Reflect", s.Reflect}};
     bool ok = true;
     for (const auto& n : numbers) {
         char text[32];

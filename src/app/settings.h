@@ -3,7 +3,6 @@
 // "game.ini" in the game directory (the player's options).
 #include "app/base/settingsrecord.h"
 
-
 // Reads ".\config.ini" into GamePath and the first-run language, then applies
 // MakePath to GamePath. A game directory too long to hold the game's file
 // names is treated as missing.

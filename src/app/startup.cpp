@@ -109,8 +109,7 @@ void ChooseStartResolution(GameState& g)
     gameWindow.fov = 45;
     gameWindow.nearDist = 0.01f;
     gameWindow.farDist = 1000;
-    if (!gameWindow.Create(static_cast<uint32_t>(s.Width), static_cast<uint32_t>(s.Height),
-                           g.windowed ? 0 : 1))
+    if (!gameWindow.Create(static_cast<uint32_t>(s.Width), static_cast<uint32_t>(s.Height), g.windowed ? 0 : 1))
         throw Exception("Couldn't initialize OpenGL", "InitPelmo", "pelmo", __LINE__);
     // The window may have come out another size than asked (a full screen
     // the display refused): the game follows the window.
@@ -276,8 +275,7 @@ int RunProgram(int argc, char** argv)
     // Audio is opened on its own later, so that a machine without a sound
     // device still starts (without sound).
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_JOYSTICK) < 0)
-        throw Exception(FormatText("Couldn't initialize SDL: %s\n", SDL_GetError()), "SDL_main",
-                        "pelmo", __LINE__);
+        throw Exception(FormatText("Couldn't initialize SDL: %s\n", SDL_GetError()), "SDL_main", "pelmo", __LINE__);
     ParseCommandLine(argc, argv);
 
     int ready = InitPelmo();

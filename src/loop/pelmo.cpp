@@ -217,9 +217,7 @@ void ClearColour(GameState& g)
 void DrawBoardScene(GameState& g)
 {
     BoardView view;
-    view.cameraMode = g.ScreenState == kScreenPlay || g.ScreenState == kScreenHelpMessage
-                          ? g.cameras.mode
-                          : 0;
+    view.cameraMode = g.ScreenState == kScreenPlay || g.ScreenState == kScreenHelpMessage ? g.cameras.mode : 0;
     view.T = g.T;
     view.reflect = g.settings.Reflect != 0;
     DrawBoard(gameWindow, g.puzzle, view);
@@ -269,8 +267,8 @@ void RunPlayScreen(GameState& g)
     AdvanceBoardClock(g);
     UpdateGame(g);
     if (g.ScreenState == kScreenPlay && g.input.mouseButtons) {
-        DragCamera(*g.camera, g.cameras.mode, g.input.leftButtonHeld, g.input.rightButtonHeld,
-                   g.input.mouseRelX, g.input.mouseRelY);
+        DragCamera(*g.camera, g.cameras.mode, g.input.leftButtonHeld, g.input.rightButtonHeld, g.input.mouseRelX,
+                   g.input.mouseRelY);
     }
 }
 
@@ -573,8 +571,7 @@ bool TakeScreenshot(GameState& g)
 {
     char path[kPathSize];
     for (; g.screenshotCounter < 100; ++g.screenshotCounter) {
-        if (!FormatPath(path, sizeof path, "%scapture\\ScreenShot%02d.bmp", g.settings.GamePath,
-                        g.screenshotCounter))
+        if (!FormatPath(path, sizeof path, "%scapture\\ScreenShot%02d.bmp", g.settings.GamePath, g.screenshotCounter))
             return false;
         if (!FileExists(path))
             break;

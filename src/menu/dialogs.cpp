@@ -190,8 +190,8 @@ void DrawCodeEntry(const GameState& g)
     const CodeEntry& entry = g.codeEntry;
     Begin2D();
     const int margin = static_cast<int>(16 * m.s);
-    DrawTextFit(gameFont, TextKey::MessageCode.Units(), margin, CodeCellsTop(m) - 2 * m.F,
-                m.W - 2 * margin, m.R, true, false);
+    DrawTextFit(gameFont, TextKey::MessageCode.Units(), margin, CodeCellsTop(m) - 2 * m.F, m.W - 2 * margin, m.R, true,
+                false);
     const int top = CodeCellsTop(m);
     const int cursor = std::clamp(entry.cursor, 0, kCodeLength - 1);
     const int cell = CodeCellWidth(m);
@@ -495,8 +495,7 @@ void DrawHighScores(const GameState& g)
         FontTint heads(gameFont, menuFont.colorTop, menuFont.colorBottom, 1.0f);
         const WideText* names[3] = {&TextKey::Area, &TextKey::Name, &TextKey::Moves};
         for (int k = 0; k < 3; ++k)
-            DrawTextFit(gameFont, names[k]->Units(), k * third + pad, rows.Top(0), third - 2 * pad, m.R, true,
-                        false);
+            DrawTextFit(gameFont, names[k]->Units(), k * third + pad, rows.Top(0), third - 2 * pad, m.R, true, false);
     }
     for (int row = 0; row < 10; ++row) {
         const int entry = g.scores.scorePage * 10 + row;
@@ -584,8 +583,7 @@ void DrawCredits(const GameState& g)
             alpha = std::clamp(alpha, 0.0f, 1.0f);
             GLTTF2D& font = line.heading ? menuFont : gameFont;
             FontTint tint(font, alpha);
-            DrawTextFit(font, line.text.Units(), margin, static_cast<int>(top), m.W - 2 * margin, h, true,
-                        false);
+            DrawTextFit(font, line.text.Units(), margin, static_cast<int>(top), m.W - 2 * margin, h, true, false);
         }
         top = bottom;
     }

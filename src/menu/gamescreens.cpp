@@ -131,8 +131,7 @@ void DrawLevelStart(const GameState& g)
     const int margin = static_cast<int>(16 * m.s);
     DrawBackdrop(m, static_cast<float>(FittedWidth(menuFont, TextKey::MessageStart.Str(), m.W - 2 * margin)),
                  3.0f * m.F, 4.0f * m.F);
-    DrawTextFit(menuFont, TextKey::MessageStart.Units(), margin, 3 * m.F, m.W - 2 * margin, m.F, true,
-                false);
+    DrawTextFit(menuFont, TextKey::MessageStart.Units(), margin, 3 * m.F, m.W - 2 * margin, m.F, true, false);
 
     // The level line: during a replay the level's number too.
     char code[8] = "?????";
@@ -147,8 +146,7 @@ void DrawLevelStart(const GameState& g)
     line += TextKey::Code.Str() + screens::Widen(" ") + screens::Widen(code);
     const int top64 = static_cast<int>(64 * m.s);
     const float lineTop = top64 + (m.H - top64 - m.R) / 2.0f;
-    DrawBackdrop(m, static_cast<float>(FittedWidth(gameFont, line, m.W - 2 * margin)), lineTop,
-                 lineTop + m.R);
+    DrawBackdrop(m, static_cast<float>(FittedWidth(gameFont, line, m.W - 2 * margin)), lineTop, lineTop + m.R);
     DrawTextFit(gameFont, line, margin, top64, m.W - 2 * margin, m.H - top64, true, true);
 
     if (!g.puzzle.replayMode) {
@@ -160,8 +158,7 @@ void DrawLevelStart(const GameState& g)
                          static_cast<float>(k * m.W / 3 - margin), top + m.F + m.F / 4.0f);
         const WideText* names[3] = {&TextKey::Easy, &TextKey::Normal, &TextKey::Hard};
         for (int i = 0; i < 3; ++i)
-            DrawTextFit(menuFont, names[i]->Units(), i * third + margin, top, third - 2 * margin, m.F, true,
-                        false);
+            DrawTextFit(menuFont, names[i]->Units(), i * third + margin, top, third - 2 * margin, m.F, true, false);
     }
     DrawMousePointer(g);
     if (g.flash > 0) {

@@ -47,8 +47,7 @@ void InitMenu(const char* dataPrefix)
     for (int i = 0; i < 4; ++i) {
         char path[kPathSize];
         if (!FormatPath(path, sizeof path, "%s%s", dataPrefix ? dataPrefix : "", kSelectionFiles[i]))
-            throw Exception(FormatText("Couldn't load texture %s\n", kSelectionFiles[i]), "InitMenu", "menu",
-                            __LINE__);
+            throw Exception(FormatText("Couldn't load texture %s\n", kSelectionFiles[i]), "InitMenu", "menu", __LINE__);
         GLTexture& t = selectionTextures[i];
         t.Reset();
         t.wrapS = t.wrapT = GL_CLAMP_TO_EDGE;

@@ -10,19 +10,44 @@
 namespace {
 
 enum MenuId {
-    kIdGame = 0, kIdOptions = 1, kIdHighScores = 2, kIdAbout = 4, kIdQuit = 6,
-    kIdPlay = 10, kIdCodeMenu = 12, kIdSolution = 13, kIdLoad = 14, kIdGameBack = 15,
-    kIdLang = 20, kIdResolution = 22, kIdReflect = 23, kIdHelp = 24, kIdSpeed = 25, kIdSound = 26,
-    kIdMusic = 27, kIdOptionsBack = 29,
-    kIdContinue = 60, kIdRestart = 62, kIdInGameLoad = 64, kIdSave = 65, kIdLeave = 67,
+    kIdGame = 0,
+    kIdOptions = 1,
+    kIdHighScores = 2,
+    kIdAbout = 4,
+    kIdQuit = 6,
+    kIdPlay = 10,
+    kIdCodeMenu = 12,
+    kIdSolution = 13,
+    kIdLoad = 14,
+    kIdGameBack = 15,
+    kIdLang = 20,
+    kIdResolution = 22,
+    kIdReflect = 23,
+    kIdHelp = 24,
+    kIdSpeed = 25,
+    kIdSound = 26,
+    kIdMusic = 27,
+    kIdOptionsBack = 29,
+    kIdContinue = 60,
+    kIdRestart = 62,
+    kIdInGameLoad = 64,
+    kIdSave = 65,
+    kIdLeave = 67,
 };
 
 enum ValueId {
-    kHelpOn = 50, kHelpOff = 51,
-    kLangFr = 70, kLangEn = 71, kLangEs = 72,
+    kHelpOn = 50,
+    kHelpOff = 51,
+    kLangFr = 70,
+    kLangEn = 71,
+    kLangEs = 72,
     kSpeedFirst = 80,  // 80 … 84
-    kMusicOn = 90, kMusicOff = 91, kSoundOn = 92, kSoundOff = 93,
-    kReflectOn = 100, kReflectOff = 101,
+    kMusicOn = 90,
+    kMusicOff = 91,
+    kSoundOn = 92,
+    kSoundOff = 93,
+    kReflectOn = 100,
+    kReflectOff = 101,
     kResolutionFirst = 1240,
 };
 

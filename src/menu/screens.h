@@ -14,21 +14,21 @@
 struct ScreenAction {
     enum Kind {
         None,
-        ToMenus,          // back to the menus (state 0, the menu as it was)
-        ResumePlay,       // back to the running game (state 2, play camera and lights)
-        Play,             // the level-start screen is left: play begins
-        ChangeDifficulty, // arg: 1 easy, 2 normal, 3 hard (level start, at the flash's middle)
-        StartLevel,       // arg: level index (a new game: 0; a code was found: its level)
-        StartReplay,      // arg: level index (the solution list)
-        LoadSlot,         // arg: slot 0 … 9 (a sound slot)
-        SaveSlot,         // arg: slot 0 … 9
-        LevelWonDone,     // the level-won screen is confirmed (record name stored)
-        GameEndDone,      // the end-of-game screen is confirmed
-        HelpDone,         // the help message is dismissed
-        Quit,             // the main menu's Quit: the quit fade
-        ApplyOptions,     // the options menu's Back: the application applies and stores them
-        RestartLevel,     // the in-game menu's Restart
-        LeaveGame,        // the in-game menu's Quit: the game (or replay) ends
+        ToMenus,           // back to the menus (state 0, the menu as it was)
+        ResumePlay,        // back to the running game (state 2, play camera and lights)
+        Play,              // the level-start screen is left: play begins
+        ChangeDifficulty,  // arg: 1 easy, 2 normal, 3 hard (level start, at the flash's middle)
+        StartLevel,        // arg: level index (a new game: 0; a code was found: its level)
+        StartReplay,       // arg: level index (the solution list)
+        LoadSlot,          // arg: slot 0 … 9 (a sound slot)
+        SaveSlot,          // arg: slot 0 … 9
+        LevelWonDone,      // the level-won screen is confirmed (record name stored)
+        GameEndDone,       // the end-of-game screen is confirmed
+        HelpDone,          // the help message is dismissed
+        Quit,              // the main menu's Quit: the quit fade
+        ApplyOptions,      // the options menu's Back: the application applies and stores them
+        RestartLevel,      // the in-game menu's Restart
+        LeaveGame,         // the in-game menu's Quit: the game (or replay) ends
     };
     Kind kind = None;
     int arg = 0;
@@ -103,13 +103,13 @@ void OpenCodeEntry(GameState& g);
 void OpenSolutionList(GameState& g);
 void OpenSlotList(GameState& g, bool save);  // reads the slot summaries
 void OpenHighScores(GameState& g);
-void OpenCredits(GameState& g);              // reads the credits of g.settings.Lang
+void OpenCredits(GameState& g);  // reads the credits of g.settings.Lang
 
 ScreenAction UpdateCodeEntry(GameState& g);
 void DrawCodeEntry(const GameState& g);
 ScreenAction UpdateSolutionList(GameState& g);
 void DrawSolutionList(const GameState& g);
-ScreenAction UpdateSlotList(GameState& g);   // load (state 10) or save (state 11)
+ScreenAction UpdateSlotList(GameState& g);  // load (state 10) or save (state 11)
 void DrawSlotList(const GameState& g);
 ScreenAction UpdateHighScores(GameState& g);
 void DrawHighScores(const GameState& g);

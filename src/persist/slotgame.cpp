@@ -55,8 +55,7 @@ void TakeSlotData(const Puzzle& p, SlotData& slot)
     CopyPosition(slot, s, true);
 }
 
-bool SaveRunningGame(int slot, const char* gamePath, const char* dataPrefix, const Puzzle& p,
-                     int levelCount)
+bool SaveRunningGame(int slot, const char* gamePath, const char* dataPrefix, const Puzzle& p, int levelCount)
 {
     SlotData data;
     TakeSlotData(p, data);
@@ -93,8 +92,7 @@ bool LoadSavedGame(Puzzle& p, int slot, const char* gamePath, const char* dataPr
         p = *before;
         std::string path;
         SlotPath(gamePath, slot, path);
-        Warn("damaged save file %s : does not fit level %d\n", path.c_str(),
-                     data.level + 1);
+        Warn("damaged save file %s : does not fit level %d\n", path.c_str(), data.level + 1);
         return false;
     }
     SavedPosition s;

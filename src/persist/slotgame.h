@@ -21,5 +21,4 @@ bool SaveRunningGame(int slot, const char* gamePath, const char* dataPrefix, con
 // judges it (LoadGame, with ReadSavedBlockCount), and once more against the
 // level as loaded. False, with the game exactly as it was, when the slot is
 // missing, damaged, or does not fit its level.
-bool LoadSavedGame(Puzzle& p, int slot, const char* gamePath, const char* dataPrefix,
-                   int levelCount = kLevelCount);
+bool LoadSavedGame(Puzzle& p, int slot, const char* gamePath, const char* dataPrefix, int levelCount = kLevelCount);

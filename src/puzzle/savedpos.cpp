@@ -12,7 +12,8 @@ namespace {
 // its N, however long the level's pairing list is.
 int CountBlocks(const uint8_t (&cells)[kCellCount])
 {
-    return static_cast<int>(std::count_if(std::begin(cells), std::end(cells), [](uint8_t c) { return IsBlockCode(c); }));
+    return static_cast<int>(
+        std::count_if(std::begin(cells), std::end(cells), [](uint8_t c) { return IsBlockCode(c); }));
 }
 
 }  // namespace
@@ -21,7 +22,8 @@ int ReadSavedBlockCount(const char* dataPrefix, int level)
 {
     std::string bytes, why;
     LevelFileData d;
-    if (level < 0 || !ReadLevelFileBytes(dataPrefix, level, bytes) || !DecodeLevelFile(bytes, d, why)) return -1;
+    if (level < 0 || !ReadLevelFileBytes(dataPrefix, level, bytes) || !DecodeLevelFile(bytes, d, why))
+        return -1;
     return CountBlocks(d.cells);
 }
 
@@ -35,7 +37,8 @@ void TakeSavedPosition(const Puzzle& p, SavedPosition& s)
     s.carY = p.carY;
     s.heading = p.heading;
     for (int y = 0; y < kPlayHeight; ++y)
-        for (int x = 0; x < kPlayWidth; ++x) s.cells[CellIndex(x, y)] = p.board.At(x, y);
+        for (int x = 0; x < kPlayWidth; ++x)
+            s.cells[CellIndex(x, y)] = p.board.At(x, y);
     std::memcpy(s.targetIndexMap, p.targetIndexMap, sizeof s.targetIndexMap);
     std::memcpy(s.blockIndexMap, p.blockIndexMap, sizeof s.blockIndexMap);
     s.colourCount = CountBlocks(s.cells);
@@ -49,8 +52,10 @@ void ApplySavedPosition(Puzzle& p, const SavedPosition& s)
     for (int y = 0; y < kPlayHeight; ++y)
         for (int x = 0; x < kPlayWidth; ++x) {
             int c = s.cells[CellIndex(x, y)];
-            if (c == kCellBlockFixed) c = kCellBlockOnTarget;  // every block on a target may move again
-            if (c == kCellTarget || c == kCellBlockOnTarget) ++targets;
+            if (c == kCellBlockFixed)
+                c = kCellBlockOnTarget;  // every block on a target may move again
+            if (c == kCellTarget || c == kCellBlockOnTarget)
+                ++targets;
             p.board.At(x, y) = static_cast<uint8_t>(c);
         }
     std::memcpy(p.targetIndexMap, s.targetIndexMap, sizeof p.targetIndexMap);

@@ -50,7 +50,7 @@ constexpr int kHistorySize = 64000;
 constexpr int kPileSize = 1000;
 constexpr int kMaxTracks = 16;
 constexpr int kMaxExplosions = 8;
-constexpr int kLevelHeadSize = 18;  // magic, two reserved bytes, width, height, B
+constexpr int kLevelHeadSize = 18;    // magic, two reserved bytes, width, height, B
 constexpr int kLevelFixedSize = 630;  // a level file is 630 + B + L bytes
 constexpr int kLevelMaxSize = kLevelFixedSize + kMaxBlocks + kHistorySize;  // 64 830
 
@@ -92,9 +92,18 @@ enum ActionCode : int {
 
 enum HintKind : int { kHintBlocked = 0, kHintLost = 1, kHintBomb = 2 };
 
-inline bool IsWallCode(int c) { return c >= kCellWallFirst && c <= kCellWallLast; }
-inline bool IsSpecialCode(int c) { return c >= kCellSpecialFirst && c <= kCellSpecialLast; }
-inline bool IsBlockCode(int c) { return c == kCellBlock || c == kCellBlockFixed || c == kCellBlockOnTarget; }
+inline bool IsWallCode(int c)
+{
+    return c >= kCellWallFirst && c <= kCellWallLast;
+}
+inline bool IsSpecialCode(int c)
+{
+    return c >= kCellSpecialFirst && c <= kCellSpecialLast;
+}
+inline bool IsBlockCode(int c)
+{
+    return c == kCellBlock || c == kCellBlockFixed || c == kCellBlockOnTarget;
+}
 
 // ---------------------------------------------------------------------------
 // Records
@@ -129,11 +138,11 @@ struct BlockRecord {
     bool onTarget = false;  // fixed on its target (code 15): drawn with the "on" model
     bool lost = false;      // can never reach a target any more
     bool visible = true;
-    int colour = 0;          // 0..4, the colour the win test reads
-    int x = 0, y = 0;        // cell
+    int colour = 0;                          // 0..4, the colour the win test reads
+    int x = 0, y = 0;                        // cell
     float drawX = 0, drawY = 0, height = 0;  // drawn position, in cells
     uint8_t blockIndex = kNoIndex;
-    Quat orientation;        // accumulated rolls
+    Quat orientation;                                                     // accumulated rolls
     float matrix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};  // column-major
 };
 
@@ -184,10 +193,10 @@ struct Puzzle {
     int levelIndex = 0;
 
     // Per-level tables (filled by LoadLevel and StartLevelBoard).
-    int blockCount = 0;                 // B of the level file
-    uint8_t pairing[kMaxBlocks] = {};   // unsigned, each below blockCount
-    std::vector<uint8_t> solution;      // stored solution (action codes)
-    std::vector<uint8_t> floorMask;     // 300 bytes once a level is loaded
+    int blockCount = 0;                // B of the level file
+    uint8_t pairing[kMaxBlocks] = {};  // unsigned, each below blockCount
+    std::vector<uint8_t> solution;     // stored solution (action codes)
+    std::vector<uint8_t> floorMask;    // 300 bytes once a level is loaded
     uint8_t blockIndexMap[kCellCount] = {};
     uint8_t targetIndexMap[kCellCount] = {};
     uint8_t blockColour[kMaxTargets] = {};
@@ -264,8 +273,8 @@ struct Puzzle {
 struct LevelFileData {
     uint8_t reserved[2] = {1, 0};
     int32_t width = kPlayWidth, height = kPlayHeight;
-    std::vector<uint8_t> pairing;   // B bytes
-    uint8_t cells[kCellCount] = {}; // row by row, y = 0 first
+    std::vector<uint8_t> pairing;    // B bytes
+    uint8_t cells[kCellCount] = {};  // row by row, y = 0 first
     int32_t unused[2] = {0, 0};
     std::vector<uint8_t> solution;  // L bytes
     uint8_t floorMask[kCellCount] = {};
@@ -330,9 +339,18 @@ int HardColourCount(int levelIndex);
 // The car drives onto ground (codes up to 13, bombs included). It pushes a
 // block or a movable block on a target, never one fixed on its target, and
 // only onto ground that holds no bomb.
-inline bool IsGround(int c) { return c <= 13; }
-inline bool IsPushable(int c) { return c == kCellBlock || c == kCellBlockOnTarget; }
-inline bool TakesPushedBlock(int c) { return IsGround(c) && c != kCellBomb; }
+inline bool IsGround(int c)
+{
+    return c <= 13;
+}
+inline bool IsPushable(int c)
+{
+    return c == kCellBlock || c == kCellBlockOnTarget;
+}
+inline bool TakesPushedBlock(int c)
+{
+    return IsGround(c) && c != kCellBomb;
+}
 
 // Moves the block at (x, y) one cell by (dx, dy), which the rules above
 // allow: it lands as a block on a target where it meets one, and the cell it
@@ -438,8 +456,8 @@ void UpdatePuzzleEffects(Puzzle& p, float dt);
 
 struct PuzzleInput {
     bool left = false, right = false, up = false, down = false;  // already mapped
-    bool undo = false;    // Space or Backspace released
-    bool setOff = false;  // Return / keypad Enter released, or a joystick button
+    bool undo = false;                                           // Space or Backspace released
+    bool setOff = false;                                         // Return / keypad Enter released, or a joystick button
 };
 
 struct PuzzleFrameResult {

@@ -313,8 +313,8 @@ void DrawBlobShadows(Theme& th, const Puzzle& p, const bool bombVisible[kMaxBomb
     glDisable(GL_BLEND);
 }
 
-void AddScenery(std::vector<SceneryRecord>& list, int code, float x, float z, float scale, float mirrorX,
-                float mirrorZ, Model3D* model, float offsetX = 0, float offsetZ = 0)
+void AddScenery(std::vector<SceneryRecord>& list, int code, float x, float z, float scale, float mirrorX, float mirrorZ,
+                Model3D* model, float offsetX = 0, float offsetZ = 0)
 {
     SceneryRecord r;
     r.code = code;

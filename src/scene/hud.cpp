@@ -203,8 +203,8 @@ void DrawHudBar(const HudValues& hud)
     const int labelTop = static_cast<int>(std::lround(16 * m.s));
     for (int k = 0; k < groups; ++k) {
         const int cx = static_cast<int>(iconX[k] + icon / 2);
-        DrawTextFit(gameFont, labels[k]->Units(), cx - labelRoom / 2, labelTop, labelRoom, static_cast<int>(icon),
-                    true, true);
+        DrawTextFit(gameFont, labels[k]->Units(), cx - labelRoom / 2, labelTop, labelRoom, static_cast<int>(icon), true,
+                    true);
     }
 }
 

@@ -312,8 +312,7 @@ bool InitListTheme(const char* dataPrefix)
     bool present[kHighestThemeNumber + 1] = {};
     for (int n = 1; n <= kHighestThemeNumber; ++n) {
         char path[kPathSize];
-        if (!FormatPath(path, sizeof path, "%s%s%d/%s", dataPrefix ? dataPrefix : "", "data/gfx/theme", n,
-                        "theme.ini"))
+        if (!FormatPath(path, sizeof path, "%s%s%d/%s", dataPrefix ? dataPrefix : "", "data/gfx/theme", n, "theme.ini"))
             continue;
         if (FILE* f = std::fopen(path, "rb")) {
             std::fclose(f);

@@ -43,7 +43,7 @@ struct ThemeSettings {
     float shadowColour[3] = {0, 0, 0};
     float shadowStrength = 0;
     float reflectStrength = 0;
-    int blockMorphType = 0;    // 0 sine, else saw-tooth
+    int blockMorphType = 0;  // 0 sine, else saw-tooth
     int carMorphType = 0;
     int blockOnMorphType = 0;
 };
@@ -57,7 +57,7 @@ struct Theme {
 
     Model3D walls[kWallPieceCount];  // piece i for wall code 20 + i
     Model3D car, carMorph, carInstance;
-    Objet3D* wheels[4] = {};          // objects of carInstance
+    Objet3D* wheels[4] = {};  // objects of carInstance
     float wheelPivot[4][3] = {};
     Material* wheelMaterial = nullptr;
     Model3D floor;
@@ -72,8 +72,8 @@ struct Theme {
     GLTexture border;
     GLTexture targets[kThemeColours];
     GLTexture shadow, shadowBomb, shadowCar;
-    GLTexture detail;                  // the baked detail layer
-    std::vector<uint8_t> detailPixels; // "detail.png" as 256 × 256 RGBA
+    GLTexture detail;                   // the baked detail layer
+    std::vector<uint8_t> detailPixels;  // "detail.png" as 256 × 256 RGBA
     GLTexture tracks[2];
 
     int wallFloorSign = 1;  // -1 when the first wall piece reaches below the floor

@@ -7,10 +7,8 @@
 
 // Text in the box (x, y, w, h), centred as asked. A text wider than its box
 // is drawn smaller, so that it is never cut; the result is the width drawn.
-int DrawTextFit(GLTTF2D& font, const char16_t* text, int x, int y, int w, int h, bool centreH,
-                bool centreV);
-int DrawTextFit(GLTTF2D& font, const std::u16string& text, int x, int y, int w, int h, bool centreH,
-                bool centreV);
+int DrawTextFit(GLTTF2D& font, const char16_t* text, int x, int y, int w, int h, bool centreH, bool centreV);
+int DrawTextFit(GLTTF2D& font, const std::u16string& text, int x, int y, int w, int h, bool centreH, bool centreV);
 // The width a text takes once fitted into maxWidth.
 int FittedWidth(const GLTTF2D& font, const std::u16string& text, int maxWidth);
 

@@ -76,8 +76,7 @@ std::string WideText::ToUtf8() const
     std::string out;
     for (size_t i = 0; i < units_.size(); ++i) {
         uint32_t u = units_[i];
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units_.size() && units_[i + 1] >= 0xDC00 &&
-            units_[i + 1] <= 0xDFFF) {
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units_.size() && units_[i + 1] >= 0xDC00 && units_[i + 1] <= 0xDFFF) {
             uint32_t lo = units_[++i];
             PutUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00));
         } else if (u >= 0xD800 && u <= 0xDFFF) {

@@ -32,9 +32,10 @@ TEST(Ini, NamesMatchWithoutRegardToCaseBlanksAreIgnoredAndValuesCutToTheBuffer)
     WriteTestFile("sub/a.ini", "[Other]\nWidth=1\n\n  [ game ]  \n  wIdTh   =  800  \r\nLang=fr\n;Height=5\nLong=" +
                                    std::string(300, 'x') + "\n");
     const std::pair<std::pair<const char*, const char*>, std::string> reads[] = {
-        {{"Game", "Width"}, "800"}, {{"GAME", "lang"}, "fr"},      {{"Other", "width"}, "1"},
+        {{"Game", "Width"}, "800"},       {{"GAME", "lang"}, "fr"},          {{"Other", "width"}, "1"},
         {{"Path", "Width"}, "<default>"}, {{"Game", "Height"}, "<default>"}, {{"Game", "Long"}, std::string(255, 'x')}};
-    for (const auto& r : reads) EXPECT_EQ(Read(r.first.first, r.first.second, ".\\sub\\a.ini"), r.second) << r.first.second;
+    for (const auto& r : reads)
+        EXPECT_EQ(Read(r.first.first, r.first.second, ".\\sub\\a.ini"), r.second) << r.first.second;
     EXPECT_EQ(Read("Game", "Width", "none.ini"), "<default>");
     char tiny[4];
     EXPECT_EQ(ReadIniString("Game", "Long", "", tiny, sizeof tiny, "sub/a.ini"), 3u);
@@ -96,14 +97,15 @@ TEST(Ini, AFileThatCannotBeReadIsNeverWrittenOverAndTheFailureIsSaid)
     fs::permissions("game.ini", fs::perms::owner_write);
     // As the player: game.ini is there but cannot be read, so the options
     // are not read from it (a first run) and it is not written over.
-    EXPECT_EQ(ExitStatusWithin(10,
-                               [] {
-                                   Settings s;
-                                   const std::string err = CaptureStderr([&] { LoadGameConfig(s); });
-                                   return err == "unable to write .\\game.ini\n" && s.firstRun && !SaveGameConfig(s) &&
-                                          !WriteIniString("Game", "Width", "800", "game.ini");
-                               },
-                               true),
+    EXPECT_EQ(ExitStatusWithin(
+                  10,
+                  [] {
+                      Settings s;
+                      const std::string err = CaptureStderr([&] { LoadGameConfig(s); });
+                      return err == "unable to write .\\game.ini\n" && s.firstRun && !SaveGameConfig(s) &&
+                             !WriteIniString("Game", "Width", "800", "game.ini");
+                  },
+                  true),
               1);
     EXPECT_EQ(ReadTestFile("game.ini"), kept);
 }
@@ -114,7 +116,8 @@ TEST(Ini, AHugeFileOrAFifoIsRefusedWithoutBeingReadWhole)
 {
     ScopedTempDir dir;
     ASSERT_TRUE(MakeHugeFile("game.ini", 1LL << 26));
-    EXPECT_LT(BytesReadDuring([] { EXPECT_EQ(Read("Game", "Width", "game.ini"), "<default>"); }), 2 * (long long)kIniMaxBytes);
+    EXPECT_LT(BytesReadDuring([] { EXPECT_EQ(Read("Game", "Width", "game.ini"), "<default>"); }),
+              2 * (long long)kIniMaxBytes);
     EXPECT_FALSE(WriteIniString("Game", "Width", "800", "game.ini"));
     EXPECT_EQ(fs::file_size("game.ini"), 1ull << 26);
     WriteTestFile("edge.ini", "[Game]\nWidth=7\n" + std::string(kIniMaxBytes - 15, ';'));  // the largest that is read
@@ -144,8 +147,9 @@ TEST(Settings, AFirstRunWritesGameIniWithFirstRunValuesAndTheLanguageOfConfigIni
     LoadGameConfig(s);
     EXPECT_EQ(s.firstRun * 10 + s.Reflect * 5 + s.Help, 11);
     EXPECT_STREQ(s.Lang, "fr");
-    EXPECT_EQ(ReadTestFile("games/pond/game.ini"), "[Game]\nWidth=1024\nHeight=768\nSpeed=12\nDifficulty=1\nHelp=1\nSound=1\n"
-                                                   "Music=1\nReflect=0\nLang=fr\n");
+    EXPECT_EQ(ReadTestFile("games/pond/game.ini"),
+              "[Game]\nWidth=1024\nHeight=768\nSpeed=12\nDifficulty=1\nHelp=1\nSound=1\n"
+              "Music=1\nReflect=0\nLang=fr\n");
     WriteTestFile("config.ini", "[Path]\nGamePath=" + std::string(1000, 'a') + "/\n");
     EXPECT_EQ(CaptureStderr([&] { ReadConfig(s); }), "game directory too long, using .\\\n");
     EXPECT_STREQ(s.GamePath, ".\\");  // too long to hold the game's file names: treated as missing
@@ -158,7 +162,8 @@ TEST(Settings, AnExistingFileUsesTheKeyDefaultsKeepsHandWrittenKeysAndNamesNoUnk
     Settings s;
     LoadGameConfig(s);
     // The floor of the speed; the key defaults of Help and Reflect, not the first-run values.
-    EXPECT_EQ(FormatText("%d %d %d %d %d %d %d %s", s.firstRun, s.Width, s.Height, s.Speed, s.Help, s.Reflect, s.MipMapping, s.Lang),
+    EXPECT_EQ(FormatText("%d %d %d %d %d %d %d %s", s.firstRun, s.Width, s.Height, s.Speed, s.Help, s.Reflect,
+                         s.MipMapping, s.Lang),
               "0 800 0 1 10 1 0 es");
     s.Help = 0;
     ASSERT_TRUE(SaveGameConfig(s));
@@ -175,7 +180,8 @@ TEST(Settings, AnExistingFileUsesTheKeyDefaultsKeepsHandWrittenKeysAndNamesNoUnk
 TEST(Paths, MakePathCreatesEveryPrefixBeforeASeparatorButTheFirstAndFormatPathRefusesACut)
 {
     ScopedTempDir dir;
-    for (const char* none : {static_cast<const char*>(nullptr), "", "noseparator"}) EXPECT_EQ(MakePath(none), 0);
+    for (const char* none : {static_cast<const char*>(nullptr), "", "noseparator"})
+        EXPECT_EQ(MakePath(none), 0);
     EXPECT_EQ(MakePath(".\\"), 1);
     EXPECT_EQ(MakePath(".\\a\\b/c"), 1);
     EXPECT_TRUE(fs::is_directory("a/b") && !fs::exists("a/b/c"));
@@ -188,24 +194,31 @@ TEST(Paths, MakePathCreatesEveryPrefixBeforeASeparatorButTheFirstAndFormatPathRe
     EXPECT_TRUE(FormatPath(small, sizeof small, "%s", "1234567"));
     EXPECT_FALSE(FormatPath(small, sizeof small, "%s", "12345678"));
     EXPECT_STREQ(small, "");
-    EXPECT_EQ(ParseIntLikeAtoi("  42abc") + ParseIntLikeAtoi("-5") + ParseIntLikeAtoi("+7") + ParseIntLikeAtoi("abc"), 44);
+    EXPECT_EQ(ParseIntLikeAtoi("  42abc") + ParseIntLikeAtoi("-5") + ParseIntLikeAtoi("+7") + ParseIntLikeAtoi("abc"),
+              44);
     EXPECT_EQ(ParseIntLikeAtoi("99999999999999999999") + 0LL + ParseIntLikeAtoi("-99999999999999999999"), -1);
 }
 
 std::string Sizes(const std::vector<DisplayMode>& list)
 {
     std::string s;
-    for (const DisplayMode& m : list) s += std::to_string(m.width) + "x" + std::to_string(m.height) + " ";
+    for (const DisplayMode& m : list)
+        s += std::to_string(m.width) + "x" + std::to_string(m.height) + " ";
     return s;
 }
 
 TEST(VideoModes, TheFirst32BitModeOfEachSizeAndAStartSizeThatIsAlwaysOffered)
 {
-    EXPECT_EQ(Sizes(FilterDisplayModes({{1280, 1024, 16}, {800, 600, 32}, {1280, 1024, 32}, {1280, 1024, 32}, {640, 400, 32},
-                                        {320, 240, 32}, {1280, 1024, 24}})),
+    EXPECT_EQ(Sizes(FilterDisplayModes({{1280, 1024, 16},
+                                        {800, 600, 32},
+                                        {1280, 1024, 32},
+                                        {1280, 1024, 32},
+                                        {640, 400, 32},
+                                        {320, 240, 32},
+                                        {1280, 1024, 24}})),
               "800x600 1280x1024 ");
-    const std::vector<DisplayMode> modes = {{640, 480, 32}, {640, 600, 32}, {800, 600, 32}, {1024, 768, 32}, {1024, 600, 32},
-                                            {1920, 1080, 32}};
+    const std::vector<DisplayMode> modes = {{640, 480, 32},  {640, 600, 32},  {800, 600, 32},
+                                            {1024, 768, 32}, {1024, 600, 32}, {1920, 1080, 32}};
     const struct {
         int firstRun, width, height;  // stored
         bool desktop;
@@ -216,8 +229,8 @@ TEST(VideoModes, TheFirst32BitModeOfEachSizeAndAStartSizeThatIsAlwaysOffered)
         {1, 0, 0, true, 1920, 1080, modes, "1024x768"},  // the desktop, capped at 1024 × 768
         {1, 0, 0, true, 1024, 600, modes, "1024x600"},
         {1, 0, 0, true, 1000, 800, modes, "1024x768"},
-        {1, 0, 0, true, 1024, 600, {{800, 600, 32}, {1024, 600, 16}}, "800x600"},  // not offered in 32 bits
-        {1, 0, 0, false, 0, 0, modes, "800x600"},                                  // no desktop answer
+        {1, 0, 0, true, 1024, 600, {{800, 600, 32}, {1024, 600, 16}}, "800x600"},       // not offered in 32 bits
+        {1, 0, 0, false, 0, 0, modes, "800x600"},                                       // no desktop answer
         {0, 1000, 700, true, 1280, 1024, {{640, 480, 32}, {800, 600, 32}}, "800x600"},  // the stored size not offered
         {0, 1000, 700, true, 1280, 1024, {{1280, 1024, 32}}, "640x480 1280x1024 640x480 "},  // always in the list
         {0, 1024, 768, true, 1024, 768, {}, "640x480 640x480 "},

@@ -29,12 +29,16 @@ TEST(ErrorReport, AnExceptionShowsFourLinesAnythingElseOneAndTheLogEndsEitherWay
              WriteLog("");
              throw Exception("out of memory", "InitPelmo", "pelmo", 123);
          },
-         1, "out of memory\nFile : pelmo\nFunction : InitPelmo\nLine : 123\n", {"Pondrake logfile.", "", "End."}},
+         1,
+         "out of memory\nFile : pelmo\nFunction : InitPelmo\nLine : 123\n",
+         {"Pondrake logfile.", "", "End."}},
         {[](int, char**) -> int {
              WriteLog("first");
              throw std::runtime_error("boom");
          },
-         1, "Unknown Exception\n", {"first", "End."}},
+         1,
+         "Unknown Exception\n",
+         {"first", "End."}},
         {[](int, char**) { return WriteLog("only"), 0; }, 0, "", {"only", "End."}},
     };
     for (const auto& c : cases) {
@@ -52,8 +56,12 @@ TEST(ErrorReport, AnExceptionShowsFourLinesAnythingElseOneAndTheLogEndsEitherWay
 TEST(CommandLine, OnlyAnExactFirstArgumentCounts)
 {
     const std::pair<std::vector<const char*>, int> cases[] = {
-        {{"pondrake"}, 0},          {{"pondrake", "-windowed"}, 1},   {{"pondrake", "-windowed", "extra"}, 1},
-        {{"pondrake", "x", "-windowed"}, 0}, {{"pondrake", "-WINDOWED"}, 0}, {{"pondrake", "-windowed2"}, 0},
+        {{"pondrake"}, 0},
+        {{"pondrake", "-windowed"}, 1},
+        {{"pondrake", "-windowed", "extra"}, 1},
+        {{"pondrake", "x", "-windowed"}, 0},
+        {{"pondrake", "-WINDOWED"}, 0},
+        {{"pondrake", "-windowed2"}, 0},
     };
     for (auto c : cases) {
         gameState.windowed = 0;
@@ -64,7 +72,8 @@ TEST(CommandLine, OnlyAnExactFirstArgumentCounts)
 
 int RunGame()
 {
-    const int rc = std::system(("PONDRAKE_NO_ERROR_BOX=1 '" + RunDir() + "/pondrake' -windowed >stdout.txt 2>stderr.txt").c_str());
+    const int rc =
+        std::system(("PONDRAKE_NO_ERROR_BOX=1 '" + RunDir() + "/pondrake' -windowed >stdout.txt 2>stderr.txt").c_str());
     return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
 }
 
@@ -82,9 +91,10 @@ TEST(Binary, AFirstRunMakesItsDirectoriesAndSettingsAndAMissingLanguageFileEndsT
                                                 "LoadTextFile\nLine : [0-9]+\n")))
             << ReadTestFile("stderr.txt");
         EXPECT_EQ(ReadTestLines("log.txt"),
-                  (std::vector<std::string>{"Pondrake logfile.", "", "Init FreeType", "Create game directory", "Init SDL",
-                                            "Init Game :", "Find themes", "Load config file", "End."}));
-        for (const char* made : {"save", "level", "capture", "game.ini"}) EXPECT_TRUE(TestFileExists(made)) << made;
+                  (std::vector<std::string>{"Pondrake logfile.", "", "Init FreeType", "Create game directory",
+                                            "Init SDL", "Init Game :", "Find themes", "Load config file", "End."}));
+        for (const char* made : {"save", "level", "capture", "game.ini"})
+            EXPECT_TRUE(TestFileExists(made)) << made;
     }
 }
 

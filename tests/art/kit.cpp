@@ -23,19 +23,21 @@ std::vector<std::string> KitGeneratedFiles()
     for (int k = 1; k <= 5; ++k)
         for (const char* s : {"", "morph", "on", "onmorph"})
             f.push_back(m + "objet" + std::to_string(k) + s + ".3do");
-    for (const char* n : {"bordure", "shadow", "shadowbomb", "shadowcar", "detail", "trace1", "trace2", "mur",
-                          "murhaut", "sol", "bloc", "blocon", "car", "carvitre", "roue", "bombe", "pierre",
-                          "colonne", "explosion", "fond", "arrive1", "arrive2", "arrive3", "arrive4", "arrive5"})
+    for (const char* n :
+         {"bordure",   "shadow", "shadowbomb", "shadowcar", "detail",   "trace1",  "trace2", "mur",    "murhaut",
+          "sol",       "bloc",   "blocon",     "car",       "carvitre", "roue",    "bombe",  "pierre", "colonne",
+          "explosion", "fond",   "arrive1",    "arrive2",   "arrive3",  "arrive4", "arrive5"})
         f.push_back(t + n + ".png");
     for (const char* n : {"carmenu", "carmenumorph", "logo", "logomorph", "fondmenu"})
         f.push_back(std::string("gfx/3d/") + n + ".3do");
-    for (const char* n : {"solmenu", "solmenushadow", "shadowcar", "car", "carvitre", "roue", "logolettres", "fondmenu"})
+    for (const char* n :
+         {"solmenu", "solmenushadow", "shadowcar", "car", "carvitre", "roue", "logolettres", "fondmenu"})
         f.push_back(std::string("gfx/3d/") + n + ".png");
-    for (const char* n : {"pointeur", "selection", "selection_left", "selection_middle", "selection_right",
-                          "fonteicone", "icon"})
+    for (const char* n :
+         {"pointeur", "selection", "selection_left", "selection_middle", "selection_right", "fonteicone", "icon"})
         f.push_back(std::string("gfx/2d/") + n + ".png");
-    for (const char* n : {"menuchoix", "menuclic", "back", "error1", "error2", "explo", "selbomb", "transfor",
-                          "message", "push"})
+    for (const char* n :
+         {"menuchoix", "menuclic", "back", "error1", "error2", "explo", "selbomb", "transfor", "message", "push"})
         f.push_back(std::string("sfx/") + n + ".wav");
     for (const char* n : {"musicmenu", "musicjeu1", "musicjeu2", "musicjeu3", "musicjeu4"})
         f.push_back(std::string("sfx/") + n + ".zik");

@@ -43,8 +43,8 @@ TEST(ArtKitConfig, ThemeIniHasEveryKeyWithWellFormedValues)
         ASSERT_TRUE(cfg.GetValue(key.c_str(), value)) << key << " is missing";
         ASSERT_TRUE(ParseNumbers(value, count, v[key])) << key << "=" << value;
     };
-    for (const char* key : {"Light0_Ambient", "Light0_Diffuse", "Light1_Ambient", "Light1_Diffuse", "BackgroundColor",
-                            "ShadowColor"}) {
+    for (const char* key :
+         {"Light0_Ambient", "Light0_Diffuse", "Light1_Ambient", "Light1_Diffuse", "BackgroundColor", "ShadowColor"}) {
         read(key, 3);
         EXPECT_TRUE(InRange(v[key], 0, 1)) << key;
     }
@@ -58,7 +58,8 @@ TEST(ArtKitConfig, ThemeIniHasEveryKeyWithWellFormedValues)
         // The centre lies inside the block (cell units).
         const std::string centre = "RotationCenter" + std::to_string(k);
         read(centre, 3);
-        EXPECT_TRUE(std::abs(v[centre][0]) <= 0.5 && v[centre][1] > 0 && v[centre][1] < 1 && std::abs(v[centre][2]) <= 0.5)
+        EXPECT_TRUE(std::abs(v[centre][0]) <= 0.5 && v[centre][1] > 0 && v[centre][1] < 1 &&
+                    std::abs(v[centre][2]) <= 0.5)
             << centre;
     }
     for (const char* key : {"ShadowStrength", "ReflectStrength"}) {

@@ -80,7 +80,8 @@ TEST(ArtKitFiles, PicturesHaveTheSizesAndChannelsTheGameNeeds)
         // Textures go to the GL as they are (and through mipmap building).
         auto powerOfTwo = [](uint32_t v) { return v && !(v & (v - 1)); };
         if (rel.rfind("gfx/2d/", 0) != 0) {
-            EXPECT_TRUE(powerOfTwo(info.width) && powerOfTwo(info.height)) << rel << " " << info.width << "x" << info.height;
+            EXPECT_TRUE(powerOfTwo(info.width) && powerOfTwo(info.height))
+                << rel << " " << info.width << "x" << info.height;
         }
     }
     // The detail picture; the icon font's four 48 × 48 cells in a row; the
@@ -88,7 +89,8 @@ TEST(ArtKitFiles, PicturesHaveTheSizesAndChannelsTheGameNeeds)
     const struct {
         const char* rel;
         uint32_t width, height;
-    } sizes[] = {{"gfx/theme1/texture/detail.png", 256, 256}, {"gfx/2d/fonteicone.png", 4 * 48, 48},
+    } sizes[] = {{"gfx/theme1/texture/detail.png", 256, 256},
+                 {"gfx/2d/fonteicone.png", 4 * 48, 48},
                  {"gfx/2d/icon.png", 32, 32}};
     for (const auto& s : sizes) {
         const PngInfo p = ReadPngInfo(KitDataDir() + "/" + s.rel);

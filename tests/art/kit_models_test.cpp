@@ -32,8 +32,8 @@ bool InsideWallFootprint(int joins, double x, double z)
     const double a = 0.42;
     const bool across = std::fabs(z) <= a, along = std::fabs(x) <= a;
     return (across && along) || ((joins & kJoinRight) && across && x > 0 && x <= 0.5) ||
-           ((joins & kJoinLeft) && across && x < 0 && x >= -0.5) || ((joins & kJoinDown) && along && z > 0 && z <= 0.5) ||
-           ((joins & kJoinUp) && along && z < 0 && z >= -0.5);
+           ((joins & kJoinLeft) && across && x < 0 && x >= -0.5) ||
+           ((joins & kJoinDown) && along && z > 0 && z <= 0.5) || ((joins & kJoinUp) && along && z < 0 && z >= -0.5);
 }
 
 }  // namespace
@@ -59,13 +59,16 @@ TEST(ArtKitModels, EveryModelIsWellFormedWithMaterialsTheGameCanDraw)
             EXPECT_TRUE(SameMaterial(it->second, mat)) << rel << ": material " << mat.name << " differs elsewhere";
             EXPECT_FALSE(mat.lighting == 0 && mat.shading == 1) << rel << ": the game draws no lit flat objects";
             EXPECT_TRUE(mat.envTexture.empty()) << rel;
-            EXPECT_EQ(mat.transparency != 1.0f, mat.name == "explosion") << rel << ": only the explosion is see-through";
+            EXPECT_EQ(mat.transparency != 1.0f, mat.name == "explosion")
+                << rel << ": only the explosion is see-through";
             if (mat.texture.empty())
                 continue;
-            EXPECT_TRUE(std::none_of(mat.texture.begin(), mat.texture.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
+            EXPECT_TRUE(
+                std::none_of(mat.texture.begin(), mat.texture.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
                 << rel << ": texture names are looked up in lower case";
             // A texture with alpha would turn the material transparent.
-            EXPECT_EQ(ReadPngInfo(KitDataDir() + "/" + texDir + mat.texture).colourType, 2) << rel << " " << mat.texture;
+            EXPECT_EQ(ReadPngInfo(KitDataDir() + "/" + texDir + mat.texture).colourType, 2)
+                << rel << " " << mat.texture;
         }
         for (const Model3doObject& o : m.objects) {
             EXPECT_FALSE(o.name.empty()) << rel;
@@ -79,10 +82,9 @@ TEST(ArtKitModels, EveryModelIsWellFormedWithMaterialsTheGameCanDraw)
 
 TEST(ArtKitModels, MorphTargetsMatchTheirModelsAndMoveGently)
 {
-    std::vector<std::pair<std::string, std::string>> pairs = {
-        {Theme("car.3do"), Theme("carmorph.3do")},
-        {"gfx/3d/carmenu.3do", "gfx/3d/carmenumorph.3do"},
-        {"gfx/3d/logo.3do", "gfx/3d/logomorph.3do"}};
+    std::vector<std::pair<std::string, std::string>> pairs = {{Theme("car.3do"), Theme("carmorph.3do")},
+                                                              {"gfx/3d/carmenu.3do", "gfx/3d/carmenumorph.3do"},
+                                                              {"gfx/3d/logo.3do", "gfx/3d/logomorph.3do"}};
     for (int k = 1; k <= 5; ++k)
         for (const char* form : {"", "on"}) {
             const std::string n = "objet" + std::to_string(k) + form;
@@ -149,8 +151,10 @@ TEST(ArtKitModels, WallPiecesOpenExactlyOnTheSidesTheirJoinsName)
                     continue;
                 }
                 EXPECT_NEAR(n[1], 0.0, 1e-6) << rel;
-                EXPECT_TRUE(InsideWallFootprint(piece.joins, c[0] - n[0] * 0.01, c[2] - n[2] * 0.01)) << rel << " " << f;
-                EXPECT_FALSE(InsideWallFootprint(piece.joins, c[0] + n[0] * 0.01, c[2] + n[2] * 0.01)) << rel << " " << f;
+                EXPECT_TRUE(InsideWallFootprint(piece.joins, c[0] - n[0] * 0.01, c[2] - n[2] * 0.01))
+                    << rel << " " << f;
+                EXPECT_FALSE(InsideWallFootprint(piece.joins, c[0] + n[0] * 0.01, c[2] + n[2] * 0.01))
+                    << rel << " " << f;
             }
             // The game clamps wall textures (without edge clamping in s):
             // texture coordinates stay on texel centres so no border bleeds in.

@@ -81,14 +81,20 @@ std::vector<float> GLStateNow()
 TEST_F(Drawing, TheOpaqueAndGeometryPassesDrawWhereTheyShouldAndHiddenObjectsNothing)
 {
     Model3D m;
-    Load(m, "two.3do", {SquareObject("left", "red", -1.5f, -0.5f, -0.5f, 0.5f, 0),
-                        SquareObject("right", "green", 0.5f, -0.5f, 1.5f, 0.5f, 0)},
+    Load(m, "two.3do",
+         {SquareObject("left", "red", -1.5f, -0.5f, -0.5f, 0.5f, 0),
+          SquareObject("right", "green", 0.5f, -0.5f, 1.5f, 0.5f, 0)},
          {FlatColour("red", 1, 0, 0), FlatColour("green", 0, 1, 0)});
     m.FindObject("right")->visible = 0;
     DrawModel(&m);
     // The red square covers pixels 20 to 59 across and 40 to 79 down.
-    ExpectColours({{{40, 60}, kRed}, {{21, 41}, kRed}, {{58, 78}, kRed}, {{17, 60}, kBlack}, {{62, 60}, kBlack},
-                   {{40, 37}, kBlack}, {{120, 60}, kBlack}});
+    ExpectColours({{{40, 60}, kRed},
+                   {{21, 41}, kRed},
+                   {{58, 78}, kRed},
+                   {{17, 60}, kBlack},
+                   {{62, 60}, kBlack},
+                   {{40, 37}, kBlack},
+                   {{120, 60}, kBlack}});
     // Drawing the hidden one alone touches neither pixels nor state.
     const Picture before = ReadPicture();
     glEnable(GL_BLEND);
@@ -118,8 +124,8 @@ TEST_F(Drawing, TransparentObjectsComeAfterOpaqueOnesAndTheAdditiveModeWritesNoD
     Model3doMaterial blue = FlatColour("blue", 0, 0, 1), fire = FlatColour("fire", 1, 0, 0);
     blue.transparency = fire.transparency = 0.5f;
     Model3D m, flame, behind;
-    Load(m, "glass.3do", {SquareObject("back", "red", -1, -1, 1, 1, 0),
-                          SquareObject("front", "blue", -0.5f, -0.5f, 1.5f, 0.5f, 1)},
+    Load(m, "glass.3do",
+         {SquareObject("back", "red", -1, -1, 1, 1, 0), SquareObject("front", "blue", -0.5f, -0.5f, 1.5f, 0.5f, 1)},
          {FlatColour("red", 1, 0, 0), blue});
     ASSERT_EQ(m.objects.head->name, "front");
     ASSERT_EQ(FindMaterial("blue")->transparencyMode, 5);
@@ -179,8 +185,9 @@ TEST_F(Drawing, TwoSidedAndLightedMaterialsDrawAsTheirFlagsSay)
     ExpectColours({{{80, 60}, kBlack}});
 
     // Lighted flat objects are not drawn; smooth ones facing the light are lit full.
-    Load(lit, "lit.3do", {SquareObject("flat", "flat", -1.5f, -0.5f, -0.5f, 0.5f, 0),
-                          SquareObject("smooth", "smooth", 0.5f, -0.5f, 1.5f, 0.5f, 0)},
+    Load(lit, "lit.3do",
+         {SquareObject("flat", "flat", -1.5f, -0.5f, -0.5f, 0.5f, 0),
+          SquareObject("smooth", "smooth", 0.5f, -0.5f, 1.5f, 0.5f, 0)},
          {flat, smooth});
     ASSERT_EQ(lit.FindObject("flat")->normalMode, kNormalsFace);
     ASSERT_EQ(lit.FindObject("smooth")->normalMode, kNormalsVertex);

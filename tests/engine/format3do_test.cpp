@@ -17,8 +17,9 @@ namespace {
 Model3doFile SampleModel()
 {
     Model3doFile m;
-    m.objects = {{"body", "paint", {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0.5f}, {0, 0, 1, 0, 0, 1, 1, 1}, {0, 1, 2, 2, 1, 3}},
-                 {"RoueAvD", "rubber", {-1, -2, -3}, {0.25f, 0.75f}, {}}};
+    m.objects = {
+        {"body", "paint", {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0.5f}, {0, 0, 1, 0, 0, 1, 1, 1}, {0, 1, 2, 2, 1, 3}},
+        {"RoueAvD", "rubber", {-1, -2, -3}, {0.25f, 0.75f}, {}}};
     m.materials = {{"paint", {0.5f, 1, 1}, {1, 1, 1}, {0, 0, 0}, 0.9999f, 1, 3, 1, "Wood.PNG", ""},
                    {"rubber", {1, 1, 1}, {1, 1, 1}, {0, 0, 0}, 1.0f, 0, 0, 0, "", "chrome.png"}};
     return m;
@@ -134,7 +135,8 @@ TEST(Format3do, DamagedFieldsAreRefusedAndTheirLimitsAccepted)
                       kFirstMaterial + 212, kFirstMaterial + k3doMaterialSize + 212}) {
         cases.push_back({"name without terminator at " + std::to_string(at),
                          [=](std::string& s) { s.replace(at, k3doNameSize, k3doNameSize, 'A'); }, false});
-        cases.push_back({"terminator in the last byte at " + std::to_string(at), [=](std::string& s) {
+        cases.push_back({"terminator in the last byte at " + std::to_string(at),
+                         [=](std::string& s) {
                              s.replace(at, k3doNameSize - 1, k3doNameSize - 1, 'A');
                              s[at + k3doNameSize - 1] = '\0';
                          },

@@ -38,13 +38,17 @@ TEST(GLContextCreate, CreateSetsTheInitialStateRecreateRetiresOldNamesAndCloseEn
     ASSERT_TRUE(c.Create(200, 100, 0));
     EXPECT_NE(c.surface, nullptr);
     EXPECT_EQ(std::make_tuple(c.width, c.height, c.depth, c.initialised), std::make_tuple(200u, 100u, 16u, 1));
-    const std::pair<GLenum, GLint> values[] = {{GL_FRONT_FACE, GL_CW},  {GL_CULL_FACE_MODE, GL_BACK},
+    const std::pair<GLenum, GLint> values[] = {{GL_FRONT_FACE, GL_CW},     {GL_CULL_FACE_MODE, GL_BACK},
                                                {GL_DEPTH_FUNC, GL_LEQUAL}, {GL_PACK_ALIGNMENT, 1},
-                                               {GL_UNPACK_ALIGNMENT, 1}, {GL_SHADE_MODEL, GL_FLAT}};
+                                               {GL_UNPACK_ALIGNMENT, 1},   {GL_SHADE_MODEL, GL_FLAT}};
     for (const auto& [name, expected] : values)
         EXPECT_EQ(Get(name), expected) << std::hex << name;
-    for (const auto& [cap, on] : {std::make_pair(GL_DEPTH_TEST, true), {GL_CULL_FACE, true}, {GL_TEXTURE_2D, true},
-                                  {GL_BLEND, false}, {GL_LIGHTING, false}, {GL_VERTEX_ARRAY, false}})
+    for (const auto& [cap, on] : {std::make_pair(GL_DEPTH_TEST, true),
+                                  {GL_CULL_FACE, true},
+                                  {GL_TEXTURE_2D, true},
+                                  {GL_BLEND, false},
+                                  {GL_LIGHTING, false},
+                                  {GL_VERTEX_ARRAY, false}})
         EXPECT_EQ(glIsEnabled(cap) != 0, on) << std::hex << cap;
     EXPECT_EQ(std::make_pair(Get(GL_VIEWPORT, 2), Get(GL_VIEWPORT, 3)), std::make_pair(200, 100));
     EXPECT_GE(Get(GL_DEPTH_BITS), 16);
@@ -100,10 +104,15 @@ TEST(GLExtensionNames, ExactNamesOnly)
         bool found;
     } cases[] = {
         {"GL_ARB_multitexture", list, true},  // the last name, no trailing space
-        {"GL_EXT_a", list, true}, {"GL_ARB_multitexture_extra", list, true}, {"GL_EXT_b", spaced, true},
+        {"GL_EXT_a", list, true},
+        {"GL_ARB_multitexture_extra", list, true},
+        {"GL_EXT_b", spaced, true},
         {"GL_ARB_multitexture", "GL_ARB_multitexture_extra GL_EXT_b ", false},
         {"GL_ARB", list, false},  // a prefix is not a name
-        {"GL_EXT_a GL_ARB", list, false}, {"", spaced, false}, {nullptr, list, false}, {"GL_EXT_a", nullptr, false},
+        {"GL_EXT_a GL_ARB", list, false},
+        {"", spaced, false},
+        {nullptr, list, false},
+        {"GL_EXT_a", nullptr, false},
         {"GL_EXT_a", "", false},
     };
     for (const auto& c : cases)
@@ -116,7 +125,8 @@ TEST_F(GLState, TheExtensionProbeAgreesWithTheDriverListAndTheReportsPrintTheirH
 {
     const char* list = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(glExtensions.multitexture != 0, HasExtension("GL_ARB_multitexture", list) && glExtensions.glActiveTextureARB);
+    EXPECT_EQ(glExtensions.multitexture != 0,
+              HasExtension("GL_ARB_multitexture", list) && glExtensions.glActiveTextureARB);
     EXPECT_EQ(glExtensions.bufferObjects != 0, HasExtension("GL_ARB_vertex_buffer_object", list));
     EXPECT_TRUE(!glExtensions.multitexture || glExtensions.textureUnits >= 1);
     EXPECT_EQ(glExtensions.edgeClamp, 1);  // core in the OpenGL Mesa offers
@@ -170,7 +180,8 @@ TEST_F(GLState, TheViewVolumeHidesOnlyBoxesWhollyOutsideAPlane)
     glLoadIdentity();
     context.UpdateFrustum();
     // Right plane −x + 1 ≥ 0, left x + 1, far z + 1 (glOrtho looks down −z).
-    EXPECT_EQ(std::vector<float>({context.frustum[0][0], context.frustum[0][3], context.frustum[1][0], context.frustum[4][2]}),
+    EXPECT_EQ(std::vector<float>(
+                  {context.frustum[0][0], context.frustum[0][3], context.frustum[1][0], context.frustum[4][2]}),
               std::vector<float>({-1, 1, 1, 1}));
     const struct {
         float mn[3], mx[3];
@@ -196,8 +207,9 @@ TEST_F(GLState, TheViewVolumeHidesOnlyBoxesWhollyOutsideAPlane)
 // matrix OpenGL itself builds for the same turn, in its column-major order.
 TEST_F(GLState, QuatToMatrixMatchesGlRotate)
 {
-    const float turns[][4] = {{90, 0, 0, 1}, {90, 1, 0, 0}, {90, 0, 1, 0},  {-45, 0, 1, 0},
-                              {30, 1, 1, 0}, {123, -0.3f, 0.5f, 0.8f}, {180, 0, 0, 1}, {0, 1, 0, 0}};
+    const float turns[][4] = {{90, 0, 0, 1},  {90, 1, 0, 0}, {90, 0, 1, 0},
+                              {-45, 0, 1, 0}, {30, 1, 1, 0}, {123, -0.3f, 0.5f, 0.8f},
+                              {180, 0, 0, 1}, {0, 1, 0, 0}};
     glMatrixMode(GL_MODELVIEW);
     for (const auto& t : turns) {
         const float len = std::sqrt(t[1] * t[1] + t[2] * t[2] + t[3] * t[3]);

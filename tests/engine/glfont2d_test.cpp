@@ -51,7 +51,7 @@ TEST_F(Fonts, GlyphsAreMeasuredAndPackedIntoTextures)
     EXPECT_EQ(font.rowsPerTexture, 5u);
     EXPECT_EQ(font.glyphsPerTexture, 25u);
     EXPECT_EQ(font.textureCount, 1u);
-    EXPECT_EQ(font.source, nullptr);  // released once uploaded
+    EXPECT_EQ(font.source, nullptr);                                                 // released once uploaded
     const std::pair<int, int> inked[] = {{0, 48}, {10, 11}, {48, 1 - 48}, {0, 48}};  // left, width; glyph 2 has no ink
     for (int g = 0; g < 4; ++g) {
         EXPECT_EQ(font.glyphs[size_t(g)].left, inked[g].first) << g;
@@ -70,8 +70,8 @@ TEST_F(Fonts, GlyphsAreMeasuredAndPackedIntoTextures)
     EXPECT_EQ(a[30 * 256 + 48 + 15], 0);
     EXPECT_EQ(a[60 * 256 + 5], 0);  // below the first row of cells
     // The characters from space on, within the glyph count; the rest draw glyph 0.
-    const std::pair<unsigned char, uint32_t> map[] = {{' ', 0}, {'!', 1}, {'"', 2}, {'#', 3},  {'$', 0},
-                                                      {'~', 0}, {'\x01', 0}, {0xE9, 0}};
+    const std::pair<unsigned char, uint32_t> map[] = {{' ', 0}, {'!', 1}, {'"', 2},    {'#', 3},
+                                                      {'$', 0}, {'~', 0}, {'\x01', 0}, {0xE9, 0}};
     for (const auto& [c, glyph] : map)
         EXPECT_EQ(font.GlyphIndex(c), glyph) << int(c);
     const GLuint name = font.textures[0];
@@ -125,8 +125,8 @@ TEST_F(Fonts, RefusedFontsSayWhyAndStayUnloaded)
     ASSERT_TRUE(font.Load("ok.png", 48, 48, 4));
     const struct {
         uint32_t w, h, count;
-    } bad[] = {{0, 48, 4}, {48, 0, 4}, {257, 48, 4}, {48, 300, 4}, {48, 48, 0}, {256, 256, 17}, {128, 128, 65},
-               {1, 1, 65536 * 16 + 1}};
+    } bad[] = {{0, 48, 4},  {48, 0, 4},     {257, 48, 4},   {48, 300, 4},
+               {48, 48, 0}, {256, 256, 17}, {128, 128, 65}, {1, 1, 65536 * 16 + 1}};
     for (const auto& c : bad) {
         const std::string err = CaptureStderr([&] { EXPECT_FALSE(font.Load("ok.png", c.w, c.h, c.count)); });
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;

@@ -78,8 +78,8 @@ class Images : public GLWindowTest {};
 TEST_F(Images, EveryKindOfFileLoadsAsPackedRowsAndUploadsAsLoaded)
 {
     WritePaletteBmp(dir.file("pal.bmp"), 3, 2, {0, 1, 2, 2, 1, 0}, {{255, 0, 0, 0}, {0, 255, 0, 0}, {10, 20, 30, 0}});
-    WriteTestPng(dir.file("alpha.png"), 3, 2, 4, {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 0, 1, 2, 3, 4, 5, 6, 7, 8,
-                                                  9, 10, 11, 12});
+    WriteTestPng(dir.file("alpha.png"), 3, 2, 4,
+                 {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
     // An odd width: the file's rows (and SDL's) are padded, ours are not.
     WriteTestFile(dir.file("565.bmp"),
                   Bmp565(3, 3, {0xF800, 0x07E0, 0x001F, 0xFFFF, 0x0000, 0xF800, 0x001F, 0x07E0, 0xFFFF}));
@@ -95,10 +95,22 @@ TEST_F(Images, EveryKindOfFileLoadsAsPackedRowsAndUploadsAsLoaded)
         int tolerance;
     } cases[] = {
         {"pal.bmp", 3, 2, 3, GL_RGB, GL_RGB8, {255, 0, 0, 0, 255, 0, 10, 20, 30, 10, 20, 30, 0, 255, 0, 255, 0, 0}, 0},
-        {"alpha.png", 3, 2, 4, GL_RGBA, GL_RGBA8,
-         {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, 0},
-        {"565.bmp", 3, 3, 3, GL_RGB, GL_RGB8,
-         {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255, 0, 0, 0, 255, 0, 0, 0, 0, 255, 0, 255, 0, 255, 255, 255}, 8},
+        {"alpha.png",
+         3,
+         2,
+         4,
+         GL_RGBA,
+         GL_RGBA8,
+         {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
+         0},
+        {"565.bmp",
+         3,
+         3,
+         3,
+         GL_RGB,
+         GL_RGB8,
+         {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255, 0, 0, 0, 255, 0, 0, 0, 0, 255, 0, 255, 0, 255, 255, 255},
+         8},
         {"odd.png", 5, 3, 3, GL_RGB, GL_RGB8, odd, 0},
     };
     for (const auto& c : cases) {
@@ -190,15 +202,17 @@ TEST_F(Images, TheFiltersGLGetsAreValidAndAMipmapFilterWithoutMipmapsStillDraws)
     mip.mipmap = 1;
     mip.SetFilters(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR_MIPMAP_LINEAR);
     ASSERT_TRUE(plain.Upload() && asked.Upload() && mip.Upload());
-    for (const auto& [t, minFilter] : {std::make_pair(&plain, GL_LINEAR), {&asked, GL_LINEAR}, {&mip, GL_LINEAR_MIPMAP_LINEAR}})
+    for (const auto& [t, minFilter] :
+         {std::make_pair(&plain, GL_LINEAR), {&asked, GL_LINEAR}, {&mip, GL_LINEAR_MIPMAP_LINEAR}})
         EXPECT_EQ(std::make_pair(TexParameter(*t, GL_TEXTURE_MIN_FILTER), TexParameter(*t, GL_TEXTURE_MAG_FILTER)),
                   std::make_pair(GLint(minFilter), GLint(GL_LINEAR)));
     // Wrap modes and filters set after the upload reach the GL texture.
     plain.SetWrap(GL_CLAMP, GL_CLAMP_TO_EDGE);
     plain.SetFilters(GL_NEAREST, GL_NEAREST);
-    EXPECT_EQ(std::vector<GLint>({TexParameter(plain, GL_TEXTURE_WRAP_S), TexParameter(plain, GL_TEXTURE_WRAP_T),
-                                  TexParameter(plain, GL_TEXTURE_MIN_FILTER), TexParameter(plain, GL_TEXTURE_MAG_FILTER)}),
-              std::vector<GLint>({GL_CLAMP, GL_CLAMP_TO_EDGE, GL_NEAREST, GL_NEAREST}));
+    EXPECT_EQ(
+        std::vector<GLint>({TexParameter(plain, GL_TEXTURE_WRAP_S), TexParameter(plain, GL_TEXTURE_WRAP_T),
+                            TexParameter(plain, GL_TEXTURE_MIN_FILTER), TexParameter(plain, GL_TEXTURE_MAG_FILTER)}),
+        std::vector<GLint>({GL_CLAMP, GL_CLAMP_TO_EDGE, GL_NEAREST, GL_NEAREST}));
     EXPECT_TRUE(context.CheckError());
     // Left with a mipmap minifying filter but one level, a texture would be
     // incomplete in OpenGL and draw as if untextured (white).
@@ -231,7 +245,8 @@ TEST_F(Images, TheFiltersGLGetsAreValidAndAMipmapFilterWithoutMipmapsStillDraws)
         SetMipMapping(on);
         const GLTexture* t = SetTexture(m, "wall.png");
         ASSERT_NE(t, nullptr);
-        EXPECT_EQ(std::make_tuple(t->mipmap, TexParameter(*t, GL_TEXTURE_MIN_FILTER), TexParameter(*t, GL_TEXTURE_MAG_FILTER)),
+        EXPECT_EQ(std::make_tuple(t->mipmap, TexParameter(*t, GL_TEXTURE_MIN_FILTER),
+                                  TexParameter(*t, GL_TEXTURE_MAG_FILTER)),
                   std::make_tuple(on, GLint(on ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR), GLint(GL_LINEAR)));
     }
     EXPECT_EQ(m->flags & kMatTransparency, 0);

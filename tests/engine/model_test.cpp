@@ -39,10 +39,15 @@ Model3doObject Triangle(const std::string& name, const std::string& material, fl
 
 TEST_F(Models, LoadKeepsObjectsInReverseFileOrderOnTheGridAndFindsTheLastOfTwoNames)
 {
-    Model3doObject grid{"RoueAvD", "red", {0.0005f, 0.0005f, -0.0005f, 1.2346f, 2, 3, -1.5f, 0.25f, -2},
-                        {0.123456f, 0.5f, 0, 0, 0, 0}, {0, 1, 2}};
-    LoadModel(m, "four.3do", ModelFile({SquareObject("first", "red", -1, -1, 1, 1, -2), Triangle("RoueAvD", "red"),
-                                        Triangle("RoueArG", "red"), grid}, {FlatColour("red", 1, 0, 0)}));
+    Model3doObject grid{"RoueAvD",
+                        "red",
+                        {0.0005f, 0.0005f, -0.0005f, 1.2346f, 2, 3, -1.5f, 0.25f, -2},
+                        {0.123456f, 0.5f, 0, 0, 0, 0},
+                        {0, 1, 2}};
+    LoadModel(m, "four.3do",
+              ModelFile({SquareObject("first", "red", -1, -1, 1, 1, -2), Triangle("RoueAvD", "red"),
+                         Triangle("RoueArG", "red"), grid},
+                        {FlatColour("red", 1, 0, 0)}));
     EXPECT_EQ(std::make_tuple(m.name, m.totalPoints, m.totalFaces, m.objects.count),
               std::make_tuple(std::string("four.3do"), 13, 5, 4));
     EXPECT_EQ(m.objects.head->next->next->name, "RoueAvD");
@@ -100,9 +105,10 @@ TEST_F(Models, MaterialFlagsTexturesAndNormalsFollowTheRecord)
     WriteTestPng(dir.file("wood_01.png"), 8, 8, 3, std::vector<uint8_t>(8 * 8 * 3, 120));
     WriteTestPng(dir.file("glass.png"), 8, 8, 4, std::vector<uint8_t>(8 * 8 * 4, 200));
     WriteTestPng(dir.file("chrome.png"), 8, 8, 3, std::vector<uint8_t>(8 * 8 * 3, 60));
-    auto material = [](const char* name, float transparency, int lighting, int shading, int sides,
-                       const char* texture, const char* env) {
-        return Model3doMaterial{name, {1, 1, 1}, {1, 1, 1}, {0, 0, 0}, transparency, shading, lighting, sides, texture, env};
+    auto material = [](const char* name, float transparency, int lighting, int shading, int sides, const char* texture,
+                       const char* env) {
+        return Model3doMaterial{name,    {1, 1, 1}, {1, 1, 1}, {0, 0, 0}, transparency,
+                                shading, lighting,  sides,     texture,   env};
     };
     const struct {
         Model3doMaterial in;
@@ -149,7 +155,8 @@ TEST_F(Models, MaterialFlagsTexturesAndNormalsFollowTheRecord)
     // (lit and smooth), never one of that name from another model.
     Model3D other, orphan;
     LoadModel(other, "other.3do", ModelFile({Triangle("x", "nowhere")}, {FlatColour("nowhere", 0, 0, 1)}));
-    LoadModel(orphan, "orphan.3do", ModelFile({Triangle("orphan", "nowhere"), Triangle("ok", "opaque")}, {cases[1].in}));
+    LoadModel(orphan, "orphan.3do",
+              ModelFile({Triangle("orphan", "nowhere"), Triangle("ok", "opaque")}, {cases[1].in}));
     other.Free();
     EXPECT_EQ(orphan.FindObject("orphan")->material, DefaultMaterial());
     EXPECT_EQ(orphan.FindObject("orphan")->normalMode, kNormalsVertex);
@@ -160,9 +167,11 @@ TEST_F(Models, RefusedFilesSayWhyAndLeaveTheModelEmpty)
 {
     Model3doMaterial textured = FlatColour("textured", 1, 1, 1);
     textured.texture = "missing.png";
-    WriteModel("t.3do", ModelFile({Triangle("a", "textured"), Triangle("b", "plain")}, {FlatColour("plain", 1, 1, 1), textured}));
+    WriteModel("t.3do", ModelFile({Triangle("a", "textured"), Triangle("b", "plain")},
+                                  {FlatColour("plain", 1, 1, 1), textured}));
     std::string bytes, error;
-    ASSERT_TRUE(Encode3do(ModelFile({SquareObject("sq", "m", 0, 0, 1, 1, 0)}, {FlatColour("m", 1, 1, 1)}), bytes, error));
+    ASSERT_TRUE(
+        Encode3do(ModelFile({SquareObject("sq", "m", 0, 0, 1, 1, 0)}, {FlatColour("m", 1, 1, 1)}), bytes, error));
     WriteTestFile(dir.file("ok.3do"), bytes);
     std::string badIndex = bytes, nan = bytes, negative = bytes;
     badIndex[k3doHeaderSize + 168 + 20 * 4 + 4] = 4;  // second corner of the first face → 4 of 4
@@ -204,10 +213,11 @@ TEST_F(Models, DamagedCopiesLoadWholeOrNotAtAll)
     textured.lighting = 0;
     env.envTexture = "T.PNG";
     std::string good, error;
-    ASSERT_TRUE(Encode3do(ModelFile({SquareObject("a", "fz_tex", 0, 0, 1, 1, 0), SquareObject("b", "fz_env", 1, 1, 2, 2, 1),
-                                     SquareObject("c", "fz_none", -1, -1, 0, 0, 0)},
-                                    {textured, env, FlatColour("fz_flat", 0.5f, 0.5f, 0.5f)}),
-                          good, error));
+    ASSERT_TRUE(
+        Encode3do(ModelFile({SquareObject("a", "fz_tex", 0, 0, 1, 1, 0), SquareObject("b", "fz_env", 1, 1, 2, 2, 1),
+                             SquareObject("c", "fz_none", -1, -1, 0, 0, 0)},
+                            {textured, env, FlatColour("fz_flat", 0.5f, 0.5f, 0.5f)}),
+                  good, error));
     int loaded = 0;
     ForEachDamagedCopy(good, 600, 2024, [&](const std::string& bytes, int round) {
         WriteTestFile(dir.file("f.3do"), bytes);
@@ -238,23 +248,26 @@ TEST_F(Models, LoadReplacesWhatTheModelHeldAndACopyIsIndependent)
     EXPECT_EQ(std::make_tuple(m.objects.count, FindMaterial("m")->refCount), std::make_tuple(2, 1));
     ASSERT_TRUE(copy.CopyFrom(m));
     EXPECT_FALSE(copy.CopyFrom(copy));
-    EXPECT_EQ(std::make_tuple(copy.morphSource, copy.objects.count, copy.objects.head->name, FindMaterial("m")->refCount),
-              std::make_tuple(&m, 2, std::string("wheel"), 2));
+    EXPECT_EQ(
+        std::make_tuple(copy.morphSource, copy.objects.count, copy.objects.head->name, FindMaterial("m")->refCount),
+        std::make_tuple(&m, 2, std::string("wheel"), 2));
     const Objet3D* s = m.FindObject("body");
     Objet3D* c = copy.FindObject("body");
     EXPECT_EQ(std::make_tuple(c->points, c->vertexNormals, c->faces, c->material, c->normalMode),
               std::make_tuple(s->points, s->vertexNormals, s->faces, s->material, int(kNormalsVertex)));
     c->points[0] = 42;
     EXPECT_NE(s->points[0], 42);
-    EXPECT_TRUE(std::equal(copy.bboxMin, copy.bboxMin + 3, m.bboxMin) && std::equal(copy.bboxMax, copy.bboxMax + 3, m.bboxMax));
+    EXPECT_TRUE(std::equal(copy.bboxMin, copy.bboxMin + 3, m.bboxMin) &&
+                std::equal(copy.bboxMax, copy.bboxMax + 3, m.bboxMax));
     m.Free();
     EXPECT_EQ(FindMaterial("m")->refCount, 1);
 }
 
 TEST_F(Models, BoundingBoxAndTransform)
 {
-    LoadModel(m, "box.3do", ModelFile({SquareObject("a", "m", -1, -2, 1, 2, -3), SquareObject("b", "m", 4, 0, 5, 1, 6)},
-                                      {FlatColour("m", 1, 1, 1)}));
+    LoadModel(m, "box.3do",
+              ModelFile({SquareObject("a", "m", -1, -2, 1, 2, -3), SquareObject("b", "m", 4, 0, 5, 1, 6)},
+                        {FlatColour("m", 1, 1, 1)}));
     float mn[3], mx[3];
     m.ComputeBoundingBox(mn, mx);
     const float low[3] = {-1, -2, -3}, high[3] = {5, 2, 6};

@@ -106,13 +106,15 @@ TEST_F(GameHarness, TheMenusChoicesAndThePlayKeysAreCarriedOutByTheLoop)
         std::initializer_list<SDLKey> keys;
         int screen, moves;
     } steps[] = {
-        {{SDLK_ESCAPE}, kScreenMenus, 1},                                        // the in-game menu
-        {{SDLK_ESCAPE}, kScreenPlay, 1},                                         // no parent: the game again
-        {{SDLK_F2}, kScreenSaveSlots, 1},        {{SDLK_ESCAPE}, kScreenPlay, 1},  //
-        {{SDLK_F3}, kScreenLoadSlots, 1},        {{SDLK_ESCAPE}, kScreenPlay, 1},  //
-        {{SDLK_ESCAPE, SDLK_RETURN}, kScreenPlay, 1},                            // Continue
-        {{SDLK_ESCAPE, SDLK_DOWN, SDLK_RETURN}, kScreenLevelStart, 0},           // Restart
-        {{SDLK_SPACE, SDLK_ESCAPE, SDLK_UP, SDLK_RETURN}, kScreenHighScores, 0},  // Quit the game
+        {{SDLK_ESCAPE}, kScreenMenus, 1},  // the in-game menu
+        {{SDLK_ESCAPE}, kScreenPlay, 1},   // no parent: the game again
+        {{SDLK_F2}, kScreenSaveSlots, 1},
+        {{SDLK_ESCAPE}, kScreenPlay, 1},  //
+        {{SDLK_F3}, kScreenLoadSlots, 1},
+        {{SDLK_ESCAPE}, kScreenPlay, 1},                                                 //
+        {{SDLK_ESCAPE, SDLK_RETURN}, kScreenPlay, 1},                                    // Continue
+        {{SDLK_ESCAPE, SDLK_DOWN, SDLK_RETURN}, kScreenLevelStart, 0},                   // Restart
+        {{SDLK_SPACE, SDLK_ESCAPE, SDLK_UP, SDLK_RETURN}, kScreenHighScores, 0},         // Quit the game
         {{SDLK_ESCAPE, SDLK_DOWN, SDLK_RETURN, SDLK_UP, SDLK_RETURN}, kScreenMenus, 0},  // Options, Back
     };
     g.settings.Speed = 20;

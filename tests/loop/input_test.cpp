@@ -43,11 +43,11 @@ TEST(Input, EitherKeyOfAPairHoldsItsFlagOnlyWhileItIsDown)
         SDLKey a, b;
         Flag held;
     } pairs[] = {
-        {SDLK_LEFT, SDLK_KP4, &InputState::leftHeld},        {SDLK_RIGHT, SDLK_KP6, &InputState::rightHeld},
-        {SDLK_UP, SDLK_KP8, &InputState::upHeld},            {SDLK_DOWN, SDLK_KP2, &InputState::downHeld},
-        {SDLK_HOME, SDLK_KP7, &InputState::pitchDecHeld},    {SDLK_END, SDLK_KP1, &InputState::pitchIncHeld},
-        {SDLK_INSERT, SDLK_KP0, &InputState::yawDecHeld},    {SDLK_DELETE, SDLK_KP_PERIOD, &InputState::yawIncHeld},
-        {SDLK_PAGEUP, SDLK_KP9, &InputState::distDecHeld},   {SDLK_PAGEDOWN, SDLK_KP3, &InputState::distIncHeld},
+        {SDLK_LEFT, SDLK_KP4, &InputState::leftHeld},      {SDLK_RIGHT, SDLK_KP6, &InputState::rightHeld},
+        {SDLK_UP, SDLK_KP8, &InputState::upHeld},          {SDLK_DOWN, SDLK_KP2, &InputState::downHeld},
+        {SDLK_HOME, SDLK_KP7, &InputState::pitchDecHeld},  {SDLK_END, SDLK_KP1, &InputState::pitchIncHeld},
+        {SDLK_INSERT, SDLK_KP0, &InputState::yawDecHeld},  {SDLK_DELETE, SDLK_KP_PERIOD, &InputState::yawIncHeld},
+        {SDLK_PAGEUP, SDLK_KP9, &InputState::distDecHeld}, {SDLK_PAGEDOWN, SDLK_KP3, &InputState::distIncHeld},
     };
     for (const auto& p : pairs)
         for (SDLKey k : {p.a, p.b}) {
@@ -66,11 +66,11 @@ TEST(Input, KeysActOnTheirReleaseForOneFrame)
         SDLKey key;
         Flag flag;
     } keys[] = {
-        {SDLK_ESCAPE, &InputState::escape},      {SDLK_SPACE, &InputState::undo},
-        {SDLK_BACKSPACE, &InputState::undo},     {SDLK_BACKSPACE, &InputState::backspace},
-        {SDLK_RETURN, &InputState::setOff},      {SDLK_KP_ENTER, &InputState::setOff},
-        {SDLK_LEFT, &InputState::leftReleased},  {SDLK_KP6, &InputState::rightReleased},
-        {SDLK_KP8, &InputState::upReleased},     {SDLK_DOWN, &InputState::downReleased},
+        {SDLK_ESCAPE, &InputState::escape},     {SDLK_SPACE, &InputState::undo},
+        {SDLK_BACKSPACE, &InputState::undo},    {SDLK_BACKSPACE, &InputState::backspace},
+        {SDLK_RETURN, &InputState::setOff},     {SDLK_KP_ENTER, &InputState::setOff},
+        {SDLK_LEFT, &InputState::leftReleased}, {SDLK_KP6, &InputState::rightReleased},
+        {SDLK_KP8, &InputState::upReleased},    {SDLK_DOWN, &InputState::downReleased},
     };
     for (const auto& c : keys) {
         InputState in;

@@ -78,10 +78,9 @@ TEST(MenuInput, KeysAndJoystickWrapRoundAndSidewaysDoesNothingOnActions)
         bool MenuInputFrame::*key;
         int result, item;
     } steps[] = {
-        {&MenuInputFrame::upReleased, MenuMoved, 6},  // up from the first is the last
+        {&MenuInputFrame::upReleased, MenuMoved, 6},    // up from the first is the last
         {&MenuInputFrame::downReleased, MenuMoved, 1},  // down from the last is the first
-        {&MenuInputFrame::leftKeyReleased, MenuNotHere, -1},
-        {&MenuInputFrame::joyDown, MenuMoved, 2},
+        {&MenuInputFrame::leftKeyReleased, MenuNotHere, -1}, {&MenuInputFrame::joyDown, MenuMoved, 2},
         {&MenuInputFrame::joyFire, MenuValidated, 2},
     };
     Menus m;

@@ -8,7 +8,10 @@
 constexpr int kFixtureLevelCount = 10;
 constexpr int kFixtureBlocks = 3;
 
-inline int Cell(int x, int y) { return y * kSlotBoardWidth + x; }
+inline int Cell(int x, int y)
+{
+    return y * kSlotBoardWidth + x;
+}
 
 // Level 4 (of ten), Hard, 57 moves, the car carrying a bomb; three blocks:
 // fixed on a target (15), movable on a target (100), on the floor (14); an
@@ -32,7 +35,10 @@ inline SlotData MidGameSlot()
 }
 
 // 3 blocks for level 4, none for level 0; the other levels cannot be read.
-inline int FixtureBlockCount(int level) { return level == 4 ? kFixtureBlocks : level == 0 ? 0 : -1; }
+inline int FixtureBlockCount(int level)
+{
+    return level == 4 ? kFixtureBlocks : level == 0 ? 0 : -1;
+}
 
 inline std::string ScoreEntryBytes(std::string name, int32_t moves)
 {

@@ -17,10 +17,14 @@
 
 namespace {
 
-std::string Table(const LevelCodes& c) { return std::string(c.codes.begin(), c.codes.end()) + std::to_string(c.codeCount); }
+std::string Table(const LevelCodes& c)
+{
+    return std::string(c.codes.begin(), c.codes.end()) + std::to_string(c.codeCount);
+}
 
 // Writes each damaged copy of good to path and hands it to check.
-void ForEachDamagedFile(const char* path, const std::string& good, int rounds, const std::function<void(const std::string&)>& check)
+void ForEachDamagedFile(const char* path, const std::string& good, int rounds,
+                        const std::function<void(const std::string&)>& check)
 {
     ForEachDamagedCopy(good, rounds, static_cast<uint32_t>(good.size()), [&](const std::string& bytes, int) {
         std::remove(path);  // a file rewritten in place is flushed on close by ext4: slow
@@ -40,13 +44,17 @@ TEST(LevelCodeFile, TablesOfZeroToTenCodesLoadAnyOtherIsRefusedWholeAndDamagedOn
     for (int i = 0; i < 7; ++i) {
         std::string bytes, thrown;
         PutInt32(bytes, counts[i]);
-        if (i > 0) WriteTestFile("data/level/levelcode.dat", bytes + letters[i]);
+        if (i > 0)
+            WriteTestFile("data/level/levelcode.dat", bytes + letters[i]);
         try {
             loadLevelCodes(codes, "");
         } catch (const Exception& e) {
             thrown = e.message;
         }
-        EXPECT_EQ(thrown + Table(codes), i == 6 ? "0" : "can't load level code file : data/level/levelcode.dat" "KEEPS1") << i;
+        EXPECT_EQ(thrown + Table(codes), i == 6 ? "0"
+                                                : "can't load level code file : data/level/levelcode.dat"
+                                                  "KEEPS1")
+            << i;
     }
     EXPECT_EQ(LevelCode(codes, 0), nullptr);
     std::string eleven;  // more codes than levels, whole
@@ -61,9 +69,11 @@ TEST(LevelCodeFile, TablesOfZeroToTenCodesLoadAnyOtherIsRefusedWholeAndDamagedOn
                            try {
                                loadLevelCodes(c, "");
                                ++accepted;
-                               EXPECT_EQ(EncodeLevelCodes(c), bytes.substr(0, 4 + 5 * static_cast<size_t>(c.codeCount)));
+                               EXPECT_EQ(EncodeLevelCodes(c),
+                                         bytes.substr(0, 4 + 5 * static_cast<size_t>(c.codeCount)));
                            } catch (const Exception& e) {
-                               EXPECT_EQ(e.message + Table(c), "can't load level code file : data/level/levelcode.dat" "QQQQQ1");
+                               EXPECT_EQ(e.message + Table(c), "can't load level code file : data/level/levelcode.dat"
+                                                               "QQQQQ1");
                            }
                        });
     EXPECT_GT(accepted, 2);  // copies with a shorter count
@@ -95,13 +105,15 @@ TEST(LevelCodes, TheFirstEqualCodeStartsItsLevelWithTheEarlierLevelsDoneAndTheGe
     ASSERT_EQ(GenerateLevelCodesSeeded(codes, 20, 7), 1);
     const std::vector<std::string> lines = ReadTestLines("codes.txt");
     ASSERT_EQ(lines.size(), 24u);
-    EXPECT_EQ(lines[0] + lines[1] + lines[12] + lines[23], "* Pondrake : Level codes *");  // and an empty line after every tenth
+    EXPECT_EQ(lines[0] + lines[1] + lines[12] + lines[23],
+              "* Pondrake : Level codes *");  // and an empty line after every tenth
     EXPECT_EQ(lines[2].substr(0, 20) + lines[22].substr(0, 20), "Level    1 - Code = Level   20 - Code = ");
     std::set<std::string> seen;
     for (int n = 0; n < 20; ++n) {
         const std::string code(LevelCode(codes, n), 5);
         EXPECT_EQ(lines[2 + n + n / 10].substr(20), code);
-        for (int i = 0; i < 5; ++i) EXPECT_TRUE(code[i] >= 'A' && code[i] <= 'Z' && (i == 0 || code[i] != code[i - 1])) << code;
+        for (int i = 0; i < 5; ++i)
+            EXPECT_TRUE(code[i] >= 'A' && code[i] <= 'Z' && (i == 0 || code[i] != code[i - 1])) << code;
         EXPECT_TRUE(seen.insert(code).second) << "repeated " << code;
     }
     const std::string table = ReadTestFile("data/level/levelcode.dat");
@@ -111,7 +123,8 @@ TEST(LevelCodes, TheFirstEqualCodeStartsItsLevelWithTheEarlierLevelsDoneAndTheGe
     EXPECT_EQ(EncodeLevelCodes(codes) + ReadTestFile("data/level/levelcode.dat"), table + table);
     ASSERT_EQ(GenerateLevelCodesSeeded(codes, 5000, 1), 1);  // enough codes for chance to repeat one
     seen.clear();
-    for (int n = 0; n < 5000; ++n) seen.insert(std::string(LevelCode(codes, n), 5));
+    for (int n = 0; n < 5000; ++n)
+        seen.insert(std::string(LevelCode(codes, n), 5));
     EXPECT_EQ(seen.size(), 5000u);
 }
 
@@ -121,34 +134,42 @@ TEST(ScoreFile, AFirstRunWritesTenDefaultEntriesAndARecordNeedsFewerMovesAndTake
     ScoreTable t;
     EXPECT_EQ(InitScores(t, "./"), 1);
     std::string defaults;
-    for (int i = 0; i < 10; ++i) defaults += ScoreEntryBytes("VRO GAMES", 5000);
+    for (int i = 0; i < 10; ++i)
+        defaults += ScoreEntryBytes("VRO GAMES", 5000);
     EXPECT_EQ(ReadTestFile("score.vro"), defaults);
     const int moves[] = {5000, 6000, 4999, 4999, 120}, stored[] = {0, 0, 1, 0, 1};
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(SubmitScore(t, 6, moves[i]), stored[i]) << moves[i];
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(SubmitScore(t, 6, moves[i]), stored[i]) << moves[i];
     SetScoreName(t, 6, "ABCDEFGHIJKLMNOPQRSTUVW");  // cut to 20, without a terminator in the file
     ASSERT_TRUE(SaveScores(t, "./"));
     EXPECT_EQ(ReadTestFile("score.vro").substr(24 * 6, 24), ScoreEntryBytes("ABCDEFGHIJKLMNOPQRST", 120));
     ScoreTable back;
     InitScores(back, "./");
-    EXPECT_EQ(back.entries[6].name + std::to_string(back.entries[6].moves) + t.entries[6].name, "ABCDEFGHIJKLMNOPQRST120ABCDEFGHIJKLMNOPQRST");
+    EXPECT_EQ(back.entries[6].name + std::to_string(back.entries[6].moves) + t.entries[6].name,
+              "ABCDEFGHIJKLMNOPQRST120ABCDEFGHIJKLMNOPQRST");
     const std::string before = ReadTestFile("score.vro");  // nothing outside the table changes
     for (int index : {-1, 10, 1000, -2147483647 - 1}) {
         EXPECT_EQ(SubmitScore(t, index, 1), 0);
         SetScoreName(t, index, "X");
     }
-    for (int page : {-1, 1, 2, 214748365}) ResetScorePage(t, page);
+    for (int page : {-1, 1, 2, 214748365})
+        ResetScorePage(t, page);
     ASSERT_TRUE(SaveScores(t, "./"));
     EXPECT_EQ(ReadTestFile("score.vro"), before);
     ResetScorePage(t, 0);  // F1 resets the page
-    for (const ScoreEntry& e : t.entries) EXPECT_EQ(e.name + std::to_string(e.moves), "VRO GAMES5000");
+    for (const ScoreEntry& e : t.entries)
+        EXPECT_EQ(e.name + std::to_string(e.moves), "VRO GAMES5000");
 
     NameEditor ed;
     ASSERT_EQ(RecordLevelWon(t, ed, 0, 300), 1);
     EXPECT_EQ(std::string(ed.nameEdit) + t.entries[0].name, "nonamenoname");  // stored at once
     // Accents, the euro, 0x141 (low byte 'A'), signs; 6 erases for the 6 letters; 24 letters.
-    for (unsigned int c : {0xE9u, 0xC0u, 0xFCu, 0x20ACu, 0x141u, 0x2Du, 0x5Fu, 0x2Eu, 0u}) UpdateNameEditor(ed, false, c);
-    for (int i = 0; i < 6; ++i) UpdateNameEditor(ed, true, 0);
-    for (char c : std::string("Kim Z09 abcdefghijklmnop")) UpdateNameEditor(ed, false, static_cast<unsigned char>(c));
+    for (unsigned int c : {0xE9u, 0xC0u, 0xFCu, 0x20ACu, 0x141u, 0x2Du, 0x5Fu, 0x2Eu, 0u})
+        UpdateNameEditor(ed, false, c);
+    for (int i = 0; i < 6; ++i)
+        UpdateNameEditor(ed, true, 0);
+    for (char c : std::string("Kim Z09 abcdefghijklmnop"))
+        UpdateNameEditor(ed, false, static_cast<unsigned char>(c));
     UpdateNameEditor(ed, true, 'y');  // erase, then append, in one frame
     EXPECT_TRUE(ConfirmScoreName(t, ed, "./"));
     EXPECT_EQ(ReadTestFile("score.vro").substr(0, 24), ScoreEntryBytes("Kim Z09 abcdefghijky", 300));
@@ -160,26 +181,31 @@ TEST(PlayerFiles, DamagedFilesAreReadAsFarAsTheyAreSoundAndNeverRewritten)
 {
     ScopedTempDir dir;
     std::string good;
-    for (int i = 0; i < 10; ++i) good += ScoreEntryBytes("PLAYER" + std::to_string(i), 100 + i);
+    for (int i = 0; i < 10; ++i)
+        good += ScoreEntryBytes("PLAYER" + std::to_string(i), 100 + i);
     ForEachDamagedFile("score.vro", good, 300, [&](const std::string& bytes) {
         ScoreTable t;
         InitScores(t, "./");
         std::string loaded, expected = bytes.substr(0, std::min<size_t>(bytes.size(), 240) / 24 * 24);
-        for (const ScoreEntry& e : t.entries) loaded.append(e.name, 21), PutInt32(loaded, e.moves);
-        while (expected.size() < 240) expected += ScoreEntryBytes("VRO GAMES", 5000);  // only whole entries are read
-        for (size_t at = 20; at < 250; at += 25) expected.insert(at, 1, '\0');  // each name ends within its 21 bytes
+        for (const ScoreEntry& e : t.entries)
+            loaded.append(e.name, 21), PutInt32(loaded, e.moves);
+        while (expected.size() < 240)
+            expected += ScoreEntryBytes("VRO GAMES", 5000);  // only whole entries are read
+        for (size_t at = 20; at < 250; at += 25)
+            expected.insert(at, 1, '\0');  // each name ends within its 21 bytes
         EXPECT_EQ(loaded, expected);
         EXPECT_STREQ(t.playerName, "noname");  // nothing past the table is read
         EXPECT_EQ(ReadTestFile("score.vro"), bytes);
     });
-    ForEachDamagedFile("level/leveldata.dat", std::string("\1\1\0\1\0\0\0\0\0\1", 10), 300, [&](const std::string& bytes) {
-        Progress p;
-        LoadProgress(p, "./");
-        std::string expected = bytes.substr(0, 10);
-        expected.resize(10, '\0');
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(p.done), 10), expected);
-        EXPECT_EQ(ReadTestFile("level/leveldata.dat"), bytes);
-    });
+    ForEachDamagedFile("level/leveldata.dat", std::string("\1\1\0\1\0\0\0\0\0\1", 10), 300,
+                       [&](const std::string& bytes) {
+                           Progress p;
+                           LoadProgress(p, "./");
+                           std::string expected = bytes.substr(0, 10);
+                           expected.resize(10, '\0');
+                           EXPECT_EQ(std::string(reinterpret_cast<const char*>(p.done), 10), expected);
+                           EXPECT_EQ(ReadTestFile("level/leveldata.dat"), bytes);
+                       });
 }
 
 TEST(PlayerFiles, AMissingFileIsCreatedButOneThatCannotBeReadIsNeverReplaced)
@@ -196,9 +222,11 @@ TEST(PlayerFiles, AMissingFileIsCreatedButOneThatCannotBeReadIsNeverReplaced)
     p.done[2] = 1;
     ScoreTable t;
     EXPECT_EQ(CaptureStderr([&] { LoadProgress(p, "./"), InitScores(t, "./"); }),
-              "can't read progress file ./level/leveldata.dat : left as it is\ncan't read score file ./score.vro : left as it is\n");
+              "can't read progress file ./level/leveldata.dat : left as it is\ncan't read score file ./score.vro : "
+              "left as it is\n");
     EXPECT_EQ(std::string(p.done, p.done + 10), std::string(10, '\0'));
-    for (const ScoreEntry& e : t.entries) EXPECT_EQ(e.name + std::to_string(e.moves), "VRO GAMES5000");
+    for (const ScoreEntry& e : t.entries)
+        EXPECT_EQ(e.name + std::to_string(e.moves), "VRO GAMES5000");
     EXPECT_TRUE(p.keepFile && t.keepFile);  // for the whole run
     CaptureStderr([&] { EXPECT_TRUE(SaveProgress(p, "./") == 1 && !SaveScores(t, "./")); });
     EXPECT_TRUE(std::filesystem::is_fifo("level/leveldata.dat"));
@@ -209,7 +237,8 @@ TEST(PlayerFiles, AMissingFileIsCreatedButOneThatCannotBeReadIsNeverReplaced)
 TEST(PlayerFiles, AFailedWriteKeepsEveryFileWholeAndIsSaid)
 {
     ScopedTempDir dir;
-    for (const char* keep : {"save/.keep", "level/.keep", "data/level/.keep"}) WriteTestFile(keep, "");
+    for (const char* keep : {"save/.keep", "level/.keep", "data/level/.keep"})
+        WriteTestFile(keep, "");
     ASSERT_TRUE(SaveGame(4, "./", MidGameSlot()));
     ScoreTable scores;
     InitScores(scores, "./");
@@ -218,7 +247,8 @@ TEST(PlayerFiles, AFailedWriteKeepsEveryFileWholeAndIsSaid)
     LevelCodes codes;
     ASSERT_EQ(GenerateLevelCodesSeeded(codes, 10, 1), 1);
     const std::vector<char> oldCodes = codes.codes;
-    const std::string files[] = {"save/save04.vro", "score.vro", "level/leveldata.dat", "codes.txt", "data/level/levelcode.dat"};
+    const std::string files[] = {"save/save04.vro", "score.vro", "level/leveldata.dat", "codes.txt",
+                                 "data/level/levelcode.dat"};
     std::vector<std::string> before;
     for (const std::string& f : files) {
         before.push_back(ReadTestFile(f));
@@ -228,18 +258,20 @@ TEST(PlayerFiles, AFailedWriteKeepsEveryFileWholeAndIsSaid)
     newGame.moves = 999;
     SubmitScore(scores, 5, 7);
     progress.done[1] = 1;
-    EXPECT_EQ(CaptureStderr([&] {
-                  EXPECT_FALSE(SaveGame(4, "./", newGame));
-                  EXPECT_FALSE(SaveScores(scores, "./"));
-                  EXPECT_EQ(SaveProgress(progress, "./"), 1);
-                  EXPECT_EQ(GenerateLevelCodesSeeded(codes, 10, 2), 0);  // the listing fails,
-                  EXPECT_EQ(GenerateLevelCodesSeeded(codes, 10, 2), 0);  // then, with it staged, the table
-              }),
-              "unable to write save file ./save/save04.vro\nunable to write score file\n"
-              "unable to write progress file ./level/leveldata.dat\ncan't create codes.txt\ncan't create level code file\n");
+    EXPECT_EQ(
+        CaptureStderr([&] {
+            EXPECT_FALSE(SaveGame(4, "./", newGame));
+            EXPECT_FALSE(SaveScores(scores, "./"));
+            EXPECT_EQ(SaveProgress(progress, "./"), 1);
+            EXPECT_EQ(GenerateLevelCodesSeeded(codes, 10, 2), 0);  // the listing fails,
+            EXPECT_EQ(GenerateLevelCodesSeeded(codes, 10, 2), 0);  // then, with it staged, the table
+        }),
+        "unable to write save file ./save/save04.vro\nunable to write score file\n"
+        "unable to write progress file ./level/leveldata.dat\ncan't create codes.txt\ncan't create level code file\n");
     for (size_t i = 0; i < before.size(); ++i) {
         ASSERT_FALSE(std::filesystem::is_symlink(files[i])) << files[i];  // it would read as endless zeros
-        EXPECT_EQ(ReadTestFile(files[i]) + std::to_string(TestFileExists(files[i] + ".tmp")), before[i] + "0") << files[i];
+        EXPECT_EQ(ReadTestFile(files[i]) + std::to_string(TestFileExists(files[i] + ".tmp")), before[i] + "0")
+            << files[i];
     }
     EXPECT_EQ(codes.codes, oldCodes);
 }

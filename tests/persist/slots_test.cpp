@@ -19,7 +19,8 @@ TEST(SlotFile, SavedGamesRoundTripInTheLayoutOtherBuildsWrite)
     const std::string b = ReadTestFile("save/save03.vro");
     ASSERT_EQ(b.size(), 938u);  // level, difficulty, moves, bomb, car x and y, heading 90.0f
     EXPECT_EQ(b.substr(0, 28), std::string("\4\0\0\0\3\0\0\0\x39\0\0\0\5\0\0\0\3\0\0\0\3\0\0\0\0\0\xb4\x42", 28));
-    EXPECT_EQ(std::string({b[28 + Cell(5, 5)], b[328 + Cell(7, 5)], b[628 + Cell(10, 7)]}), "\x0f\2\1");  // cell, indices
+    EXPECT_EQ(std::string({b[28 + Cell(5, 5)], b[328 + Cell(7, 5)], b[628 + Cell(10, 7)]}),
+              "\x0f\2\1");                                              // cell, indices
     EXPECT_EQ(b.substr(928), std::string("\3\0\0\0\0\1\2\1\2\0", 10));  // N, the colours
     SlotData loaded;
     ASSERT_TRUE(LoadGame(3, "./", kFixtureLevelCount, FixtureBlockCount, loaded));
@@ -56,7 +57,8 @@ TEST(SlotCheck, EveryFieldIsChecked)
         {"negative moves", [](SlotData& s) { s.moves = -3; }, SlotFault::Moves},
         {"bomb 3", [](SlotData& s) { s.bombCarried = 3; }, SlotFault::Bomb},
         {"heading NaN", [](SlotData& s) { s.heading = std::numeric_limits<float>::quiet_NaN(); }, SlotFault::Heading},
-        {"heading infinite", [](SlotData& s) { s.heading = std::numeric_limits<float>::infinity(); }, SlotFault::Heading},
+        {"heading infinite", [](SlotData& s) { s.heading = std::numeric_limits<float>::infinity(); },
+         SlotFault::Heading},
         {"car left of the board", [](SlotData& s) { s.carX = -1; }, SlotFault::Car},
         {"car below the board", [](SlotData& s) { s.carY = 15; }, SlotFault::Car},
         {"car in a wall", [](SlotData& s) { s.carX = 0; }, SlotFault::Car},
@@ -72,12 +74,15 @@ TEST(SlotCheck, EveryFieldIsChecked)
         {"block index twice", [](SlotData& s) { s.blockMap[Cell(10, 7)] = 0; }, SlotFault::BlockMap},
         {"block index too high", [](SlotData& s) { s.blockMap[Cell(10, 7)] = 3; }, SlotFault::BlockMap},
         {"block index on a target", [](SlotData& s) { s.blockMap[Cell(7, 5)] = 1; }, SlotFault::BlockMap},
-        {"a block gained", [](SlotData& s) { s.cells[Cell(8, 8)] = 14, s.blockMap[Cell(8, 8)] = 3; }, SlotFault::BlockMap},
-        {"a block lost", [](SlotData& s) { s.cells[Cell(10, 7)] = 0, s.blockMap[Cell(10, 7)] = 255; }, SlotFault::BlockMap},
+        {"a block gained", [](SlotData& s) { s.cells[Cell(8, 8)] = 14, s.blockMap[Cell(8, 8)] = 3; },
+         SlotFault::BlockMap},
+        {"a block lost", [](SlotData& s) { s.cells[Cell(10, 7)] = 0, s.blockMap[Cell(10, 7)] = 255; },
+         SlotFault::BlockMap},
         {"225 targets, more than the colour lists hold",
          [](SlotData& s) {
              for (int i = 0, next = 3; i < kSlotCells && next < 225; ++i)
-                 if (s.cells[i] == 0) s.cells[i] = 1, s.targetMap[i] = static_cast<unsigned char>(next++);
+                 if (s.cells[i] == 0)
+                     s.cells[i] = 1, s.targetMap[i] = static_cast<unsigned char>(next++);
          },
          SlotFault::TargetMap},
     };
@@ -121,7 +126,7 @@ TEST(SlotFile, DamagedCopiesLoadExactlyAsWrittenOrLeaveTheGameUntouchedAndShowAs
         EXPECT_TRUE(rows[1].slot == 1 && rows[1].damaged == !ok && (SlotDifficultyKey(rows[1]) != nullptr) == ok);
         EXPECT_TRUE(rows[6].slot == 6 && rows[6].damaged && !rows[6].difficulty && !SlotDifficultyKey(rows[6]));
     });
-    EXPECT_GT(accepted, 1);  // the sound file, and some harmless one-byte changes
+    EXPECT_GT(accepted, 1);                       // the sound file, and some harmless one-byte changes
     WriteTestFile("save/save01.vro", "damaged");  // can be saved over
     ASSERT_TRUE(SaveGame(1, "./", MidGameSlot()));
     ReadSlotSummaries(rows, "./", kFixtureLevelCount, FixtureBlockCount);
@@ -137,7 +142,8 @@ std::string Position(const Puzzle& p)
 {
     SavedPosition s;
     TakeSavedPosition(p, s);
-    for (uint8_t& c : s.cells) c = c == kCellBlockFixed ? uint8_t(kCellBlockOnTarget) : c;  // a load frees it until examined
+    for (uint8_t& c : s.cells)
+        c = c == kCellBlockFixed ? uint8_t(kCellBlockOnTarget) : c;  // a load frees it until examined
     return std::to_string(p.levelIndex) + "/" + std::string(reinterpret_cast<const char*>(&s), sizeof s);
 }
 

@@ -33,7 +33,8 @@ std::string Check(const char* level, std::vector<uint8_t> solution, int index = 
 TEST(LevelCheck, PassesGoodSolutionsAndNamesEachFault)
 {
     ScopedTempDir dir;
-    const std::string blocked = "bloque au niveau 0, position ", unfinished = "Le niveau 0 n'est pas terminÈ apres la resolution ";
+    const std::string blocked = "bloque au niveau 0, position ",
+                      unfinished = "Le niveau 0 n'est pas terminÈ apres la resolution ";
     const struct {
         const char* level;
         std::vector<uint8_t> solution;
@@ -48,16 +49,17 @@ TEST(LevelCheck, PassesGoodSolutionsAndNamesEachFault)
         {"// @ .$", {2, 2, 1, 4, 2, 2, 2, 3, 5}, ""},  // the car crosses a target
         {"/   $/ @$. .", {6, 6, 6, 3, 3, 1, 8}, ""},   // a block crosses a target another fills later
         {"/ #/ @$   .", {3}, blocked + "0"},
-        {kCorridor, {6, 2}, blocked + "1"},            // a step into a block
-        {kCorridor, {5}, blocked + "0"},               // a push without a block
+        {kCorridor, {6, 2}, blocked + "1"},  // a step into a block
+        {kCorridor, {5}, blocked + "0"},     // a push without a block
         {"// @$$  .", {6}, blocked + "0"},
-        {"// @$  S.", {6, 6, 6}, blocked + "2"},       // a special block is a wall
-        {" @$.  ///     .", {6, 6}, blocked + "1"},    // a block fixed in row 0 cannot be pushed on
+        {"// @$  S.", {6, 6, 6}, blocked + "2"},     // a special block is a wall
+        {" @$.  ///     .", {6, 6}, blocked + "1"},  // a block fixed in row 0 cannot be pushed on
         {"/   #/ @$ #//    .", {6}, "bloc perdu au niveau 0, position 0"},
         {kCorridor, {6, 6, 6, 6, 10}, unfinished + "(0 / 1)"},  // the last undo took the win back
         {"// @$  . .", {6, 6, 6}, unfinished + "(1 / 2)"},
     };
-    for (const auto& c : cases) EXPECT_EQ(Check(c.level, c.solution), c.message) << c.level << " " << c.solution.size();
+    for (const auto& c : cases)
+        EXPECT_EQ(Check(c.level, c.solution), c.message) << c.level << " " << c.solution.size();
     EXPECT_EQ(Check(kCorridor, {6}, 3), "Le niveau 3 n'est pas terminÈ apres la resolution (0 / 1)");
     // Every level in turn, stopping at the first fault; load failures pass through.
     auto checkAll = [](int count) {
@@ -85,7 +87,8 @@ std::string RunTool(const std::string& args)
     FILE* f = popen((std::string(LEVELCHECK_PATH) + " " + args + " 2>/dev/null").c_str(), "r");
     std::string out;
     char buf[256];
-    while (f && std::fgets(buf, sizeof buf, f)) out += buf;
+    while (f && std::fgets(buf, sizeof buf, f))
+        out += buf;
     const int st = f ? pclose(f) : -1;
     return out + "status " + std::to_string(WIFEXITED(st) ? WEXITSTATUS(st) : -1);
 }

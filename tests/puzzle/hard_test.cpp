@@ -14,11 +14,20 @@ TEST(Hard, TheFloorMaskWallsInTheFloorAndOnlyTheSkinOfAWallMassRemains)
     PuzzleBench t;
     LevelFileData d = LevelFromText(Rows("@//  $ ."));
     for (int y = 0; y < kPlayHeight; ++y)
-        for (int x = 10; x < kPlayWidth; ++x) d.floorMask[y * 20 + x] = 0;
+        for (int x = 10; x < kPlayWidth; ++x)
+            d.floorMask[y * 20 + x] = 0;
     t.StartData(d, kHard);
     std::string expected;
     for (int y = 0; y < kPlayHeight; ++y) {
-        expected += std::string(y ? "/" : "") + (y == 0 ? "c" : y == 2 ? "  $ ." : "") + std::string(y == 0 ? 9 : y == 2 ? 5 : 10, ' ') + "#";
+        expected += std::string(y ? "/" : "") +
+                    (y == 0   ? "c"
+                     : y == 2 ? "  $ ."
+                              : "") +
+                    std::string(y == 0   ? 9
+                                : y == 2 ? 5
+                                         : 10,
+                                ' ') +
+                    "#";
         EXPECT_EQ(t.Cell(10, y), WallCodeForMask(y == 0 ? 2 : y == 14 ? 1 : 3)) << y;
     }
     EXPECT_EQ(t.Picture(), expected);
@@ -43,10 +52,13 @@ TEST(Hard, ColoursFollowTheLevelIndexAndOnlyOnHard)
         const LevelFileData d = LevelFromText(Rows("@/$.$.$.$.$.$./$.$."));
         t.StartData(d, kHard, c[0]);
         ASSERT_EQ(t.p.targetCount, 8);
-        for (int i = 0; i < 8; ++i) EXPECT_EQ(t.p.targetColour[i] * 10 + t.p.blockColour[i], i % c[1] * 11) << c[0] << ": " << i;
-        for (int i = 1; i < t.p.blockListCount; ++i) EXPECT_LE(t.p.blocks[i - 1].colour, t.p.blocks[i].colour);
+        for (int i = 0; i < 8; ++i)
+            EXPECT_EQ(t.p.targetColour[i] * 10 + t.p.blockColour[i], i % c[1] * 11) << c[0] << ": " << i;
+        for (int i = 1; i < t.p.blockListCount; ++i)
+            EXPECT_LE(t.p.blocks[i - 1].colour, t.p.blocks[i].colour);
         t.StartData(d, kNormal, c[0]);
-        for (int i = 0; i < 8; ++i) EXPECT_EQ(t.p.targetColour[i] + t.p.blockColour[i], 0);
+        for (int i = 0; i < 8; ++i)
+            EXPECT_EQ(t.p.targetColour[i] + t.p.blockColour[i], 0);
         t.StartData(d, kHard, c[0]);
         t.StartData(LevelFromText({"@", "$."}), kHard, c[0]);  // a smaller level keeps nothing of the larger one
         EXPECT_EQ(std::count(t.p.blockColour, t.p.blockColour + kMaxTargets, 0) +
@@ -61,7 +73,8 @@ TEST(Hard, TheWinCountsOnlyBlocksOnTargetsOfTheirPairsColourAndThatColourIsDrawn
         for (int difficulty : {kNormal, kHard}) {
             PuzzleBench t;
             LevelFileData d = LevelFromText(Rows("// @$   .// @$   ."));
-            if (crossed) d.pairing = {1, 0};
+            if (crossed)
+                d.pairing = {1, 0};
             t.StartData(d, difficulty);
             EXPECT_EQ(t.Play("RRRRULLLLURRRR"), "ppppmmmmmmpppp");
             const bool win = difficulty != kHard || !crossed;
@@ -76,7 +89,8 @@ TEST(Hard, TheWinCountsOnlyBlocksOnTargetsOfTheirPairsColourAndThatColourIsDrawn
 
 TEST(Hard, MirroringMovesCellsAndMapsAndEveryWallStillJoinsItsNeighbours)
 {
-    const std::vector<std::string> rows = Rows("###  #/#    #  S/#  $ ##  ./   $  #    #/  .  .   ###/##        #/@          #");
+    const std::vector<std::string> rows =
+        Rows("###  #/#    #  S/#  $ ##  ./   $  #    #/  .  .   ###/##        #/@          #");
     PuzzleBench ref;
     ref.Start(rows, kHard);
     for (int mode = 1; mode <= 3; ++mode) {
@@ -94,7 +108,8 @@ TEST(Hard, MirroringMovesCellsAndMapsAndEveryWallStillJoinsItsNeighbours)
                 ASSERT_EQ(t.p.blockIndexMap[my * 20 + mx], ref.p.blockIndexMap[y * 20 + x]);
                 ASSERT_EQ(t.p.targetIndexMap[my * 20 + mx], ref.p.targetIndexMap[y * 20 + x]);
             }
-        EXPECT_EQ(t.p.carX * 100 + t.p.carY, ((mode & 1) ? 19 - ref.p.carX : ref.p.carX) * 100 + ((mode & 2) ? 14 - ref.p.carY : ref.p.carY));
+        EXPECT_EQ(t.p.carX * 100 + t.p.carY,
+                  ((mode & 1) ? 19 - ref.p.carX : ref.p.carX) * 100 + ((mode & 2) ? 14 - ref.p.carY : ref.p.carY));
         // The special block turns into its mirror image: 36 and 37 swap left
         // and right, 36 and 38 top and bottom.
         EXPECT_EQ(t.Cell((mode & 1) ? 11 : 8, (mode & 2) ? 13 : 1), 36 + mode);

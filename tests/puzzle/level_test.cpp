@@ -40,7 +40,8 @@ std::string LoadFailure(Puzzle& p, int index)
         try {
             LoadLevel(p, index, "");
         } catch (const Exception& e) {
-            thrown = e.message + (e.function == "LoadLevel" && e.file == "tableau" && e.line > 0 ? "" : " (from elsewhere)");
+            thrown =
+                e.message + (e.function == "LoadLevel" && e.file == "tableau" && e.line > 0 ? "" : " (from elsewhere)");
         }
     });
     return printed + "|" + thrown;
@@ -54,8 +55,9 @@ TEST(LevelFile, LoadsEveryFieldOfAHandMadeFileAndEncodesItBack)
     ASSERT_EQ(LoadLevel(t.p, 0, ""), 1);
     t.p.carX = 5;  // only the level start places the car
     EXPECT_EQ(t.Picture(), "@    c/ $*////     ./////////                   #");
-    EXPECT_EQ(FormatText("%d %d %d %d %d", t.p.levelIndex, t.p.blockCount, t.p.pairing[0], t.p.pairing[1], t.p.targetCount),
-              "0 2 1 0 2");
+    EXPECT_EQ(
+        FormatText("%d %d %d %d %d", t.p.levelIndex, t.p.blockCount, t.p.pairing[0], t.p.pairing[1], t.p.targetCount),
+        "0 2 1 0 2");
     EXPECT_EQ(t.p.solution, std::vector<uint8_t>({2, 6, 10}));
     ASSERT_EQ(t.p.floorMask.size(), 300u);
     EXPECT_EQ(t.p.floorMask[7] * 10 + t.p.floorMask[8], 1);
@@ -85,11 +87,18 @@ TEST(LevelFile, ARefusedFileIsNamedAndChangesNothing)
     };
     auto poke = [&](size_t at, const std::string& with) { return std::string(bytes).replace(at, with.size(), with); };
     const std::pair<const char*, std::string> refused[] = {
-        {"magic", poke(1, "X")}, {"fourth magic byte", poke(3, "X")}, {"fourth byte 1", poke(3, "\1")},
-        {"fourth byte 255", poke(3, "\xff")}, {"lower case", poke(0, "l")}, {"one byte short", bytes.substr(0, bytes.size() - 1)},
-        {"one byte long", bytes + '\0'}, {"head cut", bytes.substr(0, 17)}, {"B below 0", poke(14, minusOne)},
+        {"magic", poke(1, "X")},
+        {"fourth magic byte", poke(3, "X")},
+        {"fourth byte 1", poke(3, "\1")},
+        {"fourth byte 255", poke(3, "\xff")},
+        {"lower case", poke(0, "l")},
+        {"one byte short", bytes.substr(0, bytes.size() - 1)},
+        {"one byte long", bytes + '\0'},
+        {"head cut", bytes.substr(0, 17)},
+        {"B below 0", poke(14, minusOne)},
         {"B above 200", edit([](LevelFileData& d) { d.pairing.assign(201, 0); })},
-        {"L below 0", poke(318 + good.pairing.size(), minusOne)}, {"L past the end", poke(318 + good.pairing.size(), "\310")},
+        {"L below 0", poke(318 + good.pairing.size(), minusOne)},
+        {"L past the end", poke(318 + good.pairing.size(), "\310")},
         {"L above 64000", edit([](LevelFileData& d) { d.solution.assign(kHistorySize + 1, 1); })},
         {"pairing byte not below B", edit([](LevelFileData& d) { d.pairing[0] = 1; })},
         {"201 blocks", edit([](LevelFileData& d) { std::memset(d.cells + 1, 14, 201), d.pairing.assign(200, 0); })},
@@ -105,12 +114,14 @@ TEST(LevelFile, ARefusedFileIsNamedAndChangesNothing)
         EXPECT_TRUE(t.p.solution == before->solution && t.p.floorMask == before->floorMask) << what;
         EXPECT_EQ(t.p.blockCount * 100 + t.p.levelIndex, before->blockCount * 100) << what;
     };
-    for (const auto& r : refused) expectRefused(r.second, format + "\n|" + format, r.first);
+    for (const auto& r : refused)
+        expectRefused(r.second, format + "\n|" + format, r.first);
     for (int code : {16, 19, 40, 99, 101, 200, 254, 255})
         expectRefused(edit([code](LevelFileData& d) { d.cells[299] = uint8_t(code); }), format + "\n|" + format,
                       "cell " + std::to_string(code));
     expectRefused(poke(10, "\20"), "bad level size : 20x16\nonly support 20x15 level now.\n|bad level size", "20x16");
-    EXPECT_EQ(LoadFailure(t.p, 4), "Couldn't load level data/level/level5.lvl\n|Level file not found : data/level/level5.lvl");
+    EXPECT_EQ(LoadFailure(t.p, 4),
+              "Couldn't load level data/level/level5.lvl\n|Level file not found : data/level/level5.lvl");
 }
 
 TEST(LevelFile, AcceptsEveryCodeWithARuleNoBlocksShortPairingListsAndUnsignedPairs)
@@ -118,7 +129,7 @@ TEST(LevelFile, AcceptsEveryCodeWithARuleNoBlocksShortPairingListsAndUnsignedPai
     PuzzleBench t;
     LevelFileData d = LevelFromText({"@3456789", "SSTUV"});
     d.cells[40] = 13, d.cells[41] = 35, d.cells[42] = 15;  // 15 is read as a movable block on a target
-    d.pairing.clear();  // none for the block: paired with itself
+    d.pairing.clear();                                     // none for the block: paired with itself
     WriteLevel(2, d);
     ASSERT_EQ(LoadLevel(t.p, 2, ""), 1);
     t.p.carX = 19;
@@ -134,12 +145,14 @@ TEST(LevelFile, AcceptsEveryCodeWithARuleNoBlocksShortPairingListsAndUnsignedPai
     d = LevelFromText({"@"});
     std::memset(d.cells + 1, 100, 140);
     d.pairing.resize(140);
-    for (int b = 0; b < 140; ++b) d.pairing[size_t(b)] = uint8_t(b < 12 ? b + 128 : b);
+    for (int b = 0; b < 140; ++b)
+        d.pairing[size_t(b)] = uint8_t(b < 12 ? b + 128 : b);
     t.StartData(d, kHard, 149);
     EXPECT_EQ(t.p.pairing[0], 128);
     EXPECT_EQ(CountPlacedBlocks(t.p), 140);
     int perColour[kMaxColours] = {};
-    for (int i = 0; i < t.p.blockListCount; ++i) ++perColour[t.p.blocks[i].colour];
+    for (int i = 0; i < t.p.blockListCount; ++i)
+        ++perColour[t.p.blocks[i].colour];
     EXPECT_EQ(FormatText("%d %d %d %d %d", perColour[0], perColour[1], perColour[2], perColour[3], perColour[4]),
               "35 35 35 35 0");
 }
@@ -160,13 +173,15 @@ TEST(LevelFile, DamagedCopiesAreRefusedCleanlyOrLoadWhole)
         LevelFileData d;
         std::string why;
         const bool decoded = DecodeLevelFile(s, d, why);
-        if (round % 7 != 0) return;
+        if (round % 7 != 0)
+            return;
         WriteLevelBytes(0, s);
         const std::string failure = LoadFailure(t.p, 0);
         loaded += decoded;
         ASSERT_EQ(failure == "|loaded", decoded) << failure;
-        ASSERT_TRUE(decoded ? Framed(t.p.board) : failure.find("|bad level format : data/level/level1.lvl") != std::string::npos ||
-                                                      failure.find("|bad level size") != std::string::npos)
+        ASSERT_TRUE(decoded ? Framed(t.p.board)
+                            : failure.find("|bad level format : data/level/level1.lvl") != std::string::npos ||
+                                  failure.find("|bad level size") != std::string::npos)
             << failure;
     });
     EXPECT_GT(loaded, 0);  // changes in the solution or the mask leave a sound file
@@ -184,13 +199,18 @@ TEST(LevelFile, AHugeFileOrAFifoIsRefusedWithoutBeingReadWhole)
     WriteLevel(0, largest);
     EXPECT_EQ(LoadFailure(t.p, 0), "|loaded");
     WriteLevelBytes(0, EncodeLevelFile(largest) + 'x');
-    EXPECT_EQ(LoadFailure(t.p, 0), "bad level format : data/level/level1.lvl\n|bad level format : data/level/level1.lvl");
+    EXPECT_EQ(LoadFailure(t.p, 0),
+              "bad level format : data/level/level1.lvl\n|bad level format : data/level/level1.lvl");
     ASSERT_TRUE(MakeHugeFile(LevelPath(1), 1LL << 26));
-    EXPECT_LT(BytesReadDuring([&] { EXPECT_EQ(LoadFailure(t.p, 1).substr(0, 16), "bad level format"); }), 2 * kLevelMaxSize);
+    EXPECT_LT(BytesReadDuring([&] { EXPECT_EQ(LoadFailure(t.p, 1).substr(0, 16), "bad level format"); }),
+              2 * kLevelMaxSize);
     ASSERT_EQ(mkfifo(LevelPath(2).c_str(), 0644), 0);
-    EXPECT_EQ(ExitStatusWithin(5, [&] {
-                  return LoadFailure(t.p, 2) == "Couldn't load level data/level/level3.lvl\n|Level file not found : data/level/level3.lvl";
-              }),
+    EXPECT_EQ(ExitStatusWithin(
+                  5,
+                  [&] {
+                      return LoadFailure(t.p, 2) ==
+                             "Couldn't load level data/level/level3.lvl\n|Level file not found : data/level/level3.lvl";
+                  }),
               1);
 }
 
@@ -202,7 +222,8 @@ TEST(WallShaper, JoinsOnlyWhatTheNeighboursCodeJoinsAndTheHardShaperJoinsEveryWa
     for (int code = 0; code < 256; ++code) {
         int mask = 0;
         for (int side = 0; side < 4; ++side)
-            if (std::string(joins[side]).find(" " + std::to_string(code) + " ") != std::string::npos) mask |= 1 << side;
+            if (std::string(joins[side]).find(" " + std::to_string(code) + " ") != std::string::npos)
+                mask |= 1 << side;
         EXPECT_EQ(WallJoinMask(code), mask) << code;
         if (IsWallCode(code)) {
             EXPECT_EQ(WallCodeForMask(mask), code);
@@ -214,9 +235,10 @@ TEST(WallShaper, JoinsOnlyWhatTheNeighboursCodeJoinsAndTheHardShaperJoinsEveryWa
     WriteLevel(0, LevelFromText(Rows("@/           #/==        ###/           #/##/          #####/#/#//=/#//#/=")));
     LoadLevel(t.p, 0, "");
     std::string codes;
-    const int cells[][2] = {{0, 2}, {1, 2}, {0, 4}, {1, 4}, {0, 6}, {0, 7}, {0, 9}, {0, 10}, {0, 12}, {0, 13},
-                            {11, 2}, {10, 2}, {12, 2}, {11, 1}, {11, 3}, {10, 5}, {12, 5}, {14, 5}};
-    for (const auto& c : cells) codes += std::to_string(t.Cell(c[0], c[1])) + " ";
+    const int cells[][2] = {{0, 2},  {1, 2},  {0, 4},  {1, 4},  {0, 6},  {0, 7},  {0, 9},  {0, 10}, {0, 12},
+                            {0, 13}, {11, 2}, {10, 2}, {12, 2}, {11, 1}, {11, 3}, {10, 5}, {12, 5}, {14, 5}};
+    for (const auto& c : cells)
+        codes += std::to_string(t.Cell(c[0], c[1])) + " ";
     EXPECT_EQ(codes, "20 20 28 29 30 31 30 31 20 20 23 28 29 30 31 28 21 29 ");
     t.p.board.At(5, 8) = t.p.board.At(5, 7) = t.p.board.At(4, 8) = t.p.board.At(19, 14) = 20;
     EXPECT_EQ(ShapeWallSimple(t.p.board, 5, 8), WallCodeForMask(1 | 8));
@@ -229,7 +251,8 @@ TEST(LevelFile, BeforeAnyLevelTheBoardIsEmptyAndFramed)
     std::unique_ptr<Puzzle> p(new Puzzle());
     EXPECT_TRUE(Framed(p->board));
     for (int y = 0; y < kPlayHeight; ++y)
-        for (int x = 0; x < kPlayWidth; ++x) ASSERT_EQ(p->board.At(x, y), 0);
+        for (int x = 0; x < kPlayWidth; ++x)
+            ASSERT_EQ(p->board.At(x, y), 0);
     EXPECT_FALSE(IsBlockLost(*p, -1, 3) || IsBlockLost(*p, 20, 3));
     StartLevelBoard(*p, 0);  // nothing loaded: an empty room, nothing breaks
     EXPECT_EQ(StepCar(*p, kDirRight), kStepMoved);

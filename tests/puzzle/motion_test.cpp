@@ -11,7 +11,8 @@ const char* const kRoom = "/////     @/////////$.";
 
 void Advance(Puzzle& p, float total)
 {
-    for (float done = 0; done < total - 1e-4f; done += 1) AdvanceCarMove(p, 1);
+    for (float done = 0; done < total - 1e-4f; done += 1)
+        AdvanceCarMove(p, 1);
 }
 
 // q and -q are the same rotation.
@@ -27,8 +28,11 @@ TEST(CarMove, DurationsTurnsAndTheSnapAtTheEnd)
     const struct {
         Direction dir;
         float duration, midAngle, midX, midY, endAngle;
-    } steps[] = {{kDirLeft, 12, 0, 4.5f, 5, 0},     {kDirRight, 24, 90, 4.5f, 5, 180}, {kDirDown, 12, 135, 5, 5.5f, 90},
-                 {kDirUp, 24, 180, 5, 5.5f, 270}, {kDirLeft, 12, 315, 4.5f, 5, 0}};
+    } steps[] = {{kDirLeft, 12, 0, 4.5f, 5, 0},
+                 {kDirRight, 24, 90, 4.5f, 5, 180},
+                 {kDirDown, 12, 135, 5, 5.5f, 90},
+                 {kDirUp, 24, 180, 5, 5.5f, 270},
+                 {kDirLeft, 12, 315, 4.5f, 5, 0}};
     PuzzleBench t;
     t.Start(Rows(kRoom));
     for (const auto& s : steps) {
@@ -36,11 +40,13 @@ TEST(CarMove, DurationsTurnsAndTheSnapAtTheEnd)
         ASSERT_EQ(StepCar(t.p, s.dir), kStepMoved);
         EXPECT_EQ(t.p.moveProgress, s.duration);
         Advance(t.p, s.duration / 2);
-        EXPECT_EQ(FormatText("%g %g %g", t.p.carAngle, t.p.carDrawX, t.p.carDrawY), FormatText("%g %g %g", s.midAngle, s.midX, s.midY))
+        EXPECT_EQ(FormatText("%g %g %g", t.p.carAngle, t.p.carDrawX, t.p.carDrawY),
+                  FormatText("%g %g %g", s.midAngle, s.midX, s.midY))
             << x << "," << y << " " << s.dir;
         Advance(t.p, s.duration / 2);
-        EXPECT_EQ(FormatText("%g %g %g %g", t.p.carAngle, t.p.moveProgress, t.p.carDrawX - t.p.carX, t.p.carDrawY - t.p.carY),
-                  FormatText("%g 0 0 0", s.endAngle));
+        EXPECT_EQ(
+            FormatText("%g %g %g %g", t.p.carAngle, t.p.moveProgress, t.p.carDrawX - t.p.carX, t.p.carDrawY - t.p.carY),
+            FormatText("%g 0 0 0", s.endAngle));
     }
     // The speed setting is the duration (at least 1); the wheels turn a
     // quarter per cell, and one long stall ends a step exactly.
@@ -80,7 +86,8 @@ TEST(BlockRoll, EndsExactlyOnItsAngleAndTurnsAboutTheWorldsAxesInColumnMajorOrde
     // becomes y; y about x becomes z, which the turn about z keeps.
     const float* m = t.p.blocks[0].matrix;
     std::string columns;
-    for (int i : {0, 1, 2, 4, 5, 6}) columns += std::to_string(std::lround(m[i]));
+    for (int i : {0, 1, 2, 4, 5, 6})
+        columns += std::to_string(std::lround(m[i]));
     EXPECT_EQ(columns + FormatText(" %g %g", m[12], m[15]), "010001 0 1");
     // Pushed back, each roll goes the other way and they cancel out.
     EXPECT_EQ(t.Play("DRRULDLU"), "mmmmpmmp");
@@ -102,8 +109,8 @@ TEST(TrackMarks, StraightAndCurvedMarksOnPlainFloorOnlySixteenAtMostFadingWithTh
         const char* keys;
         int type;
         float angle;
-    } marks[] = {{"LD", 1, 0},   {"LU", 1, 90},  {"RU", 1, 180}, {"RD", 1, 270}, {"UL", 1, 270},
-                 {"UR", 1, 0},   {"DL", 1, 180}, {"DR", 1, 90},  {"UD", 0, 0},   {"UU", 0, 0}};
+    } marks[] = {{"LD", 1, 0}, {"LU", 1, 90},  {"RU", 1, 180}, {"RD", 1, 270}, {"UL", 1, 270},
+                 {"UR", 1, 0}, {"DL", 1, 180}, {"DR", 1, 90},  {"UD", 0, 0},   {"UU", 0, 0}};
     for (const auto& c : marks) {
         t.Start(Rows(kRoom));
         t.Play(std::string(1, c.keys[0]));
@@ -118,7 +125,7 @@ TEST(TrackMarks, StraightAndCurvedMarksOnPlainFloorOnlySixteenAtMostFadingWithTh
     t.Start(Rows("/////" + std::string(19, ' ') + "@/////////$."));
     t.Play(std::string(19, 'L'));
     EXPECT_EQ(t.p.trackCount * 100 + t.p.tracks[15].x, 1603);  // the seventeenth is not kept
-    FadeTracks(t.p, 179);  // at speed 12 a mark lasts 180 units
+    FadeTracks(t.p, 179);                                      // at speed 12 a mark lasts 180 units
     EXPECT_EQ(t.p.trackCount, 16);
     FadeTracks(t.p, 1.01f);
     EXPECT_EQ(t.p.trackCount, 0);
@@ -143,10 +150,12 @@ TEST(Explosions, GrowForTheBlastVanishAtItsEndAndAreEightAtMost)
     UpdateExplosions(t.p, 15);
     EXPECT_EQ(FormatText("%d %g %d", t.p.explosionCount, t.p.explosions[0].p, t.p.explosions[1].active), "2 -0.25 1");
     UpdateExplosions(t.p, 15);
-    EXPECT_EQ(FormatText("%d %g %d %g", t.p.explosionCount, t.p.explosions[0].p, t.p.explosions[0].active, t.p.blastTimer),
-              "0 -1 0 0");
+    EXPECT_EQ(
+        FormatText("%d %g %d %g", t.p.explosionCount, t.p.explosions[0].p, t.p.explosions[0].active, t.p.blastTimer),
+        "0 -1 0 0");
     t.p.blastTimer = 10;
-    for (int i = 0; i < 12; ++i) AddExplosion(t.p, i, 0);
+    for (int i = 0; i < 12; ++i)
+        AddExplosion(t.p, i, 0);
     EXPECT_EQ(t.p.explosionCount, kMaxExplosions);
 }
 

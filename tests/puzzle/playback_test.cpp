@@ -25,7 +25,8 @@ Playback StartAndPlay(PuzzleBench& t, const char* level, std::vector<uint8_t> so
     Playback r;
     for (int frame = 0, pos = 0; frame < 5000 && !r.ended; ++frame) {
         const PuzzleFrameResult f = UpdatePuzzleFrame(t.p, PuzzleInput(), 1.0f);
-        for (; pos < t.p.playbackPos; ++pos) r.readAt.push_back(frame);
+        for (; pos < t.p.playbackPos; ++pos)
+            r.readAt.push_back(frame);
         r.ended = f.playbackEnded;
         r.won |= f.won;
         r.wonScreen |= f.openWonScreen;
@@ -107,7 +108,8 @@ TEST(Playback, NeverMirrorsNeverHintsAndIgnoresThePlayersKeys)
     t.hooks.Clear();
     PuzzleInput keys;
     keys.down = keys.undo = keys.setOff = true;
-    for (int i = 0; i < 200; ++i) UpdatePuzzleFrame(t.p, keys, 1.0f);
+    for (int i = 0; i < 200; ++i)
+        UpdatePuzzleFrame(t.p, keys, 1.0f);
     EXPECT_EQ(t.Picture(), "// c$$  .//    $ .");
     EXPECT_EQ(t.hooks.Heard(), "error1.wav error1.wav");
     EXPECT_EQ(t.p.historyCount, 2);

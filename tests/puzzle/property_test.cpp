@@ -29,7 +29,8 @@ LevelFileData RandomLevel(std::mt19937& rng)
             const unsigned v = rng() % 100;
             c = v < 18 ? '#' : v < 28 ? '$' : v < 36 ? '.' : v < 38 ? '*' : ' ';
         }
-    for (int i = 0; i < kMaxBombs; ++i) rows[rng() % 15][rng() % 20] = 'b';
+    for (int i = 0; i < kMaxBombs; ++i)
+        rows[rng() % 15][rng() % 20] = 'b';
     rows[rng() % 15][rng() % 20] = '@';
     return LevelFromText(rows);
 }
@@ -37,27 +38,39 @@ LevelFileData RandomLevel(std::mt19937& rng)
 // "" when every invariant holds, else what broke.
 std::string Invariants(const Puzzle& p, int blocks, const uint8_t (&targetMap)[kCellCount])
 {
-    if (!Framed(p.board)) return "frame";
+    if (!Framed(p.board))
+        return "frame";
     bool seen[kMaxBlocks] = {};
     int count = 0;
     for (int i = 0; i < kCellCount; ++i) {
         const int c = p.board.At(i % 20, i / 20), bi = p.blockIndexMap[i];
-        if (IsBlockCode(c) != (bi != kNoIndex)) return "block map at " + std::to_string(i);
-        if (bi != kNoIndex && (bi >= blocks || seen[bi])) return "block number";
-        if (bi != kNoIndex) seen[bi] = true, ++count;
+        if (IsBlockCode(c) != (bi != kNoIndex))
+            return "block map at " + std::to_string(i);
+        if (bi != kNoIndex && (bi >= blocks || seen[bi]))
+            return "block number";
+        if (bi != kNoIndex)
+            seen[bi] = true, ++count;
         // Targets never move, appear or vanish.
-        if (p.targetIndexMap[i] != targetMap[i]) return "target map";
-        if ((c == kCellTarget || c == kCellBlockFixed || c == kCellBlockOnTarget) != (targetMap[i] != kNoIndex)) return "target cell";
+        if (p.targetIndexMap[i] != targetMap[i])
+            return "target map";
+        if ((c == kCellTarget || c == kCellBlockFixed || c == kCellBlockOnTarget) != (targetMap[i] != kNoIndex))
+            return "target cell";
     }
-    if (count != blocks) return "block count";
+    if (count != blocks)
+        return "block count";
     for (int i = 0; i < p.blockListCount; ++i) {
         const BlockRecord& b = p.blocks[i];
-        if (!IsBlockCode(p.board.At(b.x, b.y)) || p.blockIndexMap[b.y * 20 + b.x] != b.blockIndex) return "block list";
-        if (b.drawX != float(b.x) || b.drawY != float(b.y)) return "block drawn off its cell";
-        if (b.onTarget != (p.board.At(b.x, b.y) == kCellBlockFixed)) return "on-target flag";
+        if (!IsBlockCode(p.board.At(b.x, b.y)) || p.blockIndexMap[b.y * 20 + b.x] != b.blockIndex)
+            return "block list";
+        if (b.drawX != float(b.x) || b.drawY != float(b.y))
+            return "block drawn off its cell";
+        if (b.onTarget != (p.board.At(b.x, b.y) == kCellBlockFixed))
+            return "on-target flag";
     }
-    if (p.board.At(p.carX, p.carY) > 13) return "car inside something";
-    if (p.carDrawX != float(p.carX) || p.carDrawY != float(p.carY)) return "car drawn off its cell";
+    if (p.board.At(p.carX, p.carY) > 13)
+        return "car inside something";
+    if (p.carDrawX != float(p.carX) || p.carDrawY != float(p.carY))
+        return "car drawn off its cell";
     return p.undoCount < 0 || p.undoCount > kUndoSize ? "undo count" : "";
 }
 
@@ -70,7 +83,8 @@ TEST(RandomPlay, InvariantsHoldThePlaybackRetracesTheGameAndUndoingEverythingRes
     for (int seq = 0; seq < 1200; ++seq) {
         LevelFileData d = seq % 3 == 2 ? RandomLevel(rng) : LevelFromText(Rows(kBoards[seq % 3]));
         const int blocks = static_cast<int>(d.pairing.size());
-        for (auto& b : d.pairing) b = uint8_t(rng() % blocks);
+        for (auto& b : d.pairing)
+            b = uint8_t(rng() % blocks);
         const int difficulty = 1 + int(rng() % 3);
         t.hooks.randomValues = {int(rng() % 2), int(rng() % 2)};
         const bool mirrored = difficulty == kHard && (t.hooks.randomValues[0] | t.hooks.randomValues[1]);
@@ -81,7 +95,8 @@ TEST(RandomPlay, InvariantsHoldThePlaybackRetracesTheGameAndUndoingEverythingRes
         std::memcpy(startBlocks, t.p.blockIndexMap, sizeof startBlocks);
         std::memcpy(targets, t.p.targetIndexMap, sizeof targets);
         bool bombs[kMaxBombs];
-        for (int i = 0; i < kMaxBombs; ++i) bombs[i] = i < t.p.bombListCount && t.p.bombs[i].present;
+        for (int i = 0; i < kMaxBombs; ++i)
+            bombs[i] = i < t.p.bombListCount && t.p.bombs[i].present;
         ASSERT_EQ(Invariants(t.p, blocks, targets), "");
 
         for (int a = 0; a < 150; ++a) {
@@ -95,13 +110,15 @@ TEST(RandomPlay, InvariantsHoldThePlaybackRetracesTheGameAndUndoingEverythingRes
             };
             if (kind < 75) {
                 pressSome();
-                if (rng() % 10 == 0) pressSome();
+                if (rng() % 10 == 0)
+                    pressSome();
             } else {
                 (kind < 92 ? in.undo : in.setOff) = true;
                 in.setOff |= rng() % 8 == 0;  // an undo takes the whole frame
                 undos += in.undo && t.p.undoCount > 0;
                 blasts += in.setOff && t.p.bombCarried != 0;
-                if (rng() % 4 == 0) pressSome();
+                if (rng() % 4 == 0)
+                    pressSome();
             }
             const int entries = t.p.undoCount;
             UpdatePuzzleFrame(t.p, in, dtDist(rng));
@@ -125,7 +142,8 @@ TEST(RandomPlay, InvariantsHoldThePlaybackRetracesTheGameAndUndoingEverythingRes
             std::memcpy(r->history, t.p.history, size_t(t.p.historyCount));
             r->historyCount = t.p.historyCount;
             bool ended = false;
-            for (int f = 0; f < 200000 && !ended; ++f) ended = UpdatePuzzleFrame(*r, PuzzleInput(), dtDist(rng)).playbackEnded;
+            for (int f = 0; f < 200000 && !ended; ++f)
+                ended = UpdatePuzzleFrame(*r, PuzzleInput(), dtDist(rng)).playbackEnded;
             ASSERT_TRUE(ended) << "sequence " << seq;
             ASSERT_EQ(std::memcmp(r->board.cells, t.p.board.cells, sizeof r->board.cells), 0) << "sequence " << seq;
             ASSERT_EQ(FormatText("%d %d %d %d", r->carX, r->carY, r->moves, r->bombCarried),
@@ -138,7 +156,8 @@ TEST(RandomPlay, InvariantsHoldThePlaybackRetracesTheGameAndUndoingEverythingRes
         }
         ASSERT_EQ(std::memcmp(startBoard, t.p.board.cells, sizeof startBoard), 0) << "sequence " << seq;
         ASSERT_EQ(std::memcmp(startBlocks, t.p.blockIndexMap, sizeof startBlocks), 0) << "sequence " << seq;
-        for (int i = 0; i < kMaxBombs; ++i) ASSERT_EQ(bombs[i], i < t.p.bombListCount && t.p.bombs[i].present) << seq;
+        for (int i = 0; i < kMaxBombs; ++i)
+            ASSERT_EQ(bombs[i], i < t.p.bombListCount && t.p.bombs[i].present) << seq;
         for (int i = 0; i < t.p.blockListCount; ++i) {
             const Quat& q = t.p.blocks[i].orientation;
             ASSERT_TRUE(q.x == 0 && q.y == 0 && q.z == 0 && q.w == 1) << "sequence " << seq;

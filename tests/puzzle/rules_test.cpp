@@ -23,8 +23,8 @@ struct Scenario {
 
 const Scenario kScenarios[] = {
     {"a push into a wall is refused without a sound", "//@$# .", kNormal, "R", "r", "//c$# .", "", "0/0/0/180"},
-    {"a step is a move and an action, a push two undo entries and a sound", "// @$   .", kNormal, "LRRRRR",
-     "mmpppp", "// @   c*", "push.wav push.wav push.wav push.wav", "6/8/6/180"},
+    {"a step is a move and an action, a push two undo entries and a sound", "// @$   .", kNormal, "LRRRRR", "mmpppp",
+     "// @   c*", "push.wav push.wav push.wav push.wav", "6/8/6/180"},
     {"a block into a block: the blocked hint once", "// @$$  .", kNormal, "RR", "rr", "// c$$  .",
      "error1.wav message.wav error1.wav hint0", "0/0/0/180"},
     {"the last car start is the car's; a block pushed off a start leaves it behind", "@//  @/  $/////////          .",
@@ -37,10 +37,10 @@ const Scenario kScenarios[] = {
     {"an undo after a fix frees the block fixed with it", "/  #####/   ..#//   $$//   @", kNormal, "UUUDDRUULUZ",
      "mppmmmppmru", "/  #####/   *.#/    $/    c//   @",
      "push.wav push.wav push.wav push.wav transfor.wav transfor.wav back.wav fixed fixed", "19/6/10/270"},
-    {"a block beside a block on a target, walls filling the square: both held", "//  @$ *  ./    ##", kNormal, "R",
-     "p", "//  @cxF  ./    ##", "push.wav transfor.wav fixed", "1/2/1/180"},
-    {"a lost block releases the keys and shows its hint", "//  ##/ @$#///    .", kNormal, "RR", "rr", "//  ##/ cx#///    .",
-     "error2.wav message.wav error2.wav hint1 release release", "0/0/0/180"},
+    {"a block beside a block on a target, walls filling the square: both held", "//  @$ *  ./    ##", kNormal, "R", "p",
+     "//  @cxF  ./    ##", "push.wav transfor.wav fixed", "1/2/1/180"},
+    {"a lost block releases the keys and shows its hint", "//  ##/ @$#///    .", kNormal, "RR", "rr",
+     "//  ##/ cx#///    .", "error2.wav message.wav error2.wav hint1 release release", "0/0/0/180"},
     {"without help no hint", "//  ##/ @$#///    .", kNormal, "R", "r", "//  ##/ cx#///    .", "error2.wav release",
      "0/0/0/180", 0},
     {"walls and the outside stop the car; ground 3 to 13 is passable and remembered", "@3#//// $ .", kNormal, "RRU",
@@ -101,7 +101,7 @@ TEST(DeadBlock, Cases)
         {"     $   .", 5, 0, false},  // a target along row 0
         {"     $", 5, 0, true},
         {".    $", 5, 0, false},
-        {".    $   *", 9, 0, true},  // a block on a target in row 0 ends both scans itself
+        {".    $   *", 9, 0, true},                // a block on a target in row 0 ends both scans itself
         {"//////////////  $  #  .", 2, 14, true},  // the wall cuts it off from the target
         {"////////////// .$  #  .", 2, 14, false},
         {"////$///.", 0, 4, false},  // edge columns scan both ways
@@ -118,15 +118,15 @@ TEST(DeadBlock, Cases)
         {"////// #  $   */ #######", 4, 6, false},   // a movable block on a target does not close the lane
         {"////// #  $   F/ #######", 4, 6, true},    // a fixed one does
         {"////// #  $ F F/ #######", 4, 6, true},    // and inside the lane it is passed over
-        {"///  #/  $", 2, 4, false, 1},  // a wall on one side only
-        {"///  #/  $#", 2, 4, true},      // the four corners of two walls
+        {"///  #/  $", 2, 4, false, 1},              // a wall on one side only
+        {"///  #/  $#", 2, 4, true},                 // the four corners of two walls
         {"///  #/ #$", 2, 4, true},
         {"////  $#/  #", 2, 4, true},
         {"//// #$/  #", 2, 4, true},
-        {"    #$  .", 5, 0, true},  // beside a wall in row 0: never pushed along it
-        {"///     #/     $#/    #$", 5, 5, true},  // a wall at its side, a held block at its end
+        {"    #$  .", 5, 0, true},                   // beside a wall in row 0: never pushed along it
+        {"///     #/     $#/    #$", 5, 5, true},    // a wall at its side, a held block at its end
         {"////// #  $ F.#/ ########", 4, 6, false},  // a fixed block in the lane is passed over to a target
-        {"//////      $$/      $$", 6, 6, true},  // a square of blocks
+        {"//////      $$/      $$", 6, 6, true},     // a square of blocks
         {"//////      $$/      $$", 7, 7, true},
         {"/ $*/ ##", 1, 1, true},  // a block beside a block on a target, walls filling the square
         {"/////////     #/     $$#/      #", 5, 10, true},  // beside a block held in a corner
@@ -184,7 +184,8 @@ TEST(Bombs, PickUpSetOffAndOneUndoForTheWholeBlast)
     EXPECT_EQ(t.Cell(5, 3) * 100 + t.Cell(7, 5), WallCodeForMask(4 | 8) * 100 + 20);
     t.Press(kDirLeft);  // while the blast runs no step is taken
     EXPECT_EQ(t.p.carX, 5);
-    for (int i = 0; i < 70; ++i) UpdatePuzzleEffects(t.p, 1.0f), UpdatePuzzleFrame(t.p, PuzzleInput(), 1.0f);
+    for (int i = 0; i < 70; ++i)
+        UpdatePuzzleEffects(t.p, 1.0f), UpdatePuzzleFrame(t.p, PuzzleInput(), 1.0f);
     EXPECT_EQ(t.p.bombTimer + t.p.explosionCount, 0);
     t.hooks.Clear();
     ASSERT_TRUE(t.Undo());

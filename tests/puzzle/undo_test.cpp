@@ -69,16 +69,19 @@ TEST(Undo, TheTrimKeepsWholeSteps)
     PuzzleBench t;
     t.Start({"@"});
     // Two-entry steps: the 3000th entry drops exactly the oldest 750.
-    for (int s = 0; s < 1500; ++s) PushUndo(t.p, 1, 1, 0, s % 20, 0, 0, 1), PushUndo(t.p, 2, 1, 0, s % 20, 0, 0, 2);
+    for (int s = 0; s < 1500; ++s)
+        PushUndo(t.p, 1, 1, 0, s % 20, 0, 0, 1), PushUndo(t.p, 2, 1, 0, s % 20, 0, 0, 2);
     EXPECT_EQ(FormatText("%d %d %d", t.p.undoCount, t.p.undo[0].kind, t.p.undo[0].carX), "2250 1 15");
     // Seven-entry steps (a bomb blast): entry 750 is inside a step, so the
     // cut moves on to the next first entry: 756 entries, 108 steps go.
     StartLevelBoard(t.p, 0);
     for (int s = 0; s < 430; ++s)
-        for (int k = 1; k <= 7; ++k) PushUndo(t.p, 3, 3, 0, 1, 1, 5, k);
+        for (int k = 1; k <= 7; ++k)
+            PushUndo(t.p, 3, 3, 0, 1, 1, 5, k);
     EXPECT_EQ(t.p.undoCount * 10 + t.p.undo[0].kind, (3010 - 756) * 10 + 1);
     int pops = 0;
-    for (; PopUndo(t.p); ++pops) ASSERT_EQ(t.p.undoCount % 7, 0);
+    for (; PopUndo(t.p); ++pops)
+        ASSERT_EQ(t.p.undoCount % 7, 0);
     EXPECT_EQ(pops * 10000 + t.p.undoCount, (430 - 108) * 10000);
 }
 
@@ -86,7 +89,7 @@ TEST(Undo, ABombWithoutAListEntryTakesAFreeOneOrNone)
 {
     PuzzleBench t;
     t.Start(Rows("@b  b///  $ ."), kEasy);
-    t.Play("R");  // bomb 0 picked up
+    t.Play("R");                              // bomb 0 picked up
     PushUndo(t.p, 7, 7, kCellBomb, 1, 0, 5);  // a bomb cell no bomb of the list stands on
     EXPECT_EQ(t.p.undo[t.p.undoCount - 1].listIndex, kNoIndex);
     ASSERT_TRUE(PopUndo(t.p));

@@ -276,9 +276,9 @@ TEST_F(Board3D, TheReflectionIsNotInsideOutAndAStrengthOfZeroDrawsNone)
 
 TEST_F(Board3D, AnExplosionIsDrawnAndTheBlownWallLeavesTheScenery)
 {
-    StartLevel({"", "", "", "", "     ##########", "     #   #    #", "     # !@#  . #", "     #   # $  #",
-                "     ##########"},
-               kEasy);
+    StartLevel(
+        {"", "", "", "", "     ##########", "     #   #    #", "     # !@#  . #", "     #   # $  #", "     ##########"},
+        kEasy);
     Play("l");
     ASSERT_NE(p.bombCarried, 0) << "the bomb is picked up";
     Play("r");

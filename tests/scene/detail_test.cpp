@@ -51,7 +51,8 @@ TEST(DetailCombine, ShadowDarkensTheColourAndRaisesTheAlphaAndWhiteLeavesTheDeta
     EXPECT_EQ(CombineDetail(detail, Grey(kSize, 255), kSize), detail);
     // Colours: round(200 × 128 / 255), round(50.196), round(12.8); alpha
     // 255 − grey (128 + 128 + 64) / 3 + 30.
-    EXPECT_EQ(CombineDetail({200, 100, 51, 30}, {128, 128, 64}, 1), (std::vector<uint8_t>{100, 50, 13, 255 - 106 + 30}));
+    EXPECT_EQ(CombineDetail({200, 100, 51, 30}, {128, 128, 64}, 1),
+              (std::vector<uint8_t>{100, 50, 13, 255 - 106 + 30}));
     EXPECT_EQ(CombineDetail({9, 9, 9, 200}, {0, 0, 0}, 1), (std::vector<uint8_t>{0, 0, 0, 255})) << "alpha capped";
 }
 
@@ -95,8 +96,15 @@ TEST(MorphWeight, SawToothAndSineCycleOver128)
         int type;
         float weight;
     } cases[] = {
-        {127.9f, 0, 1, 127.0f / 128}, {128, 0, 1, 0},   {0, 0, 1, 0},  {10.5f, 16, 3, 26.0f / 128},  // any non-zero type
-        {200, 64, 1, 8.0f / 128},     {0, 0, 0, 0.5f}, {32, 0, 0, 1}, {96, 0, 0, 0}, {16, 16, 0, 1},
+        {127.9f, 0, 1, 127.0f / 128},
+        {128, 0, 1, 0},
+        {0, 0, 1, 0},
+        {10.5f, 16, 3, 26.0f / 128},  // any non-zero type
+        {200, 64, 1, 8.0f / 128},
+        {0, 0, 0, 0.5f},
+        {32, 0, 0, 1},
+        {96, 0, 0, 0},
+        {16, 16, 0, 1},
     };
     for (const auto& c : cases)
         EXPECT_NEAR(MorphWeight(c.T, c.phase, c.type), c.weight, 1e-6f) << c.T << " type " << c.type;

@@ -55,8 +55,8 @@ protected:
 };
 
 // A bomb beside the car, a wall on the car's right.
-const std::vector<std::string> kBombLevel = {"", "", "", "", "     ##########", "     #   #    #", "     # !@#  . #",
-                                             "     #   # $  #", "     ##########"};
+const std::vector<std::string> kBombLevel = {
+    "", "", "", "", "     ##########", "     #   #    #", "     # !@#  . #", "     #   # $  #", "     ##########"};
 
 // A harder level: six blocks, a group of statues and a lone one, bombs.
 const std::vector<std::string> kHarderLevel = {

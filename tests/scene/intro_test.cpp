@@ -11,8 +11,7 @@ TEST(IntroTimeLine, FliesInStandsStillAndFades)
         float t, angle, z, veil;
     } poses[] = {
         {-10, 720, 2, 0},  // no time before the start
-        {0, 720, 2, 0},       {72, 360, 1, 0}, {244, 0, 0, 0},
-        {394, 0, 0, 0.5f},    {444, 0, 0, 1},
+        {0, 720, 2, 0},   {72, 360, 1, 0}, {244, 0, 0, 0}, {394, 0, 0, 0.5f}, {444, 0, 0, 1},
     };
     for (const auto& c : poses) {
         const IntroPose pose = IntroPoseAt(c.t);

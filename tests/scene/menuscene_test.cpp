@@ -101,8 +101,8 @@ TEST_F(MenuScene, TheLogoBecomesABoxOfPointFourAndAFlatAxisKeepsItsSize)
     }
     FreeMenuObjects();
     // A logo flat in z: a single square at z = 0.5.
-    const Model3doFile flat = ModelFile({SquareObject("plat", "logo_plat", -2, -1, 2, 1, 0.5f)},
-                                        {FlatColour("logo_plat", 1, 1, 1)});
+    const Model3doFile flat =
+        ModelFile({SquareObject("plat", "logo_plat", -2, -1, 2, 1, 0.5f)}, {FlatColour("logo_plat", 1, 1, 1)});
     std::string error;
     for (const char* file : {"logo.3do", "logomorph.3do"})
         ASSERT_TRUE(Write3do((prefix + "data/gfx/3d/" + file).c_str(), flat, error)) << error;
@@ -131,7 +131,8 @@ TEST_F(MenuScene, MissingFilesAreRefusedWithTheirMessagesAndAMissingPointerIsNot
                     "Couldn't load Texture " + prefix + "data/gfx/3d/solmenushadow.png\n", "InitPelmo3D");
     EXPECT_FALSE(CurrentScene().sceneLoaded);
     std::remove((prefix + "data/gfx/3d/fondmenu.3do").c_str());
-    ExpectException([&] { InitPelmo3D(prefix.c_str(), settings); }, "Couldn't load 3D Objet fondmenu.3do", "InitPelmo3D");
+    ExpectException([&] { InitPelmo3D(prefix.c_str(), settings); }, "Couldn't load 3D Objet fondmenu.3do",
+                    "InitPelmo3D");
     std::remove((prefix + "data/gfx/3d/logomorph.3do").c_str());
     ExpectException([&] { InitObjetMenu(prefix.c_str()); }, "Couldn't load 3D Objet logomorph.3do", "InitObjetMenu");
     EXPECT_FALSE(CurrentScene().menuObjectsLoaded);

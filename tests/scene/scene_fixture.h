@@ -25,7 +25,8 @@ inline void CopyGameData(const std::string& sub, const std::string& dest)
 {
     namespace fs = std::filesystem;
     fs::create_directories(dest + "/" + sub);
-    fs::copy(RunDir() + "/" + sub, dest + "/" + sub, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    fs::copy(RunDir() + "/" + sub, dest + "/" + sub,
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }
 
 // fn must throw the Exception of this message, function and module.

@@ -178,9 +178,12 @@ TEST_F(Themes, TheBuiltThemeLoadsWholeWithItsFiltersAndFreesWhole)
         GLenum name;
         GLint value;
     } params[] = {
-        {t.targets[0], GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR}, {t.targets[0], GL_TEXTURE_MAG_FILTER, GL_LINEAR},
-        {t.border, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR},     {t.border, GL_TEXTURE_MAG_FILTER, GL_LINEAR},
-        {t.border, GL_TEXTURE_WRAP_S, GL_REPEAT},                       {t.tracks[0], GL_TEXTURE_WRAP_S, GL_CLAMP},
+        {t.targets[0], GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR},
+        {t.targets[0], GL_TEXTURE_MAG_FILTER, GL_LINEAR},
+        {t.border, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR},
+        {t.border, GL_TEXTURE_MAG_FILTER, GL_LINEAR},
+        {t.border, GL_TEXTURE_WRAP_S, GL_REPEAT},
+        {t.tracks[0], GL_TEXTURE_WRAP_S, GL_CLAMP},
         {t.tracks[0], GL_TEXTURE_WRAP_T, GL_CLAMP},
     };
     for (const auto& c : params)
@@ -239,7 +242,8 @@ TEST_F(Themes, EveryMissingOrBadFileHasItsMessageAndLeavesNothingLoaded)
         {remove(ThemeFile("texture/trace2.png")), "Couldn't load Texture " + ThemeFile("texture/trace2.png") + "\n"},
         {remove(ThemeFile(std::string("3d/") + kWallPieces[15].model)),
          std::string("Couldn't load 3D Objet ") + kWallPieces[15].model},
-        {remove(ThemeFile("texture/bordure.png")), "Fichier Texture " + ThemeFile("texture/bordure.png") + " introuvable"},
+        {remove(ThemeFile("texture/bordure.png")),
+         "Fichier Texture " + ThemeFile("texture/bordure.png") + " introuvable"},
         {withoutWheel, "Couldn't load 3D Objet car.3do"},
         {smallDetail, "Couldn't load Texture " + ThemeFile("texture/detail.png") + "\n"},
         // Without its theme.ini the directory is no theme at all.

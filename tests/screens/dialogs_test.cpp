@@ -11,7 +11,7 @@ namespace {
 class DialogTest : public ScreenTest {
 protected:
     int BottomY() const { return height - menuFont.lineHeight / 2; }  // "Ok", "Back", the three buttons
-    int ButtonX(int k) const { return k * width / 3 + width / 6; }     // "Previous", "Back", "Next"
+    int ButtonX(int k) const { return k * width / 3 + width / 6; }    // "Previous", "Back", "Next"
     // The middle of row i of a list of n rows, where the list draws it.
     int RowY(int i, int n = kSlotCount) const
     {

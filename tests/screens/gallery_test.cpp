@@ -72,8 +72,8 @@ TEST_F(ScreenTest, GalleryOfEveryScreenWithItsTextsInsideTheWindow)
         {"gameend", false, [&] { MoveTo(width / 2, height / 2); }, DrawGameEnd},
     };
     auto textInk = [](const Rgb& c) { return c.r > 235 && c.g > 225 && c.b > 190; };
-    for (auto [w, h, language] : {std::tuple{640, 480, "fr"}, {640, 480, "es"}, {1024, 768, "en"}, {1280, 720, "fr"},
-                                  {1600, 1200, "es"}}) {
+    for (auto [w, h, language] :
+         {std::tuple{640, 480, "fr"}, {640, 480, "es"}, {1024, 768, "en"}, {1280, 720, "fr"}, {1600, 1200, "es"}}) {
         Use(w, h, language);
         const int F = menuFont.lineHeight;
         EXPECT_EQ(g.mainMenu.x, static_cast<int>(0.7f * w));

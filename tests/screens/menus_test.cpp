@@ -46,12 +46,12 @@ TEST_F(MenuTest, EveryChoiceOpensItsScreenOrAsksTheLoopForItsStep)
         ScreenAction::Kind asked;
         int screen;  // afterwards
     } cases[] = {
-        {&g.mainMenu, 2, A::None, kScreenHighScores},      {&g.mainMenu, 3, A::None, kScreenCredits},
-        {&g.mainMenu, 4, A::Quit, kScreenMenus},           {&g.gameMenu, 0, A::StartLevel, kScreenMenus},
-        {&g.gameMenu, 1, A::None, kScreenCodeEntry},       {&g.gameMenu, 2, A::None, kScreenSolutionList},
-        {&g.gameMenu, 3, A::None, kScreenLoadSlots},       {&g.optionsMenu, 7, A::ApplyOptions, kScreenMenus},
-        {&g.inGameMenu, 0, A::ResumePlay, kScreenMenus},   {&g.inGameMenu, 1, A::RestartLevel, kScreenMenus},
-        {&g.inGameMenu, 2, A::None, kScreenLoadSlots},     {&g.inGameMenu, 3, A::None, kScreenSaveSlots},
+        {&g.mainMenu, 2, A::None, kScreenHighScores},    {&g.mainMenu, 3, A::None, kScreenCredits},
+        {&g.mainMenu, 4, A::Quit, kScreenMenus},         {&g.gameMenu, 0, A::StartLevel, kScreenMenus},
+        {&g.gameMenu, 1, A::None, kScreenCodeEntry},     {&g.gameMenu, 2, A::None, kScreenSolutionList},
+        {&g.gameMenu, 3, A::None, kScreenLoadSlots},     {&g.optionsMenu, 7, A::ApplyOptions, kScreenMenus},
+        {&g.inGameMenu, 0, A::ResumePlay, kScreenMenus}, {&g.inGameMenu, 1, A::RestartLevel, kScreenMenus},
+        {&g.inGameMenu, 2, A::None, kScreenLoadSlots},   {&g.inGameMenu, 3, A::None, kScreenSaveSlots},
         {&g.inGameMenu, 4, A::LeaveGame, kScreenMenus},
     };
     for (const auto& c : cases) {
@@ -81,7 +81,7 @@ TEST_F(MenuTest, OptionsShowTheSettingsAndChangeThem)
         const int* value;
         int want;
     } cases[] = {
-        {1, SDLK_RIGHT, &g.pendingWidth, 1280}, {1, SDLK_RIGHT, &g.pendingHeight, 1200},
+        {1, SDLK_RIGHT, &g.pendingWidth, 1280},  {1, SDLK_RIGHT, &g.pendingHeight, 1200},
         {2, SDLK_RIGHT, &g.settings.Reflect, 1}, {3, SDLK_LEFT, &g.settings.Help, 0},
         {4, SDLK_RIGHT, &g.settings.Speed, 20},  {4, SDLK_LEFT, &g.settings.Speed, 25},
         {4, SDLK_LEFT, &g.settings.Speed, 4},    {5, SDLK_RIGHT, &g.storedSound, 0},

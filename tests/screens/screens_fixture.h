@@ -32,8 +32,8 @@ protected:
         ASSERT_TRUE(ttf);
         for (const char* d : {"data/level", "save", "level"})
             std::filesystem::create_directories(d);
-        for (const char* file : {"credit_en.txt", "credit_fr.txt", "credit_es.txt", "text_en.txt", "text_fr.txt",
-                                 "text_es.txt"})
+        for (const char* file :
+             {"credit_en.txt", "credit_fr.txt", "credit_es.txt", "text_en.txt", "text_fr.txt", "text_es.txt"})
             std::filesystem::create_symlink(GameDir() + "data/" + file, std::string("data/") + file);
         std::snprintf(g.settings.GamePath, sizeof g.settings.GamePath, "%s/", dir.path().c_str());
         std::snprintf(g.dataPrefix, sizeof g.dataPrefix, "%s/", dir.path().c_str());

@@ -40,7 +40,8 @@ protected:
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         for (int i = 0; i < kSoundCount; ++i)
             ASSERT_TRUE(WriteTestFile("data/sfx/" + std::string(SoundFileName(SoundId(i))), kSilentWav));
-        for (int i = 0; i < 3; ++i) ASSERT_TRUE(WriteTestFile(MusicFileName(i), kSilentWav));
+        for (int i = 0; i < 3; ++i)
+            ASSERT_TRUE(WriteTestFile(MusicFileName(i), kSilentWav));
         ResetLog();
     }
     void TearDown() override { FreeSound(); }
@@ -53,16 +54,19 @@ TEST_F(SoundTest, EffectsTakeTheEightChannelsInTurnAndPlayOnlyWhileSoundIsOn)
 {
     ASSERT_TRUE(InitSound(""));
     EXPECT_EQ(ChannelCount(), 8);
-    for (int i = 0; i < kSoundCount; ++i) ASSERT_NE(SampleChunk(static_cast<SoundId>(i)), nullptr) << i;
+    for (int i = 0; i < kSoundCount; ++i)
+        ASSERT_NE(SampleChunk(static_cast<SoundId>(i)), nullptr) << i;
     // Silent until the options switch sound on; the turn still moves on.
     EXPECT_TRUE(SoundOn() == 0 && MusicOn() == 0 && CurrentMusic() == -1);
     PlaySample(SoundId::Push);
     EXPECT_EQ(Mix_Playing(-1) * 10 + NextChannel(), 1);
     SetSoundOn(1);
-    for (int i = 0; i < 8; ++i) PlaySample(SoundId::MenuChoice);
+    for (int i = 0; i < 8; ++i)
+        PlaySample(SoundId::MenuChoice);
     EXPECT_EQ(Mix_Playing(-1), 8);
     PlaySample(SoundId::Explosion);  // cuts the oldest
-    EXPECT_TRUE(Mix_GetChunk(1) == SampleChunk(SoundId::Explosion) && Mix_GetChunk(2) == SampleChunk(SoundId::MenuChoice));
+    EXPECT_TRUE(Mix_GetChunk(1) == SampleChunk(SoundId::Explosion) &&
+                Mix_GetChunk(2) == SampleChunk(SoundId::MenuChoice));
     EXPECT_TRUE(PlaySampleByName("data\\sfx\\selbomb.wav"));  // by file name, as the rules name their sounds
     EXPECT_EQ(Mix_GetChunk(2), SampleChunk(SoundId::SelectBomb));
     EXPECT_FALSE(PlaySampleByName("PUSH.WAV") || PlaySampleByName(nullptr));
@@ -82,7 +86,7 @@ TEST_F(SoundTest, MusicFollowsItsSwitchAndChangesTracks)
 {
     ASSERT_TRUE(InitSound(""));
     EXPECT_TRUE(PlayMusic(3) && CurrentMusic() == -1);  // music off: a missing track is never loaded
-    SetMusicOn(1);  // starts the menu track
+    SetMusicOn(1);                                      // starts the menu track
     EXPECT_TRUE(CurrentMusic() == 0 && Mix_PlayingMusic() == 1);
     EXPECT_TRUE(PlayMusic(1) && CurrentMusic() == 1);
     PauseMusic();
@@ -110,15 +114,18 @@ TEST_F(SoundTest, StartUpAppliesTheOptionsOrFallsBackToNoSound)
     FreeSound();
     ResetLog();
     setenv("SDL_AUDIODRIVER", "none", 1);
-    EXPECT_NE(CaptureStderr([&] { EXPECT_FALSE(StartSound("", sound, music)); }).find("Couldn't open audio"), std::string::npos);
+    EXPECT_NE(CaptureStderr([&] { EXPECT_FALSE(StartSound("", sound, music)); }).find("Couldn't open audio"),
+              std::string::npos);
     EXPECT_TRUE(sound == 0 && music == 0);
-    EXPECT_EQ(ReadTestLines("log.txt"), (std::vector<std::string>{"Init sound", "no sound card detected : switch to no sound", "Play music"}));
+    EXPECT_EQ(ReadTestLines("log.txt"),
+              (std::vector<std::string>{"Init sound", "no sound card detected : switch to no sound", "Play music"}));
     // Without a device the switches stay off and nothing reaches the mixer;
     // with no channel the turn is left alone rather than wrapped by zero.
     SetSoundOn(1);
     SetMusicOn(1);
     EXPECT_TRUE(SoundOn() == 0 && MusicOn() == 0 && ChannelCount() == 0);
-    for (int i = 0; i < 20; ++i) PlaySample(SoundId::Push);
+    for (int i = 0; i < 20; ++i)
+        PlaySample(SoundId::Push);
     EXPECT_EQ(NextChannel(), 0);
     EXPECT_TRUE(PlayMusic(0) && CurrentMusic() == -1);
     PauseMusic();

@@ -10,7 +10,10 @@
 struct Rgb {
     int r = 0, g = 0, b = 0;
 };
-inline bool operator==(const Rgb& a, const Rgb& b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
+inline bool operator==(const Rgb& a, const Rgb& b)
+{
+    return a.r == b.r && a.g == b.g && a.b == b.b;
+}
 std::ostream& operator<<(std::ostream& os, const Rgb& c);
 
 // Every channel within tolerance.

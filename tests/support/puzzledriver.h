@@ -24,7 +24,8 @@ inline std::vector<std::string> Rows(const std::string& picture)
 {
     std::vector<std::string> rows;
     std::stringstream in(picture);
-    for (std::string row; std::getline(in, row, '/');) rows.push_back(row);
+    for (std::string row; std::getline(in, row, '/');)
+        rows.push_back(row);
     return rows;
 }
 
@@ -40,9 +41,11 @@ inline uint8_t CellCodeOf(char ch)
 // The sign of a cell code: '#' for any wall piece, '?' for codes without one.
 inline char SignOf(int c)
 {
-    if (IsWallCode(c) || c == 0) return c ? '#' : ' ';
+    if (IsWallCode(c) || c == 0)
+        return c ? '#' : ' ';
     for (size_t i = 0; i < sizeof kSignCodes; ++i)
-        if (kSignCodes[i] == c) return kSigns[i];
+        if (kSignCodes[i] == c)
+            return kSigns[i];
     return c >= 3 && c <= 9 ? char('0' + c) : '?';
 }
 
@@ -54,21 +57,32 @@ inline LevelFileData LevelFromText(const std::vector<std::string>& rows)
             const char ch = y < int(rows.size()) && x < int(rows[size_t(y)].size()) ? rows[size_t(y)][size_t(x)] : ' ';
             d.cells[y * kPlayWidth + x] = CellCodeOf(ch);
             d.floorMask[y * kPlayWidth + x] = 1;
-            if (IsBlockCode(d.cells[y * kPlayWidth + x])) d.pairing.push_back(uint8_t(d.pairing.size()));
+            if (IsBlockCode(d.cells[y * kPlayWidth + x]))
+                d.pairing.push_back(uint8_t(d.pairing.size()));
         }
     return d;
 }
 
-inline std::string LevelPath(int index) { return LevelFilePath("", index); }
-inline void WriteLevelBytes(int index, const std::string& bytes) { WriteTestFile(LevelPath(index), bytes); }
-inline void WriteLevel(int index, const LevelFileData& d) { WriteLevelBytes(index, EncodeLevelFile(d)); }
+inline std::string LevelPath(int index)
+{
+    return LevelFilePath("", index);
+}
+inline void WriteLevelBytes(int index, const std::string& bytes)
+{
+    WriteTestFile(LevelPath(index), bytes);
+}
+inline void WriteLevel(int index, const LevelFileData& d)
+{
+    WriteLevelBytes(index, EncodeLevelFile(d));
+}
 
 // True when every cell of the frame around the playable area holds 255.
 inline bool Framed(const Board& b)
 {
     for (int r = 0; r < kBoardRows; ++r)
         for (int c = 0; c < kBoardCols; ++c)
-            if ((r < 2 || r >= kBoardRows - 2 || c < 2 || c >= kBoardCols - 2) && b.cells[r][c] != kCellOutside) return false;
+            if ((r < 2 || r >= kBoardRows - 2 || c < 2 || c >= kBoardCols - 2) && b.cells[r][c] != kCellOutside)
+                return false;
     return true;
 }
 
@@ -88,13 +102,15 @@ struct RecordingHooks : PuzzleHooks {
     int Random() override
     {
         const int v = randomValues.empty() ? 0 : randomValues.front();
-        if (!randomValues.empty()) randomValues.pop_front();
+        if (!randomValues.empty())
+            randomValues.pop_front();
         return v;
     }
     int Count(const std::string& wav) const
     {
         int n = 0;
-        for (const auto& s : sounds) n += s == wav;
+        for (const auto& s : sounds)
+            n += s == wav;
         return n;
     }
     // Everything asked for, in order of kind: the sounds, "hint<kind>",
@@ -102,10 +118,14 @@ struct RecordingHooks : PuzzleHooks {
     std::string Heard() const
     {
         std::string s;
-        for (const auto& w : sounds) s += " " + w;
-        for (int h : hints) s += " hint" + std::to_string(h);
-        for (size_t i = 0; i < fixed.size(); ++i) s += " fixed";
-        for (int i = 0; i < releases; ++i) s += " release";
+        for (const auto& w : sounds)
+            s += " " + w;
+        for (int h : hints)
+            s += " hint" + std::to_string(h);
+        for (size_t i = 0; i < fixed.size(); ++i)
+            s += " fixed";
+        for (int i = 0; i < releases; ++i)
+            s += " release";
         return s.empty() ? s : s.substr(1);
     }
     void Clear() { sounds.clear(), hints.clear(), fixed.clear(), releases = sceneryChanges = 0; }
@@ -122,7 +142,10 @@ struct PuzzleDriver {
     PuzzleDriver() { p.hooks = &hooks; }
 
     // Writes the level as level index 0, loads it and starts it.
-    void Start(const std::vector<std::string>& rows, int difficulty = kNormal) { StartData(LevelFromText(rows), difficulty); }
+    void Start(const std::vector<std::string>& rows, int difficulty = kNormal)
+    {
+        StartData(LevelFromText(rows), difficulty);
+    }
     void StartData(const LevelFileData& d, int difficulty = kNormal, int index = 0)
     {
         WriteLevel(index, d);
@@ -137,14 +160,16 @@ struct PuzzleDriver {
     void SetBoard(const std::string& picture)
     {
         const LevelFileData d = LevelFromText(Rows(picture));
-        for (int i = 0; i < kCellCount; ++i) p.board.At(i % kPlayWidth, i / kPlayWidth) = d.cells[i];
+        for (int i = 0; i < kCellCount; ++i)
+            p.board.At(i % kPlayWidth, i / kPlayWidth) = d.cells[i];
     }
 
     // Runs frames with no input until the car is idle; returns the last frame's result.
     PuzzleFrameResult Settle(float dt = 1.0f)
     {
         PuzzleFrameResult r = UpdatePuzzleFrame(p, PuzzleInput(), dt);
-        for (int i = 0; i < 100000 && (p.moveProgress != 0 || p.examineDue); ++i) r = UpdatePuzzleFrame(p, PuzzleInput(), dt);
+        for (int i = 0; i < 100000 && (p.moveProgress != 0 || p.examineDue); ++i)
+            r = UpdatePuzzleFrame(p, PuzzleInput(), dt);
         return r;
     }
     // One step request, then frames until the car is idle again.
@@ -190,7 +215,11 @@ struct PuzzleDriver {
             const bool blast = p.bombTimer != 0;
             for (int i = 0; i < 1000 && (p.moveProgress != 0 || p.bombTimer != 0 || p.examineDue); ++i)
                 UpdatePuzzleFrame(p, PuzzleInput(), 1.0f);
-            out += k == 'X' ? (blast ? 'x' : '-') : r.refused ? 'r' : !r.stepStarted ? '-' : p.undoCount == entries + 2 ? 'p' : 'm';
+            out += k == 'X'                     ? (blast ? 'x' : '-')
+                   : r.refused                  ? 'r'
+                   : !r.stepStarted             ? '-'
+                   : p.undoCount == entries + 2 ? 'p'
+                                                : 'm';
         }
         return out;
     }
@@ -199,7 +228,8 @@ struct PuzzleDriver {
     std::string Row(int y) const
     {
         std::string s;
-        for (int x = 0; x < kPlayWidth; ++x) s += std::to_string(p.board.At(x, y)) + (x + 1 < kPlayWidth ? "," : "");
+        for (int x = 0; x < kPlayWidth; ++x)
+            s += std::to_string(p.board.At(x, y)) + (x + 1 < kPlayWidth ? "," : "");
         return s;
     }
     // The board in the level text's signs with the car as 'c' and a block
@@ -221,7 +251,10 @@ struct PuzzleDriver {
         return out.erase(out.find_last_not_of('/') + 1);
     }
     // Moves, undo entries, history length and heading, as "m/u/h/heading".
-    std::string State() const { return FormatText("%d/%d/%d/%d", p.moves, p.undoCount, p.historyCount, int(p.heading)); }
+    std::string State() const
+    {
+        return FormatText("%d/%d/%d/%d", p.moves, p.undoCount, p.historyCount, int(p.heading));
+    }
 };
 
 // The name the puzzle suites know it by.

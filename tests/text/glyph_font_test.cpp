@@ -54,7 +54,8 @@ protected:
         return ReadPicture();
     }
     // The bounds of the pixels with a channel above 40.
-    PixelBox Ink(const char16_t* text, int x, int y, int w, int h, bool centreH, bool centreV, const GLTTF2D* with = nullptr)
+    PixelBox Ink(const char16_t* text, int x, int y, int w, int h, bool centreH, bool centreV,
+                 const GLTTF2D* with = nullptr)
     {
         const Picture blank = Drawn([] {});
         return Drawn([&] { DrawText(with ? *with : font, text, x, y, w, h, centreH, centreV); })
@@ -77,8 +78,8 @@ void ExpectGlyphsOnTheirPagesApart(const GLTTF2D& f)
         EXPECT_EQ(f.Find(static_cast<char16_t>(g.character)), &g);
         tallest = std::max(tallest, g.height);
         for (const Glyph& h : f.glyphs)
-            EXPECT_TRUE(&h == &g || h.page != g.page || g.x >= h.x + h.width || h.x >= g.x + g.width || g.y >= h.y + h.height ||
-                        h.y >= g.y + g.height)
+            EXPECT_TRUE(&h == &g || h.page != g.page || g.x >= h.x + h.width || h.x >= g.x + g.width ||
+                        g.y >= h.y + h.height || h.y >= g.y + g.height)
                 << "and " << h.character;
     }
     EXPECT_EQ(f.lineHeight, tallest);
@@ -91,7 +92,8 @@ TEST_F(GlyphFontTest, EachCharacterOnceSpacesForTheRestAndAFailedGlyphLeavesAUsa
     EXPECT_EQ(font.glyphCount, static_cast<int>(kLatin.size()));
     ExpectGlyphsOnTheirPagesApart(font);
     const std::string loading = ":Loading font " + kSans + " ...";
-    EXPECT_EQ(ReadTestLines("log.txt"), (std::vector<std::string>{loading, "close font", "delete buffer", "Load font end."}));
+    EXPECT_EQ(ReadTestLines("log.txt"),
+              (std::vector<std::string>{loading, "close font", "delete buffer", "Load font end."}));
     // A space, and a character without a glyph, advance by the width of "e" and draw nothing.
     EXPECT_EQ(font.Find(u'€'), nullptr);
     EXPECT_EQ(font.spaceAdvance, font.Find(u'e')->width);
@@ -104,7 +106,8 @@ TEST_F(GlyphFontTest, EachCharacterOnceSpacesForTheRestAndAFailedGlyphLeavesAUsa
     ResetLog();
     EXPECT_FALSE(loadFont(font, kSans.c_str(), u"abc\u200Bdef", 24, 256));
     EXPECT_FALSE(glIsTexture(texture));
-    EXPECT_EQ(ReadTestLines("log.txt"), (std::vector<std::string>{loading, "error while rendering glyph", "close font", "delete buffer"}));
+    EXPECT_EQ(ReadTestLines("log.txt"),
+              (std::vector<std::string>{loading, "error while rendering glyph", "close font", "delete buffer"}));
     ASSERT_TRUE(font.glyphs.size() == 3 && font.pages.size() == 1);
     ExpectGlyphsOnTheirPagesApart(font);
     const PixelBox ink = Ink(u"abcdef", 10, 10, 0, 0, false, false);
@@ -124,9 +127,11 @@ TEST_F(GlyphFontTest, TextLandsInsideItsBoxAndCentringCentres)
         EXPECT_TRUE(ink.left >= bx && ink.right < bx + bw && ink.top >= by && ink.bottom < by + bh);
         // The advances include the side bearings: the ink may sit a pixel or two off the middle.
         EXPECT_NEAR((ink.left + ink.right + 1) / 2.0, bx + bw / 2.0, 3.0);
-        EXPECT_NEAR((ink.top + ink.bottom + 1) / 2.0, by + (bh - font.lineHeight) / 2 + font.lineHeight / 2.0, font.lineHeight / 3.0);
+        EXPECT_NEAR((ink.top + ink.bottom + 1) / 2.0, by + (bh - font.lineHeight) / 2 + font.lineHeight / 2.0,
+                    font.lineHeight / 3.0);
         const PixelBox corner = Ink(text, bx, by, bw, bh, false, false);  // not centred: from the top left corner
-        EXPECT_TRUE(corner.left >= bx && corner.left <= bx + 4 && corner.top >= by && corner.bottom <= by + font.lineHeight);
+        EXPECT_TRUE(corner.left >= bx && corner.left <= bx + 4 && corner.top >= by &&
+                    corner.bottom <= by + font.lineHeight);
         EXPECT_NEAR(corner.right - corner.left, ink.right - ink.left, 1);
     }
 }
@@ -136,7 +141,8 @@ TEST_F(GlyphFontTest, PagesHoldEveryGlyphWhateverTheOrderAndSize)
     // Short and tall glyphs in many orders and sizes: a tall glyph late in
     // the last row of a page must not reach past it.
     std::u16string set = kLatin;
-    for (char16_t c = 0x100; c < 0x180; ++c) set += c;
+    for (char16_t c = 0x100; c < 0x180; ++c)
+        set += c;
     std::mt19937 rng(7);
     for (int round = 0; round < 6; ++round) {
         std::shuffle(set.begin(), set.end(), rng);
@@ -169,17 +175,21 @@ TEST_F(GlyphFontTest, TheThreeFontsFollowTheWindowTheIconFontAndTheLanguage)
     ASSERT_TRUE(WriteTestFile("data/text_fr.txt", Utf16Bytes(CompleteLanguage(u"é", kAscii + u"éè"))));
     ASSERT_TRUE(LoadTextFile("", "en"));
     ASSERT_EQ(symlink(kFontDir.c_str(), "data/fonts"), 0);
-    const std::string ini = "\nSize=30\nColorBottom=1,0.5,0\nShadowOffset=2,2\n[fontgamesmall]\n"
-                            "Font=data/fonts/DejaVuSans.ttf\nColorBottom=0.7,0.7,0.7\n[FontCopyright]\nFont=data/fonts/DejaVuSerif.ttf\n";
+    const std::string ini =
+        "\nSize=30\nColorBottom=1,0.5,0\nShadowOffset=2,2\n[fontgamesmall]\n"
+        "Font=data/fonts/DejaVuSans.ttf\nColorBottom=0.7,0.7,0.7\n[FontCopyright]\nFont=data/fonts/DejaVuSerif.ttf\n";
     ASSERT_TRUE(WriteTestFile("data/font.ini", "[FontMenuBig]\nFont=data/fonts/Missing.ttf" + ini));
     LoadFontConfig("");
     const std::string thrown = Thrown([] { InitFont(800, 600, ""); });
-    EXPECT_TRUE(std::regex_match(thrown, std::regex("Font not found : 'data/fonts/Missing.ttf' : .+\\|loadFont\\|glttf2d"))) << thrown;
+    EXPECT_TRUE(
+        std::regex_match(thrown, std::regex("Font not found : 'data/fonts/Missing.ttf' : .+\\|loadFont\\|glttf2d")))
+        << thrown;
     ASSERT_TRUE(WriteTestFile("data/font.ini", "[FontMenuBig]\nFont=data/fonts/DejaVuSans-Bold.ttf" + ini));
     LoadFontConfig("");
     static bool iconLoads = false;
     static int iconReleased = 0;
-    SetIconFontHooks([](const char* path) { return iconLoads && std::string(path) == "data/gfx/2d/fonteicone.png"; }, [] { ++iconReleased; });
+    SetIconFontHooks([](const char* path) { return iconLoads && std::string(path) == "data/gfx/2d/fonteicone.png"; },
+                     [] { ++iconReleased; });
     EXPECT_EQ(Thrown([] { InitFont(800, 600, ""); }), "Couldn't load fonte data/gfx/2d/fonteicone.png\n|InitFont|font");
     iconLoads = true;
     iconReleased = 0;
@@ -209,7 +219,8 @@ TEST_F(GlyphFontTest, TheThreeFontsFollowTheWindowTheIconFontAndTheLanguage)
     EXPECT_NE(menuFont.characterSet.data(), TextKey::Correspondance.Units());
     // A failed change keeps the language and its fonts.
     const size_t glyphs = menuFont.glyphs.size();
-    EXPECT_NE(CaptureStderr([] { EXPECT_FALSE(ChangeLanguage("", "es")); }).find("keeping the current language"), std::string::npos);
+    EXPECT_NE(CaptureStderr([] { EXPECT_FALSE(ChangeLanguage("", "es")); }).find("keeping the current language"),
+              std::string::npos);
     EXPECT_EQ(menuFont.glyphs.size(), glyphs);
     EXPECT_EQ(TextKey::Play.Str(), u"éPlay");
     FreeFonts();
@@ -228,14 +239,16 @@ TEST_F(GlyphFontTest, ShippedTextsFitTheHelpBoxAndDrawWithTheirAccents)
         const WideText* hints[] = {&TextKey::MessageObjet1, &TextKey::MessageObjet2, &TextKey::MessageObjet3,
                                    &TextKey::MessageBlock1, &TextKey::MessageBlock2, &TextKey::MessageBlock3,
                                    &TextKey::MessageBombe1, &TextKey::MessageBombe2, &TextKey::MessageBombe3};
-        for (const WideText* line : hints) EXPECT_LE(TextWidth(font, *line), 390) << line->ToUtf8();
-        if (std::string(lang) == "en") break;
+        for (const WideText* line : hints)
+            EXPECT_LE(TextWidth(font, *line), 390) << line->ToUtf8();
+        if (std::string(lang) == "en")
+            break;
         // A screenful of texts with their accents: the gallery, for a person to look at.
         font.shadowOffsetX = font.shadowOffsetY = 1;
         std::fill_n(font.colorBottom, 3, 0.75f);
-        const WideText* texts[] = {&TextKey::Game,   &TextKey::Options,     &TextKey::HighScores,      &TextKey::About,
-                                   &TextKey::LangFR, &TextKey::LangES,      &TextKey::MessageCode,     &TextKey::MessageGameWin1,
-                                   &TextKey::MessageGameWin2};
+        const WideText* texts[] = {&TextKey::Game,        &TextKey::Options,         &TextKey::HighScores,
+                                   &TextKey::About,       &TextKey::LangFR,          &TextKey::LangES,
+                                   &TextKey::MessageCode, &TextKey::MessageGameWin1, &TextKey::MessageGameWin2};
         const Picture shown = Drawn(
             [&] {
                 for (int i = 0; i < 9; ++i) {

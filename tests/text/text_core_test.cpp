@@ -22,12 +22,16 @@ std::string Value(const LanguageFile& lf, const char* key)
     return e ? e->value.ToUtf8() : "<missing>";
 }
 
-std::string DataFile(const char* stem, const char* lang) { return RunDir() + "/data/" + stem + "_" + lang + ".txt"; }
+std::string DataFile(const char* stem, const char* lang)
+{
+    return RunDir() + "/data/" + stem + "_" + lang + ".txt";
+}
 
 TEST(WideText, Utf8RoundTripAndRefusals)
 {
     WideText t;
-    for (const char* s : {"¡Enhorabuena! Félicitations ©", "\xF0\x9F\x98\x80"}) EXPECT_TRUE(WideText::FromUtf8(s, t) && t.ToUtf8() == s) << s;
+    for (const char* s : {"¡Enhorabuena! Félicitations ©", "\xF0\x9F\x98\x80"})
+        EXPECT_TRUE(WideText::FromUtf8(s, t) && t.ToUtf8() == s) << s;
     EXPECT_EQ(t.Length(), 2);  // a surrogate pair
     for (const char* b : {"\xC3", "\xE2\x82", "\x80", "\xC0\xAF", "\xED\xA0\x80", "\xF8\x88\x80\x80\x80", "a\xC3("})
         EXPECT_FALSE(WideText::FromUtf8(b, t)) << b;
@@ -45,11 +49,19 @@ TEST(LanguageFile, LineRules)
         {Utf16Bytes(u"Play=Jouer\r\nBack = Retour\r\nFormula=a=b=c\r\n\r\nPlay=Second\r\nno equals sign\r\n"
                     u"Empty=\r\nplay=lower case\r\nLast=never read"),
          7,
-         {{"Play", "Jouer"}, {"play", "lower case"}, {"Back", "<missing>"}, {"Back ", " Retour"}, {"Formula", "a=b=c"},
-          {"Empty", ""}, {"Last", "<missing>"}}},
-        {Utf16Bytes(u"Play=Jouer é\r\nQuit=Quitter\r", true), 1, {{"Play", "Jouer é"}, {"Quit", "<missing>"}}},  // big-endian
+         {{"Play", "Jouer"},
+          {"play", "lower case"},
+          {"Back", "<missing>"},
+          {"Back ", " Retour"},
+          {"Formula", "a=b=c"},
+          {"Empty", ""},
+          {"Last", "<missing>"}}},
+        {Utf16Bytes(u"Play=Jouer é\r\nQuit=Quitter\r", true),
+         1,
+         {{"Play", "Jouer é"}, {"Quit", "<missing>"}}},  // big-endian
         // A lone line feed ends a line, and the unit after it goes with it.
-        {Utf16Bytes(u"Play=Jouer\nQuit=Quitter\nBack=Retour\n"), 2,
+        {Utf16Bytes(u"Play=Jouer\nQuit=Quitter\nBack=Retour\n"),
+         2,
          {{"Play", "Jouer"}, {"Quit", "<missing>"}, {"uit", "Quitter"}, {"ack", "<missing>"}}},
         {std::string("\xFF\xFE"), 0, {}},
     };
@@ -58,7 +70,8 @@ TEST(LanguageFile, LineRules)
         LanguageFile lf;
         ASSERT_TRUE(LoadLanguageFile(lf, "t.txt") && lf.loaded);
         EXPECT_EQ(lf.entries.size(), c.entries);
-        for (const auto& kv : c.values) EXPECT_EQ(Value(lf, kv.first), kv.second) << kv.first;
+        for (const auto& kv : c.values)
+            EXPECT_EQ(Value(lf, kv.first), kv.second) << kv.first;
     }
     // An over-long line is cut; its rest is dropped, not read as a line.
     ASSERT_TRUE(WriteTestFile("long.txt", Utf16Bytes(u"Long=" + std::u16string(3000, u'y') + u"\r\nNext=after\r\n")));
@@ -77,7 +90,8 @@ TEST(LanguageFile, DamagedFilesAreRefusedOrReadWithinBoundsAndAMissingOneQuietly
                                    Utf16Bytes(u"Play=Jouer\r\n", false, false)}) {
         ASSERT_TRUE(WriteTestFile("bad.txt", bad));
         LanguageFile lf;
-        EXPECT_EQ(CaptureStderr([&] { EXPECT_FALSE(LoadLanguageFile(lf, "bad.txt")); }), "bad.txt : Not a Unicode UTF16 File\n");
+        EXPECT_EQ(CaptureStderr([&] { EXPECT_FALSE(LoadLanguageFile(lf, "bad.txt")); }),
+                  "bad.txt : Not a Unicode UTF16 File\n");
         EXPECT_TRUE(!lf.loaded && lf.entries.empty());
     }
     LanguageFile lf;
@@ -87,7 +101,8 @@ TEST(LanguageFile, DamagedFilesAreRefusedOrReadWithinBoundsAndAMissingOneQuietly
         ASSERT_TRUE(WriteTestFile("rnd.txt", bytes));
         const std::string said = CaptureStderr([&] { LoadLanguageFile(lf, "rnd.txt"); });
         EXPECT_EQ(said.empty(), lf.loaded);
-        for (const LanguageEntry& e : lf.entries) EXPECT_LE(e.key.Length() + e.value.Length(), kMaxLineUnits);
+        for (const LanguageEntry& e : lf.entries)
+            EXPECT_LE(e.key.Length() + e.value.Length(), kMaxLineUnits);
     });
 }
 
@@ -97,19 +112,23 @@ TEST(LoadTextFile, FillsEveryKeyOrFailsAndASwitchThatFailsKeepsTheLanguageInUse)
     ASSERT_TRUE(WriteTestFile("pre/data/text_fr.txt", Utf16Bytes(CompleteLanguage(u"fr:", u" éa"))));
     ASSERT_TRUE(LoadTextFile("pre/", "fr"));
     EXPECT_EQ(TextKey::Correspondance.Str(), u" éa");
-    for (int i = 1; i < kTextKeyCount; ++i) EXPECT_EQ(kTextKeys[i].text->ToUtf8(), std::string("fr:") + kTextKeys[i].name);
+    for (int i = 1; i < kTextKeyCount; ++i)
+        EXPECT_EQ(kTextKeys[i].text->ToUtf8(), std::string("fr:") + kTextKeys[i].name);
     WideText t;
     EXPECT_TRUE(ReadINI("Quit", t) && t.Str() == u"fr:Quit");
-    EXPECT_EQ(Thrown([&] { ReadINI("NoSuchKey", t); }), "Couldn't read Key 'NoSuchKey' in langage File pre/data/text_fr.txt\n|ReadINI|texte");
+    EXPECT_EQ(Thrown([&] { ReadINI("NoSuchKey", t); }),
+              "Couldn't read Key 'NoSuchKey' in langage File pre/data/text_fr.txt\n|ReadINI|texte");
     // Missing, damaged, lacking a key: an error at start-up; a switch asked
     // for by the player keeps the language in use and says why.
-    const std::string notUtf16 = "data/text_es.txt : Not a Unicode UTF16 File\n", notFound = "Langage File data/text_es.txt not found",
+    const std::string notUtf16 = "data/text_es.txt : Not a Unicode UTF16 File\n",
+                      notFound = "Langage File data/text_es.txt not found",
                       noKey = "Couldn't read Key 'Speed' in langage File data/text_es.txt";
     const struct {
         std::string bytes, atStart, onSwitch;  // atStart: what is said on stderr, then thrown
     } broken[] = {
         {"", notFound + "|LoadTextFile|texte", notFound},
-        {Utf16Bytes(CompleteLanguage(u"es:", u" ")) + "!", notUtf16 + notFound + "|LoadTextFile|texte", notUtf16 + notFound},
+        {Utf16Bytes(CompleteLanguage(u"es:", u" ")) + "!", notUtf16 + notFound + "|LoadTextFile|texte",
+         notUtf16 + notFound},
         {Utf16Bytes(CompleteLanguage(u"es:", u" ", "Speed")), noKey + "\n|ReadINI|texte", noKey},
     };
     for (const auto& b : broken) {
@@ -118,7 +137,8 @@ TEST(LoadTextFile, FillsEveryKeyOrFailsAndASwitchThatFailsKeepsTheLanguageInUse)
         std::string thrown;
         const std::string said = CaptureStderr([&] { thrown = Thrown([] { LoadTextFile("", "es"); }); });
         EXPECT_EQ(said + thrown, b.atStart);
-        EXPECT_EQ(CaptureStderr([] { EXPECT_FALSE(SwitchLanguage("", "es")); }), b.onSwitch + " : keeping the current language\n");
+        EXPECT_EQ(CaptureStderr([] { EXPECT_FALSE(SwitchLanguage("", "es")); }),
+                  b.onSwitch + " : keeping the current language\n");
         EXPECT_EQ(TextKey::Speed.Str(), u"fr:Speed");
         EXPECT_STREQ(LanguagePath(), "pre/data/text_fr.txt");
         EXPECT_TRUE(ReadINI("Quit", t) && t.Str() == u"fr:Quit");
@@ -133,11 +153,13 @@ TEST(LoadTextFile, FillsEveryKeyOrFailsAndASwitchThatFailsKeepsTheLanguageInUse)
     EXPECT_STREQ(path, "x/data/text_en.txt");
     EXPECT_FALSE(LanguagePathFor(std::string(kPathSize, 'p').c_str(), "en", path));
     // Credits: headings and gaps, read afresh each time.
-    ASSERT_TRUE(WriteTestFile("data/credit_es.txt", Utf16Bytes(u"*Créditos\r\nUna línea\r\n\r\n*\r\n¡Gracias!\r\nlost")));
+    ASSERT_TRUE(
+        WriteTestFile("data/credit_es.txt", Utf16Bytes(u"*Créditos\r\nUna línea\r\n\r\n*\r\n¡Gracias!\r\nlost")));
     std::vector<CreditLine> lines;
     ASSERT_TRUE(LoadCredits("", "es", lines) && LoadCredits("", "es", lines));
     std::u16string read;  // "#" before a heading
-    for (const CreditLine& c : lines) read += (c.heading ? u"#" : u"") + c.text.Str() + u"|";
+    for (const CreditLine& c : lines)
+        read += (c.heading ? u"#" : u"") + c.text.Str() + u"|";
     EXPECT_EQ(read, u"#Créditos|Una línea||#|¡Gracias!|");
     EXPECT_EQ(CaptureStderr([&] { EXPECT_FALSE(LoadCredits("", "en", lines)); }), "Credit file not found !!!\n");
     EXPECT_TRUE(lines.empty());
@@ -162,7 +184,8 @@ TEST(ShippedTexts, EveryKeyOnceFittingWhereItIsDrawnLinesEndedByCrLfAndEveryChar
     // The texts and credits of all three languages (the language option names
     // each in its own words), and printable ASCII for names and numbers.
     std::u16string drawn;
-    for (char16_t c = 0x20; c <= 0x7E; ++c) drawn += c;
+    for (char16_t c = 0x20; c <= 0x7E; ++c)
+        drawn += c;
     std::map<std::string, std::u16string> sets;
     for (const char* lang : {"en", "fr", "es"}) {
         SCOPED_TRACE(lang);
@@ -173,12 +196,14 @@ TEST(ShippedTexts, EveryKeyOnceFittingWhereItIsDrawnLinesEndedByCrLfAndEveryChar
             const LanguageEntry* e = FindLanguageEntry(lf, kTextKeys[i].name);
             ASSERT_TRUE(e && !e->value.Empty()) << kTextKeys[i].name;
             // No stray blank to shift a centred text (the character list starts with its space).
-            EXPECT_TRUE(i == 0 || (e->value[0] != u' ' && e->value[e->value.Length() - 1] != u' ')) << kTextKeys[i].name;
+            EXPECT_TRUE(i == 0 || (e->value[0] != u' ' && e->value[e->value.Length() - 1] != u' '))
+                << kTextKeys[i].name;
             (i == 0 ? sets[lang] : drawn) += e->value.Str();
         }
         for (const auto& limit : limits) {
             std::istringstream keys(limit.second);
-            for (std::string key; keys >> key;) EXPECT_LE(FindLanguageEntry(lf, key.c_str())->value.Length(), limit.first) << key;
+            for (std::string key; keys >> key;)
+                EXPECT_LE(FindLanguageEntry(lf, key.c_str())->value.Length(), limit.first) << key;
         }
         EXPECT_TRUE(LoadTextFile((RunDir() + "/").c_str(), lang));
         for (const char* stem : {"text", "credit"}) {
@@ -186,7 +211,8 @@ TEST(ShippedTexts, EveryKeyOnceFittingWhereItIsDrawnLinesEndedByCrLfAndEveryChar
             ASSERT_TRUE(ReadUtf16File(DataFile(stem, lang).c_str(), u));
             EXPECT_EQ(ReadTestFile(DataFile(stem, lang)).substr(0, 2), "\xFF\xFE") << stem;
             std::ptrdiff_t pairs = 0;
-            for (size_t at = 0; (at = u.find(u"\r\n", at)) != std::u16string::npos; at += 2) ++pairs;
+            for (size_t at = 0; (at = u.find(u"\r\n", at)) != std::u16string::npos; at += 2)
+                ++pairs;
             EXPECT_TRUE(u.substr(u.size() - 2) == u"\r\n" && std::count(u.begin(), u.end(), u'\r') == pairs &&
                         std::count(u.begin(), u.end(), u'\n') == pairs)
                 << stem << ": a line not ended by CR LF";
@@ -194,7 +220,8 @@ TEST(ShippedTexts, EveryKeyOnceFittingWhereItIsDrawnLinesEndedByCrLfAndEveryChar
         std::vector<CreditLine> credits;
         ASSERT_TRUE(LoadCredits((RunDir() + "/").c_str(), lang, credits));
         EXPECT_GT(credits.size(), 10u);
-        for (const CreditLine& c : credits) drawn += c.text.Str();
+        for (const CreditLine& c : credits)
+            drawn += c.text.Str();
     }
     for (const auto& set : sets) {
         for (char16_t c : std::set<char16_t>(drawn.begin(), drawn.end()))

@@ -178,16 +178,8 @@ void DrawAt(const Model3D* m, float x, float y, float z, float heading = 0)
 
 // Wall cells of the board piece; every join mask 0 … 15 occurs once at least.
 const char* const kWallMap[] = {
-    "............#...",
-    ".###..#.###.##..",
-    ".#.#.....#..#...",
-    ".###............",
-    ".....#...#....#.",
-    "....###.###..##.",
-    ".....#........#.",
-    "................",
-    "................",
-    "................",
+    "............#...", ".###..#.###.##..", ".#.#.....#..#...", ".###............", ".....#...#....#.",
+    "....###.###..##.", ".....#........#.", "................", "................", "................",
 };
 constexpr int kMapW = 16, kMapH = 10;
 
@@ -290,7 +282,8 @@ void DrawBoardPiece(const Theme& theme, std::map<std::string, std::unique_ptr<Mo
     glPopMatrix();
 }
 
-void DrawMenuPreview(std::map<std::string, std::unique_ptr<Model3D>>& m, std::map<std::string, std::unique_ptr<GLTexture>>& t)
+void DrawMenuPreview(std::map<std::string, std::unique_ptr<Model3D>>& m,
+                     std::map<std::string, std::unique_ptr<GLTexture>>& t)
 {
     Perspective(800, 0, 480, 360);
     glClearColor(0, 0, 0, 1);
@@ -324,8 +317,8 @@ void DrawMenuPreview(std::map<std::string, std::unique_ptr<Model3D>>& m, std::ma
     glPopMatrix();
 }
 
-void CloseUp(int cell, const Model3D* model, float yaw, float pitch, float distance, float lookY,
-             const Theme& theme, bool menuLight = false)
+void CloseUp(int cell, const Model3D* model, float yaw, float pitch, float distance, float lookY, const Theme& theme,
+             bool menuLight = false)
 {
     int x = 800 + (cell % 2) * 240, y = 360 + (cell / 2) * 204;
     Perspective(x, y, 240, 204);
@@ -410,7 +403,8 @@ void DrawPictures(const std::vector<std::pair<std::string, std::unique_ptr<GLTex
         w *= s;
         h *= s;
         float cx = (i % perRow) * cell + cell / 2.0f, cy = top + (i / perRow) * cell + cell / 2.0f;
-        const float q[8] = {cx - w / 2, cy - h / 2, cx + w / 2, cy - h / 2, cx - w / 2, cy + h / 2, cx + w / 2, cy + h / 2};
+        const float q[8] = {cx - w / 2, cy - h / 2, cx + w / 2, cy - h / 2,
+                            cx - w / 2, cy + h / 2, cx + w / 2, cy + h / 2};
         const float uv[8] = {0, 0, 1, 0, 0, 1, 1, 1};
         DrawQuad2DTex(q, uv);
     }
@@ -498,14 +492,16 @@ int main(int argc, char** argv)
         t["menushadowcar"] = LoadTexture("gfx/3d/shadowcar.png", true);
 
         std::vector<std::pair<std::string, std::unique_ptr<GLTexture>>> pictures;
-        for (const char* n : {"sol", "bordure", "mur", "murhaut", "bloc", "blocon", "arrive1", "arrive2", "arrive3",
-                              "arrive4", "arrive5", "shadow", "shadowbomb", "shadowcar", "detail", "trace1", "trace2",
-                              "car", "carvitre", "roue", "bombe", "pierre", "colonne", "explosion", "fond"})
+        for (const char* n :
+             {"sol",      "bordure", "mur",    "murhaut",    "bloc",      "blocon",    "arrive1", "arrive2", "arrive3",
+              "arrive4",  "arrive5", "shadow", "shadowbomb", "shadowcar", "detail",    "trace1",  "trace2",  "car",
+              "carvitre", "roue",    "bombe",  "pierre",     "colonne",   "explosion", "fond"})
             pictures.emplace_back(n, LoadTexture(theme1 + "texture/" + n + ".png", true));
-        for (const char* n : {"solmenu", "solmenushadow", "shadowcar", "car", "carvitre", "roue", "logolettres", "fondmenu"})
+        for (const char* n :
+             {"solmenu", "solmenushadow", "shadowcar", "car", "carvitre", "roue", "logolettres", "fondmenu"})
             pictures.emplace_back(n, LoadTexture(std::string("gfx/3d/") + n + ".png", true));
-        for (const char* n : {"pointeur", "selection", "selection_left", "selection_middle", "selection_right",
-                              "fonteicone", "icon"})
+        for (const char* n :
+             {"pointeur", "selection", "selection_left", "selection_middle", "selection_right", "fonteicone", "icon"})
             pictures.emplace_back(n, LoadTexture(std::string("gfx/2d/") + n + ".png", true));
 
         glEnable(GL_SCISSOR_TEST);

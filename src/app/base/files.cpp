@@ -77,8 +77,7 @@ void DiscardFile(const std::string& staged)
 bool WriteFileAtomic(const char* path, const void* data, size_t size)
 {
     std::string staged;
-    return StageFile(path, std::string(static_cast<const char*>(data), size), staged) &&
-           CommitFile(staged, path);
+    return StageFile(path, std::string(static_cast<const char*>(data), size), staged) && CommitFile(staged, path);
 }
 
 bool ReadWholeFile(const char* path, std::string& out)

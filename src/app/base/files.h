@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <string>
 
-
 // True when the file exists (whatever its type), after separator mapping.
 bool FileExists(const char* path);
 

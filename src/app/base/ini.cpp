@@ -24,8 +24,7 @@ bool SameName(const std::string& a, const char* b)
     if (a.size() != tb.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(tb[i])))
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(tb[i])))
             return false;
     return true;
 }
@@ -87,8 +86,7 @@ FileRead ReadIniFile(const char* path, std::string& text)
     return read;
 }
 
-size_t ReadIniString(const char* section, const char* key, const char* def, char* out,
-                     size_t outSize, const char* path)
+size_t ReadIniString(const char* section, const char* key, const char* def, char* out, size_t outSize, const char* path)
 {
     if (!out || outSize == 0)
         return 0;
@@ -169,8 +167,7 @@ int ParseIntLikeAtoi(const char* text)
 {
     if (!text)
         return 0;
-    while (*text == ' ' || *text == '\t' || *text == '\n' || *text == '\r' || *text == '\f' ||
-           *text == '\v')
+    while (*text == ' ' || *text == '\t' || *text == '\n' || *text == '\r' || *text == '\f' || *text == '\v')
         ++text;
     bool negative = false;
     if (*text == '+' || *text == '-')

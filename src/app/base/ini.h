@@ -19,8 +19,8 @@ FileRead ReadIniFile(const char* path, std::string& text);
 // around names and values are ignored, a missing file, section or key gives
 // the default, and the result is cut to the caller's buffer.
 // Returns the number of characters copied (without the terminator).
-size_t ReadIniString(const char* section, const char* key, const char* def, char* out,
-                     size_t outSize, const char* path);
+size_t ReadIniString(const char* section, const char* key, const char* def, char* out, size_t outSize,
+                     const char* path);
 
 // Replaces the key's value in place, or appends the key at the end of its
 // section (appending the section, or creating the file, when needed). Every
