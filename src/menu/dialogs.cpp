@@ -94,20 +94,6 @@ int PageDelta(const InputState& in)
 
 }  // namespace
 
-int LevelBlockCount(const char* dataPrefix, int level)
-{
-    if (level < 0)
-        return -1;
-    std::string bytes;
-    if (!ReadWholeFile(LevelFilePath(dataPrefix ? dataPrefix : "", level).c_str(), bytes))
-        return -1;
-    LevelFileData data;
-    std::string why;
-    if (!DecodeLevelFile(bytes, data, why))
-        return -1;
-    return static_cast<int>(data.pairing.size());
-}
-
 // ---- level code entry --------------------------------------------------------------
 
 namespace {
@@ -162,7 +148,10 @@ ScreenAction UpdateCodeEntry(GameState& g)
     }
     if (in.setOff || (in.leftClick && screens::InBottomZone(m, in.mouseY))) {
         const int level = EnterLevelCode(g.codes, entry, g.progress, g.settings.GamePath);
-        return level >= 0 ? Leave(g, ScreenAction::StartLevel, level) : Leave(g, ScreenAction::ToMenus);
+        if (level >= 0)
+            return Leave(g, ScreenAction::StartLevel, level);
+        PlaySample(SoundId::Error1);  // heard, so a typo is not taken for a broken screen
+        return Leave(g, ScreenAction::ToMenus);
     }
     // A click on a letter puts the cursor there.
     if (in.leftClick && in.mouseY >= CodeCellsTop(m) && in.mouseY < CodeCellsTop(m) + m.F)

@@ -104,8 +104,17 @@ ScreenAction UpdateLevelStart(GameState& g)
         return action;
     }
 
-    if (!g.puzzle.replayMode && InDifficultyBand(m, in.mouseY) && in.mouseX >= 0 && in.mouseX < m.W) {
-        const int chosen = 1 + std::min(2, in.mouseX * 3 / m.W);
+    if (in.mouseRelX || in.mouseRelY)
+        g.difficultyByPointer = true;
+    // Left and Right choose as the pointer does; they never start play.
+    const bool armed = screens::Armed(g, kScreenLevelStart);
+    const int stepKey = (armed && in.leftReleased) || in.joyLeftPressed     ? -1
+                        : (armed && in.rightReleased) || in.joyRightPressed ? +1
+                                                                            : 0;
+    if (!g.puzzle.replayMode) {
+        int chosen = std::clamp(g.puzzle.difficulty + stepKey, 1, 3);
+        if (!stepKey && g.difficultyByPointer && InDifficultyBand(m, in.mouseY) && in.mouseX >= 0 && in.mouseX < m.W)
+            chosen = 1 + std::min(2, in.mouseX * 3 / m.W);
         if (chosen != g.puzzle.difficulty) {
             PlaySample(SoundId::MenuChoice);
             g.puzzle.difficulty = chosen;
@@ -115,9 +124,10 @@ ScreenAction UpdateLevelStart(GameState& g)
         }
     }
 
-    if (KeyOrButtonConfirms(g, kScreenLevelStart)) {
+    if (!(stepKey && !g.puzzle.replayMode) && KeyOrButtonConfirms(g, kScreenLevelStart)) {
         PlaySample(SoundId::MenuClick);
         screens::Disarm(g);
+        g.difficultyByPointer = false;  // the next level start waits for the pointer again
         action.kind = ScreenAction::Play;
     }
     return action;
