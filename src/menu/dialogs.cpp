@@ -24,9 +24,9 @@ const float kDamagedTop[3] = {1.0f, 0.45f, 0.35f};
 const float kDamagedBottom[3] = {0.8f, 0.2f, 0.15f};
 
 // Leaving a dialog with a click.
-ScreenAction Leave(GameState& g, ScreenAction::Kind kind, int arg = 0)
+ScreenAction Leave(GameState& g, ScreenAction::Kind kind, int arg = 0, SoundId sound = SoundId::MenuClick)
 {
-    PlaySample(SoundId::MenuClick);
+    PlaySample(sound);
     screens::Disarm(g);
     return ScreenAction{kind, arg};
 }
@@ -150,8 +150,8 @@ ScreenAction UpdateCodeEntry(GameState& g)
         const int level = EnterLevelCode(g.codes, entry, g.progress, g.settings.GamePath);
         if (level >= 0)
             return Leave(g, ScreenAction::StartLevel, level);
-        PlaySample(SoundId::Error1);  // heard, so a typo is not taken for a broken screen
-        return Leave(g, ScreenAction::ToMenus);
+        // Heard, so a typo is not taken for a broken screen.
+        return Leave(g, ScreenAction::ToMenus, 0, SoundId::Error1);
     }
     // A click on a letter puts the cursor there.
     if (in.leftClick && in.mouseY >= CodeCellsTop(m) && in.mouseY < CodeCellsTop(m) + m.F)

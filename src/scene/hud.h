@@ -13,8 +13,6 @@ struct GLTexture;
 
 // An untextured rectangle, blended.
 void DrawRect(float x0, float y0, float x1, float y1, float r, float g, float b, float a);
-// The same in black, its opacity going from topAlpha to bottomAlpha.
-void DrawShade(float x0, float y0, float x1, float y1, float topAlpha, float bottomAlpha);
 
 // The whole viewport in one colour, blended.
 void DrawFlash(float r, float g, float b, float a);

@@ -199,6 +199,10 @@ TEST_F(GameScreenTest, ScreensPlayTheirSounds)
     EXPECT_EQ(heard(), nullptr) << "the difficulty already chosen";
     Press(SDLK_SPACE, ' ');
     EXPECT_EQ(heard(), SampleChunk(SoundId::MenuClick)) << "play starts";
+    OpenCodeEntry(g);
+    Watch(UpdateCodeEntry);
+    Press(SDLK_RETURN, 13);  // "AAAAA" is no level's code
+    EXPECT_EQ(heard(), SampleChunk(SoundId::Error1)) << "a wrong code";
     const struct {
         void (*open)(GameState&);
         ScreenAction (*update)(GameState&);

@@ -98,6 +98,10 @@ TEST_F(MenuTest, OptionsShowTheSettingsAndChangeThem)
     EXPECT_EQ(g.menus.currentMenu, &g.optionsMenu) << "the menus are built again in the new language";
     EXPECT_EQ(WideText(g.optionsMenu.items[0].text), TextKey::Lang);
     EXPECT_EQ(WideText(g.optionsMenu.items[4].value->text), TextKey::VeryFast);
+    std::filesystem::remove("data/text_fr.txt");
+    CaptureStderr([&] { Choose(g.optionsMenu, 0, SDLK_RIGHT); });  // on to "fr", which cannot be read
+    EXPECT_STREQ(g.settings.Lang, "es");
+    EXPECT_EQ(WideText(g.optionsMenu.items[0].value->text), TextKey::LangES) << "the option steps back";
 }
 
 TEST_F(MenuTest, TheBarSitsOnTheItemUnderTheMouseAndOnlyThere)
