@@ -62,32 +62,38 @@ TEST_F(ScreensHarness, TheKeyboardAndTheJoystickSeeTheItemTheyMoveToAndTheMouseA
 
 TEST_F(ScreensHarness, LeftAndRightChooseTheDifficultyAsThePointerDoesAndOtherKeysStartTheLevel)
 {
-    StartNewGame(g, 1);
-    injected.mouseX = ThirdX(1), injected.mouseY = BandY();  // resting on "Easy" without moving
+    const int H = g.settings.Height;
+    injected.keys[SDLK_RIGHT] = 1;  // pressed in the menu, released on the level start
+    QueueEvent(SDL_KEYDOWN, SDLK_RIGHT);
+    Frames(1, 16);
+    StartNewGame(g, 1);  // two blocks: at Hard each of its own colour
     const struct {
         std::function<void()> input;
         int difficulty;
-        float flash;  // just after the input
+        float flash;  // just after the input; 0.025 a time unit, 0.96 units a 16 ms frame
     } steps[] = {
-        {[&] { Frames(3, 16); }, kNormal, 0},
+        {[&] { injected.keys[SDLK_RIGHT] = 0, QueueEvent(SDL_KEYUP, SDLK_RIGHT), Frames(1, 16); }, kNormal, 0},
         {[&] { Hold(SDLK_RIGHT); }, kHard, 1},
-        {[&] { Hold(SDLK_RIGHT); }, kHard, 0},                        // no further than Hard
-        {[&] { Joystick(-20000, 0); }, kNormal, 1 - 0.025f * 0.96f},  // 16 ms: 0.96 time units
-        {[&] { MoveMouse(ThirdX(3), BandY()); }, kHard, 1},
-        {[&] { Hold(SDLK_RIGHT); }, kHard, 0},
+        {[&] { Hold(SDLK_RIGHT); }, kHard, 0},  // no further than Hard
+        {[&] { Joystick(-20000, 0); }, kNormal, 1 - 0.025f * 0.96f},
+        {[&] { Hold(SDLK_LEFT); }, kEasy, 1},
+        {[&] { MoveMouse(ThirdX(3), H - 160), MoveMouse(ThirdX(3), H - 48); }, kEasy, 0},  // above, below the band
+        {[&] { MoveMouse(ThirdX(3), H - 159); }, kHard, 1},
+        {[&] { MoveMouse(ThirdX(3) + 5, BandY()); }, kHard, 0},  // resting on the choice
     };
     for (const auto& s : steps) {
         s.input();
         EXPECT_EQ(g.puzzle.difficulty, s.difficulty);
         EXPECT_NEAR(g.flash, s.flash, 1e-4f);
+        for (int i = 0; i < 19 && g.flash > 0; ++i)
+            Hold(SDLK_SPACE);  // keys wait for the flash
         EXPECT_EQ(g.ScreenState, kScreenLevelStart);
-        Frames(16, 16);
         if (&s == &steps[1])
             Shot("levelstart_flash_to_hard");
-        Frames(30, 16);  // past the flash, the board set up again at its middle
+        Frames(10, 16);  // past the flash, the board set up again at its middle
+        EXPECT_EQ(g.puzzle.blockColour[0] != g.puzzle.blockColour[1], s.difficulty == kHard);
     }
-    Shot("levelstart_hard_by_keys");
-    EXPECT_EQ(g.puzzle.difficulty, kHard);
+    Shot("levelstart_hard");
     Hold(SDLK_SPACE);
     EXPECT_EQ(g.ScreenState, kScreenPlay);
 }
