@@ -6,6 +6,7 @@
 
 #include "text/font.h"
 
+#include <cmath>
 #include <functional>
 
 namespace {
@@ -67,6 +68,7 @@ TEST_F(ScreensHarness, LeftAndRightChooseTheDifficultyAsThePointerDoesAndOtherKe
     QueueEvent(SDL_KEYDOWN, SDLK_RIGHT);
     Frames(1, 16);
     StartNewGame(g, 1);  // two blocks: at Hard each of its own colour
+    const uint32_t start = injected.now;
     const struct {
         std::function<void()> input;
         int difficulty;
@@ -94,6 +96,9 @@ TEST_F(ScreensHarness, LeftAndRightChooseTheDifficultyAsThePointerDoesAndOtherKe
         EXPECT_EQ(g.puzzle.blockColour[0] != g.puzzle.blockColour[1], s.difficulty == kHard);
     }
     Shot("levelstart_hard");
+    // Meanwhile the camera has circled the board, 0.075 degrees a time unit.
+    EXPECT_TRUE(g.camera == &g.screenCamera && g.screenCamera.pitch == -45 && g.screenCamera.distance == 1.2f);
+    EXPECT_NEAR(g.screenCamera.yaw, 2 * std::fmod(0.075f * 0.06f * (injected.now - start), 180.0f), 0.05f);
     Hold(SDLK_SPACE);
     EXPECT_EQ(g.ScreenState, kScreenPlay);
 }

@@ -40,28 +40,6 @@ TEST_F(GameScreenTest, LevelStartSetsTheLevelUpOnceAtTheFlashsMiddleEvenAfterASt
     EXPECT_EQ(g.puzzle.difficulty + g.flash, kEasy);
 }
 
-TEST_F(GameScreenTest, LevelStartAKeyPressedHereStartsPlayAKeyHeldFromBeforeDoesNot)
-{
-    Watch(UpdateLevelStart);
-    MoveTo(width / 2, height / 2);
-    Hold(SDLK_RIGHT);
-    g.armedScreen = -1;  // pressed on the screen before
-    for (int i = 0; i < 7; ++i)
-        Frame();
-    Release(SDLK_RIGHT);
-    EXPECT_EQ(reports, 0);
-    // Meanwhile, for ten frames, the camera has circled the board.
-    EXPECT_EQ(g.camera, &g.screenCamera);
-    EXPECT_NEAR(g.screenCamera.yaw, 2 * 0.075f * 10, 1e-4);
-    EXPECT_FLOAT_EQ(g.screenCamera.pitch, -45);
-    EXPECT_FLOAT_EQ(g.screenCamera.distance, 1.2f);
-    Press(SDLK_SPACE, ' ');
-    EXPECT_TRUE(Reported(ScreenAction::Play));
-    EXPECT_EQ(g.armedScreen, -1);
-    Click(width / 2, height / 2);
-    EXPECT_TRUE(Reported(ScreenAction::Play));
-}
-
 TEST_F(GameScreenTest, LevelWonTheNameTakesEveryKeyPressOnceAndARecordIsConfirmedByReturnOrOk)
 {
     Watch(UpdateLevelWon);
