@@ -515,7 +515,7 @@ namespace {
 int CreditLineHeight(const Measures& m, const CreditLine& line)
 {
     if (line.text.Empty())
-        return static_cast<int>(32 * m.s);
+        return 32;
     return line.heading ? m.F : m.R;
 }
 
@@ -546,7 +546,7 @@ ScreenAction UpdateCredits(GameState& g)
         RestoreFontColours();
         return Leave(g, ScreenAction::ToMenus);
     }
-    g.creditsScroll -= 0.46f * m.s * g.frameStep;
+    g.creditsScroll -= 0.46f * g.frameStep;
     // Round again once the last line has left the top of the window.
     if (g.creditsScroll <= -static_cast<float>(CreditsHeight(m, g.credits)))
         g.creditsScroll = static_cast<float>(g.settings.Height + 16);
@@ -556,7 +556,7 @@ ScreenAction UpdateCredits(GameState& g)
 void DrawCredits(const GameState& g)
 {
     const Measures m = screens::Measure(g);
-    const float fade = 64 * m.s;
+    const float fade = 64;
     const int margin = static_cast<int>(16 * m.s);
     Begin2D();
     float top = g.creditsScroll;
