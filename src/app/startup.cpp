@@ -139,8 +139,7 @@ int InitPelmo()
     }
 
     LogStep("Find themes");
-    if (!InitListTheme(g.dataPrefix))
-        return StopAtCurrentStep();
+    InitListTheme(g.dataPrefix);
 
     LogStep("Load config file");
     LoadGameConfig(s);
@@ -163,8 +162,7 @@ int InitPelmo()
     InitPile(g.puzzle);
 
     LogStep("Init scores");
-    if (!InitScores(g.scores, s.GamePath))
-        return StopAtCurrentStep();
+    InitScores(g.scores, s.GamePath);
 
     SDL_ShowCursor(SDL_DISABLE);
 
@@ -191,13 +189,11 @@ int InitPelmo()
     InitMenu(g.dataPrefix);
 
     LogStep("Load 3D objects and textures");
-    if (!InitPelmo3D(g.dataPrefix, s))
-        return StopAtCurrentStep();
+    InitPelmo3D(g.dataPrefix, s);
     SetPointerTexture(PointerTexture());
 
     LogStep("Init menu objects");
-    if (!InitObjetMenu(g.dataPrefix))
-        return StopAtCurrentStep();
+    InitObjetMenu(g.dataPrefix);
 
     LogStep("Load other textures");
 
