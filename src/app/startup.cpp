@@ -38,6 +38,7 @@ namespace {
 
 const char* failedStep = nullptr;
 IntroDriver* introDriver = nullptr;
+FontBuilder fontBuilder = nullptr;
 
 // Logs a start-up step and remembers it, so that a step that fails without
 // throwing can be named in the report.
@@ -73,6 +74,11 @@ void ReadLogoColours()
 void SetIntroDriver(IntroDriver* driver)
 {
     introDriver = driver;
+}
+
+void SetFontBuilder(FontBuilder builder)
+{
+    fontBuilder = builder;
 }
 
 const char* FailedStartupStep()
@@ -174,7 +180,7 @@ int InitPelmo()
     Set2DScreenSize(static_cast<uint32_t>(s.Width), static_cast<uint32_t>(s.Height));
     LogStep("Init fonts");
     SetIconFontHooks(LoadHudIconFont, FreeHudIconFont);
-    if (!InitFont(s.Width, s.Height, g.dataPrefix))
+    if (!(fontBuilder ? fontBuilder : InitFont)(s.Width, s.Height, g.dataPrefix))
         return StopAtCurrentStep();
 
     LogStep("VRO Logo");
