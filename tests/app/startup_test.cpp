@@ -113,10 +113,9 @@ TEST(StartUp, AStepThatFailsIsNamedInTheReportAfterTheShutdown)
     WriteTestFile("game.ini", "[Game]\nWidth=640\nHeight=480\n");
     ResetLog();
     SetFontBuilder([](int, int, const char*) { return false; });
-    char name[] = "pondrake", windowed[] = "-windowed";
-    char* argv[] = {name, windowed};
+    const char* argv[] = {"pondrake", "-windowed"};
     int status = -1;
-    EXPECT_EQ(CaptureStderr([&] { status = SDL_main(2, argv); }), "Start-up failed : Init fonts\n");
+    EXPECT_EQ(CaptureStderr([&] { status = SDL_main(2, const_cast<char**>(argv)); }), "Start-up failed : Init fonts\n");
     SetFontBuilder(nullptr);
     EXPECT_EQ(status, 1);
     const std::vector<std::string> log = ReadTestLines("log.txt");
