@@ -209,14 +209,9 @@ std::string Sizes(const std::vector<DisplayMode>& list)
 
 TEST(VideoModes, TheFirst32BitModeOfEachSizeAndAStartSizeThatIsAlwaysOffered)
 {
-    EXPECT_EQ(Sizes(FilterDisplayModes({{1280, 1024, 16},
-                                        {800, 600, 32},
-                                        {1280, 1024, 32},
-                                        {1280, 1024, 32},
-                                        {640, 400, 32},
-                                        {320, 240, 32},
-                                        {1280, 1024, 24}})),
-              "800x600 1280x1024 ");
+    const std::vector<DisplayMode> listed = {{1280, 1024, 16}, {800, 600, 32}, {1280, 1024, 32}, {1280, 1024, 32},
+                                             {640, 400, 32},   {320, 240, 32}, {1280, 1024, 24}};
+    EXPECT_EQ(Sizes(FilterDisplayModes(listed)), "800x600 1280x1024 ");
     const std::vector<DisplayMode> modes = {{640, 480, 32},  {640, 600, 32},  {800, 600, 32},
                                             {1024, 768, 32}, {1024, 600, 32}, {1920, 1080, 32}};
     const struct {
