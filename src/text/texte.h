@@ -16,8 +16,7 @@ constexpr int kMaxLineUnits = 1023;
 // Every key of a language file, in the order they are read.
 #define PONDRAKE_TEXT_KEYS(X)                                                                                          \
     X(Correspondance)                                                                                                  \
-    X(Game)                                                                                                            \
-    X(Options) X(HighScores) X(About) X(Quit) X(Play) X(Restart) X(Continue) X(Edit) X(Load) X(Save) X(Back)           \
+    X(Game) X(Options) X(HighScores) X(About) X(Quit) X(Play) X(Restart) X(Continue) X(Edit) X(Load) X(Save) X(Back)   \
         X(Difficulty) X(Level) X(Area) X(Resolution) X(Help) X(Easy) X(Normal) X(Hard) X(ON) X(OFF) X(Moves) X(Bombe)  \
             X(Name) X(Next) X(Previous) X(Speed) X(Slow) X(VerySlow) X(Medium) X(Fast) X(VeryFast) X(HighScores1)      \
                 X(HighScores2) X(Sound) X(Music) X(LoadGame) X(SaveGame) X(Empty) X(Yes) X(No) X(Ok) X(Solution)       \
