@@ -15,7 +15,6 @@ GLExtensions glExtensions;
 namespace {
 
 uint32_t contextGeneration = 0;
-constexpr int kVideoOpenAttempts = 20;
 
 uint32_t screen2DWidth = 640;
 uint32_t screen2DHeight = 480;

@@ -8,6 +8,11 @@
 
 #include <cstdint>
 
+// How often the video subsystem is tried, 100 ms apart, while the display
+// server refuses connections for a moment (it resets when its only client
+// closed its window).
+constexpr int kVideoOpenAttempts = 20;
+
 struct GLContext {
     SDL_Surface* surface = nullptr;
     uint32_t width = 0, height = 0;

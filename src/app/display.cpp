@@ -1,24 +1,43 @@
 #include "app/display.h"
 
+#include "engine/glcontext.h"
+
 #include <SDL.h>
 
 namespace {
 
-bool StartVideo()
+VideoStarter videoStarter = nullptr;
+
+// While the display server refuses connections, SDL starts no video or a
+// driver without a desktop (a text-mode one, without GL): its answers would
+// make the game start at 640 x 480 with only that size offered. Such a start
+// is undone and tried again, for as long as the window's opening waits.
+const SDL_VideoInfo* StartVideo()
 {
-    if (SDL_WasInit(SDL_INIT_VIDEO))
-        return true;
-    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    for (int attempt = 0; attempt < kVideoOpenAttempts; ++attempt) {
+        if (attempt > 0)
+            SDL_Delay(100);
+        if (!SDL_WasInit(SDL_INIT_VIDEO) && (videoStarter ? videoStarter() : SDL_InitSubSystem(SDL_INIT_VIDEO)) != 0)
+            continue;
+        const SDL_VideoInfo* info = SDL_GetVideoInfo();
+        if (info && info->current_w > 0 && info->current_h > 0)
+            return info;
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+    return nullptr;
 }
 
 }  // namespace
 
+void SetVideoStarter(VideoStarter starter)
+{
+    videoStarter = starter;
+}
+
 bool QueryDesktopMode(int& width, int& height)
 {
-    if (!StartVideo())
-        return false;
-    const SDL_VideoInfo* info = SDL_GetVideoInfo();
-    if (!info || info->current_w <= 0 || info->current_h <= 0)
+    const SDL_VideoInfo* info = StartVideo();
+    if (!info)
         return false;
     width = info->current_w;
     height = info->current_h;

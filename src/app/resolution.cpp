@@ -2,6 +2,7 @@
 
 #include "app/settings.h"
 
+#include "app/base/exception.h"
 #include "app/base/log.h"
 #include "engine/glcontext.h"
 #include "engine/gltexture.h"
@@ -69,9 +70,13 @@ void ReloadGLResources(GameState& g)
     BuildMenus(g);
 }
 
+ModeSetter modeSetter = nullptr;
+
 bool OpenWindow(GameState& g, int width, int height)
 {
-    if (!gameWindow.Recreate(static_cast<uint32_t>(width), static_cast<uint32_t>(height), g.windowed ? 0 : 1))
+    const uint32_t w = static_cast<uint32_t>(width), h = static_cast<uint32_t>(height);
+    const int full = g.windowed ? 0 : 1;
+    if (!(modeSetter ? modeSetter(gameWindow, w, h, full) : gameWindow.Recreate(w, h, full)))
         return false;
     SDL_EnableUNICODE(1);
     SetWindowCaptionAndIcon(g);
@@ -79,6 +84,11 @@ bool OpenWindow(GameState& g, int width, int height)
 }
 
 }  // namespace
+
+void SetModeSetter(ModeSetter setter)
+{
+    modeSetter = setter;
+}
 
 int ChangeResolution(GameState& g, int width, int height)
 {
@@ -97,12 +107,10 @@ int ChangeResolution(GameState& g, int width, int height)
         result = 0;
         s.Width = oldW;
         s.Height = oldH;
-        if (!OpenWindow(g, oldW, oldH)) {
-            // No window at all any more: end the game in order.
-            g.quitRequested = 1;
-            g.fadeOut = 0;
-            return 0;
-        }
+        // Without any window nothing can be drawn or swapped any more: the
+        // game ends through the error report.
+        if (!OpenWindow(g, oldW, oldH))
+            Fail("Couldn't initialize OpenGL", "ChangeResolution", "pelmo", __LINE__);
     }
     ReloadGLResources(g);
     Set2DScreenSize(static_cast<uint32_t>(s.Width), static_cast<uint32_t>(s.Height));
@@ -110,7 +118,6 @@ int ChangeResolution(GameState& g, int width, int height)
     SetCurrentMenu(g.menus, g.mainMenu);
     g.ScreenState = kScreenMenus;
     g.armedScreen = -1;
-    LayoutMenus(g, s.Width, s.Height);
     SetMenuLights();
     UseMenuCamera(g);
     if (result)
@@ -139,11 +146,18 @@ void ApplyOptions(GameState& g)
         int oldW = s.Width, oldH = s.Height;
         PauseMusic();
         SDL_Delay(1000);
-        if (ChangeResolution(g, g.pendingWidth, g.pendingHeight)) {
-            ResumeMusic();
-        } else {
-            // A mode that failed is not stored: the next start uses the
-            // size that worked.
+        int changed = 0;
+        try {
+            changed = ChangeResolution(g, g.pendingWidth, g.pendingHeight);
+        } catch (const Exception&) {
+            // The game ends, but the other options the player chose are kept.
+            SaveSettings(g);
+            throw;
+        }
+        ResumeMusic();
+        // A mode that failed is not stored: the next start uses the size
+        // that worked.
+        if (!changed) {
             s.Width = oldW;
             s.Height = oldH;
         }

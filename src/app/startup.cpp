@@ -38,6 +38,7 @@ namespace {
 
 const char* failedStep = nullptr;
 IntroDriver* introDriver = nullptr;
+FontBuilder fontBuilder = nullptr;
 
 // Logs a start-up step and remembers it, so that a step that fails without
 // throwing can be named in the report.
@@ -73,6 +74,11 @@ void ReadLogoColours()
 void SetIntroDriver(IntroDriver* driver)
 {
     introDriver = driver;
+}
+
+void SetFontBuilder(FontBuilder builder)
+{
+    fontBuilder = builder;
 }
 
 const char* FailedStartupStep()
@@ -139,8 +145,7 @@ int InitPelmo()
     }
 
     LogStep("Find themes");
-    if (!InitListTheme(g.dataPrefix))
-        return StopAtCurrentStep();
+    InitListTheme(g.dataPrefix);
 
     LogStep("Load config file");
     LoadGameConfig(s);
@@ -163,8 +168,7 @@ int InitPelmo()
     InitPile(g.puzzle);
 
     LogStep("Init scores");
-    if (!InitScores(g.scores, s.GamePath))
-        return StopAtCurrentStep();
+    InitScores(g.scores, s.GamePath);
 
     SDL_ShowCursor(SDL_DISABLE);
 
@@ -176,7 +180,7 @@ int InitPelmo()
     Set2DScreenSize(static_cast<uint32_t>(s.Width), static_cast<uint32_t>(s.Height));
     LogStep("Init fonts");
     SetIconFontHooks(LoadHudIconFont, FreeHudIconFont);
-    if (!InitFont(s.Width, s.Height, g.dataPrefix))
+    if (!(fontBuilder ? fontBuilder : InitFont)(s.Width, s.Height, g.dataPrefix))
         return StopAtCurrentStep();
 
     LogStep("VRO Logo");
@@ -193,13 +197,11 @@ int InitPelmo()
     InitMenu(g.dataPrefix);
 
     LogStep("Load 3D objects and textures");
-    if (!InitPelmo3D(g.dataPrefix, s))
-        return StopAtCurrentStep();
+    InitPelmo3D(g.dataPrefix, s);
     SetPointerTexture(PointerTexture());
 
     LogStep("Init menu objects");
-    if (!InitObjetMenu(g.dataPrefix))
-        return StopAtCurrentStep();
+    InitObjetMenu(g.dataPrefix);
 
     LogStep("Load other textures");
 

@@ -30,3 +30,9 @@ int RunWithErrorReport(int (*body)(int, char**), int argc, char** argv);
 struct IntroDriver;
 // The intro's clock and input (a test plays it without waiting); null: SDL's.
 void SetIntroDriver(IntroDriver* driver);
+
+// Builds the glyph fonts at start-up, false when they could not be built
+// (only when out of memory); a test puts its own in place to fail the step.
+// Null: InitFont.
+using FontBuilder = bool (*)(int width, int height, const char* dataPrefix);
+void SetFontBuilder(FontBuilder builder);

@@ -30,6 +30,10 @@ std::vector<DisplayMode> ChooseStartSize(Settings& s, bool haveDesktop, int desk
         }
     }
     std::vector<DisplayMode> list = FilterDisplayModes(enumerated);
+    // No display answered: nothing says the saved size is not offered, and
+    // the window's opening finds out.
+    if (!haveDesktop && enumerated.empty())
+        return list;
     auto offered = [&](int w, int h) {
         for (const DisplayMode& m : list)
             if (m.width == w && m.height == h)
@@ -45,7 +49,5 @@ std::vector<DisplayMode> ChooseStartSize(Settings& s, bool haveDesktop, int desk
             s.Height = 480;
         }
     }
-    if (!offered(s.Width, s.Height))
-        list.push_back(DisplayMode{s.Width, s.Height, 32});
     return list;
 }

@@ -10,8 +10,8 @@ std::vector<DisplayMode> FilterDisplayModes(const std::vector<DisplayMode>& enum
 
 // Settles Width and Height from the stored setting, the desktop (used on a
 // first run, capped at 1024 × 768) and the offered modes (800 × 600, else
-// 640 × 480, when the setting is not offered). The size chosen is always in
-// the returned list, added when the display did not name it, so the options
-// never index an empty list and show the size in use.
+// 640 × 480, when the setting is not offered); returns the offered modes
+// (BuildMenus adds the size in use). With neither a desktop nor any mode (no
+// display answered) the stored size is kept.
 std::vector<DisplayMode> ChooseStartSize(Settings& s, bool haveDesktop, int desktopWidth, int desktopHeight,
                                          const std::vector<DisplayMode>& enumerated);

@@ -39,13 +39,12 @@ bool ScorePath(const char* gamePath, char* out, size_t size)
     return FormatPath(out, size, "%s%s", gamePath ? gamePath : "", "score.vro");
 }
 
-int InitScores(ScoreTable& table, const char* gamePath)
+void InitScores(ScoreTable& table, const char* gamePath)
 {
     table = ScoreTable();
     table.ready = 1;
     CopyName(table.playerName, kDefaultPlayerName);
     LoadScores(table, gamePath);
-    return 1;
 }
 
 void FreeScores(ScoreTable& table)

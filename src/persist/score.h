@@ -40,8 +40,8 @@ struct NameEditor {
     int level = -1;  // the level whose record waits for its name
 };
 
-// Sets the table up (playerName "noname") and loads the file; returns 1.
-int InitScores(ScoreTable& table, const char* gamePath);
+// Sets the table up (playerName "noname") and loads the file.
+void InitScores(ScoreTable& table, const char* gamePath);
 void FreeScores(ScoreTable& table);
 
 // "%s%s" of the game directory and "score.vro"; false when it does not fit.

@@ -98,7 +98,7 @@ SceneState& CurrentScene()
     return scene;
 }
 
-bool InitPelmo3D(const char* dataPrefix, const Settings& settings)
+void InitPelmo3D(const char* dataPrefix, const Settings& settings)
 {
     // Whatever theme was loaded belongs to the scene being replaced.
     FreeTheme();
@@ -137,7 +137,6 @@ bool InitPelmo3D(const char* dataPrefix, const Settings& settings)
         throw;
     }
     s.sceneLoaded = true;
-    return true;
 }
 
 void FreeScene()
@@ -151,7 +150,7 @@ void FreeScene()
     s.sceneLoaded = false;
 }
 
-bool InitObjetMenu(const char* dataPrefix)
+void InitObjetMenu(const char* dataPrefix)
 {
     FreeMenuObjects();
     SceneState& s = scene;
@@ -169,7 +168,6 @@ bool InitObjetMenu(const char* dataPrefix)
     }
     SetMipMapping(mipmap);
     s.menuObjectsLoaded = true;
-    return true;
 }
 
 void FreeMenuObjects()

@@ -37,7 +37,7 @@ SceneState& CurrentScene();
 // the pointer and the menu floor textures. Throws Exception ("pelmo3d") when
 // a model or one of the floor textures is missing; a missing pointer is not
 // an error.
-bool InitPelmo3D(const char* dataPrefix, const Settings& settings);
+void InitPelmo3D(const char* dataPrefix, const Settings& settings);
 // Frees what InitPelmo3D loaded. Safe to call twice, and before the window is
 // re-created.
 void FreeScene();
@@ -45,7 +45,7 @@ void FreeScene();
 // Loads the menu car and the logo (freeing them first if they are loaded).
 // Throws Exception ("pelmo3d") on a missing model or a car without its four
 // wheels.
-bool InitObjetMenu(const char* dataPrefix);
+void InitObjetMenu(const char* dataPrefix);
 void FreeMenuObjects();
 
 // One frame of the menu animation: the car is shown on the main and game

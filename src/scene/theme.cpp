@@ -305,7 +305,7 @@ void DrawWheels(Objet3D* const wheels[4], const float pivots[4][3], float angle,
     }
 }
 
-bool InitListTheme(const char* dataPrefix)
+void InitListTheme(const char* dataPrefix)
 {
     Theme& t = theme;
     t.count = 0;
@@ -325,7 +325,6 @@ bool InitListTheme(const char* dataPrefix)
         marked += present[n] ? 1 : 0;
     if (marked != t.count)
         Fail("les themes doivent avoir des numÈros qui se suivent !", "InitListTheme", kModule, __LINE__);
-    return true;
 }
 
 bool LoadThemeConfigFile(const char* themeDir, ThemeSettings& s)

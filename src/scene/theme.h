@@ -94,7 +94,7 @@ Theme& CurrentTheme();
 
 // Counts the theme directories "<prefix>data/gfx/theme<n>/theme.ini". Throws
 // when the numbers found do not follow each other from 1.
-bool InitListTheme(const char* dataPrefix);
+void InitListTheme(const char* dataPrefix);
 
 // Frees any loaded theme, then loads theme `index` (0-based) completely.
 // Throws Exception ("pelmo3d" or "texte") on any missing or bad file.

@@ -78,8 +78,21 @@ bool ReadUtf16File(const char* path, std::u16string& units)
 {
     units.clear();
     std::string bytes;
-    if (!path || !*path || !ReadWholeFile(path, bytes))
+    // One byte past the bound, so that a larger file is refused rather than
+    // read cut short.
+    switch (ReadFileHead(path, kUtf16FileMaxBytes + 1, bytes)) {
+    case FileRead::Missing:
         return false;
+    case FileRead::Unreadable:
+        Warn("%s : cannot be read\n", path);
+        return false;
+    case FileRead::Ok:
+        break;
+    }
+    if (bytes.size() > kUtf16FileMaxBytes) {
+        Warn("%s : larger than %zu bytes\n", path, kUtf16FileMaxBytes);
+        return false;
+    }
     const size_t n = bytes.size();
     auto byteAt = [&](size_t i) { return static_cast<unsigned int>(static_cast<unsigned char>(bytes[i])); };
     // A whole number of units and at least the byte-order mark, so that no

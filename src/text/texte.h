@@ -55,10 +55,17 @@ struct LanguageFile {
 // The language in use.
 extern LanguageFile languageFile;
 
+// The largest language or credits file read (the shipped ones hold a few
+// kilobytes).
+constexpr size_t kUtf16FileMaxBytes = 1 << 20;
+
 // Reads a UTF-16 file's units after its byte-order mark: FF FE is read
-// little-endian, FE FF big-endian. A file that cannot be opened gives false
-// quietly; one of 0 or 1 byte, of odd length or without a byte-order mark
-// gives false with "<path> : Not a Unicode UTF16 File" on stderr.
+// little-endian, FE FF big-endian. A missing file gives false quietly; one
+// that is no regular file or cannot be read gives false with "<path> :
+// cannot be read", one larger than kUtf16FileMaxBytes with "<path> : larger
+// than <bound> bytes", neither read further; one of 0 or 1 byte, of odd
+// length or without a byte-order mark gives false with "<path> : Not a
+// Unicode UTF16 File" (each on stderr).
 bool ReadUtf16File(const char* path, std::u16string& units);
 
 // Takes the next line from units[pos...]: the units up to the next CR or LF

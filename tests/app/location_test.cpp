@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 namespace {
 
@@ -18,9 +19,7 @@ TEST(GameLocation, InstalledTreesAreFoundFromTheBinarysOwnPath)
     fs::create_directories("build/game/data");
     const std::string root = dir.path() + "/";
     struct Case {
-        const char* exe;
-        const char* xdg;
-        const char* home;
+        const char *exe, *xdg, *home;
         bool installed;
         std::string userDir;
     } cases[] = {
@@ -36,9 +35,9 @@ TEST(GameLocation, InstalledTreesAreFoundFromTheBinarysOwnPath)
     for (const Case& c : cases) {
         const std::string exe = *c.exe ? root + c.exe : "";
         const GameLocation where = FindGameLocation(exe, c.xdg, c.home);
-        EXPECT_EQ(where.installed, c.installed) << c.exe;
-        EXPECT_EQ(where.userDir, c.userDir) << c.exe;
-        EXPECT_EQ(where.dataPrefix, c.installed ? root + "usr/share/games/pondrake/" : "") << c.exe;
+        EXPECT_EQ(std::tie(where.installed, where.userDir, where.dataPrefix),
+                  std::make_tuple(c.installed, c.userDir, c.installed ? root + "usr/share/games/pondrake/" : ""))
+            << c.exe;
     }
 }
 
@@ -76,10 +75,9 @@ TEST(GameLocation, TheCommandLineKnowsItsThreeOptionsAndNamesTheFirstUnknown)
     };
     for (const Case& c : cases) {
         const CommandLine line = ReadCommandLine(int(c.args.size()), const_cast<char**>(c.args.data()));
-        EXPECT_EQ(line.windowed, c.windowed);
-        EXPECT_EQ(line.help, c.help);
-        EXPECT_EQ(line.version, c.version);
-        EXPECT_EQ(line.unknown, c.unknown);
+        EXPECT_EQ(std::tie(line.windowed, line.help, line.version, line.unknown),
+                  std::tie(c.windowed, c.help, c.version, c.unknown))
+            << c.args.size();
     }
 }
 

@@ -209,14 +209,9 @@ std::string Sizes(const std::vector<DisplayMode>& list)
 
 TEST(VideoModes, TheFirst32BitModeOfEachSizeAndAStartSizeThatIsAlwaysOffered)
 {
-    EXPECT_EQ(Sizes(FilterDisplayModes({{1280, 1024, 16},
-                                        {800, 600, 32},
-                                        {1280, 1024, 32},
-                                        {1280, 1024, 32},
-                                        {640, 400, 32},
-                                        {320, 240, 32},
-                                        {1280, 1024, 24}})),
-              "800x600 1280x1024 ");
+    const std::vector<DisplayMode> listed = {{1280, 1024, 16}, {800, 600, 32}, {1280, 1024, 32}, {1280, 1024, 32},
+                                             {640, 400, 32},   {320, 240, 32}, {1280, 1024, 24}};
+    EXPECT_EQ(Sizes(FilterDisplayModes(listed)), "800x600 1280x1024 ");
     const std::vector<DisplayMode> modes = {{640, 480, 32},  {640, 600, 32},  {800, 600, 32},
                                             {1024, 768, 32}, {1024, 600, 32}, {1920, 1080, 32}};
     const struct {
@@ -232,8 +227,10 @@ TEST(VideoModes, TheFirst32BitModeOfEachSizeAndAStartSizeThatIsAlwaysOffered)
         {1, 0, 0, true, 1024, 600, {{800, 600, 32}, {1024, 600, 16}}, "800x600"},       // not offered in 32 bits
         {1, 0, 0, false, 0, 0, modes, "800x600"},                                       // no desktop answer
         {0, 1000, 700, true, 1280, 1024, {{640, 480, 32}, {800, 600, 32}}, "800x600"},  // the stored size not offered
-        {0, 1000, 700, true, 1280, 1024, {{1280, 1024, 32}}, "640x480 1280x1024 640x480 "},  // always in the list
-        {0, 1024, 768, true, 1024, 768, {}, "640x480 640x480 "},
+        {0, 1000, 700, true, 1280, 1024, {{1280, 1024, 32}}, "640x480 1280x1024 "},
+        {0, 1024, 768, true, 1024, 768, {}, "640x480 "},
+        {0, 1024, 768, false, 0, 0, {}, "1024x768 "},  // no display answered: the saved size
+        {1, 0, 0, false, 0, 0, {}, "800x600 "},
     };
     for (const auto& c : cases) {
         Settings s;

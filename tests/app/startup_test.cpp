@@ -8,7 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <regex>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -27,6 +31,7 @@ TEST(ErrorReport, AnExceptionShowsFourLinesAnythingElseOneAndTheLogEndsEitherWay
         {[](int, char**) -> int {
              WriteLog("Pondrake logfile.");
              WriteLog("");
+             EXPECT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0);  // a full-screen window would hide the box
              throw Exception("out of memory", "InitPelmo", "pelmo", 123);
          },
          1,
@@ -47,6 +52,7 @@ TEST(ErrorReport, AnExceptionShowsFourLinesAnythingElseOneAndTheLogEndsEitherWay
         EXPECT_EQ(CaptureStderr([&] { status = RunWithErrorReport(c.run, 0, nullptr); }), c.said);
         EXPECT_EQ(status, c.status);  // a fatal error is no success
         EXPECT_EQ(ReadTestLines("log.txt"), c.log);
+        EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
     }
     ResetLog();
     WriteTestFile("log.txt/blocker", "");  // a log that cannot be opened: the line is dropped, nothing breaks
@@ -96,6 +102,25 @@ TEST(Binary, AFirstRunMakesItsDirectoriesAndSettingsAndAMissingLanguageFileEndsT
         for (const char* made : {"save", "level", "capture", "game.ini"})
             EXPECT_TRUE(TestFileExists(made)) << made;
     }
+}
+
+// A step that fails without throwing (the glyph fonts, out of memory): the
+// orderly shutdown, then the report naming the step, and a failure status.
+TEST(StartUp, AStepThatFailsIsNamedInTheReportAfterTheShutdown)
+{
+    ScopedTempDir dir;
+    std::filesystem::create_directory_symlink(RunDir() + "/data", "data");
+    WriteTestFile("game.ini", "[Game]\nWidth=640\nHeight=480\n");
+    ResetLog();
+    SetFontBuilder([](int, int, const char*) { return false; });
+    const char* argv[] = {"pondrake", "-windowed"};
+    int status = -1;
+    EXPECT_EQ(CaptureStderr([&] { status = SDL_main(2, const_cast<char**>(argv)); }), "Start-up failed : Init fonts\n");
+    SetFontBuilder(nullptr);
+    EXPECT_EQ(status, 1);
+    const std::vector<std::string> log = ReadTestLines("log.txt");
+    const auto failed = std::find(log.begin(), log.end(), "Init fonts");
+    EXPECT_TRUE(failed + 1 < log.end() && failed[1] == "Free level codes" && log.back() == "End.");
 }
 
 }  // namespace

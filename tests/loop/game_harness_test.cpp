@@ -2,8 +2,6 @@
 #include "harness.h"
 
 #include "app/base/log.h"
-#include "app/resolution.h"
-#include "app/settings.h"
 #include "scene/pelmo3d.h"
 
 #include <algorithm>
@@ -133,49 +131,6 @@ TEST_F(GameHarness, ScreenshotsNeverOverwriteEarlierOnes)
     ASSERT_GT(shot.size(), 54u);
     EXPECT_EQ(shot.substr(0, 2), "BM");
     EXPECT_TRUE(TestFileExists("capture/ScreenShot02.bmp"));
-}
-
-TEST_F(GameHarness, AChangeOfResolutionMidGameKeepsTheGameGoing)
-{
-    Play(1);
-    Step(SDLK_LEFT);
-    const Board board = g.puzzle.board;
-    const int moves = g.puzzle.moves;
-    ASSERT_EQ(ChangeResolution(g, 800, 600), 1);
-    EXPECT_EQ(g.settings.Width, 800);
-    EXPECT_EQ(g.ScreenState, kScreenMenus);
-    EXPECT_EQ(g.menus.currentMenu, &g.mainMenu);
-    Frames(3, 16);
-    Hold(SDLK_ESCAPE);  // back to the game that was running
-    ASSERT_EQ(g.ScreenState, kScreenPlay);
-    Frames(5, 16);
-    EXPECT_EQ(std::memcmp(&g.puzzle.board, &board, sizeof board), 0);
-    EXPECT_EQ(g.puzzle.moves, moves);
-    EXPECT_TRUE(CurrentTheme().loaded);
-}
-
-TEST_F(GameHarness, AFailedChangeOfResolutionIsNotStoredAndGameIniKeepsThePlayersSound)
-{
-    // A size no window can have: the change fails, the game goes on at the
-    // size it had, and "game.ini" keeps that size.
-    g.pendingWidth = 0;
-    g.pendingHeight = 0;
-    // Without an audio device the player's own values are written.
-    g.soundDevice = false;
-    g.storedSound = 1;
-    g.storedMusic = 0;
-    g.settings.Sound = g.settings.Music = 0;
-    ApplyOptions(g);
-    EXPECT_EQ(g.settings.Width, 640);
-    EXPECT_EQ(g.settings.Height, 480);
-    Settings read;
-    LoadGameConfig(read);
-    EXPECT_EQ(read.Width, 640);
-    EXPECT_EQ(read.Height, 480);
-    EXPECT_EQ(read.Sound, 1);
-    EXPECT_EQ(read.Music, 0);
-    Frames(3, 16);  // still drawing
-    EXPECT_EQ(g.quitRequested, 0);
 }
 
 }  // namespace

@@ -31,18 +31,18 @@ protected:
 
 TEST_F(MenuScene, TheCarIsDrawnOnlyWhenShownAndLoadedAndMovesOnlyWithTheClock)
 {
-    ASSERT_TRUE(InitPelmo3D(GameDataPrefix().c_str(), settings));
+    InitPelmo3D(GameDataPrefix().c_str(), settings);
     // Never loaded: the car screen falls back to the turning background.
     AdvanceMenuScene(5, false);
     const Picture background = DrawMenu(false);
     AdvanceMenuScene(0, true);
     EXPECT_EQ(background.CountDifferent(DrawMenu(true), 0), 0);
 
-    ASSERT_TRUE(InitObjetMenu(GameDataPrefix().c_str()));
+    InitObjetMenu(GameDataPrefix().c_str());
     EXPECT_TRUE(CurrentScene().menuObjectsLoaded);
     // Loading again frees first: the materials are not taken twice.
     const int materials = MaterialList().count;
-    ASSERT_TRUE(InitObjetMenu(GameDataPrefix().c_str()));
+    InitObjetMenu(GameDataPrefix().c_str());
     EXPECT_EQ(MaterialList().count, materials);
     AdvanceMenuScene(25, true);
     const Picture withCar = DrawMenu(true);
@@ -67,7 +67,7 @@ TEST_F(MenuScene, TheCarIsDrawnOnlyWhenShownAndLoadedAndMovesOnlyWithTheClock)
 
 TEST_F(MenuScene, TheMenuAnimationFollowsItsClock)
 {
-    ASSERT_TRUE(InitPelmo3D(GameDataPrefix().c_str(), settings));
+    InitPelmo3D(GameDataPrefix().c_str(), settings);
     SceneState& s = CurrentScene();
     EXPECT_EQ(s.menuClock, 0);
     EXPECT_EQ(s.backgroundAngle, 0);
@@ -85,7 +85,7 @@ TEST_F(MenuScene, TheMenuAnimationFollowsItsClock)
         EXPECT_FLOAT_EQ(s.menuClock, 12);
     }
     // InitPelmo3D starts the animation again.
-    ASSERT_TRUE(InitPelmo3D(GameDataPrefix().c_str(), settings));
+    InitPelmo3D(GameDataPrefix().c_str(), settings);
     EXPECT_EQ(s.menuClock, 0);
     EXPECT_EQ(s.backgroundAngle, 0);
 }
@@ -93,7 +93,7 @@ TEST_F(MenuScene, TheMenuAnimationFollowsItsClock)
 TEST_F(MenuScene, TheLogoBecomesABoxOfPointFourAndAFlatAxisKeepsItsSize)
 {
     const std::string prefix = CopiedPrefix();
-    ASSERT_TRUE(InitObjetMenu(prefix.c_str()));
+    InitObjetMenu(prefix.c_str());
     const Model3D& logo = CurrentScene().logo;
     for (int a = 0; a < 3; ++a) {
         EXPECT_NEAR(logo.bboxMax[a] - logo.bboxMin[a], 0.4f, 0.002f);
@@ -106,7 +106,7 @@ TEST_F(MenuScene, TheLogoBecomesABoxOfPointFourAndAFlatAxisKeepsItsSize)
     std::string error;
     for (const char* file : {"logo.3do", "logomorph.3do"})
         ASSERT_TRUE(Write3do((prefix + "data/gfx/3d/" + file).c_str(), flat, error)) << error;
-    ASSERT_TRUE(InitObjetMenu(prefix.c_str()));
+    InitObjetMenu(prefix.c_str());
     const Model3D& f = CurrentScene().logo;
     EXPECT_NEAR(f.bboxMax[0] - f.bboxMin[0], 0.4f, 0.002f);
     EXPECT_NEAR(f.bboxMax[1] - f.bboxMin[1], 0.4f, 0.002f);
@@ -120,10 +120,10 @@ TEST_F(MenuScene, TheLogoBecomesABoxOfPointFourAndAFlatAxisKeepsItsSize)
 TEST_F(MenuScene, MissingFilesAreRefusedWithTheirMessagesAndAMissingPointerIsNot)
 {
     const std::string prefix = CopiedPrefix();
-    ASSERT_TRUE(InitPelmo3D(prefix.c_str(), settings));
+    InitPelmo3D(prefix.c_str(), settings);
     ASSERT_NE(PointerTexture(), nullptr);
     std::remove((prefix + "data/gfx/2d/pointeur.png").c_str());
-    ASSERT_TRUE(InitPelmo3D(prefix.c_str(), settings)) << "a missing pointer is not an error";
+    InitPelmo3D(prefix.c_str(), settings);
     EXPECT_EQ(PointerTexture(), nullptr);
 
     std::remove((prefix + "data/gfx/3d/solmenushadow.png").c_str());
@@ -151,8 +151,8 @@ TEST_F(MenuScene, MissingFilesAreRefusedWithTheirMessagesAndAMissingPointerIsNot
 
 TEST_F(MenuScene, TheMenuCarsWheelsAreDrawnOnTheirOwn)
 {
-    ASSERT_TRUE(InitPelmo3D(GameDataPrefix().c_str(), settings));
-    ASSERT_TRUE(InitObjetMenu(GameDataPrefix().c_str()));
+    InitPelmo3D(GameDataPrefix().c_str(), settings);
+    InitObjetMenu(GameDataPrefix().c_str());
     SceneState& s = CurrentScene();
     for (Objet3D* w : s.menuWheels) {
         ASSERT_NE(w, nullptr);

@@ -124,10 +124,10 @@ protected:
 
 TEST_F(Themes, TheListCountsNumberedDirectoriesAndABadNumberIsRefused)
 {
-    ASSERT_TRUE(InitListTheme(Prefix().c_str()));
+    InitListTheme(Prefix().c_str());
     EXPECT_EQ(CurrentTheme().count, 0);
     ExpectException([&] { LoadTheme(0, Prefix().c_str(), settings); }, "bad theme number", "LoadTheme");
-    ASSERT_TRUE(InitListTheme(GameDataPrefix().c_str()));
+    InitListTheme(GameDataPrefix().c_str());
     EXPECT_EQ(CurrentTheme().count, 1);
     for (int bad : {1, -1})
         ExpectException([&] { LoadTheme(bad, GameDataPrefix().c_str(), settings); }, "bad theme number", "LoadTheme");
@@ -135,7 +135,7 @@ TEST_F(Themes, TheListCountsNumberedDirectoriesAndABadNumberIsRefused)
 
 TEST_F(Themes, TheBuiltThemeLoadsWholeWithItsFiltersAndFreesWhole)
 {
-    ASSERT_TRUE(InitPelmo3D(GameDataPrefix().c_str(), settings));
+    InitPelmo3D(GameDataPrefix().c_str(), settings);
     const int materialsBefore = MaterialList().count;  // the menu background's
     LoadGameTheme();
     Theme& t = CurrentTheme();
@@ -253,7 +253,7 @@ TEST_F(Themes, EveryMissingOrBadFileHasItsMessageAndLeavesNothingLoaded)
         CopyGameData("data/gfx", dir.path());
         c.damage();
         const int materials = MaterialList().count;
-        ASSERT_TRUE(InitListTheme(Prefix().c_str()));
+        InitListTheme(Prefix().c_str());
         ExpectException([&] { LoadTheme(0, Prefix().c_str(), settings); }, c.message, "LoadTheme");
         EXPECT_FALSE(CurrentTheme().loaded);
         EXPECT_EQ(MaterialList().count, materials) << "nothing half-loaded is kept";
@@ -265,7 +265,7 @@ TEST_F(Themes, EveryMissingOrBadFileHasItsMessageAndLeavesNothingLoaded)
     for (size_t i = 0; i < rgb.size(); ++i)
         rgb[i] = uint8_t(i * 7);
     WriteTestPng(ThemeFile("texture/detail.png"), 256, 256, 3, rgb);
-    ASSERT_TRUE(InitListTheme(Prefix().c_str()));
+    InitListTheme(Prefix().c_str());
     ASSERT_TRUE(LoadTheme(0, Prefix().c_str(), settings));
     const std::vector<uint8_t>& d = CurrentTheme().detailPixels;
     ASSERT_EQ(d.size(), size_t(256 * 256 * 4));
@@ -301,7 +301,7 @@ TEST_F(Themes, TheMenuLightNeverChangesTheLevelsLightingOrShadows)
 TEST_F(Themes, AChangeOfResolutionFreesAndLoadsAgainAndOldNamesAreNeverDeleted)
 {
     LoadGameTheme();
-    ASSERT_TRUE(InitObjetMenu(GameDataPrefix().c_str()));
+    InitObjetMenu(GameDataPrefix().c_str());
     StartLevel({"", "", "", "    ####", "    #  # @", "    ####   $ ."});
     DrawFrame();
     // What the resolution change does, in its order.
@@ -313,8 +313,8 @@ TEST_F(Themes, AChangeOfResolutionFreesAndLoadsAgainAndOldNamesAreNeverDeleted)
     ASSERT_TRUE(context.Recreate(800, 600, 0));
     Set2DScreenSize(800, 600);
     glEnable(GL_LIGHTING);
-    ASSERT_TRUE(InitPelmo3D(GameDataPrefix().c_str(), settings));
-    ASSERT_TRUE(InitObjetMenu(GameDataPrefix().c_str()));
+    InitPelmo3D(GameDataPrefix().c_str(), settings);
+    InitObjetMenu(GameDataPrefix().c_str());
     ASSERT_TRUE(LoadTheme(0, GameDataPrefix().c_str(), settings));
     BuildSceneryLists(p);
     const Picture pic = DrawFrame();

@@ -13,6 +13,7 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace {
 
@@ -96,6 +97,22 @@ TEST(LanguageFile, DamagedFilesAreRefusedOrReadWithinBoundsAndAMissingOneQuietly
     }
     LanguageFile lf;
     EXPECT_EQ(CaptureStderr([&] { EXPECT_FALSE(LoadLanguageFile(lf, "missing.txt")); }), "");
+    // Read at most what a language file may hold: the largest is read, a
+    // larger or huge file or a FIFO in its place is refused, never waited on.
+    std::string edge = good;
+    edge.resize(kUtf16FileMaxBytes, ' ');  // an unended last line, which is dropped
+    ASSERT_TRUE(WriteTestFile("edge.txt", edge) && WriteTestFile("over.txt", edge + "\r") &&
+                MakeHugeFile("huge.txt", 1LL << 26) && mkfifo("fifo.txt", 0644) == 0);
+    EXPECT_TRUE(LoadLanguageFile(lf, "edge.txt"));
+    const std::string tooLarge = " : larger than " + std::to_string(kUtf16FileMaxBytes) + " bytes\n";
+    for (const std::string& f : {"over.txt", "huge.txt", "fifo.txt"}) {
+        const std::string said = f == "fifo.txt" ? f + " : cannot be read\n" : f + tooLarge;
+        EXPECT_EQ(ExitStatusWithin(5, [&] { return CaptureStderr([&] { LoadLanguageFile(lf, f.c_str()); }) == said; }),
+                  1)
+            << f;
+    }
+    EXPECT_LT(BytesReadDuring([&] { CaptureStderr([&] { LoadLanguageFile(lf, "huge.txt"); }); }),
+              2 * (long long)kUtf16FileMaxBytes);
     ForEachDamagedCopy(good, 300, 1234, [&](const std::string& bytes, int) {
         std::remove("rnd.txt");
         ASSERT_TRUE(WriteTestFile("rnd.txt", bytes));
