@@ -29,7 +29,7 @@ protected:
     }
 };
 
-TEST_F(MenuScene, TheCarIsDrawnOnlyWhenShownAndLoadedAndMovesOnlyWithTheClock)
+TEST_F(MenuScene, TheCarIsDrawnOnlyWhenShownAndLoadedWithItsOwnWheelsAndMovesOnlyWithTheClock)
 {
     ASSERT_TRUE(InitPelmo3D(GameDataPrefix().c_str(), settings));
     // Never loaded: the car screen falls back to the turning background.
@@ -47,7 +47,10 @@ TEST_F(MenuScene, TheCarIsDrawnOnlyWhenShownAndLoadedAndMovesOnlyWithTheClock)
     AdvanceMenuScene(25, true);
     const Picture withCar = DrawMenu(true);
     AdvanceMenuScene(0, false);
-    EXPECT_GT(withCar.CountDifferent(DrawMenu(false)), width * height / 3);
+    const Picture withoutCar = DrawMenu(false);
+    EXPECT_GT(withCar.CountDifferent(withoutCar), width * height / 3);
+    withCar.SaveToGallery("scene_menu.png");  // the gallery's, no assertion
+    withoutCar.SaveToGallery("scene_menu_nocar.png");
     // With dt = 0 the picture stands still.
     AdvanceMenuScene(0, true);
     const Picture a = DrawMenu(true);
@@ -55,6 +58,20 @@ TEST_F(MenuScene, TheCarIsDrawnOnlyWhenShownAndLoadedAndMovesOnlyWithTheClock)
     EXPECT_EQ(a.CountDifferent(DrawMenu(true), 0), 0);
     AdvanceMenuScene(10, true);
     EXPECT_GT(a.CountDifferent(DrawMenu(true)), 1000) << "the floor scrolls, the car swings";
+    // The car's wheels are drawn on their own, hidden from the body's draw.
+    SceneState& s = CurrentScene();
+    for (Objet3D* w : s.menuWheels)
+        ASSERT_TRUE(w && w->visible == 0);
+    AdvanceMenuScene(20, true);
+    const Picture with = DrawMenu(false);
+    for (Objet3D* w : s.menuWheels)
+        EXPECT_EQ(w->visible, 0) << "hidden again after their own draw";
+    Objet3D* wheels[4];
+    std::copy(s.menuWheels, s.menuWheels + 4, wheels);
+    std::fill(s.menuWheels, s.menuWheels + 4, nullptr);
+    const Picture without = DrawMenu(false);
+    std::copy(wheels, wheels + 4, s.menuWheels);
+    EXPECT_GT(with.CountDifferent(without), 1000);
 
     FreeMenuObjects();
     EXPECT_FALSE(CurrentScene().menuObjectsLoaded);
@@ -147,27 +164,6 @@ TEST_F(MenuScene, MissingFilesAreRefusedWithTheirMessagesAndAMissingPointerIsNot
     ASSERT_TRUE(Write3do(carFile.c_str(), car, error)) << error;
     ExpectException([&] { InitObjetMenu(prefix.c_str()); }, "Couldn't load 3D Objet carmenu.3do", "InitObjetMenu");
     EXPECT_FALSE(CurrentScene().menuObjectsLoaded);
-}
-
-TEST_F(MenuScene, TheMenuCarsWheelsAreDrawnOnTheirOwn)
-{
-    ASSERT_TRUE(InitPelmo3D(GameDataPrefix().c_str(), settings));
-    ASSERT_TRUE(InitObjetMenu(GameDataPrefix().c_str()));
-    SceneState& s = CurrentScene();
-    for (Objet3D* w : s.menuWheels) {
-        ASSERT_NE(w, nullptr);
-        EXPECT_EQ(w->visible, 0) << "hidden from the body's draw";
-    }
-    AdvanceMenuScene(20, true);
-    const Picture with = DrawMenu(false);
-    for (Objet3D* w : s.menuWheels)
-        EXPECT_EQ(w->visible, 0) << "hidden again after their own draw";
-    Objet3D* wheels[4];
-    std::copy(s.menuWheels, s.menuWheels + 4, wheels);
-    std::fill(s.menuWheels, s.menuWheels + 4, nullptr);
-    const Picture without = DrawMenu(false);
-    std::copy(wheels, wheels + 4, s.menuWheels);
-    EXPECT_GT(with.CountDifferent(without), 1000);
 }
 
 }  // namespace
