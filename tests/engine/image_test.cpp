@@ -271,12 +271,9 @@ TEST(Screenshot, TopRowFirstAndNoShearAtOddWidths)
     const std::string bmp = ReadTestFile("shot.bmp");
     ASSERT_GE(bmp.size(), 54u);
     auto le32 = [&](size_t at) { return uint32_t(GetInt32(reinterpret_cast<const unsigned char*>(&bmp[at]))); };
-    EXPECT_EQ(bmp.substr(0, 2), "BM");
-    EXPECT_EQ(le32(18), 101u);
-    EXPECT_EQ(le32(22), 60u);
-    EXPECT_EQ(le32(28) & 0xFFFF, 24u);
-    EXPECT_EQ(le32(30), 0u);  // uncompressed
-    EXPECT_EQ(bmp.size(), le32(10) + 60u * 304u);
+    // Width, height, 24 bits, uncompressed; rows padded to 304 bytes.
+    EXPECT_EQ(std::make_tuple(bmp.substr(0, 2), le32(18), le32(22), le32(28) & 0xFFFF, le32(30), bmp.size()),
+              std::make_tuple(std::string("BM"), 101u, 60u, 24u, 0u, le32(10) + 60u * 304u));
 
     SDL_Surface* s = SDL_LoadBMP("shot.bmp");
     ASSERT_NE(s, nullptr);

@@ -86,12 +86,9 @@ TEST_F(MenuScene, TheMenuAnimationFollowsItsClock)
 {
     ASSERT_TRUE(InitPelmo3D(GameDataPrefix().c_str(), settings));
     SceneState& s = CurrentScene();
-    EXPECT_EQ(s.menuClock, 0);
-    EXPECT_EQ(s.backgroundAngle, 0);
-    EXPECT_TRUE(s.showCar);
+    EXPECT_EQ(std::make_tuple(s.menuClock, s.backgroundAngle, s.showCar), std::make_tuple(0.0f, 0.0f, true));
     AdvanceMenuScene(100, true);
-    EXPECT_FLOAT_EQ(s.menuClock, 100);
-    EXPECT_FLOAT_EQ(s.backgroundAngle, 5);
+    EXPECT_EQ(std::make_pair(s.menuClock, s.backgroundAngle), std::make_pair(100.0f, 5.0f));
     EXPECT_NEAR(s.carSwing, 40 * std::cos(5 * 10 * M_PI / 64), 1e-4);
     AdvanceMenuScene(40, false);
     EXPECT_FLOAT_EQ(s.menuClock, 12) << "the clock wraps at 128";
@@ -103,8 +100,7 @@ TEST_F(MenuScene, TheMenuAnimationFollowsItsClock)
     }
     // InitPelmo3D starts the animation again.
     ASSERT_TRUE(InitPelmo3D(GameDataPrefix().c_str(), settings));
-    EXPECT_EQ(s.menuClock, 0);
-    EXPECT_EQ(s.backgroundAngle, 0);
+    EXPECT_EQ(std::make_pair(s.menuClock, s.backgroundAngle), std::make_pair(0.0f, 0.0f));
 }
 
 TEST_F(MenuScene, TheLogoBecomesABoxOfPointFourAndAFlatAxisKeepsItsSize)
