@@ -1,17 +1,13 @@
-// The kit as the game reads it: the cars' wheels as the scene finds them,
-// the icon font, the TrueType fonts named in font.ini, every effect and
-// track through the mixer; and the contact sheet, which loads every model
-// and picture through the engine.
+// The kit as the game reads it: the cars' wheels as the scene finds them and
+// the icon font; and the contact sheet, which loads every model and picture
+// through the engine. (The fonts, effects and tracks are checked by their
+// headers and contents in the headless suite.)
 #include "engine/glfont2d.h"
 #include "engine/gltexture.h"
 #include "engine/model3d.h"
 #include "glwindow.h"
 #include "kit.h"
 #include "scene/theme.h"
-#include "text/fontconfig.h"
-
-#include <SDL_mixer.h>
-#include <SDL_ttf.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -71,54 +67,6 @@ TEST_F(KitThroughTheEngine, TheCarsGiveTheSceneTheirWheelsAndTheIconFontItsGlyph
     for (unsigned char c : {'"', '#', '!'})
         EXPECT_GT(font.glyphs[font.GlyphIndex(c)].width, 20) << c << " has no picture";
     EXPECT_EQ(font.GlyphIndex(' '), 0u);
-}
-
-TEST(ArtKitFonts, EveryFontOfFontIniOpensAtItsSize)
-{
-    ASSERT_EQ(TTF_Init(), 0) << TTF_GetError();
-    for (int s = 0; s < kFontSectionCount; ++s) {
-        const FontConfig cfg = ReadFontSection((KitDataDir() + "/font.ini").c_str(), kFontSectionNames[s]);
-        ASSERT_STRNE(cfg.font, "") << kFontSectionNames[s];
-        for (int width : {640, 1024, 1600}) {
-            const std::string path = RunDir() + "/" + cfg.font;
-            TTF_Font* f = TTF_OpenFont(path.c_str(), FontPixelSize(cfg, width));
-            ASSERT_NE(f, nullptr) << path << ": " << TTF_GetError();
-            EXPECT_GT(TTF_FontHeight(f), 0);
-            TTF_CloseFont(f);
-        }
-    }
-    TTF_Quit();
-}
-
-TEST(ArtKitSound, EveryEffectAndTrackLoadsInTheMixer)
-{
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    ASSERT_EQ(SDL_Init(SDL_INIT_AUDIO), 0) << SDL_GetError();
-    ASSERT_EQ(Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 2048), 0) << Mix_GetError();
-    int effects = 0, tracks = 0;
-    for (const std::string& rel : KitGeneratedFiles()) {
-        const std::string path = KitDataDir() + "/" + rel;
-        if (EndsWith(rel, ".wav")) {
-            ++effects;
-            Mix_Chunk* chunk = Mix_LoadWAV_RW(SDL_RWFromFile(path.c_str(), "rb"), 1);
-            ASSERT_NE(chunk, nullptr) << rel << ": " << Mix_GetError();
-            EXPECT_GT(chunk->alen, 1000u) << rel;
-            EXPECT_NE(Mix_PlayChannelTimed(-1, chunk, 0, -1), -1) << rel;
-            Mix_HaltChannel(-1);
-            Mix_FreeChunk(chunk);
-        } else if (EndsWith(rel, ".zik")) {
-            ++tracks;
-            Mix_Music* music = Mix_LoadMUS(path.c_str());
-            ASSERT_NE(music, nullptr) << rel << ": " << Mix_GetError();
-            EXPECT_EQ(Mix_FadeInMusic(music, -1, 10), 0) << rel << ": " << Mix_GetError();
-            Mix_HaltMusic();
-            Mix_FreeMusic(music);
-        }
-    }
-    EXPECT_EQ(effects, 10);
-    EXPECT_EQ(tracks, 5);
-    Mix_CloseAudio();
-    SDL_Quit();
 }
 
 // The contact sheet is the kit's gallery picture (build/test-output).

@@ -146,11 +146,10 @@ TEST_F(Drawing, TransparentObjectsComeAfterOpaqueOnesAndTheAdditiveModeWritesNoD
     ApplyMaterial(mat);
     glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
     EXPECT_FALSE(mask);
-    GLint src, dst;
-    glGetIntegerv(GL_BLEND_SRC, &src);
-    glGetIntegerv(GL_BLEND_DST, &dst);
-    EXPECT_EQ(src, GL_SRC_ALPHA);
-    EXPECT_EQ(dst, GL_ONE);
+    GLint blend[2];
+    glGetIntegerv(GL_BLEND_SRC, &blend[0]);
+    glGetIntegerv(GL_BLEND_DST, &blend[1]);
+    EXPECT_EQ(std::make_pair(blend[0], blend[1]), std::make_pair(GLint(GL_SRC_ALPHA), GLint(GL_ONE)));
     EndMaterial(mat);
     glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
     EXPECT_TRUE(mask);
@@ -228,9 +227,8 @@ TEST_F(Drawing, TheQuadsFollowStripOrderAndLeaveNoArrayEnabled)
     ExpectColours({{{30, 20}, kRed}, {{30, 35}, kBlack}, {{130, 40}, Rgb{0, 255, 255}}, {{30, 95}, Rgb{255, 255, 0}}});
     // Corner colours: top left red, top right green, bottom left blue.
     const Picture p = ReadPicture();
-    EXPECT_GT(p.At(61, 11).r, 230);
-    EXPECT_GT(p.At(98, 11).g, 230);
-    EXPECT_GT(p.At(61, 48).b, 230);
+    EXPECT_TRUE(p.At(61, 11).r > 230 && p.At(98, 11).g > 230 && p.At(61, 48).b > 230)
+        << p.At(61, 11) << p.At(98, 11) << p.At(61, 48);
     EXPECT_TRUE(context.CheckError());
 }
 
@@ -262,11 +260,9 @@ TEST_F(Drawing, MorphGoesFromSourceToTargetObjectByObjectWhereTheShapesAgree)
         n = 0.5f;
     ASSERT_TRUE(inst.CopyFrom(a));
     SetMorph(&inst, &a, &b);
-    EXPECT_EQ(inst.morphSource, &a);
-    EXPECT_EQ(inst.morphTarget, &b);
     Objet3D *moving = inst.FindObject("moving"), *still = inst.FindObject("still");
-    EXPECT_EQ(moving->morphable, 1);
-    EXPECT_EQ(still->morphable, 0);
+    EXPECT_EQ(std::make_tuple(inst.morphSource, inst.morphTarget, moving->morphable, still->morphable),
+              std::make_tuple(&a, &b, 1, 0));
     Morph(&inst, 1);
     EXPECT_EQ(moving->points, b.FindObject("moving")->points);
     EXPECT_EQ(moving->vertexNormals, b.FindObject("moving")->vertexNormals);
@@ -288,11 +284,11 @@ TEST_F(Drawing, MorphGoesFromSourceToTargetObjectByObjectWhereTheShapesAgree)
     ASSERT_TRUE(shaped.CopyFrom(a));
     other.FindObject("still")->points[0] += 0.25f;
     SetMorph(&shaped, &a, &other);
-    EXPECT_EQ(shaped.FindObject("moving")->morphable, 0);
-    EXPECT_EQ(shaped.FindObject("still")->morphable, 1);
+    EXPECT_EQ(std::make_pair(shaped.FindObject("moving")->morphable, shaped.FindObject("still")->morphable),
+              std::make_pair(0, 1));
     Morph(&shaped, 1);
-    EXPECT_EQ(shaped.FindObject("moving")->points, a.FindObject("moving")->points);
-    EXPECT_EQ(shaped.FindObject("moving")->pointCount, 4u);
+    EXPECT_EQ(std::make_pair(shaped.FindObject("moving")->points, shaped.FindObject("moving")->pointCount),
+              std::make_pair(a.FindObject("moving")->points, 4u));
     EXPECT_EQ(shaped.FindObject("still")->points, other.FindObject("still")->points);
     DrawModel(&shaped);
 
@@ -301,8 +297,7 @@ TEST_F(Drawing, MorphGoesFromSourceToTargetObjectByObjectWhereTheShapesAgree)
     ASSERT_TRUE(fresh.CopyFrom(a));
     fresh.morphSource = nullptr;
     SetMorph(&fresh, &a, &one);
-    EXPECT_EQ(fresh.morphSource, nullptr);
-    EXPECT_EQ(fresh.morphTarget, nullptr);
+    EXPECT_TRUE(fresh.morphSource == nullptr && fresh.morphTarget == nullptr);
     const std::vector<float> before = fresh.FindObject("moving")->points;
     Morph(&fresh, 1);
     EXPECT_EQ(fresh.FindObject("moving")->points, before);

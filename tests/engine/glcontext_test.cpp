@@ -214,11 +214,8 @@ TEST_F(GLState, QuatToMatrixMatchesGlRotate)
     for (const auto& t : turns) {
         const float len = std::sqrt(t[1] * t[1] + t[2] * t[2] + t[3] * t[3]);
         const double half = t[0] * M_PI / 360.0;
-        Quat q;
-        q.x = float(t[1] / len * std::sin(half));
-        q.y = float(t[2] / len * std::sin(half));
-        q.z = float(t[3] / len * std::sin(half));
-        q.w = float(std::cos(half));
+        const float s = float(std::sin(half) / len);
+        const Quat q{t[1] * s, t[2] * s, t[3] * s, float(std::cos(half))};
         float mine[16], gl[16];
         QuatToMatrix(q, mine);
         glLoadIdentity();

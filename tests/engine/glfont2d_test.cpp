@@ -46,21 +46,16 @@ TEST_F(Fonts, GlyphsAreMeasuredAndPackedIntoTextures)
     WriteFont(dir.file("icons.png"), 4 * 48, 48, 48, 4, IconInk);
     GLFont2D font;
     ASSERT_TRUE(font.Load("icons.png", 48, 48, 4));
-    EXPECT_EQ(font.loaded, 1);
-    EXPECT_EQ(font.glyphsPerRow, 5u);
-    EXPECT_EQ(font.rowsPerTexture, 5u);
-    EXPECT_EQ(font.glyphsPerTexture, 25u);
-    EXPECT_EQ(font.textureCount, 1u);
-    EXPECT_EQ(font.source, nullptr);                                                 // released once uploaded
+    // The source picture is released once uploaded.
+    EXPECT_EQ(std::make_tuple(font.loaded, font.glyphsPerRow, font.rowsPerTexture, font.glyphsPerTexture,
+                              font.textureCount, font.source),
+              std::make_tuple(1, 5u, 5u, 25u, 1u, static_cast<uint8_t*>(nullptr)));
     const std::pair<int, int> inked[] = {{0, 48}, {10, 11}, {48, 1 - 48}, {0, 48}};  // left, width; glyph 2 has no ink
-    for (int g = 0; g < 4; ++g) {
-        EXPECT_EQ(font.glyphs[size_t(g)].left, inked[g].first) << g;
-        EXPECT_EQ(font.glyphs[size_t(g)].width, inked[g].second) << g;
-    }
-    EXPECT_FLOAT_EQ(font.glyphs[3].s0, 3 * 48 / 256.0f);
-    EXPECT_FLOAT_EQ(font.glyphs[3].s1, 4 * 48 / 256.0f);
-    EXPECT_FLOAT_EQ(font.glyphs[3].t0, 0);
-    EXPECT_FLOAT_EQ(font.glyphs[3].t1, 48 / 256.0f);
+    for (int g = 0; g < 4; ++g)
+        EXPECT_EQ(std::make_pair(font.glyphs[size_t(g)].left, font.glyphs[size_t(g)].width), inked[g]) << g;
+    const GLFont2D::Glyph& full = font.glyphs[3];
+    EXPECT_EQ(std::vector<float>({full.s0, full.s1, full.t0, full.t1}),
+              std::vector<float>({3 * 48 / 256.0f, 4 * 48 / 256.0f, 0, 48 / 256.0f}));
     ASSERT_TRUE(glIsTexture(font.textures[0]));
     EXPECT_EQ(font.textures[1], kNoGLTexture);
     // The texture holds each glyph in its cell, transparent black elsewhere.
@@ -82,14 +77,10 @@ TEST_F(Fonts, GlyphsAreMeasuredAndPackedIntoTextures)
     // Twenty-six large glyphs take two textures.
     WriteFont(dir.file("big.png"), 26 * 48, 48, 48, 26, [](int g, int x, int) { return x == g; });
     ASSERT_TRUE(font.Load("big.png", 48, 48, 26));
-    EXPECT_EQ(font.textureCount, 2u);
-    EXPECT_EQ(font.glyphs[24].texture, 0);
-    EXPECT_EQ(font.glyphs[25].texture, 1);
-    EXPECT_FLOAT_EQ(font.glyphs[25].s0, 0);
-    EXPECT_FLOAT_EQ(font.glyphs[24].s0, 4 * 48 / 256.0f);
-    EXPECT_FLOAT_EQ(font.glyphs[24].t0, 4 * 48 / 256.0f);
-    EXPECT_EQ(font.glyphs[25].left, 25);
-    EXPECT_EQ(font.glyphs[25].width, 1);
+    const GLFont2D::Glyph &g24 = font.glyphs[24], &g25 = font.glyphs[25];
+    EXPECT_EQ(std::make_tuple(font.textureCount, g24.texture, g25.texture, g25.left, g25.width),
+              std::make_tuple(2u, 0, 1, 25, 1));
+    EXPECT_EQ(std::vector<float>({g25.s0, g24.s0, g24.t0}), std::vector<float>({0, 4 * 48 / 256.0f, 4 * 48 / 256.0f}));
     font.Free();
 }
 
@@ -99,10 +90,9 @@ TEST_F(Fonts, PixelsOutsideTheImageCountAsTransparent)
     WriteFont(dir.file("narrow.png"), 100, 48, 48, 4, [](int, int, int) { return true; });
     GLFont2D font;
     ASSERT_TRUE(font.Load("narrow.png", 48, 48, 4));
-    EXPECT_EQ(font.glyphs[1].width, 48);
-    EXPECT_EQ(font.glyphs[2].left, 0);  // columns 96 to 99 exist
-    EXPECT_EQ(font.glyphs[2].width, 4);
-    EXPECT_EQ(font.glyphs[3].width, 1 - 48);  // wholly outside
+    // Columns 96 to 99 exist; the fourth cell is wholly outside.
+    EXPECT_EQ(std::make_tuple(font.glyphs[1].width, font.glyphs[2].left, font.glyphs[2].width, font.glyphs[3].width),
+              std::make_tuple(48, 0, 4, 1 - 48));
     const std::vector<uint8_t> a = TextureAlpha(font, 0);
     EXPECT_EQ(a[5 * 256 + 2 * 48 + 3], 255);
     EXPECT_EQ(a[5 * 256 + 2 * 48 + 4], 0);

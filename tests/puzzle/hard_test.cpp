@@ -19,15 +19,8 @@ TEST(Hard, TheFloorMaskWallsInTheFloorAndOnlyTheSkinOfAWallMassRemains)
     t.StartData(d, kHard);
     std::string expected;
     for (int y = 0; y < kPlayHeight; ++y) {
-        expected += std::string(y ? "/" : "") +
-                    (y == 0   ? "c"
-                     : y == 2 ? "  $ ."
-                              : "") +
-                    std::string(y == 0   ? 9
-                                : y == 2 ? 5
-                                         : 10,
-                                ' ') +
-                    "#";
+        const std::string left = y == 0 ? "c" : y == 2 ? "  $ ." : "";
+        expected += (y ? "/" : "") + left + std::string(10 - left.size(), ' ') + "#";
         EXPECT_EQ(t.Cell(10, y), WallCodeForMask(y == 0 ? 2 : y == 14 ? 1 : 3)) << y;
     }
     EXPECT_EQ(t.Picture(), expected);

@@ -34,13 +34,12 @@ Playback StartAndPlay(PuzzleBench& t, const char* level, std::vector<uint8_t> so
     return r;
 }
 
-TEST(History, RecordsStepsUndoAndBombsUntilFullAndADifficultyChangeEmptiesIt)
+// What each action records is the random play's to check: it plays its
+// history back.
+TEST(History, FillsUpAndADifficultyChangeEmptiesIt)
 {
     PuzzleBench t;
     t.Start(Rows("@b/ $/// ."), kEasy);
-    EXPECT_EQ(t.Play("ZRDLUXZ"), "-mpmmxu");
-    const std::vector<uint8_t> history(t.p.history, t.p.history + t.p.historyCount);
-    EXPECT_EQ(history, std::vector<uint8_t>({kActRight, kActDown, kActLeft, kActUp, kActSetOff, kActUndo}));
     t.p.historyCount = kHistorySize - 1;
     t.Play("RL");
     EXPECT_EQ(t.p.historyCount, kHistorySize);

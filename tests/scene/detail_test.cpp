@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 namespace {
@@ -60,12 +61,12 @@ TEST(DetailBake, TheShadowColourFadesTowardsWhiteAndIsProjectedAlongTheLight)
 {
     const float colour[3] = {0.2f, 0.4f, 1.0f};
     float out[3];
-    ShadowBakeColour(colour, 0.5f, out);
-    EXPECT_FLOAT_EQ(out[0], 0.6f);
-    EXPECT_FLOAT_EQ(out[1], 0.7f);
-    EXPECT_FLOAT_EQ(out[2], 1.0f);
-    ShadowBakeColour(colour, 0.0f, out);
-    EXPECT_FLOAT_EQ(out[0], 1.0f);
+    for (const auto& [strength, faded] :
+         {std::make_pair(0.5f, std::array<float, 3>{0.6f, 0.7f, 1.0f}), {0.0f, std::array<float, 3>{1, 1, 1}}}) {
+        ShadowBakeColour(colour, strength, out);
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(out[c], faded[c], 1e-6f) << strength << " channel " << c;
+    }
 
     const float light[4] = {-0.35f, 1.0f, 0.55f, 0.0f};
     float m[16];

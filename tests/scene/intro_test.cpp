@@ -1,9 +1,38 @@
 // The intro logo run frame by frame through a driver with a clock of its
-// own: its time line, its end and skipping it.
-#include "intro_driver.h"
+// own (milliseconds advance by `step` per frame, each drawn frame goes to
+// `onFrame`): its time line, its end and skipping it.
+#include "scene/intro.h"
 #include "scene_fixture.h"
 
 namespace {
+
+const float kIntroColours[3][3] = {{1.0f, 0.55f, 0.1f}, {0.2f, 0.6f, 1.0f}, {0.3f, 0.9f, 0.35f}};
+
+struct FakeIntroDriver : IntroDriver {
+    uint32_t now = 0;
+    uint32_t step = 50;
+    int frames = 0;
+    int stopAtFrame = -1;
+    bool closeWindow = false;
+    std::function<void(int, uint32_t)> onFrame;
+
+    uint32_t Ticks() override { return now; }
+    bool StopRequested(bool* closed) override
+    {
+        if (frames != stopAtFrame)
+            return false;
+        if (closeWindow && closed)
+            *closed = true;
+        return true;
+    }
+    void EndFrame(GLContext&) override
+    {
+        if (onFrame)
+            onFrame(frames, now);
+        ++frames;
+        now += step;
+    }
+};
 
 TEST(IntroTimeLine, FliesInStandsStillAndFades)
 {
@@ -49,6 +78,8 @@ TEST_F(Intro, RunsToItsEndAndTheStartUpTimeDoesNotCount)
     EXPECT_GT(standing.CountDifferent(flying), 1000);
     EXPECT_LT(ReadPicture().MeanBrightness(0, 0, width, height), 1.0) << "the last frame is the black veil";
     EXPECT_EQ(FindMaterial("intro LOGO1"), nullptr) << "the logo's materials are given back";
+    flying.SaveToGallery("scene_intro_flying.png");
+    standing.SaveToGallery("scene_intro.png");
 }
 
 TEST_F(Intro, AReleasedKeyOrAClosedWindowEndsIt)

@@ -29,7 +29,7 @@ protected:
     }
 };
 
-TEST_F(MenuScene, TheCarIsDrawnOnlyWhenShownAndLoadedAndMovesOnlyWithTheClock)
+TEST_F(MenuScene, TheCarIsDrawnOnlyWhenShownAndLoadedWithItsOwnWheelsAndMovesOnlyWithTheClock)
 {
     InitPelmo3D(GameDataPrefix().c_str(), settings);
     // Never loaded: the car screen falls back to the turning background.
@@ -47,7 +47,10 @@ TEST_F(MenuScene, TheCarIsDrawnOnlyWhenShownAndLoadedAndMovesOnlyWithTheClock)
     AdvanceMenuScene(25, true);
     const Picture withCar = DrawMenu(true);
     AdvanceMenuScene(0, false);
-    EXPECT_GT(withCar.CountDifferent(DrawMenu(false)), width * height / 3);
+    const Picture withoutCar = DrawMenu(false);
+    EXPECT_GT(withCar.CountDifferent(withoutCar), width * height / 3);
+    withCar.SaveToGallery("scene_menu.png");  // the gallery's, no assertion
+    withoutCar.SaveToGallery("scene_menu_nocar.png");
     // With dt = 0 the picture stands still.
     AdvanceMenuScene(0, true);
     const Picture a = DrawMenu(true);
@@ -55,6 +58,20 @@ TEST_F(MenuScene, TheCarIsDrawnOnlyWhenShownAndLoadedAndMovesOnlyWithTheClock)
     EXPECT_EQ(a.CountDifferent(DrawMenu(true), 0), 0);
     AdvanceMenuScene(10, true);
     EXPECT_GT(a.CountDifferent(DrawMenu(true)), 1000) << "the floor scrolls, the car swings";
+    // The car's wheels are drawn on their own, hidden from the body's draw.
+    SceneState& s = CurrentScene();
+    for (Objet3D* w : s.menuWheels)
+        ASSERT_TRUE(w && w->visible == 0);
+    AdvanceMenuScene(20, true);
+    const Picture with = DrawMenu(false);
+    for (Objet3D* w : s.menuWheels)
+        EXPECT_EQ(w->visible, 0) << "hidden again after their own draw";
+    Objet3D* wheels[4];
+    std::copy(s.menuWheels, s.menuWheels + 4, wheels);
+    std::fill(s.menuWheels, s.menuWheels + 4, nullptr);
+    const Picture without = DrawMenu(false);
+    std::copy(wheels, wheels + 4, s.menuWheels);
+    EXPECT_GT(with.CountDifferent(without), 1000);
 
     FreeMenuObjects();
     EXPECT_FALSE(CurrentScene().menuObjectsLoaded);
@@ -69,12 +86,9 @@ TEST_F(MenuScene, TheMenuAnimationFollowsItsClock)
 {
     InitPelmo3D(GameDataPrefix().c_str(), settings);
     SceneState& s = CurrentScene();
-    EXPECT_EQ(s.menuClock, 0);
-    EXPECT_EQ(s.backgroundAngle, 0);
-    EXPECT_TRUE(s.showCar);
+    EXPECT_EQ(std::make_tuple(s.menuClock, s.backgroundAngle, s.showCar), std::make_tuple(0.0f, 0.0f, true));
     AdvanceMenuScene(100, true);
-    EXPECT_FLOAT_EQ(s.menuClock, 100);
-    EXPECT_FLOAT_EQ(s.backgroundAngle, 5);
+    EXPECT_EQ(std::make_pair(s.menuClock, s.backgroundAngle), std::make_pair(100.0f, 5.0f));
     EXPECT_NEAR(s.carSwing, 40 * std::cos(5 * 10 * M_PI / 64), 1e-4);
     AdvanceMenuScene(40, false);
     EXPECT_FLOAT_EQ(s.menuClock, 12) << "the clock wraps at 128";
@@ -86,8 +100,7 @@ TEST_F(MenuScene, TheMenuAnimationFollowsItsClock)
     }
     // InitPelmo3D starts the animation again.
     InitPelmo3D(GameDataPrefix().c_str(), settings);
-    EXPECT_EQ(s.menuClock, 0);
-    EXPECT_EQ(s.backgroundAngle, 0);
+    EXPECT_EQ(std::make_pair(s.menuClock, s.backgroundAngle), std::make_pair(0.0f, 0.0f));
 }
 
 TEST_F(MenuScene, TheLogoBecomesABoxOfPointFourAndAFlatAxisKeepsItsSize)
@@ -123,7 +136,7 @@ TEST_F(MenuScene, MissingFilesAreRefusedWithTheirMessagesAndAMissingPointerIsNot
     InitPelmo3D(prefix.c_str(), settings);
     ASSERT_NE(PointerTexture(), nullptr);
     std::remove((prefix + "data/gfx/2d/pointeur.png").c_str());
-    InitPelmo3D(prefix.c_str(), settings);
+    ASSERT_TRUE(InitPelmo3D(prefix.c_str(), settings)) << "a missing pointer is not an error";
     EXPECT_EQ(PointerTexture(), nullptr);
 
     std::remove((prefix + "data/gfx/3d/solmenushadow.png").c_str());
@@ -147,27 +160,6 @@ TEST_F(MenuScene, MissingFilesAreRefusedWithTheirMessagesAndAMissingPointerIsNot
     ASSERT_TRUE(Write3do(carFile.c_str(), car, error)) << error;
     ExpectException([&] { InitObjetMenu(prefix.c_str()); }, "Couldn't load 3D Objet carmenu.3do", "InitObjetMenu");
     EXPECT_FALSE(CurrentScene().menuObjectsLoaded);
-}
-
-TEST_F(MenuScene, TheMenuCarsWheelsAreDrawnOnTheirOwn)
-{
-    InitPelmo3D(GameDataPrefix().c_str(), settings);
-    InitObjetMenu(GameDataPrefix().c_str());
-    SceneState& s = CurrentScene();
-    for (Objet3D* w : s.menuWheels) {
-        ASSERT_NE(w, nullptr);
-        EXPECT_EQ(w->visible, 0) << "hidden from the body's draw";
-    }
-    AdvanceMenuScene(20, true);
-    const Picture with = DrawMenu(false);
-    for (Objet3D* w : s.menuWheels)
-        EXPECT_EQ(w->visible, 0) << "hidden again after their own draw";
-    Objet3D* wheels[4];
-    std::copy(s.menuWheels, s.menuWheels + 4, wheels);
-    std::fill(s.menuWheels, s.menuWheels + 4, nullptr);
-    const Picture without = DrawMenu(false);
-    std::copy(wheels, wheels + 4, s.menuWheels);
-    EXPECT_GT(with.CountDifferent(without), 1000);
 }
 
 }  // namespace

@@ -91,11 +91,7 @@ protected:
     // The level in the puzzle driver's notation, started and its scenery built.
     void StartLevel(const std::vector<std::string>& rows, int difficulty = kNormal)
     {
-        StartData(LevelFromText(rows), difficulty);
-    }
-    void StartData(const LevelFileData& d, int difficulty = kNormal)
-    {
-        driver.StartData(d, difficulty);
+        driver.StartData(LevelFromText(rows), difficulty);
         CopyThemeToPuzzle(p);
         BuildSceneryLists(p);
     }
