@@ -263,6 +263,8 @@ void StartLevelBoard(Puzzle& p, int restore)
 {
     p.moves = 0;
     p.undoCount = 0;
+    ClearRedo(p);
+    StopWalk(p);
     p.moveProgress = 0;
     p.moveElapsed = 0;
     p.pushedBlock = -1;
