@@ -102,8 +102,9 @@ void RestoreEntry(Puzzle& p, const UndoEntry& e, bool& sceneryChanged)
     }
 }
 
-// A step's first entry tells where the car stood and what it did: a wall
-// destroyed by the blast beside it, or the cell it stepped onto.
+// A step's first entry tells where the car stood and what it did: a blast
+// (a wall it destroyed, or the car's own cell when it destroyed none), or
+// the cell it stepped onto.
 void KeepForRedo(Puzzle& p, const UndoEntry& first)
 {
     if (p.redoCount < 0 || p.redoCount >= kUndoSize)
@@ -112,11 +113,11 @@ void KeepForRedo(Puzzle& p, const UndoEntry& first)
     r.carX = first.carX;
     r.carY = first.carY;
     const int dx = first.x - first.carX, dy = first.y - first.carY;
-    r.action = static_cast<uint8_t>(IsWallCode(first.code) ? kActSetOff
-                                    : dx < 0               ? kActLeft
-                                    : dx > 0               ? kActRight
-                                    : dy < 0               ? kActUp
-                                                           : kActDown);
+    r.action = static_cast<uint8_t>(IsWallCode(first.code) || (dx == 0 && dy == 0) ? kActSetOff
+                                    : dx < 0                                       ? kActLeft
+                                    : dx > 0                                       ? kActRight
+                                    : dy < 0                                       ? kActUp
+                                                                                   : kActDown);
 }
 
 }  // namespace
