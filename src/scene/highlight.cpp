@@ -23,7 +23,7 @@ void DrawCellHighlight(int mode, const CarPlace& car, int x, int y)
     // Slightly above the floor and inset, so it reads as a mark on the cell
     // rather than a new tile.
     const float cx = x * kCellSize, cz = y * kCellSize, h = kHalfCell * 0.85f, lift = kCellSize * 0.02f;
-    glColor4f(1, 1, 0.8f, 0.3f);
+    glColor4f(0.2f, 0.7f, 1.0f, 0.35f);  // a cool tint reads on light and dark floors alike
     glBegin(GL_QUADS);
     glVertex3f(cx - h, lift, cz - h);
     glVertex3f(cx + h, lift, cz - h);
