@@ -1,6 +1,5 @@
 // Mouse play through the real loop: the cell under the pointer in each
-// camera mode and on a mirrored board, clicks against drags, what stops a
-// walk, and the redo key.
+// camera mode and on a mirrored board, and the redo key.
 #include "harness.h"
 
 #include "app/base/exception.h"
@@ -85,53 +84,6 @@ TEST_F(MouseHarness, AClickDrivesToTheCellDrawnUnderThePointerInEveryCameraModeA
                 EXPECT_EQ(g.puzzle.undoCount, 0) << "a walk never pushes";
             }
         }
-    }
-}
-
-TEST_F(MouseHarness, ADragTurnsTheCameraAndAKeyOrAClickStopsAWalk)
-{
-    Play(1);
-    int far = -1;
-    for (int c = 0, best = 0; c < kCellCount; ++c)
-        if (int(FindPath(g.puzzle, c % kPlayWidth, c / kPlayWidth).size()) > best)
-            far = c, best = int(FindPath(g.puzzle, c % kPlayWidth, c / kPlayWidth).size());
-    int px, py;
-    CellPixel(far % kPlayWidth, far / kPlayWidth, px, py);
-    const std::string start = Car();
-    const float yaw = g.camera->yaw;
-    MoveMouse(px, py);
-    QueueMouseButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, px, py);
-    injected.mouseButtons = SDL_BUTTON(SDL_BUTTON_LEFT);
-    MoveMouse(px + 40, py);
-    QueueMouseButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, px + 40, py);
-    injected.mouseButtons = 0;
-    Frames(30, 16);
-    EXPECT_EQ(Car(), start);
-    EXPECT_NE(g.camera->yaw, yaw);
-    // A key, another click, the in-game menu: each leaves the car where it got to.
-    const auto stops = [this](int which) {
-        if (which == 0)
-            Hold(SDLK_a);
-        else if (which == 1)
-            Click(1, 1);
-        else
-            Hold(SDLK_ESCAPE);
-    };
-    for (int which = 0; which < 3; ++which) {
-        SCOPED_TRACE(which);
-        Hold(SDLK_F5);
-        CellPixel(far % kPlayWidth, far / kPlayWidth, px, py);
-        Click(px, py);
-        Frames(2, 16);
-        ASSERT_TRUE(Walking(g.puzzle));
-        stops(which);
-        WalkToTheEnd();
-        EXPECT_FALSE(Walking(g.puzzle));
-        EXPECT_NE(Car(), FormatText("%d %d", far % kPlayWidth, far / kPlayWidth));
-        if (g.ScreenState != kScreenPlay)
-            Hold(SDLK_ESCAPE);  // back from the menu
-        ASSERT_EQ(g.ScreenState, kScreenPlay);
-        Hold(SDLK_F1), Hold(SDLK_SPACE);  // the level again
     }
 }
 

@@ -77,7 +77,7 @@ TEST(Walk, APushByClickIsRefusedExactlyWhereTheArrowKeysAre)
     }
 }
 
-TEST(Walk, AWalkIsUndoneStepByStepAndAKeyOrAnotherClickStopsIt)
+TEST(Walk, AWalkIsUndoneStepByStep)
 {
     PuzzleBench t;
     t.Start(Rows("@$    ."));
@@ -85,16 +85,6 @@ TEST(Walk, AWalkIsUndoneStepByStepAndAKeyOrAnotherClickStopsIt)
     EXPECT_EQ(t.Picture(), "@   c$.");
     EXPECT_EQ(t.Play("ZZZZZ"), "uuuu-");
     EXPECT_EQ(t.Picture(), "c$    .");
-    // A key or a click between two steps ends the walk there.
-    ASSERT_TRUE(ClickCell(t.p, 0, 5));
-    UpdatePuzzleFrame(t.p, PuzzleInput(), 1.0f);
-    EXPECT_EQ(t.Play("R"), "-");  // the car is still on its way: the key only stops the walk
-    EXPECT_FALSE(Walking(t.p));
-    EXPECT_EQ(FormatText("%d %d", t.p.carX, t.p.carY), "0 1");
-    ASSERT_TRUE(ClickCell(t.p, 1, 6));
-    EXPECT_FALSE(ClickCell(t.p, 1, 6));
-    t.Settle();
-    EXPECT_EQ(FormatText("%d %d %d", t.p.carX, t.p.carY, t.p.moves), "0 1 45");
 }
 
 }  // namespace
