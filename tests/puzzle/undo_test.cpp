@@ -150,6 +150,9 @@ TEST(Redo, PlaysTheUndoneStepsAgainThroughTheStepRuleUntilANewStepOrALevelStart)
     t.p.replayMode = 0;
     StartLevelBoard(t.p, 0);
     EXPECT_EQ(t.Play("Y"), "-");
+    EXPECT_EQ(t.Play("RZ"), "pu");
+    EXPECT_TRUE(t.Click(0, 2));  // a walk clears it too
+    EXPECT_EQ(t.Play("Y"), "-");
 }
 
 }  // namespace
