@@ -6,6 +6,7 @@
 #include "engine/glcontext.h"
 #include "engine/gltexture.h"
 #include "persist/slotgame.h"
+#include "scene/highlight.h"
 #include "scene/pelmo3d.h"
 #include "sound/sound.h"
 
@@ -13,6 +14,7 @@
 #include <GL/gl.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 
 GameState gameState;
@@ -24,6 +26,14 @@ FrameClock frameClock = nullptr;
 InputSource inputSource = nullptr;
 OptionsApplier optionsApplier = nullptr;
 
+// A walk and a press on the board belong to the play screen alone.
+void LeaveMousePlay(GameState& g, int state)
+{
+    g.boardPressX = g.boardPressY = -1;
+    if (state != kScreenPlay)
+        StopWalk(g.puzzle);
+}
+
 // Every change of screen the loop makes forgets which screen the last key
 // press belonged to, so a key still down from the screen before never
 // confirms the new one.
@@ -31,6 +41,7 @@ void SetScreen(GameState& g, int state)
 {
     g.ScreenState = state;
     g.armedScreen = -1;
+    LeaveMousePlay(g, state);
 }
 
 // What the puzzle core asks of the game.
@@ -274,10 +285,57 @@ void RunMenuScreen(GameState& g)
         ApplyScreenAction(g, MenuAction(g));
 }
 
+CarPlace PlayCarPlace(const Puzzle& p)
+{
+    return CarPlace{p.carDrawX, p.carDrawY, p.carAngle};
+}
+
+// The board cell under the pointer through the camera in use.
+bool PointerCell(const GameState& g, int& x, int& y)
+{
+    return CellUnderPointer(*g.camera, g.cameras.mode, PlayCarPlace(g.puzzle), g.input.mouseX, g.input.mouseY,
+                            int(gameWindow.width), int(gameWindow.height), gameWindow.fov, x, y);
+}
+
+// A click is a left press and release on the play screen that moved the
+// pointer no more than this many pixels (a longer drag turns the camera).
+constexpr int kClickSlop = 3;
+
+// Mouse play: any key or another click stops a walk; a click on a cell asks
+// the puzzle for a walk there.
+void MousePlay(GameState& g)
+{
+    const InputState& k = g.input;
+    Puzzle& p = g.puzzle;
+    if (k.keyDown)
+        StopWalk(p);
+    if (k.leftButtonDown)
+        g.boardPressX = k.mouseX, g.boardPressY = k.mouseY;
+    if (!k.leftClick || g.boardPressX < 0)
+        return;
+    const bool dragged = std::abs(k.mouseX - g.boardPressX) + std::abs(k.mouseY - g.boardPressY) > kClickSlop;
+    g.boardPressX = g.boardPressY = -1;
+    int x, y;
+    if (dragged || p.replayMode)
+        return;
+    if (Walking(p))
+        StopWalk(p);
+    else if (PointerCell(g, x, y))
+        ClickCell(p, x, y);
+}
+
+void DrawPointerHighlight(const GameState& g)
+{
+    int x, y;
+    if (g.ScreenState == kScreenPlay && PointerCell(g, x, y) && ClickableCell(g.puzzle, x, y))
+        DrawCellHighlight(g.cameras.mode, PlayCarPlace(g.puzzle), x, y);
+}
+
 void RunPlayScreen(GameState& g)
 {
     UpdatePuzzleEffects(g.puzzle, g.frameStep);
     DrawBoardScene(g);
+    DrawPointerHighlight(g);
     Begin2D();
     DrawGameHud(g);
     DrawMousePointer(g);
@@ -455,8 +513,10 @@ void UpdateGame(GameState& g)
 
     ZoomCamera(*g.camera, k.wheelUp, k.wheelDown);
 
+    MousePlay(g);
     PuzzleInput in;
     in.undo = k.undo;
+    in.redo = k.redo;
     in.setOff = k.setOff;
     HeldDirection source[5] = {HeldLeft, HeldLeft, HeldRight, HeldUp, HeldDown};
     if (!p.replayMode)

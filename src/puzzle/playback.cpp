@@ -54,6 +54,36 @@ bool PlaybackStep(Puzzle& p, FrameFlags& f)
     return false;
 }
 
+// Takes the walk's next action into the frame's flags; true when there was one.
+bool WalkStep(Puzzle& p, FrameFlags& f)
+{
+    if (!Walking(p))
+        return false;
+    const int action = p.walk[p.walkPos];
+    if (action == kActSetOff)
+        f.setOff = true;
+    else if (action >= kDirLeft && action <= kDirDown)
+        f.dir[action] = true;
+    return true;
+}
+
+// A refused step ends the walk; a redo's last action, done, uses up its
+// entry. Only a redo leaves what can be redone.
+void EndWalkStep(Puzzle& p, bool done)
+{
+    if (!done) {
+        StopWalk(p);
+        return;
+    }
+    if (!p.walkRedo)
+        ClearRedo(p);
+    if (++p.walkPos < p.walkCount)
+        return;
+    if (p.walkRedo && p.redoCount > 0)
+        --p.redoCount;
+    StopWalk(p);
+}
+
 void CountDown(float& timer, float dt)
 {
     if (timer == 0)
@@ -80,6 +110,12 @@ PuzzleFrameResult UpdatePuzzleFrame(Puzzle& p, const PuzzleInput& in, float fram
     if (!p.replayMode && !f.undo)
         f.setOff = in.setOff;
 
+    const bool keyed = in.left || in.right || in.up || in.down || in.setOff;
+    if (p.replayMode || f.undo || keyed)
+        StopWalk(p);  // the player's own keys take over
+    else if (in.redo)
+        StartRedo(p);
+
     // The step under way ends, and its cell is judged, before the next one
     // is read: a held direction goes on without resting a frame on a cell,
     // but never past the step that wins the level.
@@ -91,6 +127,7 @@ PuzzleFrameResult UpdatePuzzleFrame(Puzzle& p, const PuzzleInput& in, float fram
         ExamineBlocks(p);
     const bool wonByThisStep = moving && p.moveProgress == 0 && CheckLevelWon(p);
 
+    bool walkStep = false;
     if (p.replayMode) {
         result.playbackEnded = PlaybackStep(p, f);
     } else if (!f.undo && p.moveProgress == 0 && p.bombTimer == 0 && p.playbackPause == 0 && !wonByThisStep) {
@@ -98,6 +135,7 @@ PuzzleFrameResult UpdatePuzzleFrame(Puzzle& p, const PuzzleInput& in, float fram
         f.dir[kDirRight] = in.right;
         f.dir[kDirUp] = in.up;
         f.dir[kDirDown] = in.down;
+        walkStep = !keyed && WalkStep(p, f);
     }
 
     const Direction order[4] = {kDirUp, kDirDown, kDirRight, kDirLeft};
@@ -112,10 +150,14 @@ PuzzleFrameResult UpdatePuzzleFrame(Puzzle& p, const PuzzleInput& in, float fram
     }
 
     PickUpBomb(p);
-    if (f.setOff)
-        SetOffBomb(p);
+    const bool blast = f.setOff && SetOffBomb(p);
     if (f.undo)
         PopUndo(p);
+
+    if (walkStep)
+        EndWalkStep(p, result.stepStarted || blast);
+    else if (!p.replayMode && (result.stepStarted || blast))
+        ClearRedo(p);
 
     if (p.moveProgress == 0) {
         if (p.examineDue)

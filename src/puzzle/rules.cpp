@@ -263,6 +263,8 @@ void StartLevelBoard(Puzzle& p, int restore)
 {
     p.moves = 0;
     p.undoCount = 0;
+    ClearRedo(p);
+    StopWalk(p);
     p.moveProgress = 0;
     p.moveElapsed = 0;
     p.pushedBlock = -1;
@@ -445,6 +447,10 @@ bool SetOffBomb(Puzzle& p)
             b.At(c[0], c[1]) = static_cast<uint8_t>(ShapeWallByJoins(b, c[0], c[1]));
         }
     }
+    // A blast that destroys nothing still leaves its step on the stack, so
+    // that undoing it gives the bomb back and a redo sets it off again.
+    if (kind == 1)
+        PushUndo(p, p.carX, p.carY, under, p.carX, p.carY, kCellBomb, kind);
     Hooks(p).PlaySound("explo.wav");
     p.bombCarried = 0;
     p.moves += 50;

@@ -50,8 +50,9 @@ constexpr int kHistorySize = 64000;
 constexpr int kPileSize = 1000;
 constexpr int kMaxTracks = 16;
 constexpr int kMaxExplosions = 8;
-constexpr int kLevelHeadSize = 18;    // magic, two reserved bytes, width, height, B
-constexpr int kLevelFixedSize = 630;  // a level file is 630 + B + L bytes
+constexpr int kMaxWalk = kCellCount + 1;  // a path visits each cell once, plus a redo's last action
+constexpr int kLevelHeadSize = 18;        // magic, two reserved bytes, width, height, B
+constexpr int kLevelFixedSize = 630;      // a level file is 630 + B + L bytes
 constexpr int kLevelMaxSize = kLevelFixedSize + kMaxBlocks + kHistorySize;  // 64 830
 
 enum CellCode : int {
@@ -233,6 +234,20 @@ struct Puzzle {
     int undoCount = 0;
     uint8_t history[kHistorySize] = {};
     int historyCount = 0;
+    // What can be redone, the step undone last on top: where the car stood
+    // and the action that made the step (a direction or kActSetOff).
+    struct RedoEntry {
+        uint8_t carX = 0, carY = 0, action = 0;
+    };
+    RedoEntry redo[kUndoSize];
+    int redoCount = 0;
+
+    // A walk under way (a click or a redo): actions played one per idle frame
+    // as the arrow keys would play them. walkRedo: its last action redoes
+    // the top redo entry.
+    uint8_t walk[kMaxWalk] = {};
+    int walkCount = 0, walkPos = 0;
+    bool walkRedo = false;
 
     // Solution playback.
     int replayMode = 0;
@@ -424,12 +439,48 @@ void InitPile(Puzzle& p);
 // Appends one undo entry with the given kind (1 starts a step).
 void PushUndo(Puzzle& p, int x, int y, int code, int carX, int carY, int bombCarried, int kind = 1);
 
-// Takes back one step; false (and nothing at all) when the stack is empty.
+// Takes back one step, which can then be redone; false (and nothing at all)
+// when the stack is empty.
 bool PopUndo(Puzzle& p);
+
+// Starts a walk that drives the car to where the step undone last began,
+// then plays that step again; false when nothing can be redone. The walk's
+// steps go through the frame update, so they are counted, recorded and
+// undone like any other.
+bool StartRedo(Puzzle& p);
+// Forgets what can be redone (a new step, a level start).
+void ClearRedo(Puzzle& p);
 
 // Appends an action to the move history (not during playback, not past 64000).
 void RecordAction(Puzzle& p, int code);
 void ClearHistory(Puzzle& p);
+
+// ---------------------------------------------------------------------------
+// Walks: the shortest way to a cell, clicks on the board
+
+// Ground the car crosses without a side effect: floor, target, car start,
+// and any ground while it carries a bomb (it then neither picks one up nor
+// leaves an undo entry).
+bool IsQuietGround(const Puzzle& p, int x, int y);
+
+// The directions of a shortest walk over quiet ground from the car to
+// (x, y), empty when there is none or the car stands there.
+std::vector<Direction> FindPath(const Puzzle& p, int x, int y);
+
+// A click on cell (x, y): a floor or target cell the car reaches without
+// pushing starts a walk there; a block beside the car, or a cell in line
+// beyond a block beside it, starts the pushes that take the block there
+// (even where the car could also drive round to that cell).
+// Nothing else (a wall, an unreachable cell, the car's own cell, playback)
+// does anything. True when a walk started. A click during a walk only stops it.
+bool ClickCell(Puzzle& p, int x, int y);
+// True when a click on (x, y) would start a walk (the pointer's highlight).
+bool ClickableCell(const Puzzle& p, int x, int y);
+void StopWalk(Puzzle& p);
+inline bool Walking(const Puzzle& p)
+{
+    return p.walkPos < p.walkCount;
+}
 
 // ---------------------------------------------------------------------------
 // Animations the rules start and the frame advances
@@ -458,6 +509,7 @@ struct PuzzleInput {
     bool left = false, right = false, up = false, down = false;  // already mapped
     bool undo = false;                                           // Space or Backspace released
     bool setOff = false;                                         // Return / keypad Enter released, or a joystick button
+    bool redo = false;
 };
 
 struct PuzzleFrameResult {

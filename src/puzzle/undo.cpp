@@ -102,7 +102,46 @@ void RestoreEntry(Puzzle& p, const UndoEntry& e, bool& sceneryChanged)
     }
 }
 
+// A step's first entry tells where the car stood and what it did: a blast
+// (a wall it destroyed, or the car's own cell when it destroyed none), or
+// the cell it stepped onto.
+void KeepForRedo(Puzzle& p, const UndoEntry& first)
+{
+    if (p.redoCount < 0 || p.redoCount >= kUndoSize)
+        return;
+    Puzzle::RedoEntry& r = p.redo[p.redoCount++];
+    r.carX = first.carX;
+    r.carY = first.carY;
+    const int dx = first.x - first.carX, dy = first.y - first.carY;
+    r.action = static_cast<uint8_t>(IsWallCode(first.code) || (dx == 0 && dy == 0) ? kActSetOff
+                                    : dx < 0                                       ? kActLeft
+                                    : dx > 0                                       ? kActRight
+                                    : dy < 0                                       ? kActUp
+                                                                                   : kActDown);
+}
+
 }  // namespace
+
+bool StartRedo(Puzzle& p)
+{
+    if (p.replayMode || p.redoCount <= 0 || p.redoCount > kUndoSize)
+        return false;
+    const Puzzle::RedoEntry& r = p.redo[p.redoCount - 1];
+    const std::vector<Direction> path = FindPath(p, r.carX, r.carY);
+    if (path.empty() && (p.carX != r.carX || p.carY != r.carY))
+        return false;
+    StopWalk(p);
+    for (Direction d : path)
+        p.walk[p.walkCount++] = static_cast<uint8_t>(d);
+    p.walk[p.walkCount++] = r.action;
+    p.walkRedo = true;
+    return true;
+}
+
+void ClearRedo(Puzzle& p)
+{
+    p.redoCount = 0;
+}
 
 bool PopUndo(Puzzle& p)
 {
@@ -121,6 +160,7 @@ bool PopUndo(Puzzle& p)
     const UndoEntry e = p.undo[p.undoCount];
     p.undo[p.undoCount] = UndoEntry();
     RestoreEntry(p, e, scenery);
+    KeepForRedo(p, e);
     p.carX = e.carX;
     p.carY = e.carY;
     p.carDrawX = static_cast<float>(e.carX);

@@ -4,6 +4,7 @@
 #include "engine/glcontext.h"
 #include "engine/gltexture.h"
 #include "puzzle/tableau.h"
+#include "scene/camera.h"
 #include "scene/detail.h"
 #include "scene/morph.h"
 #include "scene/scene.h"
@@ -334,10 +335,9 @@ void AddScenery(std::vector<SceneryRecord>& list, int code, float x, float z, fl
 // Mode 1 centres the view on the car, mode 2 also turns it with the car.
 void ApplyCameraMode(const Puzzle& p, int mode)
 {
-    if (mode == 2)
-        glRotatef(p.carAngle + 90.0f, 0, -1, 0);
-    if (mode == 1 || mode == 2)
-        glTranslatef(-kCellSize * (p.carDrawX - 10.0f + 0.5f), -kCellSize, -kCellSize * (p.carDrawY - 7.5f + 0.5f));
+    float m[16];
+    CameraModeMatrix(mode, CarPlace{p.carDrawX, p.carDrawY, p.carAngle}, m);
+    glMultMatrixf(m);
 }
 
 }  // namespace
@@ -349,9 +349,9 @@ BoardScenery& CurrentScenery()
 
 void ApplyCamera(float yaw, float pitch, float distance)
 {
-    glTranslatef(0, 0, -distance);
-    glRotatef(pitch, -1, 0, 0);
-    glRotatef(yaw, 0, -1, 0);
+    float m[16];
+    CameraMatrix(Camera{yaw, pitch, distance}, m);
+    glMultMatrixf(m);
 }
 
 void BuildSceneryLists(const Puzzle& p)

@@ -41,3 +41,22 @@ void ZoomCamera(Camera& c, bool wheelUp, bool wheelDown);
 // Dragging with a mouse button held on the play screen: left turns (not in
 // mode 1) and tilts, right moves closer or further.
 void DragCamera(Camera& c, int mode, bool leftHeld, bool rightHeld, int relX, int relY);
+
+// Where the following camera modes find the car: its drawn cell and angle.
+struct CarPlace {
+    float x = 0, y = 0, angle = 0;
+};
+
+// The view transforms the renderer multiplies in, column-major: the camera
+// record's (back by distance, tilt by pitch about (−1, 0, 0), turn by yaw
+// about (0, −1, 0)), and the mode's (mode 1 centres the car, mode 2 also
+// turns with it; mode 0 none).
+void CameraMatrix(const Camera& c, float m[16]);
+void CameraModeMatrix(int mode, const CarPlace& car, float m[16]);
+
+// The board cell under window pixel (px, py), counted from the top left of
+// a width × height view whose vertical angle is fov degrees: the pointer's
+// ray through the camera in use, met with the board's top. False when the
+// ray meets it outside the playable cells, or not at all.
+bool CellUnderPointer(const Camera& c, int mode, const CarPlace& car, int px, int py, int width, int height,
+                      float fov, int& x, int& y);

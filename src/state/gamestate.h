@@ -95,6 +95,9 @@ struct GameState {
     // press belongs to that screen, so a key still held from the play
     // screen (the winning push) never skips the next one.
     int armedScreen = -1;
+    // Where the left button went down on the play screen (-1: not there),
+    // so that only a press and release without a drag counts as a click.
+    int boardPressX = -1, boardPressY = -1;
     std::vector<CreditLine> credits;
     float creditsScroll = 0;
 

@@ -24,6 +24,7 @@ void ProcessInput(InputState& in, const RawInput& raw)
     in.lastUnicode = 0;
     in.leftReleased = in.rightReleased = in.upReleased = in.downReleased = false;
     in.escape = in.undo = in.setOff = in.backspace = false;
+    in.redo = false;
     for (bool& f : in.fkey)
         f = false;
     in.leftClick = in.rightClick = in.wheelUp = in.wheelDown = false;
@@ -83,6 +84,8 @@ void ProcessInput(InputState& in, const RawInput& raw)
                 addText(true, k, 0);
             } else if (k == SDLK_RETURN || k == SDLK_KP_ENTER) {
                 in.setOff = true;
+            } else if (k == SDLK_r) {
+                in.redo = true;
             } else if (k >= SDLK_F1 && k <= SDLK_F10) {
                 in.fkey[1 + (k - SDLK_F1)] = true;
             }

@@ -54,6 +54,7 @@ struct InputState {
     bool keyReleased = false;  // any key went up this frame
     bool leftReleased = false, rightReleased = false, upReleased = false, downReleased = false;
     bool escape = false, undo = false, setOff = false, backspace = false;
+    bool redo = false;  // R released
     bool fkey[13] = {};  // fkey[1] … fkey[10] as released this frame
     bool leftClick = false, rightClick = false;
     // The buttons went down this frame (a quick click may go down and up

@@ -1,6 +1,7 @@
 // Random play: thousands of steps, undos and bombs on fixed and random
-// boards, with the board's invariants checked after every action, the
-// recorded history played back, and a full undo at the end.
+// boards, with the board's invariants checked after every action, every
+// step undone and redone, the recorded history played back, and a full undo
+// at the end.
 #include "puzzledriver.h"
 
 #include <gtest/gtest.h>
@@ -74,12 +75,35 @@ std::string Invariants(const Puzzle& p, int blocks, const uint8_t (&targetMap)[k
     return p.undoCount < 0 || p.undoCount > kUndoSize ? "undo count" : "";
 }
 
-TEST(RandomPlay, InvariantsHoldThePlaybackRetracesTheGameAndUndoingEverythingRestoresTheStart)
+// What an undo and its redo must bring back: the board, the block and bomb
+// lists, the bomb carried and the undo stack (the drawn angle aside, which
+// a redo's shorter walk may leave otherwise).
+std::string Position(const Puzzle& p)
+{
+    std::string s(reinterpret_cast<const char*>(p.board.cells), sizeof p.board.cells);
+    s.append(reinterpret_cast<const char*>(p.blockIndexMap), sizeof p.blockIndexMap);
+    for (int i = 0; i < p.blockListCount; ++i) {
+        const BlockRecord& b = p.blocks[i];
+        const Quat& q = b.orientation;
+        s += FormatText("|%d %d %d %d %d %g %g %g %g", b.x, b.y, b.onTarget, b.lost, b.blockIndex, q.x, q.y, q.z, q.w);
+    }
+    for (int i = 0; i < p.bombListCount; ++i)
+        s += FormatText("|%d %d %d", p.bombs[i].present, p.bombs[i].x, p.bombs[i].y);
+    s += FormatText("|%d", p.bombCarried);
+    for (int i = 0; i < p.undoCount; ++i) {
+        const UndoEntry& e = p.undo[i];
+        s += FormatText("|%d %d %d %d %d %d %d %d %d", e.kind, e.x, e.y, e.code, e.carX, e.carY, e.bombCarried,
+                        e.listIndex, e.blockIndex);
+    }
+    return s;
+}
+
+TEST(RandomPlay, InvariantsHoldUndoAndRedoRestoreThePlaybackRetracesTheGameAndUndoingEverythingRestoresTheStart)
 {
     PuzzleBench t;
     std::mt19937 rng(20240607);
     std::uniform_real_distribution<float> dtDist(0.3f, 40.0f);
-    int pushes = 0, undos = 0, blasts = 0, replays = 0;
+    int pushes = 0, undos = 0, blasts = 0, replays = 0, redos = 0;
     for (int seq = 0; seq < 1200; ++seq) {
         LevelFileData d = seq % 3 == 2 ? RandomLevel(rng) : LevelFromText(Rows(kBoards[seq % 3]));
         const int blocks = static_cast<int>(d.pairing.size());
@@ -90,14 +114,21 @@ TEST(RandomPlay, InvariantsHoldThePlaybackRetracesTheGameAndUndoingEverythingRes
         const bool mirrored = difficulty == kHard && (t.hooks.randomValues[0] | t.hooks.randomValues[1]);
         t.p.speed = 1 + int(rng() % 25);
         t.StartData(d, difficulty);
-        uint8_t startBoard[kBoardRows][kBoardCols], startBlocks[kCellCount], targets[kCellCount];
-        std::memcpy(startBoard, t.p.board.cells, sizeof startBoard);
-        std::memcpy(startBlocks, t.p.blockIndexMap, sizeof startBlocks);
+        uint8_t targets[kCellCount];
         std::memcpy(targets, t.p.targetIndexMap, sizeof targets);
-        bool bombs[kMaxBombs];
-        for (int i = 0; i < kMaxBombs; ++i)
-            bombs[i] = i < t.p.bombListCount && t.p.bombs[i].present;
+        const std::string start = Position(t.p);
         ASSERT_EQ(Invariants(t.p, blocks, targets), "");
+        // One frame of keys, then frames until the car, the blast and a walk are done.
+        auto play = [&](const PuzzleInput& in) {
+            UpdatePuzzleFrame(t.p, in, dtDist(rng));
+            for (int f = 0;
+                 f < 10000 && (t.p.moveProgress != 0 || t.p.bombTimer != 0 || t.p.examineDue || Walking(t.p)); ++f) {
+                const float dt = dtDist(rng);
+                UpdatePuzzleEffects(t.p, dt);
+                UpdatePuzzleFrame(t.p, PuzzleInput(), dt);
+            }
+        };
+        std::vector<int> carAfter;
 
         for (int a = 0; a < 150; ++a) {
             // Keys as a player may hold them: mostly one direction, sometimes
@@ -121,14 +152,32 @@ TEST(RandomPlay, InvariantsHoldThePlaybackRetracesTheGameAndUndoingEverythingRes
                     pressSome();
             }
             const int entries = t.p.undoCount;
-            UpdatePuzzleFrame(t.p, in, dtDist(rng));
+            play(in);
             pushes += !in.undo && t.p.undoCount == entries + 2;
-            for (int f = 0; f < 10000 && (t.p.moveProgress != 0 || t.p.bombTimer != 0 || t.p.examineDue); ++f) {
-                const float dt = dtDist(rng);
-                UpdatePuzzleEffects(t.p, dt);
-                UpdatePuzzleFrame(t.p, PuzzleInput(), dt);
-            }
+            // Where the car stands after each step that can be undone.
+            for (int e = entries; e < t.p.undoCount; ++e)
+                if (t.p.undo[e].kind == 1)
+                    carAfter.push_back(t.p.carX * 100 + t.p.carY);
+            if (t.p.undoCount < entries)
+                carAfter.pop_back();
             ASSERT_EQ(Invariants(t.p, blocks, targets), "") << "sequence " << seq << ", action " << a;
+        }
+
+        // Everything undone, then redone: the same position, the car where
+        // the last step left it.
+        const std::string position = Position(t.p);
+        PuzzleInput undo, redo;
+        undo.undo = redo.redo = true;
+        int undone = 0;
+        for (; t.p.undoCount > 0; ++undone)
+            play(undo);
+        for (int left = t.p.redoCount; undone > 0; --undone, ++redos) {
+            play(redo);
+            ASSERT_EQ(t.p.redoCount, --left) << "sequence " << seq;
+        }
+        ASSERT_TRUE(Position(t.p) == position) << "sequence " << seq;
+        if (!carAfter.empty()) {
+            ASSERT_EQ(t.p.carX * 100 + t.p.carY, carAfter.back()) << "sequence " << seq;
         }
 
         // The recorded history, played back, retraces the game exactly.
@@ -145,7 +194,7 @@ TEST(RandomPlay, InvariantsHoldThePlaybackRetracesTheGameAndUndoingEverythingRes
             for (int f = 0; f < 200000 && !ended; ++f)
                 ended = UpdatePuzzleFrame(*r, PuzzleInput(), dtDist(rng)).playbackEnded;
             ASSERT_TRUE(ended) << "sequence " << seq;
-            ASSERT_EQ(std::memcmp(r->board.cells, t.p.board.cells, sizeof r->board.cells), 0) << "sequence " << seq;
+            ASSERT_TRUE(Position(*r) == Position(t.p)) << "sequence " << seq;
             ASSERT_EQ(FormatText("%d %d %d %d", r->carX, r->carY, r->moves, r->bombCarried),
                       FormatText("%d %d %d %d", t.p.carX, t.p.carY, t.p.moves, t.p.bombCarried))
                 << "sequence " << seq;
@@ -154,14 +203,7 @@ TEST(RandomPlay, InvariantsHoldThePlaybackRetracesTheGameAndUndoingEverythingRes
 
         while (PopUndo(t.p)) {
         }
-        ASSERT_EQ(std::memcmp(startBoard, t.p.board.cells, sizeof startBoard), 0) << "sequence " << seq;
-        ASSERT_EQ(std::memcmp(startBlocks, t.p.blockIndexMap, sizeof startBlocks), 0) << "sequence " << seq;
-        for (int i = 0; i < kMaxBombs; ++i)
-            ASSERT_EQ(bombs[i], i < t.p.bombListCount && t.p.bombs[i].present) << seq;
-        for (int i = 0; i < t.p.blockListCount; ++i) {
-            const Quat& q = t.p.blocks[i].orientation;
-            ASSERT_TRUE(q.x == 0 && q.y == 0 && q.z == 0 && q.w == 1) << "sequence " << seq;
-        }
+        ASSERT_TRUE(Position(t.p) == start) << "sequence " << seq;
         ASSERT_EQ(Invariants(t.p, blocks, targets), "");
     }
     // The sequences really exercised the rules.
@@ -169,6 +211,7 @@ TEST(RandomPlay, InvariantsHoldThePlaybackRetracesTheGameAndUndoingEverythingRes
     EXPECT_GT(undos, 2000);
     EXPECT_GT(blasts, 20);
     EXPECT_GT(replays, 600);
+    EXPECT_GT(redos, 800);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The undo stack: what a pop restores, the empty stack, the trim, bombs
-// without a list entry.
+// without a list entry; the redo of what was undone.
 #include "puzzledriver.h"
 
 #include <gtest/gtest.h>
@@ -103,6 +103,56 @@ TEST(Undo, ABombWithoutAListEntryTakesAFreeOneOrNone)
     ASSERT_TRUE(PopUndo(t.p));
     EXPECT_EQ(t.Cell(9, 9), 5);
     EXPECT_EQ(std::memcmp(before, t.p.bombs, sizeof before), 0);
+}
+
+TEST(Redo, PlaysTheUndoneStepsAgainThroughTheStepRuleUntilANewStepOrALevelStart)
+{
+    const struct {
+        const char* board;
+        int difficulty;
+        const char* keys;
+        const char* letters;
+        const char* picture;  // "": as before the first undo
+        const char* history;  // directions and pushes as L R U D, undos Z, blasts X
+    } cases[] = {
+        {"@$  .", kNormal, "RRZZYYY", "ppuuyy-", "", "RRZZRR"},
+        {"@/ $/  $", kNormal, "DRDRZZYY", "mpmpuuyy", "", "DRDRZZRDR"},  // drives to where a push began
+        {"@$  .", kNormal, "RZDY", "pum-", "@$  ./c", "RZD"},            // a new step clears it
+        {"@$  .", kNormal, "RZZY", "pu-y", "", "RZR"},                   // an empty undo keeps it
+        {"@b=  ", kEasy, "RXZYZZYY", "mxuyuuyy", "", "RXZXZZRX"},        // the blast and the bomb come back
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keys);
+        PuzzleBench t;
+        t.Start(Rows(c.board), c.difficulty);
+        std::string letters, before, history;
+        int entries = 0;
+        for (char k : std::string(c.keys)) {
+            if (k == 'Z' && before.empty())
+                before = t.Picture(), entries = t.p.undoCount;
+            letters += t.Play(std::string(1, k));
+        }
+        EXPECT_EQ(letters, c.letters);
+        for (int i = 0; i < t.p.historyCount; ++i) {
+            const int a = t.p.history[i];
+            history += a == kActUndo ? 'Z' : a == kActSetOff ? 'X' : "LRUD"[(a - 1) % 4];
+        }
+        EXPECT_EQ(history, c.history);
+        EXPECT_EQ(t.Picture(), *c.picture ? c.picture : before);
+        EXPECT_EQ(t.p.undoCount, *c.picture ? t.p.undoCount : entries);
+    }
+    // A level start (restart, load, solution) clears it; a solution never redoes.
+    PuzzleBench t;
+    t.Start(Rows("@$  ."));
+    EXPECT_EQ(t.Play("RZ"), "pu");
+    t.p.replayMode = 1;
+    EXPECT_FALSE(StartRedo(t.p));
+    t.p.replayMode = 0;
+    StartLevelBoard(t.p, 0);
+    EXPECT_EQ(t.Play("Y"), "-");
+    EXPECT_EQ(t.Play("RZ"), "pu");
+    EXPECT_TRUE(t.Click(0, 2));  // a walk clears it too
+    EXPECT_EQ(t.Play("Y"), "-");
 }
 
 }  // namespace

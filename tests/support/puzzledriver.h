@@ -168,7 +168,7 @@ struct PuzzleDriver {
     PuzzleFrameResult Settle(float dt = 1.0f)
     {
         PuzzleFrameResult r = UpdatePuzzleFrame(p, PuzzleInput(), dt);
-        for (int i = 0; i < 100000 && (p.moveProgress != 0 || p.examineDue); ++i)
+        for (int i = 0; i < 100000 && (p.moveProgress != 0 || p.examineDue || Walking(p)); ++i)
             r = UpdatePuzzleFrame(p, PuzzleInput(), dt);
         return r;
     }
@@ -188,6 +188,13 @@ struct PuzzleDriver {
         Settle();
         return r;
     }
+    // A click on (x, y), its walk played to the end; false when none started.
+    bool Click(int x, int y)
+    {
+        const bool walk = ClickCell(p, x, y);
+        Settle();
+        return walk;
+    }
     bool Undo()
     {
         PuzzleInput in;
@@ -198,8 +205,9 @@ struct PuzzleDriver {
         return p.undoCount != before;
     }
     // Keys through the frame update: L R U D steps, Z an undo, X the set-off
-    // key (its blast then runs out). A letter back for each: m moved, p
-    // pushed, r refused; u undone; x blast; '-' for nothing done.
+    // key (its blast then runs out), Y a redo (its walk then runs out). A
+    // letter back for each: m moved, p pushed, r refused; u undone; x blast;
+    // y redone; '-' for nothing done.
     std::string Play(const std::string& keys)
     {
         std::string out;
@@ -210,12 +218,14 @@ struct PuzzleDriver {
             }
             PuzzleInput in;
             in.setOff = k == 'X', in.left = k == 'L', in.right = k == 'R', in.up = k == 'U', in.down = k == 'D';
-            const int entries = p.undoCount;
+            in.redo = k == 'Y';
+            const int entries = p.undoCount, redos = p.redoCount;
             const PuzzleFrameResult r = UpdatePuzzleFrame(p, in, 1.0f);
             const bool blast = p.bombTimer != 0;
-            for (int i = 0; i < 1000 && (p.moveProgress != 0 || p.bombTimer != 0 || p.examineDue); ++i)
+            for (int i = 0; i < 100000 && (p.moveProgress != 0 || p.bombTimer != 0 || p.examineDue || Walking(p)); ++i)
                 UpdatePuzzleFrame(p, PuzzleInput(), 1.0f);
-            out += k == 'X'                     ? (blast ? 'x' : '-')
+            out += k == 'Y'                     ? (p.redoCount < redos ? 'y' : '-')
+                   : k == 'X'                   ? (blast ? 'x' : '-')
                    : r.refused                  ? 'r'
                    : !r.stepStarted             ? '-'
                    : p.undoCount == entries + 2 ? 'p'
