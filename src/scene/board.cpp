@@ -100,6 +100,19 @@ void BoardSides(float top, float bottom, bool withNormals)
     }
 }
 
+// The floor's texture is opaque: drawn unlit and unblended whatever the
+// theme's material says (the material is kept transparent for the pass that
+// blends the floor over its reflection).
+void DrawOpaqueFloor(Theme& th)
+{
+    ApplyMaterial(th.floorMaterial);
+    glDisable(GL_BLEND);
+    glDisable(GL_LIGHTING);
+    FloorQuad();
+    EndMaterial(th.floorMaterial);
+    glEnable(GL_LIGHTING);
+}
+
 void MoveBox(const Model3D& m, const SceneryRecord& r, float mn[3], float mx[3])
 {
     const float sx = r.scale * r.mirrorX, sy = r.scale, sz = r.scale * r.mirrorZ;
@@ -512,30 +525,30 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
     mirrorings = 0;
     ApplyFrontFace();
 
-    // The background is drawn only around the board: the board's top goes
-    // into the depth buffer first (nothing else), so the software rasteriser
-    // never textures the sky behind it. The depth buffer is then cleared
-    // again, so what follows sees exactly the picture the whole sky would
-    // have left.
-    glClear(GL_DEPTH_BUFFER_BIT);
+    // The floor goes first, with its depth, so the software rasteriser never
+    // textures the sky behind the board, and the sky (one sphere seen from
+    // inside, far beyond the board) writes no depth, so what follows sees the
+    // depth the floor alone would have left. Nothing drawn before the floor's
+    // later passes reaches its pixels (the border sides are outside it on
+    // screen), so this is the floor's one opaque pass. The caller's clear
+    // gave the empty depth buffer.
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     ApplyCameraMode(p, view.cameraMode);
-    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_CULL_FACE);
-    glEnable(GL_DEPTH_TEST);
     glTranslatef(kBoardOffset[0], kBoardOffset[1], kBoardOffset[2]);
-    FloorQuad();
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glEnable(GL_CULL_FACE);
+    glEnable(GL_DEPTH_TEST);
+    DrawOpaqueFloor(th);
     glPopMatrix();
     glPushMatrix();
     glRotatef(CurrentScene().backgroundAngle, 0, 1, 0);
+    glDepthMask(GL_FALSE);
     DrawModel(&th.background);
+    glDepthMask(GL_TRUE);
     glPopMatrix();
-    glClear(GL_DEPTH_BUFFER_BIT);
+    const bool reflect = view.reflect && th.settings.reflectStrength > 0;
+    // The mirrored scene lies below the floor: it must not meet its depth.
+    if (reflect)
+        glClear(GL_DEPTH_BUFFER_BIT);
     glPushMatrix();
 
     ApplyCameraMode(p, view.cameraMode);
@@ -581,18 +594,6 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
                              b.drawY * kCellSize + kHalfCell};
         bombVisible[i] = context.BoxInFrustum(mn, mx);
     }
-
-    const bool reflect = view.reflect && th.settings.reflectStrength > 0;
-
-    // Floor.
-    ApplyMaterial(th.floorMaterial);
-    glDisable(GL_LIGHTING);
-    if (reflect)
-        glDisable(GL_DEPTH_TEST);
-    FloorQuad();
-    EndMaterial(th.floorMaterial);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHTING);
 
     if (reflect) {
         glPushMatrix();
