@@ -150,6 +150,94 @@ void DrawScenery(const SceneryRecord& r, bool geometryOnly)
     glPopMatrix();
 }
 
+bool Batchable(const Objet3D* o)
+{
+    return o->visible && o->faceCount > 0 && o->faces.size() >= 3 * size_t(o->faceCount) &&
+           o->points.size() >= 3 * size_t(o->pointCount);
+}
+
+const Material* MaterialOf(const Objet3D* o)
+{
+    return o->material ? o->material : DefaultMaterial();
+}
+
+// The record's objects placed as DrawScenery's matrices place them.
+void AddToBatches(std::vector<SceneryBatch>& batches, const SceneryRecord& r)
+{
+    const float s[3] = {r.scale * r.mirrorX, r.scale, r.scale * r.mirrorZ};
+    const float at[3] = {r.worldX, 0, r.worldZ}, off[3] = {r.offsetX, 0, r.offsetZ};
+    const float flip[3] = {r.mirrorX, 1, r.mirrorZ};
+    const bool mirrored = r.mirrorX * r.mirrorZ < 0;
+    for (const Objet3D* o = r.model->objects.head; o; o = o->next) {
+        // Face-normal objects are never drawn; hidden ones are not either.
+        if (!Batchable(o) || o->normalMode == kNormalsFace)
+            continue;
+        const Material* m = MaterialOf(o);
+        const bool smooth = o->normalMode == kNormalsVertex && o->vertexNormals.size() >= 3 * size_t(o->pointCount);
+        const bool textured = (m->flags & kMatMapping) && o->texCoords.size() >= 2 * size_t(o->pointCount);
+        auto b = std::find_if(batches.begin(), batches.end(),
+                              [&](const SceneryBatch& x) { return x.material == m && x.smooth == smooth; });
+        if (b == batches.end()) {
+            batches.push_back(SceneryBatch{m, smooth, {}, {}, {}, {}});
+            b = batches.end() - 1;
+        }
+        const uint32_t base = uint32_t(b->points.size() / 3);
+        for (uint32_t i = 0; i < o->pointCount; ++i)
+            for (int a = 0; a < 3; ++a) {
+                b->points.push_back((o->points[3 * size_t(i) + a] + off[a]) * s[a] + at[a]);
+                if (smooth)
+                    b->normals.push_back(o->vertexNormals[3 * size_t(i) + a] * flip[a]);
+            }
+        for (uint32_t i = 0; i < 2 * o->pointCount; ++i)
+            b->texCoords.push_back(textured ? o->texCoords[i] : 0.0f);
+        for (uint32_t f = 0; f < o->faceCount; ++f) {
+            const uint32_t* t = &o->faces[3 * size_t(f)];
+            if (t[0] >= o->pointCount || t[1] >= o->pointCount || t[2] >= o->pointCount)
+                continue;
+            b->faces.push_back(base + t[0]);
+            b->faces.push_back(base + (mirrored ? t[2] : t[1]));
+            b->faces.push_back(base + (mirrored ? t[1] : t[2]));
+        }
+    }
+}
+
+void DrawBatch(const SceneryBatch& b)
+{
+    if (b.faces.empty())
+        return;
+    ApplyMaterial(b.material);
+    glShadeModel(GL_SMOOTH);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, b.points.data());
+    if (b.smooth) {
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glNormalPointer(GL_FLOAT, 0, b.normals.data());
+    }
+    if (b.material->flags & kMatMapping) {
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoordPointer(2, GL_FLOAT, 0, b.texCoords.data());
+    }
+    glDrawElements(GL_TRIANGLES, GLsizei(b.faces.size()), GL_UNSIGNED_INT, b.faces.data());
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    EndMaterial(b.material);
+}
+
+// The fixed scenery: opaque batches first, then the transparent ones, as a
+// model's own objects are ordered; pieces left out of the batches after.
+void DrawFixedScenery()
+{
+    for (bool transparent : {false, true})
+        for (const SceneryBatch& b : scenery.batches)
+            if (((b.material->flags & kMatTransparency) != 0) == transparent)
+                DrawBatch(b);
+    for (const auto* list : {&scenery.props, &scenery.walls})
+        for (const SceneryRecord& r : *list)
+            if (!r.batched)
+                DrawScenery(r, false);
+}
+
 void DrawCarWithWheels(Theme& th, const Puzzle& p)
 {
     MorphInstance(th.carInstance, th.carWeight, th.carMorphedAt);
@@ -199,12 +287,7 @@ void DrawBlocks(Theme& th, const Puzzle& p, float T)
 // Props, walls, the car, bombs and blocks: what the floor reflects.
 void DrawSolidScene(Theme& th, const Puzzle& p, const bool bombVisible[kMaxBombs], float T)
 {
-    for (const SceneryRecord& r : scenery.props)
-        if (r.visible)
-            DrawScenery(r, false);
-    for (const SceneryRecord& r : scenery.walls)
-        if (r.visible)
-            DrawScenery(r, false);
+    DrawFixedScenery();
     DrawCarWithWheels(th, p);
     const int bombs = std::min(p.bombListCount, kMaxBombs);
     for (int i = 0; i < bombs; ++i) {
@@ -395,6 +478,19 @@ void BuildSceneryLists(const Puzzle& p)
                 if (p.board.At(x, y) == code)
                     AddScenery(scenery.walls, code, x * kCellSize, y * kCellSize, 1, 1, 1,
                                th.loaded ? &th.walls[code - kCellWallFirst] : nullptr);
+
+    scenery.batches.clear();
+    for (auto* list : {&scenery.props, &scenery.walls})
+        for (SceneryRecord& r : *list) {
+            if (!r.model)
+                continue;
+            bool envMapped = false;
+            for (const Objet3D* o = r.model->objects.head; o; o = o->next)
+                envMapped = envMapped || (MaterialOf(o)->flags & kMatEnvMapping);
+            r.batched = !envMapped;
+            if (r.batched)
+                AddToBatches(scenery.batches, r);
+        }
 }
 
 void DrawLostOverlay(Model3D& instance, float T)
@@ -580,19 +676,18 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
 
     glTranslatef(kBoardOffset[0], kBoardOffset[1], kBoardOffset[2]);
     context.UpdateFrustum();
-    for (SceneryRecord& r : scenery.walls)
-        r.visible = context.BoxInFrustum(r.bboxMin, r.bboxMax);
-    for (SceneryRecord& r : scenery.props)
-        r.visible = context.BoxInFrustum(r.bboxMin, r.bboxMax);
-    bool bombVisible[kMaxBombs] = {};
+    // The mirrored pass is culled by the mirrored boxes: a bomb above the
+    // view's top edge can have its reflection inside it.
+    bool bombVisible[kMaxBombs] = {}, bombMirrorVisible[kMaxBombs] = {};
     for (int i = 0; i < std::min(p.bombListCount, kMaxBombs); ++i) {
         const BombRecord& b = p.bombs[i];
         if (!b.present)
             continue;
-        const float mn[3] = {b.drawX * kCellSize - kHalfCell, b.height * kCellSize, b.drawY * kCellSize - kHalfCell};
-        const float mx[3] = {b.drawX * kCellSize + kHalfCell, b.height * kCellSize + kCellSize,
-                             b.drawY * kCellSize + kHalfCell};
+        const float x = b.drawX * kCellSize, z = b.drawY * kCellSize, y = b.height * kCellSize;
+        const float mn[3] = {x - kHalfCell, y, z - kHalfCell}, mx[3] = {x + kHalfCell, y + kCellSize, z + kHalfCell};
+        const float mirroredMn[3] = {mn[0], -mx[1], mn[2]}, mirroredMx[3] = {mx[0], -mn[1], mx[2]};
         bombVisible[i] = context.BoxInFrustum(mn, mx);
+        bombMirrorVisible[i] = context.BoxInFrustum(mirroredMn, mirroredMx);
     }
 
     if (reflect) {
@@ -601,7 +696,7 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
         {
             MirrorScope mirror(true);
             SetGameLightPositions();
-            DrawSolidScene(th, p, bombVisible, view.T);
+            DrawSolidScene(th, p, bombMirrorVisible, view.T);
         }
         glPopMatrix();
         SetGameLightPositions();
