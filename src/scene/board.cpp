@@ -27,6 +27,8 @@ constexpr float kBoardHalfWidth = 0.5f;
 constexpr float kBoardHalfDepth = 0.375f;
 constexpr float kFloorX0 = -kHalfCell, kFloorZ0 = -kHalfCell;
 constexpr float kFloorX1 = 19 * kCellSize + kHalfCell, kFloorZ1 = 14 * kCellSize + kHalfCell;
+// The glow round a block on its target, in cells on a side.
+constexpr float kOnTargetGlow = 1.8f;
 constexpr float kFloorRepeatU = 6.6666665f, kFloorRepeatV = 5.0f;
 
 // Clockwise is the front-face rule of the whole game; every draw under a
@@ -374,6 +376,19 @@ void DrawTargets(Theme& th, const Puzzle& p)
             th.targets[ColourIndex(TargetColourAt(p, x, y))].Bind();
             CellQuad(x * kCellSize, y * kCellSize);
         }
+    // A block on its target hides the mark under it: the target glows again,
+    // wider than the block, so its ring shows round the block's base. A block
+    // off target never has it; a fixed block shows its own model instead.
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    const float h = kOnTargetGlow * kHalfCell;
+    for (int y = 0; y < kPlayHeight; ++y)
+        for (int x = 0; x < kPlayWidth; ++x) {
+            if (p.board.At(x, y) != kCellBlockOnTarget)
+                continue;
+            th.targets[ColourIndex(TargetColourAt(p, x, y))].Bind();
+            FlatQuad(x * kCellSize - h, y * kCellSize - h, x * kCellSize + h, y * kCellSize + h, 0, 0, 1, 1);
+        }
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_LIGHTING);
 }
 
