@@ -387,7 +387,13 @@ bool RunFrame()
 void RunFrameLoop()
 {
     gameState.lastTicks = ReadFrameClock();
+    // Where the display does not pace the swaps, the loop does: motion
+    // follows the measured frame step, so only the busy drawing goes.
+    uint32_t frameStart = SDL_GetTicks();
     while (RunFrame()) {
+        if (const uint32_t wait = FramePaceDelay(frameStart, SDL_GetTicks(), kMinFrameMs))
+            SDL_Delay(wait);
+        frameStart = SDL_GetTicks();
     }
 }
 

@@ -1,6 +1,7 @@
 // What the renderer's shortcuts must not change: a block on its target is
 // marked, the fixed scenery's batches hold every piece once, and the
-// reflection of a bomb beyond the view's top edge is still drawn.
+// reflection of a bomb beyond the view's top edge is still drawn; and the
+// frame pacing where the display does not pace the swaps.
 #include "scene_fixture.h"
 
 namespace {
@@ -112,6 +113,15 @@ TEST_F(Render, ABombAboveTheTopEdgeStillHasItsReflection)
     }
     ASSERT_EQ(different[false], 0) << "the bomb itself is out of sight";
     EXPECT_GT(different[true], 50);
+}
+
+TEST(FramePace, WaitsOnlyForWhatIsLeftOfTheShortestFrame)
+{
+    const struct {
+        uint32_t start, now, wait;
+    } rows[] = {{100, 100, 8}, {100, 103, 5}, {100, 108, 0}, {100, 150, 0}, {0xFFFFFFFEu, 2, 4}};
+    for (const auto& r : rows)
+        EXPECT_EQ(FramePaceDelay(r.start, r.now, 8), r.wait) << r.start << " " << r.now;
 }
 
 }  // namespace
