@@ -15,6 +15,7 @@
 #include "app/base/exception.h"
 #include "app/base/settingsrecord.h"
 #include "engine/glcontext.h"
+#include "optionsmenu.h"
 #include "puzzle/tableau.h"
 #include "scene/pelmo3d.h"
 #include "text/font.h"
@@ -397,18 +398,8 @@ void BM_MenuFrame(benchmark::State& state)
         context.Close();
         return;
     }
-    const WideText* labels[8] = {&TextKey::Lang,  &TextKey::Resolution, &TextKey::Reflect, &TextKey::Help,
-                                 &TextKey::Speed, &TextKey::Sound,      &TextKey::Music,   &TextKey::Back};
-    const WideText* values[8] = {&TextKey::LangEN, nullptr,      &TextKey::ON, &TextKey::OFF,
-                                 &TextKey::Medium, &TextKey::ON, &TextKey::ON, nullptr};
     WideText items[8];
-    for (int i = 0; i < 8; ++i) {
-        items[i] = *labels[i];
-        if (i == 1)
-            items[i].Append(" : 1024x768");
-        else if (values[i])
-            items[i].Append(" : ").Append(*values[i]);
-    }
+    OptionsMenuItems(items, TextKey::LangEN);
     SetMenuLights();
     const int line = height / 16;
     TimeAgainstReference(state, [&](int) {

@@ -115,6 +115,67 @@ void DrawOpaqueFloor(Theme& th)
     glEnable(GL_LIGHTING);
 }
 
+// The baked shadows and detail, blended over the floor.
+void DrawDetail(Theme& th)
+{
+    ApplyMaterial(th.floorMaterial);
+    glColor4f(1, 1, 1, 1);
+    glEnable(GL_TEXTURE_2D);
+    th.detail.Bind();
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    FlatQuad(kFloorX0, kFloorZ0, kFloorX1, kFloorZ1, 0, 0, 1, 1);
+    EndMaterial(th.floorMaterial);
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glEnable(GL_LIGHTING);
+}
+
+// The opaque floor with the baked detail layer over it in one pass: the
+// detail is laid on in the second texture unit as its blend over the floor
+// would be, so the board is rasterised once where it took two passes (two
+// passes remain where the driver has one texture unit).
+void DrawFloorAndDetail(Theme& th)
+{
+    using ActiveTexture = void (*)(GLenum);
+    const auto active = reinterpret_cast<ActiveTexture>(glExtensions.glActiveTextureARB);
+    const auto clientActive = reinterpret_cast<ActiveTexture>(glExtensions.glClientActiveTextureARB);
+    if (!glExtensions.multitexture || glExtensions.textureUnits < 2 || !active || !clientActive) {
+        DrawOpaqueFloor(th);
+        DrawDetail(th);
+        return;
+    }
+    ApplyMaterial(th.floorMaterial);
+    glDisable(GL_BLEND);
+    glDisable(GL_LIGHTING);
+    active(GL_TEXTURE1);
+    glEnable(GL_TEXTURE_2D);
+    th.detail.Bind();
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_INTERPOLATE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_TEXTURE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_PREVIOUS);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE2_RGB, GL_TEXTURE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND2_RGB, GL_SRC_ALPHA);
+    clientActive(GL_TEXTURE1);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    const float detailUv[8] = {0, 0, 1, 0, 0, 1, 1, 1};
+    glTexCoordPointer(2, GL_FLOAT, 0, detailUv);
+    clientActive(GL_TEXTURE0);
+    FloorQuad();
+    clientActive(GL_TEXTURE1);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    clientActive(GL_TEXTURE0);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glDisable(GL_TEXTURE_2D);
+    active(GL_TEXTURE0);
+    EndMaterial(th.floorMaterial);
+    glEnable(GL_LIGHTING);
+}
+
 void MoveBox(const Model3D& m, const SceneryRecord& r, float mn[3], float mx[3])
 {
     const float sx = r.scale * r.mirrorX, sy = r.scale, sz = r.scale * r.mirrorZ;
@@ -648,7 +709,12 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
     ApplyCameraMode(p, view.cameraMode);
     glTranslatef(kBoardOffset[0], kBoardOffset[1], kBoardOffset[2]);
     glEnable(GL_DEPTH_TEST);
-    DrawOpaqueFloor(th);
+    const bool reflect = view.reflect && th.settings.reflectStrength > 0;
+    // Over the reflection the detail goes on after the blended floor.
+    if (reflect)
+        DrawOpaqueFloor(th);
+    else
+        DrawFloorAndDetail(th);
     glPopMatrix();
     glPushMatrix();
     glRotatef(CurrentScene().backgroundAngle, 0, 1, 0);
@@ -656,7 +722,6 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
     DrawModel(&th.background);
     glDepthMask(GL_TRUE);
     glPopMatrix();
-    const bool reflect = view.reflect && th.settings.reflectStrength > 0;
     // The mirrored scene lies below the floor: it must not meet its depth.
     if (reflect)
         glClear(GL_DEPTH_BUFFER_BIT);
@@ -726,21 +791,8 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
         glEnable(GL_LIGHTING);
     }
 
-    // Baked shadows and detail.
-    ApplyMaterial(th.floorMaterial);
-    glColor4f(1, 1, 1, 1);
-    glEnable(GL_TEXTURE_2D);
-    th.detail.Bind();
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
-    FlatQuad(kFloorX0, kFloorZ0, kFloorX1, kFloorZ1, 0, 0, 1, 1);
-    EndMaterial(th.floorMaterial);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
-    glEnable(GL_LIGHTING);
+    if (reflect)
+        DrawDetail(th);
 
     DrawTracks(th, p);
     DrawTargets(th, p);
