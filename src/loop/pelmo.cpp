@@ -53,6 +53,14 @@ bool ShowsBoard(int state)
            state == kScreenHelpMessage || state == kScreenGameEnd;
 }
 
+// The screens drawn over the menu scene, which clears the picture itself.
+bool OverMenuScene(int state)
+{
+    return state == kScreenMenus || state == kScreenCredits || state == kScreenCodeEntry ||
+           state == kScreenSolutionList || state == kScreenLoadSlots || state == kScreenSaveSlots ||
+           state == kScreenHighScores;
+}
+
 void CountDown(float& timer, float step)
 {
     timer -= step;
@@ -336,7 +344,8 @@ bool RunFrame()
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     ClearColour(g);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (!OverMenuScene(g.ScreenState))
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     ApplyCamera(g.camera->yaw, g.camera->pitch, g.camera->distance);
 
     switch (g.ScreenState) {
