@@ -1,4 +1,5 @@
 if(PONDRAKE_GAME)
-  pondrake_add_bench(scene_bench SOURCES scene_bench.cpp LIBS scene)
+  pondrake_add_bench(scene_bench SOURCES scene_bench.cpp LIBS scene text)
   target_compile_definitions(scene_bench PRIVATE PONDRAKE_BENCH_RUN_DIR="${PONDRAKE_RUN_DIR}")
+  add_dependencies(scene_bench artkit_data text_data)
 endif()

@@ -3,6 +3,8 @@
 #include "text/font.h"
 #include "text/texte.h"
 
+#include "optionsmenu.h"
+
 #include "app/base/log.h"
 
 #include <SDL.h>
@@ -78,19 +80,10 @@ void BM_DrawMenuFrame(benchmark::State& state)
     InitFont(1024, 768, prefix.c_str());
     Begin2D();
     WideText items[8];
-    const WideText* labels[8] = {&TextKey::Lang,  &TextKey::Resolution, &TextKey::Reflect, &TextKey::Help,
-                                 &TextKey::Speed, &TextKey::Sound,      &TextKey::Music,   &TextKey::Back};
-    const WideText* values[8] = {&TextKey::LangFR, nullptr,      &TextKey::ON, &TextKey::OFF,
-                                 &TextKey::Medium, &TextKey::ON, &TextKey::ON, nullptr};
+    OptionsMenuItems(items, TextKey::LangFR);
     int glyphs = 0;
-    for (int i = 0; i < 8; ++i) {
-        items[i] = *labels[i];
-        if (i == 1)
-            items[i].Append(" : 1024x768");
-        else if (values[i])
-            items[i].Append(" : ").Append(*values[i]);
-        glyphs += items[i].Length();
-    }
+    for (const WideText& item : items)
+        glyphs += item.Length();
     WideText level(TextKey::Code);
     level.Append(" ABCDE");
     // Each frame waits for the drawing (the software renderer works behind

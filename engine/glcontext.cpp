@@ -29,7 +29,7 @@ uint32_t CurrentGLGeneration()
     return contextGeneration;
 }
 
-static void SetGLAttributes()
+static void SetGLAttributes(bool swapSync)
 {
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
@@ -43,6 +43,9 @@ static void SetGLAttributes()
     SDL_GL_SetAttribute(SDL_GL_ACCUM_GREEN_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_ACCUM_BLUE_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_ACCUM_ALPHA_SIZE, 0);
+    // Swaps wait for the display where it can: no frame is drawn that the
+    // screen never shows.
+    SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, swapSync ? 1 : 0);
 }
 
 bool GLContext::OpenMode(int fullScreenFlag, bool hideCursorAgain)
@@ -59,7 +62,7 @@ bool GLContext::OpenMode(int fullScreenFlag, bool hideCursorAgain)
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) < 0)
             continue;
         SDL_ShowCursor(SDL_DISABLE);
-        SetGLAttributes();
+        SetGLAttributes(swapSync);
         if (fullScreenFlag)
             surface = SDL_SetVideoMode(w, h, 24, SDL_OPENGL | SDL_FULLSCREEN);
         if (!surface) {
@@ -435,4 +438,10 @@ void End2D()
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);
     glEnable(GL_LIGHTING);
+}
+
+uint32_t FramePaceDelay(uint32_t frameStart, uint32_t now, uint32_t minFrameMs)
+{
+    const uint32_t spent = now - frameStart;  // unsigned: right across the tick counter's wrap
+    return spent < minFrameMs ? minFrameMs - spent : 0;
 }

@@ -29,6 +29,7 @@ struct GLContext {
     double keptModelview[16] = {};
     double keptProjection[16] = {};
     int32_t initialised = 0;
+    bool swapSync = true;  // ask for swaps synchronised with the display (benchmarks do not)
 
     // Opens the window and the context at width × height. A full-screen
     // request the display cannot grant falls back to a window (one line on
@@ -101,3 +102,10 @@ void Set2DScreenSize(uint32_t width, uint32_t height);
 void Set2DRotated(int rotated);
 void Begin2D();
 void End2D();
+
+// The shortest frame where the display does not synchronise the swaps:
+// about 120 frames a second.
+constexpr uint32_t kMinFrameMs = 8;
+// Milliseconds to wait so that a frame begun at frameStart lasts at least
+// minFrameMs at time now (both SDL ticks).
+uint32_t FramePaceDelay(uint32_t frameStart, uint32_t now, uint32_t minFrameMs);

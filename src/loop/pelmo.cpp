@@ -64,6 +64,14 @@ bool ShowsBoard(int state)
            state == kScreenHelpMessage || state == kScreenGameEnd;
 }
 
+// The screens drawn over the menu scene, which clears the picture itself.
+bool OverMenuScene(int state)
+{
+    return state == kScreenMenus || state == kScreenCredits || state == kScreenCodeEntry ||
+           state == kScreenSolutionList || state == kScreenLoadSlots || state == kScreenSaveSlots ||
+           state == kScreenHighScores;
+}
+
 void CountDown(float& timer, float step)
 {
     timer -= step;
@@ -415,7 +423,8 @@ bool RunFrame()
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     ClearColour(g);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (!OverMenuScene(g.ScreenState))
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     ApplyCamera(g.camera->yaw, g.camera->pitch, g.camera->distance);
 
     switch (g.ScreenState) {
@@ -466,7 +475,13 @@ bool RunFrame()
 void RunFrameLoop()
 {
     gameState.lastTicks = ReadFrameClock();
+    // Where the display does not pace the swaps, the loop does: motion
+    // follows the measured frame step, so only the busy drawing goes.
+    uint32_t frameStart = SDL_GetTicks();
     while (RunFrame()) {
+        if (const uint32_t wait = FramePaceDelay(frameStart, SDL_GetTicks(), kMinFrameMs))
+            SDL_Delay(wait);
+        frameStart = SDL_GetTicks();
     }
 }
 

@@ -28,6 +28,8 @@ constexpr float kBoardHalfWidth = 0.5f;
 constexpr float kBoardHalfDepth = 0.375f;
 constexpr float kFloorX0 = -kHalfCell, kFloorZ0 = -kHalfCell;
 constexpr float kFloorX1 = 19 * kCellSize + kHalfCell, kFloorZ1 = 14 * kCellSize + kHalfCell;
+// The glow round a block on its target, in cells on a side.
+constexpr float kOnTargetGlow = 1.8f;
 constexpr float kFloorRepeatU = 6.6666665f, kFloorRepeatV = 5.0f;
 
 // Clockwise is the front-face rule of the whole game; every draw under a
@@ -101,6 +103,80 @@ void BoardSides(float top, float bottom, bool withNormals)
     }
 }
 
+// The floor's texture is opaque: drawn unlit and unblended whatever the
+// theme's material says (the material is kept transparent for the pass that
+// blends the floor over its reflection).
+void DrawOpaqueFloor(Theme& th)
+{
+    ApplyMaterial(th.floorMaterial);
+    glDisable(GL_BLEND);
+    glDisable(GL_LIGHTING);
+    FloorQuad();
+    EndMaterial(th.floorMaterial);
+    glEnable(GL_LIGHTING);
+}
+
+// The baked shadows and detail, blended over the floor.
+void DrawDetail(Theme& th)
+{
+    ApplyMaterial(th.floorMaterial);
+    glColor4f(1, 1, 1, 1);
+    glEnable(GL_TEXTURE_2D);
+    th.detail.Bind();
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    FlatQuad(kFloorX0, kFloorZ0, kFloorX1, kFloorZ1, 0, 0, 1, 1);
+    EndMaterial(th.floorMaterial);
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glEnable(GL_LIGHTING);
+}
+
+// The opaque floor with the baked detail layer over it in one pass: the
+// detail is laid on in the second texture unit as its blend over the floor
+// would be, so the board is rasterised once where it took two passes (two
+// passes remain where the driver has one texture unit).
+void DrawFloorAndDetail(Theme& th)
+{
+    using ActiveTexture = void (*)(GLenum);
+    const auto active = reinterpret_cast<ActiveTexture>(glExtensions.glActiveTextureARB);
+    const auto clientActive = reinterpret_cast<ActiveTexture>(glExtensions.glClientActiveTextureARB);
+    if (!glExtensions.multitexture || glExtensions.textureUnits < 2 || !active || !clientActive) {
+        DrawOpaqueFloor(th);
+        DrawDetail(th);
+        return;
+    }
+    ApplyMaterial(th.floorMaterial);
+    glDisable(GL_BLEND);
+    glDisable(GL_LIGHTING);
+    active(GL_TEXTURE1);
+    glEnable(GL_TEXTURE_2D);
+    th.detail.Bind();
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_INTERPOLATE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_TEXTURE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_PREVIOUS);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE2_RGB, GL_TEXTURE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND2_RGB, GL_SRC_ALPHA);
+    clientActive(GL_TEXTURE1);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    const float detailUv[8] = {0, 0, 1, 0, 0, 1, 1, 1};
+    glTexCoordPointer(2, GL_FLOAT, 0, detailUv);
+    clientActive(GL_TEXTURE0);
+    FloorQuad();
+    clientActive(GL_TEXTURE1);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    clientActive(GL_TEXTURE0);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glDisable(GL_TEXTURE_2D);
+    active(GL_TEXTURE0);
+    EndMaterial(th.floorMaterial);
+    glEnable(GL_LIGHTING);
+}
+
 void MoveBox(const Model3D& m, const SceneryRecord& r, float mn[3], float mx[3])
 {
     const float sx = r.scale * r.mirrorX, sy = r.scale, sz = r.scale * r.mirrorZ;
@@ -136,6 +212,94 @@ void DrawScenery(const SceneryRecord& r, bool geometryOnly)
     if (scaled)
         glDisable(GL_NORMALIZE);
     glPopMatrix();
+}
+
+bool Batchable(const Objet3D* o)
+{
+    return o->visible && o->faceCount > 0 && o->faces.size() >= 3 * size_t(o->faceCount) &&
+           o->points.size() >= 3 * size_t(o->pointCount);
+}
+
+const Material* MaterialOf(const Objet3D* o)
+{
+    return o->material ? o->material : DefaultMaterial();
+}
+
+// The record's objects placed as DrawScenery's matrices place them.
+void AddToBatches(std::vector<SceneryBatch>& batches, const SceneryRecord& r)
+{
+    const float s[3] = {r.scale * r.mirrorX, r.scale, r.scale * r.mirrorZ};
+    const float at[3] = {r.worldX, 0, r.worldZ}, off[3] = {r.offsetX, 0, r.offsetZ};
+    const float flip[3] = {r.mirrorX, 1, r.mirrorZ};
+    const bool mirrored = r.mirrorX * r.mirrorZ < 0;
+    for (const Objet3D* o = r.model->objects.head; o; o = o->next) {
+        // Face-normal objects are never drawn; hidden ones are not either.
+        if (!Batchable(o) || o->normalMode == kNormalsFace)
+            continue;
+        const Material* m = MaterialOf(o);
+        const bool smooth = o->normalMode == kNormalsVertex && o->vertexNormals.size() >= 3 * size_t(o->pointCount);
+        const bool textured = (m->flags & kMatMapping) && o->texCoords.size() >= 2 * size_t(o->pointCount);
+        auto b = std::find_if(batches.begin(), batches.end(),
+                              [&](const SceneryBatch& x) { return x.material == m && x.smooth == smooth; });
+        if (b == batches.end()) {
+            batches.push_back(SceneryBatch{m, smooth, {}, {}, {}, {}});
+            b = batches.end() - 1;
+        }
+        const uint32_t base = uint32_t(b->points.size() / 3);
+        for (uint32_t i = 0; i < o->pointCount; ++i)
+            for (int a = 0; a < 3; ++a) {
+                b->points.push_back((o->points[3 * size_t(i) + a] + off[a]) * s[a] + at[a]);
+                if (smooth)
+                    b->normals.push_back(o->vertexNormals[3 * size_t(i) + a] * flip[a]);
+            }
+        for (uint32_t i = 0; i < 2 * o->pointCount; ++i)
+            b->texCoords.push_back(textured ? o->texCoords[i] : 0.0f);
+        for (uint32_t f = 0; f < o->faceCount; ++f) {
+            const uint32_t* t = &o->faces[3 * size_t(f)];
+            if (t[0] >= o->pointCount || t[1] >= o->pointCount || t[2] >= o->pointCount)
+                continue;
+            b->faces.push_back(base + t[0]);
+            b->faces.push_back(base + (mirrored ? t[2] : t[1]));
+            b->faces.push_back(base + (mirrored ? t[1] : t[2]));
+        }
+    }
+}
+
+void DrawBatch(const SceneryBatch& b)
+{
+    if (b.faces.empty())
+        return;
+    ApplyMaterial(b.material);
+    glShadeModel(GL_SMOOTH);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, b.points.data());
+    if (b.smooth) {
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glNormalPointer(GL_FLOAT, 0, b.normals.data());
+    }
+    if (b.material->flags & kMatMapping) {
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoordPointer(2, GL_FLOAT, 0, b.texCoords.data());
+    }
+    glDrawElements(GL_TRIANGLES, GLsizei(b.faces.size()), GL_UNSIGNED_INT, b.faces.data());
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    EndMaterial(b.material);
+}
+
+// The fixed scenery: opaque batches first, then the transparent ones, as a
+// model's own objects are ordered; pieces left out of the batches after.
+void DrawFixedScenery()
+{
+    for (bool transparent : {false, true})
+        for (const SceneryBatch& b : scenery.batches)
+            if (((b.material->flags & kMatTransparency) != 0) == transparent)
+                DrawBatch(b);
+    for (const auto* list : {&scenery.props, &scenery.walls})
+        for (const SceneryRecord& r : *list)
+            if (!r.batched)
+                DrawScenery(r, false);
 }
 
 void DrawCarWithWheels(Theme& th, const Puzzle& p)
@@ -187,12 +351,7 @@ void DrawBlocks(Theme& th, const Puzzle& p, float T)
 // Props, walls, the car, bombs and blocks: what the floor reflects.
 void DrawSolidScene(Theme& th, const Puzzle& p, const bool bombVisible[kMaxBombs], float T)
 {
-    for (const SceneryRecord& r : scenery.props)
-        if (r.visible)
-            DrawScenery(r, false);
-    for (const SceneryRecord& r : scenery.walls)
-        if (r.visible)
-            DrawScenery(r, false);
+    DrawFixedScenery();
     DrawCarWithWheels(th, p);
     const int bombs = std::min(p.bombListCount, kMaxBombs);
     for (int i = 0; i < bombs; ++i) {
@@ -279,6 +438,19 @@ void DrawTargets(Theme& th, const Puzzle& p)
             th.targets[ColourIndex(TargetColourAt(p, x, y))].Bind();
             CellQuad(x * kCellSize, y * kCellSize);
         }
+    // A block on its target hides the mark under it: the target glows again,
+    // wider than the block, so its ring shows round the block's base. A block
+    // off target never has it; a fixed block shows its own model instead.
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    const float h = kOnTargetGlow * kHalfCell;
+    for (int y = 0; y < kPlayHeight; ++y)
+        for (int x = 0; x < kPlayWidth; ++x) {
+            if (p.board.At(x, y) != kCellBlockOnTarget)
+                continue;
+            th.targets[ColourIndex(TargetColourAt(p, x, y))].Bind();
+            FlatQuad(x * kCellSize - h, y * kCellSize - h, x * kCellSize + h, y * kCellSize + h, 0, 0, 1, 1);
+        }
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_LIGHTING);
 }
 
@@ -382,6 +554,19 @@ void BuildSceneryLists(const Puzzle& p)
                 if (p.board.At(x, y) == code)
                     AddScenery(scenery.walls, code, x * kCellSize, y * kCellSize, 1, 1, 1,
                                th.loaded ? &th.walls[code - kCellWallFirst] : nullptr);
+
+    scenery.batches.clear();
+    for (auto* list : {&scenery.props, &scenery.walls})
+        for (SceneryRecord& r : *list) {
+            if (!r.model)
+                continue;
+            bool envMapped = false;
+            for (const Objet3D* o = r.model->objects.head; o; o = o->next)
+                envMapped = envMapped || (MaterialOf(o)->flags & kMatEnvMapping);
+            r.batched = !envMapped;
+            if (r.batched)
+                AddToBatches(scenery.batches, r);
+        }
 }
 
 void DrawLostOverlay(Model3D& instance, float T)
@@ -512,30 +697,34 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
     mirrorings = 0;
     ApplyFrontFace();
 
-    // The background is drawn only around the board: the board's top goes
-    // into the depth buffer first (nothing else), so the software rasteriser
-    // never textures the sky behind it. The depth buffer is then cleared
-    // again, so what follows sees exactly the picture the whole sky would
-    // have left.
-    glClear(GL_DEPTH_BUFFER_BIT);
+    // The floor goes first, with its depth, so the software rasteriser never
+    // textures the sky behind the board, and the sky (one sphere seen from
+    // inside, far beyond the board) writes no depth, so what follows sees the
+    // depth the floor alone would have left. Nothing drawn before the floor's
+    // later passes reaches its pixels (the border sides are outside it on
+    // screen), so this is the floor's one opaque pass. The caller's clear
+    // gave the empty depth buffer.
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     ApplyCameraMode(p, view.cameraMode);
-    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_CULL_FACE);
-    glEnable(GL_DEPTH_TEST);
     glTranslatef(kBoardOffset[0], kBoardOffset[1], kBoardOffset[2]);
-    FloorQuad();
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glEnable(GL_CULL_FACE);
+    glEnable(GL_DEPTH_TEST);
+    const bool reflect = view.reflect && th.settings.reflectStrength > 0;
+    // Over the reflection the detail goes on after the blended floor.
+    if (reflect)
+        DrawOpaqueFloor(th);
+    else
+        DrawFloorAndDetail(th);
     glPopMatrix();
     glPushMatrix();
     glRotatef(CurrentScene().backgroundAngle, 0, 1, 0);
+    glDepthMask(GL_FALSE);
     DrawModel(&th.background);
+    glDepthMask(GL_TRUE);
     glPopMatrix();
-    glClear(GL_DEPTH_BUFFER_BIT);
+    // The mirrored scene lies below the floor: it must not meet its depth.
+    if (reflect)
+        glClear(GL_DEPTH_BUFFER_BIT);
     glPushMatrix();
 
     ApplyCameraMode(p, view.cameraMode);
@@ -567,32 +756,19 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
 
     glTranslatef(kBoardOffset[0], kBoardOffset[1], kBoardOffset[2]);
     context.UpdateFrustum();
-    for (SceneryRecord& r : scenery.walls)
-        r.visible = context.BoxInFrustum(r.bboxMin, r.bboxMax);
-    for (SceneryRecord& r : scenery.props)
-        r.visible = context.BoxInFrustum(r.bboxMin, r.bboxMax);
-    bool bombVisible[kMaxBombs] = {};
+    // The mirrored pass is culled by the mirrored boxes: a bomb above the
+    // view's top edge can have its reflection inside it.
+    bool bombVisible[kMaxBombs] = {}, bombMirrorVisible[kMaxBombs] = {};
     for (int i = 0; i < std::min(p.bombListCount, kMaxBombs); ++i) {
         const BombRecord& b = p.bombs[i];
         if (!b.present)
             continue;
-        const float mn[3] = {b.drawX * kCellSize - kHalfCell, b.height * kCellSize, b.drawY * kCellSize - kHalfCell};
-        const float mx[3] = {b.drawX * kCellSize + kHalfCell, b.height * kCellSize + kCellSize,
-                             b.drawY * kCellSize + kHalfCell};
+        const float x = b.drawX * kCellSize, z = b.drawY * kCellSize, y = b.height * kCellSize;
+        const float mn[3] = {x - kHalfCell, y, z - kHalfCell}, mx[3] = {x + kHalfCell, y + kCellSize, z + kHalfCell};
+        const float mirroredMn[3] = {mn[0], -mx[1], mn[2]}, mirroredMx[3] = {mx[0], -mn[1], mx[2]};
         bombVisible[i] = context.BoxInFrustum(mn, mx);
+        bombMirrorVisible[i] = context.BoxInFrustum(mirroredMn, mirroredMx);
     }
-
-    const bool reflect = view.reflect && th.settings.reflectStrength > 0;
-
-    // Floor.
-    ApplyMaterial(th.floorMaterial);
-    glDisable(GL_LIGHTING);
-    if (reflect)
-        glDisable(GL_DEPTH_TEST);
-    FloorQuad();
-    EndMaterial(th.floorMaterial);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHTING);
 
     if (reflect) {
         glPushMatrix();
@@ -600,7 +776,7 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
         {
             MirrorScope mirror(true);
             SetGameLightPositions();
-            DrawSolidScene(th, p, bombVisible, view.T);
+            DrawSolidScene(th, p, bombMirrorVisible, view.T);
         }
         glPopMatrix();
         SetGameLightPositions();
@@ -615,21 +791,8 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
         glEnable(GL_LIGHTING);
     }
 
-    // Baked shadows and detail.
-    ApplyMaterial(th.floorMaterial);
-    glColor4f(1, 1, 1, 1);
-    glEnable(GL_TEXTURE_2D);
-    th.detail.Bind();
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
-    FlatQuad(kFloorX0, kFloorZ0, kFloorX1, kFloorZ1, 0, 0, 1, 1);
-    EndMaterial(th.floorMaterial);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
-    glEnable(GL_LIGHTING);
+    if (reflect)
+        DrawDetail(th);
 
     DrawTracks(th, p);
     DrawTargets(th, p);

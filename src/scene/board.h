@@ -2,9 +2,11 @@
 // The board renderer: one frame of the playing field in 3D from the puzzle's
 // board, car, block, bomb, track and explosion state and the loaded theme.
 // Apart from its scenery lists and the baked detail layer it changes nothing.
+#include <cstdint>
 #include <vector>
 
 struct GLContext;
+struct Material;
 struct Model3D;
 struct Puzzle;
 
@@ -18,7 +20,6 @@ struct BoardView {
 
 // One wall piece or special block placed on the board.
 struct SceneryRecord {
-    bool visible = true;           // set each frame by the view-volume test
     int code = 0;                  // cell code
     float worldX = 0, worldZ = 0;  // placement in board coordinates
     float scale = 1;
@@ -29,19 +30,33 @@ struct SceneryRecord {
     float offsetX = 0, offsetZ = 0;
     float bboxMin[3] = {0, 0, 0}, bboxMax[3] = {0, 0, 0};  // placed model, board coordinates
     Model3D* model = nullptr;                              // the theme's, not owned
+    bool batched = false;                                  // drawn as part of the batches, not on its own
+};
+
+// One material's share of the fixed scenery, placed in board coordinates
+// (mirrored pieces with their triangles turned round), so the walls and
+// statues cost one draw per material and not one per piece and object.
+struct SceneryBatch {
+    const Material* material = nullptr;  // the theme's, not owned
+    bool smooth = false;                 // vertex normals are sent
+    std::vector<float> points, normals, texCoords;
+    std::vector<uint32_t> faces;
 };
 
 struct BoardScenery {
     std::vector<SceneryRecord> walls;
     std::vector<SceneryRecord> props;
-    bool bakePending = true;  // the detail layer must be baked before the next frame
-    int themeSerial = -1;     // the theme load the lists were made with
+    std::vector<SceneryBatch> batches;  // every batched record's objects
+    bool bakePending = true;            // the detail layer must be baked before the next frame
+    int themeSerial = -1;               // the theme load the lists were made with
 };
 
 BoardScenery& CurrentScenery();
 
-// Empties and refills the wall and prop lists from the board (level start,
-// and whenever wall or special cells change) and asks for a new bake.
+// Empties and refills the wall and prop lists and their batches from the
+// board (level start, whenever wall or special cells change, and after a
+// theme load, which a resolution change includes) and asks for a new bake.
+// A piece with an environment-mapped object stays out of the batches.
 // Specials: a whole 2 × 2 group (36 37 / 38 39) is one model at the corner
 // its cells share; every other special cell, whatever its code, gets the
 // model at half size on its own cell, mirrored as its code says (37 left to

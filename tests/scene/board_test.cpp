@@ -88,34 +88,6 @@ TEST_F(Board3D, EverySpecialCellIsDrawnWhateverItsCode)
     }
 }
 
-TEST_F(Board3D, TheViewVolumeTestHidesOnlyWhatIsOutside)
-{
-    std::vector<std::string> rows(15, "#                  #");
-    rows[0] = rows[14] = "####################";
-    rows[7] = "#        @         #";
-    StartLevel(rows);
-    auto visibleWalls = [] {
-        int n = 0;
-        for (const SceneryRecord& r : CurrentScenery().walls)
-            n += r.visible;
-        return n;
-    };
-    const int all = int(CurrentScenery().walls.size());
-    // Mode 0 from the default camera sees the whole board.
-    DrawFrame();
-    EXPECT_EQ(visibleWalls(), all);
-    // Close behind the car in mode 1 most of the frame is out of sight.
-    view.cameraMode = 1;
-    DrawFrame(0, -30, 0.15f);
-    EXPECT_GT(visibleWalls(), 0);
-    EXPECT_LT(visibleWalls(), all / 2);
-    // With the car far from the view, mode 0 still draws the whole board.
-    view.cameraMode = 0;
-    p.carDrawX = p.carDrawY = 1;
-    DrawFrame();
-    EXPECT_EQ(visibleWalls(), all);
-}
-
 TEST_F(Board3D, WallsAndSpecialsBakeShadowsABuriedWallOnlyTheSpecialsAndNoWallsNone)
 {
     StartLevel({"", "", "", "", "   $ .   @"});

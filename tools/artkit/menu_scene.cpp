@@ -237,7 +237,7 @@ Mesh Frame12()
             double a = (k & 1) ? e : -e, b = (k & 2) ? e : -e;
             RoundedBoxParams bar;
             bar.radius = r * 0.9;
-            bar.bandSteps = 2;
+            bar.bandSteps = 1;  // the bars are a few pixels thick on screen
             bar.margin = 0.01;
             V3 c, h;
             if (axis == 0) {
@@ -260,7 +260,7 @@ Mesh Frame12()
         knob.center = {(k & 1) ? e : -e, (k & 2) ? e : -e, (k & 4) ? e : -e};
         knob.half = {0.11, 0.11, 0.11};
         knob.radius = 0.06;
-        knob.bandSteps = 2;
+        knob.bandSteps = 1;
         knob.margin = 0.01;
         AddRoundedBox(m, knob);
     }

@@ -117,7 +117,9 @@ Model3doFile BuildBlock(int colour, bool morph)
     s.half = {kBlockHalf * sx, kBlockHalf * sy, kBlockHalf * sx};
     s.center = {0, kBlockHalf * sy, 0};
     s.radius = 0.085;
-    s.bandSteps = 3;
+    // The rounding is about three pixels wide on a 1024 × 768 board: one
+    // chamfer shades it as well as finer steps would.
+    s.bandSteps = 1;
     s.margin = 0.035;
     Mesh body;
     AddRoundedBox(body, s);
@@ -137,6 +139,7 @@ Model3doFile BuildBlockOn(int colour, bool morph)
     s.half = {0.43, 0.14, 0.43};
     s.center = {0, 0.14, 0};
     s.radius = 0.07;
+    s.bandSteps = 1;
     s.margin = 0.03;
     Mesh slab;
     AddRoundedBox(slab, s);
@@ -252,6 +255,7 @@ Model3doFile BuildSpecial()
     plinth.center = {cx, 0.12, cz};
     plinth.half = {0.42, 0.12, 0.42};
     plinth.radius = 0.04;
+    plinth.bandSteps = 1;  // a pixel or two on screen
     plinth.margin = 0.02;
     Mesh stone;
     AddRoundedBox(stone, plinth);
@@ -273,10 +277,10 @@ Model3doFile BuildSpecial()
                    {0.25, 0.8},
                    {0.25, 0.86},
                    {0.0, 0.86}},
-                  20, [](int i, double t, V3) {
+                  12, [](int i, double t, V3) {
                       return V2{t * 2, i / 9.0};
                   });
-    Mesh orb = Sphere({cx, 1.42, cz}, 0.24, 20, 12);
+    Mesh orb = Sphere({cx, 1.42, cz}, 0.24, 12, 8);
     m.objects.push_back(ToObject(stone, "socle", "special_pierre"));
     m.objects.push_back(ToObject(column, "colonne", "special_colonne"));
     m.objects.push_back(ToObject(orb, "globe", "special_globe"));
