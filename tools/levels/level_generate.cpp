@@ -3,6 +3,7 @@
 #include "core_verify.h"
 #include "level_compile.h"
 
+#include <algorithm>
 #include <bitset>
 #include <random>
 #include <set>
@@ -194,21 +195,21 @@ void Walk(Board& w, int& carX, int& carY, int pulls, const std::vector<int>& dis
         carY = y;
         return true;
     };
-    // The walk ends in the position it passed through with the blocks
-    // furthest from the targets (the latest of equals) where the car has a
-    // cell to start on: not shut in on targets.
-    Board kept = w;
-    int keptX = carX, keptY = carY, keptScore = -1;
+    // The walk ends in one of the positions it passed through with the
+    // blocks far from the targets (three quarters of the furthest at least,
+    // picked at random so that walks do not all end in the same far corners)
+    // where the car has a cell to start on: not shut in on targets.
+    struct Ending {
+        Board board;
+        int carX, carY, score;
+    };
+    std::vector<Ending> endings{{w, carX, carY, 0}};
     auto keep = [&] {
         int score = 0;
         for (int c = 0; c < kCellCount; ++c)
             if (IsBlockCode(w.At(c % kPlayWidth, c / kPlayWidth))) score += dist[size_t(c)];
         int x = carX, y = carY;
-        if (score < keptScore || !CarStartCell(w, x, y)) return;
-        kept = w;
-        keptX = carX;
-        keptY = carY;
-        keptScore = score;
+        if (CarStartCell(w, x, y)) endings.push_back({w, carX, carY, score});
     };
     struct Position {
         Board board;
@@ -269,9 +270,15 @@ void Walk(Board& w, int& carX, int& carY, int pulls, const std::vector<int>& dis
         carY = history.back().carY;
         history.pop_back();
     }
-    w = kept;
-    carX = keptX;
-    carY = keptY;
+    int best = 0;
+    for (const Ending& e : endings) best = std::max(best, e.score);
+    std::vector<const Ending*> far;
+    for (const Ending& e : endings)
+        if (4 * e.score >= 3 * best) far.push_back(&e);
+    const Ending& end = *far[rng() % far.size()];
+    w = end.board;
+    carX = end.carX;
+    carY = end.carY;
 }
 
 std::string CandidateText(const LevelSource& room, const GenerateOptions& o, const Candidate& c)
@@ -380,26 +387,32 @@ std::string TrivialPart(const Board& board, const std::string& solution)
     if (!replay.error.empty()) return "the solution does not play: " + replay.error;
 
     const size_t n = occupied.size();
-    auto name = [&](size_t b) { return "the block at " + CellName(start[b]); };
-    for (size_t b = 0; b < n; ++b)
-        if (pushes[b] == 0) return name(b) + " never moves";
+    std::string parts;
+    auto add = [&](size_t b, const char* what) {
+        parts += (parts.empty() ? "" : "; ") + ("the block at " + CellName(start[b])) + what;
+    };
     const CellSet reach = carX >= 0 ? Reach(board, carX, carY) : CellSet();
     for (size_t b = 0; b < n; ++b) {
-        if (pushes[b] != 1 || !reach[size_t(firstFrom[b])]) continue;
-        int dx, dy;
-        Delta(firstDir[b], dx, dy);
-        const int x = start[b] % kPlayWidth, y = start[b] / kPlayWidth;
-        if (IsPushable(board.At(x, y)) && TakesPushedBlock(board.At(x + dx, y + dy)))
-            return name(b) + " is finished by one push at the start";
-    }
-    for (size_t b = 0; b < n; ++b) {
+        if (pushes[b] == 0) {
+            add(b, " never moves");
+            continue;
+        }
+        if (pushes[b] == 1 && reach[size_t(firstFrom[b])]) {
+            int dx, dy;
+            Delta(firstDir[b], dx, dy);
+            const int x = start[b] % kPlayWidth, y = start[b] / kPlayWidth;
+            if (IsPushable(board.At(x, y)) && TakesPushedBlock(board.At(x + dx, y + dy))) {
+                add(b, " is finished by one push at the start");
+                continue;
+            }
+        }
         bool meets = false;
         for (size_t a = 0; a < n && !meets; ++a)
             meets = a != b && (((occupied[b] | pushedFrom[b]) & occupied[a]).any() ||
                                (pushedFrom[a] & occupied[b]).any());
-        if (!meets) return name(b) + " never meets another";
+        if (!meets) add(b, " never meets another");
     }
-    return std::string();
+    return parts;
 }
 
 GenerateReport GenerateLevels(const LevelSource& room, const GenerateOptions& options)
@@ -436,12 +449,17 @@ GenerateReport GenerateLevels(const LevelSource& room, const GenerateOptions& op
         const int startCell = ground[rng() % ground.size()];
         int carX = startCell % kPlayWidth, carY = startCell / kPlayWidth;
         Walk(w, carX, carY, pulls / 2 + int(rng() % uint32_t(pulls + 1)), dist, rng);
+        const std::string name = "walk " + std::to_string(walk) + ": ";
+        auto note = [&](int& count, const std::string& what) {
+            ++count;
+            report.log.push_back(name + what);
+        };
         if (!CarStartCell(w, carX, carY)) {
-            ++report.refused;
+            note(report.refused, "the car has no cell to start on");
             continue;
         }
         if (!seen.insert(PositionKey(w, carX, carY)).second) {
-            ++report.repeated;
+            note(report.repeated, "repeated");
             continue;
         }
         Candidate c;
@@ -453,28 +471,33 @@ GenerateReport GenerateLevels(const LevelSource& room, const GenerateOptions& op
         c.result = SolveLevel(play, options.solver);
         const SolverResult& r = c.result;
         if (!r.solved) {
-            ++(r.reason == "out of time" || r.reason == "out of room for positions" ? report.beyond : report.refused);
+            const bool bounded = r.reason == "out of time" || r.reason == "out of room for positions";
+            note(bounded ? report.beyond : report.refused, r.reason);
             continue;
         }
+        const std::string measured = std::to_string(r.pushes) + " pushes, " + std::to_string(r.expanded) + " explored";
         if (r.pushes < options.minPushes || r.expanded < options.minExplored) {
-            ++report.easy;
+            note(report.easy, measured + ": too easy");
             continue;
         }
         if (options.maxExplored > 0 && r.expanded > options.maxExplored) {
-            ++report.hard;
+            note(report.hard, measured + ": too hard");
             continue;
         }
-        if (!TrivialPart(play, r.solution).empty()) {
-            ++report.trivial;
+        const std::string trivial = TrivialPart(play, r.solution);
+        if (!trivial.empty()) {
+            note(report.trivial, measured + ": " + trivial);
             continue;
         }
         c.board = empty;
         PlaceBlocksAndCar(c.board, w, carX, carY);
         c.text = CandidateText(room, options, c);
-        if (!CompileAndVerify(c.text, options.levelIndex).empty()) {
-            ++report.refused;
+        const std::string why = CompileAndVerify(c.text, options.levelIndex);
+        if (!why.empty()) {
+            note(report.refused, measured + ": " + why);
             continue;
         }
+        report.log.push_back(name + measured + ": kept");
         report.kept.push_back(c);
     }
     return report;

@@ -36,18 +36,18 @@ bool Pull(Board& b, int& carX, int& carY, Direction dir);
 // block put on every target, settled as the game settles it.
 Board GoalBoard(const LevelSource& room);
 
-// Why a solution has a trivial part, or an empty string: a block the
-// solution never pushes, a block that one push open to the car at the start
-// finishes, or a block that never meets another (no cell it occupies or is
-// pushed from is ever occupied by another block, nor the other way round).
-// board: as SolveLevel takes it.
+// The trivial parts of a solution, joined by "; ", or an empty string: each
+// block the solution never pushes, each block that one push open to the car
+// at the start finishes, and each block that never meets another (no cell
+// it occupies or is pushed from is ever occupied by another block, nor the
+// other way round). board: as SolveLevel takes it.
 std::string TrivialPart(const Board& board, const std::string& solution);
 
 struct GenerateOptions {
     uint32_t seed = 1;
     int walks = 200;          // reverse walks tried
     int keep = 5;             // stop once this many candidates are kept
-    int pullsPerBlock = 8;    // a walk makes about this many pulls per block
+    int pullsPerBlock = 20;   // a walk makes about this many pulls per block
     int minPushes = 0;
     long minExplored = 0;     // the solver's explored positions, at least
     long maxExplored = 0;     // at most (0: no limit)
@@ -74,6 +74,7 @@ struct GenerateReport {
     int hard = 0;        // more explored positions than asked
     int trivial = 0;     // a trivial part (see TrivialPart)
     int refused = 0;     // the compiler or the core's verification refused it
+    std::vector<std::string> log;  // a line for each walk: what came of it
 };
 
 // Throws nothing for a room it cannot use: the report then keeps none.

@@ -1,11 +1,15 @@
 // pondrake_levelgen: candidate levels for a room, made by reverse play.
 //   pondrake_levelgen [--seed S] [--walks N] [--keep N] [--pulls N] [--min-pushes P]
 //                     [--min-explored E] [--max-explored E] [--states N] [--time S]
-//                     [--index N] ROOM OUTDIR
+//                     [--index N] [--verbose] ROOM OUTDIR
+//   pondrake_levelgen --check SOURCE...
 // ROOM is a level source: its walls, targets, statues, bombs and Hard grid
 // make the room; its blocks and car are not used. Each candidate kept is
 // written as OUTDIR/<room>-<seed>-<walk>.txt with the solver's solution.
+// --check names the trivial parts of finished levels' stored solutions by
+// the same test the candidates pass.
 #include "app/base/files.h"
+#include "level_compile.h"
 #include "level_generate.h"
 
 #include <cstdio>
@@ -18,7 +22,27 @@ namespace {
 const char* kUsage =
     "usage: pondrake_levelgen [--seed S] [--walks N] [--keep N] [--pulls N] [--min-pushes P]\n"
     "                         [--min-explored E] [--max-explored E] [--states N] [--time S]\n"
-    "                         [--index N] ROOM OUTDIR\n";
+    "                         [--index N] [--verbose] ROOM OUTDIR\n"
+    "       pondrake_levelgen --check SOURCE...\n";
+
+// The trivial parts of each source's stored solution; 1 when any has one.
+int Check(int count, char** paths)
+{
+    int status = 0;
+    for (int i = 0; i < count; ++i) {
+        try {
+            const lvl::LevelSource src = lvl::ReadLevelSource(paths[i]);
+            const std::string why = src.hasSolution ? lvl::TrivialPart(lvl::SolverBoard(src), src.solution)
+                                                    : std::string("no stored solution");
+            std::printf("%s: %s\n", paths[i], why.empty() ? "no trivial part" : why.c_str());
+            if (!why.empty()) status = 1;
+        } catch (const Exception& e) {
+            std::fprintf(stderr, "%s\n", lvl::SourceErrorText(e).c_str());
+            status = 1;
+        }
+    }
+    return status;
+}
 
 std::string Stem(const std::string& path)
 {
@@ -32,6 +56,7 @@ std::string Stem(const std::string& path)
 
 int main(int argc, char** argv)
 {
+    if (argc > 2 && std::strcmp(argv[1], "--check") == 0) return Check(argc - 2, argv + 2);
     lvl::GenerateOptions o;
     // Repeatable by default: the state bound stops a search long before the time.
     o.solver.maxStates = 2000000;
@@ -39,6 +64,7 @@ int main(int argc, char** argv)
     const char* room = nullptr;
     const char* outDir = nullptr;
     bool bad = false;
+    bool verbose = false;
     for (int i = 1; i < argc; ++i) {
         const bool more = i + 1 < argc;
         const char* a = argv[i];
@@ -52,6 +78,7 @@ int main(int argc, char** argv)
         else if (std::strcmp(a, "--states") == 0 && more) o.solver.maxStates = std::atol(argv[++i]);
         else if (std::strcmp(a, "--time") == 0 && more) o.solver.maxSeconds = std::atof(argv[++i]);
         else if (std::strcmp(a, "--index") == 0 && more) o.levelIndex = std::atoi(argv[++i]);
+        else if (std::strcmp(a, "--verbose") == 0) verbose = true;
         else if (a[0] == '-' && a[1] == '-') bad = true;
         else if (!room) room = a;
         else if (!outDir) outDir = a;
@@ -68,6 +95,8 @@ int main(int argc, char** argv)
             return 1;
         }
         const lvl::GenerateReport report = lvl::GenerateLevels(src, o);
+        if (verbose)
+            for (const std::string& line : report.log) std::printf("%s\n", line.c_str());
         MakeDirectory(outDir);
         int status = 0;
         for (const lvl::Candidate& c : report.kept) {
