@@ -198,18 +198,23 @@ void Walk(Board& w, int& carX, int& carY, int pulls, const std::vector<int>& dis
     // The walk ends in one of the positions it passed through with the
     // blocks far from the targets (three quarters of the furthest at least,
     // picked at random so that walks do not all end in the same far corners)
-    // where the car has a cell to start on: not shut in on targets.
+    // where the car has a cell to start on: not shut in on targets. Of
+    // those it takes the ones with the fewest blocks on a target or one push
+    // from one: likely trivial parts.
     struct Ending {
         Board board;
-        int carX, carY, score;
+        int carX, carY, score, near;
     };
-    std::vector<Ending> endings{{w, carX, carY, 0}};
+    std::vector<Ending> endings{{w, carX, carY, 0, kCellCount}};
     auto keep = [&] {
-        int score = 0;
+        int score = 0, near = 0;
         for (int c = 0; c < kCellCount; ++c)
-            if (IsBlockCode(w.At(c % kPlayWidth, c / kPlayWidth))) score += dist[size_t(c)];
+            if (IsBlockCode(w.At(c % kPlayWidth, c / kPlayWidth))) {
+                score += dist[size_t(c)];
+                near += dist[size_t(c)] <= 1;
+            }
         int x = carX, y = carY;
-        if (CarStartCell(w, x, y)) endings.push_back({w, carX, carY, score});
+        if (CarStartCell(w, x, y)) endings.push_back({w, carX, carY, score, near});
     };
     struct Position {
         Board board;
@@ -270,11 +275,13 @@ void Walk(Board& w, int& carX, int& carY, int pulls, const std::vector<int>& dis
         carY = history.back().carY;
         history.pop_back();
     }
-    int best = 0;
-    for (const Ending& e : endings) best = std::max(best, e.score);
+    int fewest = kCellCount, best = 0;
+    for (const Ending& e : endings) fewest = std::min(fewest, e.near);
+    for (const Ending& e : endings)
+        if (e.near == fewest) best = std::max(best, e.score);
     std::vector<const Ending*> far;
     for (const Ending& e : endings)
-        if (4 * e.score >= 3 * best) far.push_back(&e);
+        if (e.near == fewest && 4 * e.score >= 3 * best) far.push_back(&e);
     const Ending& end = *far[rng() % far.size()];
     w = end.board;
     carX = end.carX;
