@@ -41,8 +41,8 @@ void AddFace(Model3doObject& o, uint32_t a, uint32_t b, uint32_t c, const float 
 }
 
 // A bumpy sphere; `bump` changes its shape without changing its counts.
-Model3doObject Sphere(const char* name, const char* material, const float centre[3], float r,
-                      int rings, int segments, float bump)
+Model3doObject Sphere(const char* name, const char* material, const float centre[3], float r, int rings, int segments,
+                      float bump)
 {
     Model3doObject o;
     o.name = name;

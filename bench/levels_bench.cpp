@@ -20,7 +20,8 @@ void BM_SolveShippedLevel(benchmark::State& state)
         r = lvl::SolveLevel(board);
         benchmark::DoNotOptimize(r.pushes);
     }
-    if (!r.solved) state.SkipWithError(("no solution: " + r.reason).c_str());
+    if (!r.solved)
+        state.SkipWithError(("no solution: " + r.reason).c_str());
     state.counters["explored"] = static_cast<double>(r.expanded);
     state.counters["stored"] = static_cast<double>(r.stored);
     state.counters["pushes"] = r.pushes;

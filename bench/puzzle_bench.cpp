@@ -24,7 +24,8 @@ std::unique_ptr<Puzzle> MakePuzzle(const std::vector<std::string>& rows, int dif
     ShapeAllWalls(p->board);
     FillFrame(p->board);
     p->floorMask.assign(kCellCount, 1);
-    for (int b = 0; b < kMaxBlocks; ++b) p->pairing[b] = uint8_t(b);
+    for (int b = 0; b < kMaxBlocks; ++b)
+        p->pairing[b] = uint8_t(b);
     p->difficulty = difficulty;
     StartLevelBoard(*p, 0);
     ExamineBlocks(*p);
@@ -61,9 +62,12 @@ std::vector<std::string> Pattern(int kind)
     for (int y = 0; y < 15; ++y)
         for (int x = 0; x < 20; ++x) {
             bool block = false;
-            if (kind == 0) block = x % 2 == 0 || y % 2 == 0;
-            if (kind == 1) block = (x + y) % 2 == 0;
-            if (kind == 2) block = (x - y + 40) % 3 != 2;
+            if (kind == 0)
+                block = x % 2 == 0 || y % 2 == 0;
+            if (kind == 1)
+                block = (x + y) % 2 == 0;
+            if (kind == 2)
+                block = (x - y + 40) % 3 != 2;
             rows[size_t(y)][size_t(x)] = block ? '$' : ' ';
         }
     rows[7][11] = '@';
@@ -75,7 +79,8 @@ void RunLostOverAllBlocks(benchmark::State& state, Puzzle& p)
     std::vector<std::pair<int, int>> cells;
     for (int y = 0; y < kPlayHeight; ++y)
         for (int x = 0; x < kPlayWidth; ++x)
-            if (IsBlockCode(p.board.At(x, y))) cells.push_back({x, y});
+            if (IsBlockCode(p.board.At(x, y)))
+                cells.push_back({x, y});
     int maxVisits = 0;
     for (const auto& c : cells) {
         IsBlockLost(p, c.first, c.second);
@@ -148,7 +153,8 @@ void BM_StepWithExamination_200Blocks(benchmark::State& state)
     int extra = 300 - 200;
     for (int y = 0; y < 15 && extra > 0; ++y)
         for (int x = 0; x < 20 && extra > 0; ++x)
-            if ((y == 7) || (y * 20 + x) % 3 == 0) rows[size_t(y)][size_t(x)] = ' ', --extra;
+            if ((y == 7) || (y * 20 + x) % 3 == 0)
+                rows[size_t(y)][size_t(x)] = ' ', --extra;
     rows[7][5] = '@';
     auto p = MakePuzzle(rows);
     StepAndExamine(state, *p);
@@ -190,7 +196,8 @@ void BM_ReplayFullHistory(benchmark::State& state)
         frames = 0;
         for (;;) {
             ++frames;
-            if (UpdatePuzzleFrame(*p, PuzzleInput(), 1000.0f).playbackEnded) break;
+            if (UpdatePuzzleFrame(*p, PuzzleInput(), 1000.0f).playbackEnded)
+                break;
         }
         benchmark::DoNotOptimize(p->moves);
     }

@@ -37,21 +37,10 @@ constexpr int kFrames = 240;
 
 // A busy board: a wall round the edge, rooms, six blocks, statues.
 const char* const kLevel[kPlayHeight] = {
-    "####################",
-    "#. $    #   #     .#",
-    "#       #   # $    #",
-    "#  .    ##$##      #",
-    "# 67   @    .   ## #",
-    "# 89 $     6    #  #",
-    "#  .  ####      #  #",
-    "#### #  #  $  ###  #",
-    "#  $ #  #   . #    #",
-    "#        #    #  9 #",
-    "#  ######   #####  #",
-    "#       #       .  #",
-    "#  $    #   7      #",
-    "#      .#          #",
-    "####################",
+    "####################", "#. $    #   #     .#", "#       #   # $    #", "#  .    ##$##      #",
+    "# 67   @    .   ## #", "# 89 $     6    #  #", "#  .  ####      #  #", "#### #  #  $  ###  #",
+    "#  $ #  #   . #    #", "#        #    #  9 #", "#  ######   #####  #", "#       #       .  #",
+    "#  $    #   7      #", "#      .#          #", "####################",
 };
 
 std::string DataPrefix()
@@ -68,12 +57,27 @@ bool WriteBenchLevel(const std::string& prefix)
         for (int x = 0; x < kPlayWidth; ++x) {
             uint8_t c = 0;
             switch (kLevel[y][x]) {
-            case '#': c = 23; break;
-            case '.': c = 1; break;
-            case '$': c = 14; ++blocks; break;
-            case '@': c = 2; break;
-            case '6': case '7': case '8': case '9': c = uint8_t(36 + kLevel[y][x] - '6'); break;
-            default: break;
+            case '#':
+                c = 23;
+                break;
+            case '.':
+                c = 1;
+                break;
+            case '$':
+                c = 14;
+                ++blocks;
+                break;
+            case '@':
+                c = 2;
+                break;
+            case '6':
+            case '7':
+            case '8':
+            case '9':
+                c = uint8_t(36 + kLevel[y][x] - '6');
+                break;
+            default:
+                break;
             }
             d.cells[y * kPlayWidth + x] = c;
             d.floorMask[y * kPlayWidth + x] = 1;

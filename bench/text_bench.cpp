@@ -66,8 +66,8 @@ void BM_BuildThreeFontsAt1024(benchmark::State& state)
         if (!InitFont(1024, 768, prefix.c_str()))
             state.SkipWithError("InitFont failed");
     }
-    state.counters["glyphs"] = static_cast<double>(menuFont.glyphs.size() + gameFont.glyphs.size() +
-                                                   smallPrintFont.glyphs.size());
+    state.counters["glyphs"] =
+        static_cast<double>(menuFont.glyphs.size() + gameFont.glyphs.size() + smallPrintFont.glyphs.size());
 }
 BENCHMARK(BM_BuildThreeFontsAt1024)->Unit(benchmark::kMillisecond);
 
@@ -80,7 +80,7 @@ void BM_DrawMenuFrame(benchmark::State& state)
     WideText items[8];
     const WideText* labels[8] = {&TextKey::Lang,  &TextKey::Resolution, &TextKey::Reflect, &TextKey::Help,
                                  &TextKey::Speed, &TextKey::Sound,      &TextKey::Music,   &TextKey::Back};
-    const WideText* values[8] = {&TextKey::LangFR, nullptr,       &TextKey::ON,  &TextKey::OFF,
+    const WideText* values[8] = {&TextKey::LangFR, nullptr,      &TextKey::ON, &TextKey::OFF,
                                  &TextKey::Medium, &TextKey::ON, &TextKey::ON, nullptr};
     int glyphs = 0;
     for (int i = 0; i < 8; ++i) {
@@ -99,8 +99,8 @@ void BM_DrawMenuFrame(benchmark::State& state)
         glClear(GL_COLOR_BUFFER_BIT);
         for (int i = 0; i < 8; ++i)
             DrawText(menuFont, items[i], 0, 200 + 48 * i, 1024, 48, true, false);
-        DrawText8(gameFont, " 7", 360, 8, 0, 36, false, true);
-        DrawText8(gameFont, "  125", 650, 8, 0, 36, false, true);
+        DrawText(gameFont, u" 7", 360, 8, 0, 36, false, true);
+        DrawText(gameFont, u"  125", 650, 8, 0, 36, false, true);
         DrawText(gameFont, level, 0, 64, 1024, 704, true, true);
         DrawText(smallPrintFont, TextKey::Copyright, 0, 740, 1024, 20, true, false);
         glFinish();

@@ -51,13 +51,12 @@ void EnableTexCoords(const Objet3D* o)
 
 bool SameShape(const Objet3D* a, const Objet3D* b)
 {
-    return a->pointCount == b->pointCount && a->faceCount == b->faceCount &&
-           a->points.size() == b->points.size() && a->vertexNormals.size() == b->vertexNormals.size() &&
-           a->faceNormals.size() == b->faceNormals.size() && a->texCoords.size() == b->texCoords.size();
+    return a->pointCount == b->pointCount && a->faceCount == b->faceCount && a->points.size() == b->points.size() &&
+           a->vertexNormals.size() == b->vertexNormals.size() && a->faceNormals.size() == b->faceNormals.size() &&
+           a->texCoords.size() == b->texCoords.size();
 }
 
-void Lerp(std::vector<float>& out, const std::vector<float>& a, const std::vector<float>& b, size_t n,
-          float t)
+void Lerp(std::vector<float>& out, const std::vector<float>& a, const std::vector<float>& b, size_t n, float t)
 {
     for (size_t i = 0; i < n; ++i)
         out[i] = a[i] + (b[i] - a[i]) * t;

@@ -1,5 +1,6 @@
 #include "engine/format3do.h"
 
+#include "app/base/bytes.h"
 #include "app/base/files.h"
 
 #include <cmath>
@@ -8,20 +9,6 @@
 #include <new>
 
 namespace {
-
-void PutInt(std::string& out, int32_t v)
-{
-    uint32_t u = static_cast<uint32_t>(v);
-    for (int i = 0; i < 4; ++i)
-        out += static_cast<char>((u >> (8 * i)) & 0xFF);
-}
-
-void PutFloat(std::string& out, float f)
-{
-    uint32_t u;
-    std::memcpy(&u, &f, 4);
-    PutInt(out, static_cast<int32_t>(u));
-}
 
 bool PutName(std::string& out, const std::string& name, std::string& error)
 {
@@ -40,8 +27,8 @@ bool Encode3do(const Model3doFile& model, std::string& bytes, std::string& error
 {
     std::string out;
     out += "3DO";
-    PutInt(out, 1);
-    PutInt(out, static_cast<int32_t>(model.objects.size()));
+    PutInt32(out, 1);
+    PutInt32(out, static_cast<int32_t>(model.objects.size()));
     for (const Model3doObject& o : model.objects) {
         size_t p = o.points.size() / 3;
         if (o.points.size() % 3 != 0 || o.uvs.size() != 2 * p || o.faces.size() % 3 != 0) {
@@ -55,16 +42,16 @@ bool Encode3do(const Model3doFile& model, std::string& bytes, std::string& error
             }
         if (!PutName(out, o.name, error) || !PutName(out, o.material, error))
             return false;
-        PutInt(out, static_cast<int32_t>(p));
-        PutInt(out, static_cast<int32_t>(o.faces.size() / 3));
+        PutInt32(out, static_cast<int32_t>(p));
+        PutInt32(out, static_cast<int32_t>(o.faces.size() / 3));
         for (float f : o.points)
             PutFloat(out, f);
         for (float f : o.uvs)
             PutFloat(out, f);
         for (uint32_t idx : o.faces)
-            PutInt(out, static_cast<int32_t>(idx));
+            PutInt32(out, static_cast<int32_t>(idx));
     }
-    PutInt(out, static_cast<int32_t>(model.materials.size()));
+    PutInt32(out, static_cast<int32_t>(model.materials.size()));
     for (const Model3doMaterial& m : model.materials) {
         if (!PutName(out, m.name, error))
             return false;
@@ -75,9 +62,9 @@ bool Encode3do(const Model3doFile& model, std::string& bytes, std::string& error
         for (float f : m.third)
             PutFloat(out, f);
         PutFloat(out, m.transparency);
-        PutInt(out, m.shading);
-        PutInt(out, m.lighting);
-        PutInt(out, m.sides);
+        PutInt32(out, m.shading);
+        PutInt32(out, m.lighting);
+        PutInt32(out, m.sides);
         if (!PutName(out, m.texture, error) || !PutName(out, m.envTexture, error))
             return false;
     }
@@ -128,21 +115,17 @@ struct Reader {
     {
         if (Left() < 4)
             return false;
-        uint32_t u = 0;
-        for (int i = 0; i < 4; ++i)
-            u |= static_cast<uint32_t>(data[pos + i]) << (8 * i);
+        v = GetInt32(data + pos);
         pos += 4;
-        v = static_cast<int32_t>(u);
         return true;
     }
 
     bool Float(float& f)
     {
-        int32_t v;
-        if (!Int(v))
+        if (Left() < 4)
             return false;
-        uint32_t u = static_cast<uint32_t>(v);
-        std::memcpy(&f, &u, 4);
+        f = GetFloat(data + pos);
+        pos += 4;
         return true;
     }
 
@@ -162,7 +145,7 @@ struct Reader {
     }
 };
 
-bool Fail(std::string& error, const std::string& why, Model3doFile& out)
+bool Refuse(std::string& error, const std::string& why, Model3doFile& out)
 {
     error = why;
     out = Model3doFile();
@@ -175,35 +158,35 @@ bool Decode3do(const void* data, size_t size, Model3doFile& out, std::string& er
 {
     out = Model3doFile();
     if (!data && size > 0)
-        return Fail(error, "no data", out);
+        return Refuse(error, "no data", out);
     Reader r{static_cast<const unsigned char*>(data), size, 0};
     int32_t signatureValue, objectCount;
     if (r.Left() < k3doHeaderSize)
-        return Fail(error, "truncated header", out);
+        return Refuse(error, "truncated header", out);
     r.pos = 3;
     r.Int(signatureValue);
     r.Int(objectCount);
     if (objectCount < 0 || static_cast<uint64_t>(objectCount) > r.Left() / k3doObjectHeadSize)
-        return Fail(error, "bad object count", out);
+        return Refuse(error, "bad object count", out);
 
     try {
         out.objects.resize(static_cast<size_t>(objectCount));
         for (Model3doObject& o : out.objects) {
             int32_t p, f;
             if (!r.Name(o.name) || !r.Name(o.material))
-                return Fail(error, "object name without terminator or truncated", out);
+                return Refuse(error, "object name without terminator or truncated", out);
             if (!r.Int(p) || !r.Int(f))
-                return Fail(error, "truncated object", out);
+                return Refuse(error, "truncated object", out);
             if (p < 0 || f < 0)
-                return Fail(error, "negative point or face count in object " + o.name, out);
+                return Refuse(error, "negative point or face count in object " + o.name, out);
             uint64_t need = 20 * static_cast<uint64_t>(p) + 12 * static_cast<uint64_t>(f);
             if (need > r.Left())
-                return Fail(error, "truncated object " + o.name, out);
+                return Refuse(error, "truncated object " + o.name, out);
             o.points.resize(3 * static_cast<size_t>(p));
             for (float& v : o.points) {
                 r.Float(v);
                 if (!std::isfinite(v))
-                    return Fail(error, "coordinate not a finite number in object " + o.name, out);
+                    return Refuse(error, "coordinate not a finite number in object " + o.name, out);
             }
             o.uvs.resize(2 * static_cast<size_t>(p));
             for (float& v : o.uvs)
@@ -213,21 +196,21 @@ bool Decode3do(const void* data, size_t size, Model3doFile& out, std::string& er
                 int32_t v = -1;
                 r.Int(v);
                 if (v < 0 || v >= p)
-                    return Fail(error, "face index beyond the points in object " + o.name, out);
+                    return Refuse(error, "face index beyond the points in object " + o.name, out);
                 idx = static_cast<uint32_t>(v);
             }
         }
 
         int32_t materialCount;
         if (!r.Int(materialCount))
-            return Fail(error, "truncated before the material count", out);
+            return Refuse(error, "truncated before the material count", out);
         if (materialCount < 0 || static_cast<uint64_t>(materialCount) > r.Left() / k3doMaterialSize)
-            return Fail(error, "bad material count", out);
+            return Refuse(error, "bad material count", out);
         out.materials.resize(static_cast<size_t>(materialCount));
         for (Model3doMaterial& m : out.materials) {
             // The count check above guarantees the 292 bytes are present.
             if (!r.Name(m.name))
-                return Fail(error, "material name without terminator", out);
+                return Refuse(error, "material name without terminator", out);
             for (float& v : m.ambient)
                 r.Float(v);
             for (float& v : m.diffuse)
@@ -239,10 +222,10 @@ bool Decode3do(const void* data, size_t size, Model3doFile& out, std::string& er
             r.Int(m.lighting);
             r.Int(m.sides);
             if (!r.Name(m.texture) || !r.Name(m.envTexture))
-                return Fail(error, "texture name without terminator in material " + m.name, out);
+                return Refuse(error, "texture name without terminator in material " + m.name, out);
         }
     } catch (const std::bad_alloc&) {
-        return Fail(error, "out of memory", out);
+        return Refuse(error, "out of memory", out);
     }
     return true;
 }

@@ -36,9 +36,9 @@ struct Model3doMaterial {
 struct Model3doObject {
     std::string name;
     std::string material;
-    std::vector<float> points;     // 3 per point
-    std::vector<float> uvs;        // 2 per point
-    std::vector<uint32_t> faces;   // 3 per face, clockwise front side
+    std::vector<float> points;    // 3 per point
+    std::vector<float> uvs;       // 2 per point
+    std::vector<uint32_t> faces;  // 3 per face, clockwise front side
 };
 
 struct Model3doFile {

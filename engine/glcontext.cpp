@@ -10,24 +10,24 @@
 #define GL_MAX_TEXTURE_UNITS_ARB 0x84E2
 #endif
 
-GLExtensions gGLExtensions;
+GLExtensions glExtensions;
 
 namespace {
 
-uint32_t gGeneration = 0;
+uint32_t contextGeneration = 0;
 constexpr int kVideoOpenAttempts = 20;
 
-uint32_t g2DWidth = 640;
-uint32_t g2DHeight = 480;
-int g2DRotated = 0;
-float g2DProjection[16];
-float g2DModelview[16];
+uint32_t screen2DWidth = 640;
+uint32_t screen2DHeight = 480;
+int rotated2D = 0;
+float projection2D[16];
+float modelview2D[16];
 
 }  // namespace
 
 uint32_t CurrentGLGeneration()
 {
-    return gGeneration;
+    return contextGeneration;
 }
 
 static void SetGLAttributes()
@@ -78,7 +78,7 @@ bool GLContext::OpenMode(int fullScreenFlag, bool hideCursorAgain)
     }
     if (hideCursorAgain)
         SDL_ShowCursor(SDL_DISABLE);
-    ++gGeneration;
+    ++contextGeneration;
     return true;
 }
 
@@ -161,7 +161,7 @@ void GLContext::Close()
     }
     initialised = 0;
     surface = nullptr;
-    ++gGeneration;  // the names of this context die with it
+    ++contextGeneration;  // the names of this context die with it
     if (SDL_WasInit(SDL_INIT_VIDEO))
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
@@ -286,8 +286,7 @@ void GLContext::PrintDriverReport() const
         std::printf("Video Memory = %d Kb\n", static_cast<int>(info->video_mem));
     else
         std::printf("Video Info not available\n");
-    std::printf(fullScreen ? "Video Mode : %dx%d %d bpp Full Screen\n\n"
-                           : "Video Mode : %dx%d %d bpp Windowed\n\n",
+    std::printf(fullScreen ? "Video Mode : %dx%d %d bpp Full Screen\n\n" : "Video Mode : %dx%d %d bpp Windowed\n\n",
                 static_cast<int>(width), static_cast<int>(height), static_cast<int>(depth));
     static const struct {
         SDL_GLattr attr;
@@ -333,7 +332,7 @@ bool HasExtension(const char* name, const char* list)
 
 void TestExtensions()
 {
-    GLExtensions& e = gGLExtensions;
+    GLExtensions& e = glExtensions;
     e = GLExtensions();
     const char* list = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
     if (!list)
@@ -343,9 +342,8 @@ void TestExtensions()
     int major = 0, minor = 0;
     if (version)
         std::sscanf(version, "%d.%d", &major, &minor);
-    e.edgeClamp = HasExtension("GL_EXT_texture_edge_clamp", list) ||
-                  HasExtension("GL_SGIS_texture_edge_clamp", list) || major > 1 ||
-                  (major == 1 && minor >= 2);
+    e.edgeClamp = HasExtension("GL_EXT_texture_edge_clamp", list) || HasExtension("GL_SGIS_texture_edge_clamp", list) ||
+                  major > 1 || (major == 1 && minor >= 2);
     if (HasExtension("GL_ARB_multitexture", list)) {
         e.glActiveTextureARB = SDL_GL_GetProcAddress("glActiveTextureARB");
         e.glMultiTexCoord2fARB = SDL_GL_GetProcAddress("glMultiTexCoord2fARB");
@@ -380,7 +378,7 @@ void TestExtensions()
 
 void PrintExtensionReport()
 {
-    const GLExtensions& e = gGLExtensions;
+    const GLExtensions& e = glExtensions;
     std::printf("Extensions Test :\n\n");
     std::printf(e.edgeClamp ? "Texture Clamp Edge : Supported\n" : "Texture Clamp Edge : NOT Supported\n");
     std::printf("\n");
@@ -391,33 +389,32 @@ void PrintExtensionReport()
         std::printf("MultiTexturing : NOT Supported\n");
     }
     std::printf("\n");
-    std::printf(e.compiledArrays ? "Compiled Vertex Array : Supported\n"
-                                 : "Compiled Vertex Array : NOT Supported\n");
+    std::printf(e.compiledArrays ? "Compiled Vertex Array : Supported\n" : "Compiled Vertex Array : NOT Supported\n");
     std::printf("\n");
     std::printf("Texture Maximum Size = %dx%d\n", e.maxTextureSize, e.maxTextureSize);
 }
 
 void Set2DScreenSize(uint32_t w, uint32_t h)
 {
-    g2DWidth = w;
-    g2DHeight = h;
+    screen2DWidth = w;
+    screen2DHeight = h;
 }
 
 void Set2DRotated(int r)
 {
-    g2DRotated = r;
+    rotated2D = r;
 }
 
 void Begin2D()
 {
-    glGetFloatv(GL_PROJECTION_MATRIX, g2DProjection);
-    glGetFloatv(GL_MODELVIEW_MATRIX, g2DModelview);
+    glGetFloatv(GL_PROJECTION_MATRIX, projection2D);
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview2D);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    if (g2DRotated)
-        glOrtho(0, g2DHeight, g2DWidth, 0, -1, 1);
+    if (rotated2D)
+        glOrtho(0, screen2DHeight, screen2DWidth, 0, -1, 1);
     else
-        glOrtho(0, g2DWidth, g2DHeight, 0, -1, 1);
+        glOrtho(0, screen2DWidth, screen2DHeight, 0, -1, 1);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glDisable(GL_DEPTH_TEST);
@@ -432,9 +429,9 @@ void Begin2D()
 void End2D()
 {
     glMatrixMode(GL_PROJECTION);
-    glLoadMatrixf(g2DProjection);
+    glLoadMatrixf(projection2D);
     glMatrixMode(GL_MODELVIEW);
-    glLoadMatrixf(g2DModelview);
+    glLoadMatrixf(modelview2D);
     glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);

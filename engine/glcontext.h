@@ -11,16 +11,16 @@
 struct GLContext {
     SDL_Surface* surface = nullptr;
     uint32_t width = 0, height = 0;
-    uint32_t depth = 0;          // informational, for the driver report
-    int32_t fullScreen = 0;      // as requested (the window may have been granted instead)
-    float fov = 45.0f;           // vertical angle in degrees
+    uint32_t depth = 0;      // informational, for the driver report
+    int32_t fullScreen = 0;  // as requested (the window may have been granted instead)
+    float fov = 45.0f;       // vertical angle in degrees
     float nearDist = 0.1f;
     float farDist = 100.0f;
-    int32_t rotated = 0;         // window used turned by a quarter
-    float frustum[6][4] = {};    // right, left, bottom, top, far, near (a, b, c, d)
-    double modelview[16] = {};   // column-major, as OpenGL returns them
+    int32_t rotated = 0;        // window used turned by a quarter
+    float frustum[6][4] = {};   // right, left, bottom, top, far, near (a, b, c, d)
+    double modelview[16] = {};  // column-major, as OpenGL returns them
     double projection[16] = {};
-    double clip[16] = {};        // projection × modelview
+    double clip[16] = {};  // projection × modelview
     double keptModelview[16] = {};
     double keptProjection[16] = {};
     int32_t initialised = 0;
@@ -81,7 +81,7 @@ struct GLExtensions {
     void* glUnmapBufferARB = nullptr;
 };
 
-extern GLExtensions gGLExtensions;
+extern GLExtensions glExtensions;
 
 void TestExtensions();
 // True when one name of the space-separated list equals `name` exactly.

@@ -66,8 +66,7 @@ bool GLFont2D::Load(const char* path, uint32_t cellW, uint32_t cellH, uint32_t c
         return false;
     }
     if (cellW == 0 || cellH == 0 || cellW > kTextureSize || cellH > kTextureSize || count == 0) {
-        Warn("GLFont2D : bad cell size %ux%u or glyph count %u in %s\n", cellW, cellH,
-                     count, fileName.c_str());
+        Warn("GLFont2D : bad cell size %ux%u or glyph count %u in %s\n", cellW, cellH, count, fileName.c_str());
         Free();
         return false;
     }
@@ -149,8 +148,7 @@ bool GLFont2D::Load(const char* path, uint32_t cellW, uint32_t cellH, uint32_t c
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
             glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
             glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kTextureSize, kTextureSize, 0, GL_RGBA,
-                         GL_UNSIGNED_BYTE, scratch);
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, kTextureSize, kTextureSize, 0, GL_RGBA, GL_UNSIGNED_BYTE, scratch);
         }
         Glyph& gl = glyphs[u];
         const uint32_t c = slot % perRow, r = slot / perRow;

@@ -23,8 +23,8 @@ constexpr uint32_t kMaxImageSide = 16384;
 
 bool IsMipmapFilter(GLenum f)
 {
-    return f == GL_NEAREST_MIPMAP_NEAREST || f == GL_LINEAR_MIPMAP_NEAREST ||
-           f == GL_NEAREST_MIPMAP_LINEAR || f == GL_LINEAR_MIPMAP_LINEAR;
+    return f == GL_NEAREST_MIPMAP_NEAREST || f == GL_LINEAR_MIPMAP_NEAREST || f == GL_NEAREST_MIPMAP_LINEAR ||
+           f == GL_LINEAR_MIPMAP_LINEAR;
 }
 
 void ApplyParameters(const GLTexture& t)
@@ -72,8 +72,7 @@ uint8_t* LoadImage(const char* path, uint32_t* width, uint32_t* height, uint32_t
     SDL_Surface* target;
     switch (loaded->format->BytesPerPixel) {
     case 4:
-        target = SDL_CreateRGBSurface(SDL_SWSURFACE, 1, 1, 32, 0x000000FF, 0x0000FF00, 0x00FF0000,
-                                      0xFF000000);
+        target = SDL_CreateRGBSurface(SDL_SWSURFACE, 1, 1, 32, 0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000);
         break;
     case 1:
     case 2:  // 5-6-5 pixels are widened here so an upload never reads past them
@@ -215,9 +214,8 @@ bool GLTexture::Allocate(uint32_t w, uint32_t h, uint32_t bitsPerPixel)
 GLenum GLTexture::EffectiveMinFilter() const
 {
     if (IsMipmapFilter(minFilter) && !mipmap)
-        return (minFilter == GL_NEAREST_MIPMAP_NEAREST || minFilter == GL_NEAREST_MIPMAP_LINEAR)
-                   ? GL_NEAREST
-                   : GL_LINEAR;
+        return (minFilter == GL_NEAREST_MIPMAP_NEAREST || minFilter == GL_NEAREST_MIPMAP_LINEAR) ? GL_NEAREST
+                                                                                                 : GL_LINEAR;
     return minFilter;
 }
 

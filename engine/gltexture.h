@@ -12,9 +12,9 @@ struct GLContext;
 constexpr GLuint kNoGLTexture = 0xFFFFFFFFu;
 
 struct GLTexture {
-    uint8_t* pixels = nullptr;     // malloc'd, packed rows; null when empty
+    uint8_t* pixels = nullptr;  // malloc'd, packed rows; null when empty
     uint32_t width = 0, height = 0;
-    uint32_t bytesPerPixel = 0;    // 2 (5-6-5, red in the high bits), 3 or 4
+    uint32_t bytesPerPixel = 0;  // 2 (5-6-5, red in the high bits), 3 or 4
     GLuint glName = kNoGLTexture;
     GLenum wrapS = GL_REPEAT, wrapT = GL_REPEAT;
     GLenum envMode = GL_MODULATE;
@@ -22,8 +22,8 @@ struct GLTexture {
     GLenum internalFormat = GL_RGB8;
     GLenum minFilter = GL_LINEAR, magFilter = GL_LINEAR;
     int32_t mipmap = 0;
-    std::string fileName;          // the path last loaded
-    uint32_t glGeneration = 0;     // the context the GL name belongs to
+    std::string fileName;       // the path last loaded
+    uint32_t glGeneration = 0;  // the context the GL name belongs to
 
     GLTexture() = default;
     GLTexture(const GLTexture&) = delete;

@@ -12,9 +12,9 @@
 
 namespace {
 
-std::string gObjectPath;
-std::string gTexturePath;
-int gMipMapping = 0;
+std::string objectPath;
+std::string texturePath;
+int mipMapping = 0;
 
 void LowerAsciiLetters(std::string& s)
 {
@@ -42,8 +42,8 @@ GLTexture* FinishTexture(Material* m, GLTexture* t)
         m->transparency = 1.0f;
         m->flags |= kMatTransparency;
     }
-    t->mipmap = gMipMapping;
-    if (gMipMapping) {
+    t->mipmap = mipMapping;
+    if (mipMapping) {
         t->minFilter = GL_LINEAR_MIPMAP_LINEAR;
         t->magFilter = GL_LINEAR;
     }
@@ -240,8 +240,7 @@ void PrintMaterialReport()
         std::printf("Color Diffuse = (%f,%f,%f)\n", m->diffuse[0], m->diffuse[1], m->diffuse[2]);
         std::printf("Transparency = %f\n", m->transparency);
         std::printf("Texture = '%s'\n", m->texture ? m->texture->fileName.c_str() : "");
-        std::printf("Texture Environnement = '%s'\n",
-                    m->envTexture ? m->envTexture->fileName.c_str() : "");
+        std::printf("Texture Environnement = '%s'\n", m->envTexture ? m->envTexture->fileName.c_str() : "");
         std::printf("Rendu : ");
         if (m->flags & kMatMapping)
             std::printf("mapping, ");
@@ -264,32 +263,22 @@ void PrintMaterialReport()
 
 void SetObjectPath(const char* path)
 {
-    gObjectPath = path ? path : "";
+    objectPath = path ? path : "";
 }
 
 void SetTexturePath(const char* path)
 {
-    gTexturePath = path ? path : "";
-}
-
-const char* GetObjectPath()
-{
-    return gObjectPath.c_str();
-}
-
-const char* GetTexturePath()
-{
-    return gTexturePath.c_str();
+    texturePath = path ? path : "";
 }
 
 void SetMipMapping(int on)
 {
-    gMipMapping = on ? 1 : 0;
+    mipMapping = on ? 1 : 0;
 }
 
 int GetMipMapping()
 {
-    return gMipMapping;
+    return mipMapping;
 }
 
 // ---- objects ---------------------------------------------------------------
@@ -429,7 +418,7 @@ void Model3D::Free()
 bool Model3D::Load(const char* fileName)
 {
     Free();
-    const std::string path = gObjectPath + (fileName ? fileName : "");
+    const std::string path = objectPath + (fileName ? fileName : "");
     Model3doFile file;
     std::string error;
     bool missing = false;
@@ -494,7 +483,7 @@ bool Model3D::Load(const char* fileName)
         std::string texName = rec.texture;
         LowerAsciiLetters(texName);
         if (!texName.empty()) {
-            std::string texPath = gTexturePath + texName;
+            std::string texPath = texturePath + texName;
             GLTexture* t = SetTexture(m, texPath.c_str());
             if (!t) {
                 Free();
@@ -511,7 +500,7 @@ bool Model3D::Load(const char* fileName)
         std::string envName = rec.envTexture;
         LowerAsciiLetters(envName);
         if (!envName.empty()) {
-            std::string texPath = gTexturePath + envName;
+            std::string texPath = texturePath + envName;
             GLTexture* t = SetEnvTexture(m, texPath.c_str());
             if (!t) {
                 Free();
@@ -646,7 +635,6 @@ void Model3D::PrintObjectReport() const
     std::printf("---------------------------------\n");
     std::printf("Nombre d'objets = %d\n", objects.count);
     for (const Objet3D* o = objects.head; o; o = o->next)
-        std::printf("Objet %s : NBP = %d  NBF = %d  Material = %s\n", o->name.c_str(),
-                    static_cast<int>(o->pointCount), static_cast<int>(o->faceCount),
-                    o->materialName.c_str());
+        std::printf("Objet %s : NBP = %d  NBF = %d  Material = %s\n", o->name.c_str(), static_cast<int>(o->pointCount),
+                    static_cast<int>(o->faceCount), o->materialName.c_str());
 }

@@ -11,12 +11,12 @@
 #include <vector>
 
 // Material flags.
-constexpr int32_t kMatMapping = 0x02;       // the texture is drawn
-constexpr int32_t kMatEnvMapping = 0x04;    // the environment texture is drawn
+constexpr int32_t kMatMapping = 0x02;     // the texture is drawn
+constexpr int32_t kMatEnvMapping = 0x04;  // the environment texture is drawn
 constexpr int32_t kMatTwoSided = 0x08;
 constexpr int32_t kMatLighted = 0x10;
 constexpr int32_t kMatTransparency = 0x20;
-constexpr int32_t kMatSmooth = 0x40;        // clear: flat-shaded
+constexpr int32_t kMatSmooth = 0x40;  // clear: flat-shaded
 
 // Normal modes of an object.
 constexpr int32_t kNormalsFace = 2;
@@ -26,11 +26,11 @@ struct Material {
     std::string name;
     int32_t refCount = 1;
     int32_t flags = 0;
-    float transparency = 0.0f;    // alpha of the material, 1.0 opaque
-    int32_t transparencyMode = 1; // 1, 5: alpha blend; 2, 6: additive; 1, 2: no depth writes
+    float transparency = 0.0f;     // alpha of the material, 1.0 opaque
+    int32_t transparencyMode = 1;  // 1, 5: alpha blend; 2, 6: additive; 1, 2: no depth writes
     float ambient[3] = {0, 0, 0};
     float diffuse[3] = {0, 0, 0};
-    float third[3] = {0, 0, 0};   // kept from the file, not drawn
+    float third[3] = {0, 0, 0};       // kept from the file, not drawn
     GLTexture* texture = nullptr;     // owned
     GLTexture* envTexture = nullptr;  // owned
     Material* next = nullptr;
@@ -68,8 +68,6 @@ void PrintMaterialReport();
 // from; each is used as a plain prefix, so it must end with a separator.
 void SetObjectPath(const char* path);
 void SetTexturePath(const char* path);
-const char* GetObjectPath();
-const char* GetTexturePath();
 // Textures loaded for materials build mipmaps when this is on.
 void SetMipMapping(int on);
 int GetMipMapping();

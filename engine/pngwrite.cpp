@@ -7,11 +7,10 @@
 #include <csetjmp>
 #include <vector>
 
-bool WritePng(const char* path, int width, int height, int channels, const uint8_t* pixels,
-              std::string& error)
+bool WritePng(const char* path, int width, int height, int channels, const uint8_t* pixels, std::string& error)
 {
-    static const int kColorType[5] = {0, PNG_COLOR_TYPE_GRAY, PNG_COLOR_TYPE_GRAY_ALPHA,
-                                      PNG_COLOR_TYPE_RGB, PNG_COLOR_TYPE_RGB_ALPHA};
+    static const int kColorType[5] = {0, PNG_COLOR_TYPE_GRAY, PNG_COLOR_TYPE_GRAY_ALPHA, PNG_COLOR_TYPE_RGB,
+                                      PNG_COLOR_TYPE_RGB_ALPHA};
     if (width <= 0 || height <= 0 || channels < 1 || channels > 4 || !pixels) {
         error = "bad image for PNG";
         return false;
@@ -31,8 +30,7 @@ bool WritePng(const char* path, int width, int height, int channels, const uint8
     }
     std::vector<png_bytep> rows(static_cast<size_t>(height));
     for (int y = 0; y < height; ++y)
-        rows[static_cast<size_t>(y)] =
-            const_cast<png_bytep>(pixels + static_cast<size_t>(y) * width * channels);
+        rows[static_cast<size_t>(y)] = const_cast<png_bytep>(pixels + static_cast<size_t>(y) * width * channels);
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         std::fclose(f);
@@ -40,9 +38,8 @@ bool WritePng(const char* path, int width, int height, int channels, const uint8
         return false;
     }
     png_init_io(png, f);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 kColorType[channels], PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, kColorType[channels],
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_compression_level(png, 9);
     png_write_info(png, info);
     png_write_image(png, rows.data());

@@ -6,5 +6,4 @@
 #include <string>
 
 // channels: 1 grey, 2 grey+alpha, 3 RGB, 4 RGBA; rows top first, packed.
-bool WritePng(const char* path, int width, int height, int channels, const uint8_t* pixels,
-              std::string& error);
+bool WritePng(const char* path, int width, int height, int channels, const uint8_t* pixels, std::string& error);

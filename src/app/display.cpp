@@ -40,9 +40,8 @@ std::vector<DisplayMode> EnumerateDisplayModes(bool windowed)
             dw = 1024;
             dh = 768;
         }
-        static const int sizes[][2] = {{640, 480},   {800, 600},   {1024, 768}, {1152, 864},
-                                       {1280, 720},  {1280, 1024}, {1366, 768}, {1600, 900},
-                                       {1600, 1200}, {1920, 1080}};
+        static const int sizes[][2] = {{640, 480},   {800, 600},  {1024, 768}, {1152, 864},  {1280, 720},
+                                       {1280, 1024}, {1366, 768}, {1600, 900}, {1600, 1200}, {1920, 1080}};
         for (const auto& s : sizes)
             if (s[0] <= dw && s[1] <= dh)
                 modes.push_back(DisplayMode{s[0], s[1], 32});

@@ -41,8 +41,7 @@ void ShowXWindow(const char* title, const char* text)
     int ascent = font ? font->ascent : 10;
     int textW = 200;
     for (const std::string& l : lines) {
-        int w = font ? XTextWidth(font, l.c_str(), static_cast<int>(l.size()))
-                     : static_cast<int>(l.size()) * 7;
+        int w = font ? XTextWidth(font, l.c_str(), static_cast<int>(l.size())) : static_cast<int>(l.size()) * 7;
         if (w > textW)
             textW = w;
     }
@@ -50,9 +49,8 @@ void ShowXWindow(const char* title, const char* text)
     int winW = textW + 2 * pad;
     int winH = pad + static_cast<int>(lines.size()) * lineH + pad + btnH + pad;
     unsigned long white = WhitePixel(dpy, screen), black = BlackPixel(dpy, screen);
-    Window win = XCreateSimpleWindow(dpy, RootWindow(dpy, screen), 100, 100,
-                                     static_cast<unsigned>(winW), static_cast<unsigned>(winH), 1,
-                                     black, white);
+    Window win = XCreateSimpleWindow(dpy, RootWindow(dpy, screen), 100, 100, static_cast<unsigned>(winW),
+                                     static_cast<unsigned>(winH), 1, black, white);
     XStoreName(dpy, win, title);
     XSizeHints hints;
     std::memset(&hints, 0, sizeof hints);
@@ -77,8 +75,8 @@ void ShowXWindow(const char* title, const char* text)
             XClearWindow(dpy, win);
             XSetForeground(dpy, gc, black);
             for (size_t i = 0; i < lines.size(); ++i)
-                XDrawString(dpy, win, gc, pad, pad + ascent + static_cast<int>(i) * lineH,
-                            lines[i].c_str(), static_cast<int>(lines[i].size()));
+                XDrawString(dpy, win, gc, pad, pad + ascent + static_cast<int>(i) * lineH, lines[i].c_str(),
+                            static_cast<int>(lines[i].size()));
             XDrawRectangle(dpy, win, gc, btnX, btnY, btnW, btnH);
             XDrawString(dpy, win, gc, btnX + btnW / 2 - 7, btnY + btnH / 2 + ascent / 2, "OK", 2);
             break;

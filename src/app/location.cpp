@@ -90,16 +90,15 @@ bool EnterUserDir(const GameLocation& where, std::string& why)
 
 std::string UsageText(const GameLocation& where)
 {
-    std::string text =
-        "Usage: pondrake [-windowed]\n"
-        "       pondrake --help | --version\n"
-        "\n"
-        "Pondrake: steer a small car over the board and push every block onto a target.\n"
-        "\n"
-        "  -windowed   play in a window instead of full screen\n"
-        "  --help      show this help and exit\n"
-        "  --version   show the version and exit\n"
-        "\n";
+    std::string text = "Usage: pondrake [-windowed]\n"
+                       "       pondrake --help | --version\n"
+                       "\n"
+                       "Pondrake: steer a small car over the board and push every block onto a target.\n"
+                       "\n"
+                       "  -windowed   play in a window instead of full screen\n"
+                       "  --help      show this help and exit\n"
+                       "  --version   show the version and exit\n"
+                       "\n";
     if (where.installed) {
         text += "Data (read only): " + where.dataPrefix + "data/\n";
         text += "Your files: " + where.userDir + "\n";
@@ -107,14 +106,13 @@ std::string UsageText(const GameLocation& where)
         text += "Data (read only): data/ in the working directory\n";
         text += "Your files: the game directory named in config.ini (default: the working directory)\n";
     }
-    text +=
-        "  game.ini             the options\n"
-        "  save/                the ten saved games\n"
-        "  level/leveldata.dat  the levels done\n"
-        "  score.vro            the records\n"
-        "  capture/             screenshots (F10)\n"
-        "  log.txt              the start-up and shutdown log\n"
-        "  config.ini           read only: [Path] GamePath=, [Game] Lang=\n";
+    text += "  game.ini             the options\n"
+            "  save/                the ten saved games\n"
+            "  level/leveldata.dat  the levels done\n"
+            "  score.vro            the records\n"
+            "  capture/             screenshots (F10)\n"
+            "  log.txt              the start-up and shutdown log\n"
+            "  config.ini           read only: [Path] GamePath=, [Game] Lang=\n";
     return text;
 }
 
@@ -123,7 +121,8 @@ CommandLine ReadCommandLine(int argc, char** argv)
     CommandLine c;
     for (int i = 1; i < argc && argv && argv[i]; ++i) {
         const char* a = argv[i];
-        if (!std::strcmp(a, "-windowed"))
+        // "-windowed" counts only as the first argument, as it always has.
+        if (i == 1 && !std::strcmp(a, "-windowed"))
             c.windowed = true;
         else if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h"))
             c.help = true;

@@ -30,7 +30,8 @@ bool EnterUserDir(const GameLocation& where, std::string& why);
 // What `pondrake --help` prints: the usage and the files of this location.
 std::string UsageText(const GameLocation& where);
 
-// The command line: "-windowed", "--help" (or "-h"), "--version".
+// The command line: "-windowed" (the first argument only), "--help" (or
+// "-h"), "--version".
 struct CommandLine {
     bool windowed = false;
     bool help = false;

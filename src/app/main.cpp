@@ -12,8 +12,7 @@
 int main(int argc, char** argv)
 {
     const CommandLine line = ReadCommandLine(argc, argv);
-    const GameLocation where = FindGameLocation(RunningBinaryPath(), std::getenv("XDG_DATA_HOME"),
-                                                std::getenv("HOME"));
+    const GameLocation where = FindGameLocation(RunningBinaryPath(), std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
     if (!line.unknown.empty()) {
         std::fprintf(stderr, "pondrake: unknown option '%s' (see pondrake --help)\n", line.unknown.c_str());
         return 2;

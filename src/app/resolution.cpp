@@ -5,9 +5,8 @@
 #include "app/base/log.h"
 #include "engine/glcontext.h"
 #include "engine/gltexture.h"
-#include "loop/menus.h"
 #include "loop/pelmo.h"
-#include "menu/screens.h"
+#include "menu/menu.h"
 #include "scene/pelmo3d.h"
 #include "sound/sound.h"
 #include "text/font.h"
@@ -72,8 +71,7 @@ void ReloadGLResources(GameState& g)
 
 bool OpenWindow(GameState& g, int width, int height)
 {
-    if (!gameWindow.Recreate(static_cast<uint32_t>(width), static_cast<uint32_t>(height),
-                             g.windowed ? 0 : 1))
+    if (!gameWindow.Recreate(static_cast<uint32_t>(width), static_cast<uint32_t>(height), g.windowed ? 0 : 1))
         return false;
     SDL_EnableUNICODE(1);
     SetWindowCaptionAndIcon(g);
@@ -85,8 +83,7 @@ bool OpenWindow(GameState& g, int width, int height)
 int ChangeResolution(GameState& g, int width, int height)
 {
     WriteLog("Change resolution :");
-    if (static_cast<uint32_t>(width) == gameWindow.width &&
-        static_cast<uint32_t>(height) == gameWindow.height)
+    if (static_cast<uint32_t>(width) == gameWindow.width && static_cast<uint32_t>(height) == gameWindow.height)
         return 1;
     Settings& s = g.settings;
     int oldW = s.Width, oldH = s.Height;

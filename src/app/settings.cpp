@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstring>
 
-
 void ReadConfig(Settings& s)
 {
     const char* configPath = ".\\config.ini";
@@ -44,9 +43,8 @@ void LoadGameConfig(Settings& s)
     s.firstRun = 0;
     char path[kPathSize];
     bool havePath = GameIniPath(s, path);
-    FILE* f = havePath ? OpenFile(path, "r") : nullptr;
-    if (f) {
-        std::fclose(f);
+    std::string text;
+    if (havePath && ReadIniFile(path, text) == FileRead::Ok) {
         s.Width = ReadIntKey("Width", "1024", path);
         s.Height = ReadIntKey("Height", "768", path);
         s.Speed = ReadIntKey("Speed", "12", path);
@@ -90,9 +88,8 @@ bool SaveGameConfig(const Settings& s)
     const struct {
         const char* key;
         int value;
-    } numbers[] = {{"Width", s.Width},   {"Height", s.Height}, {"Speed", s.Speed},
-                   {"Difficulty", s.Difficulty}, {"Help", s.Help}, {"Sound", s.Sound},
-                   {"Music", s.Music},   {"Reflect", s.Reflect}};
+    } numbers[] = {{"Width", s.Width}, {"Height", s.Height}, {"Speed", s.Speed}, {"Difficulty", s.Difficulty},
+                   {"Help", s.Help},   {"Sound", s.Sound},   {"Music", s.Music}, {"Reflect", s.Reflect}};
     bool ok = true;
     for (const auto& n : numbers) {
         char text[32];

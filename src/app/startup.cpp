@@ -13,12 +13,12 @@
 #include "app/location.h"
 #include "app/videomode.h"
 #include "engine/glcontext.h"
-#include "loop/menus.h"
 #include "loop/pelmo.h"
 #include "app/resolution.h"
-#include "menu/screens.h"
+#include "menu/menu.h"
 #include "persist/levelcode.h"
 #include "persist/score.h"
+#include "scene/hud.h"
 #include "scene/pelmo3d.h"
 #include "sound/sound.h"
 #include "text/fontconfig.h"
@@ -101,7 +101,7 @@ void ChooseStartResolution(GameState& g)
         std::snprintf(line, sizeof line, "current resolution = %dx%d", dw, dh);
         WriteLog(line);
     }
-    modeList = ChooseStartSize(s, desktop, dw, dh, EnumerateDisplayModes(g.windowed != 0));
+    g.displayModes = ChooseStartSize(s, desktop, dw, dh, EnumerateDisplayModes(g.windowed != 0));
 
     WriteLog("Init video mode");
     g.pendingWidth = s.Width;
@@ -109,8 +109,7 @@ void ChooseStartResolution(GameState& g)
     gameWindow.fov = 45;
     gameWindow.nearDist = 0.01f;
     gameWindow.farDist = 1000;
-    if (!gameWindow.Create(static_cast<uint32_t>(s.Width), static_cast<uint32_t>(s.Height),
-                           g.windowed ? 0 : 1))
+    if (!gameWindow.Create(static_cast<uint32_t>(s.Width), static_cast<uint32_t>(s.Height), g.windowed ? 0 : 1))
         throw Exception("Couldn't initialize OpenGL", "InitPelmo", "pelmo", __LINE__);
     // The window may have come out another size than asked (a full screen
     // the display refused): the game follows the window.
@@ -186,12 +185,10 @@ int InitPelmo()
 
     LogStep("Init menu");
     SetOptionsApplier(ApplyOptions);
-    if (!BuildMenus(g))
-        return StopAtCurrentStep();
+    BuildMenus(g);
 
     LogStep("Init menu textures");
-    if (!InitMenu(g.dataPrefix))
-        return StopAtCurrentStep();
+    InitMenu(g.dataPrefix);
 
     LogStep("Load 3D objects and textures");
     if (!InitPelmo3D(g.dataPrefix, s))
@@ -233,7 +230,7 @@ void FreeGame()
     WriteLog("Free joystick");
     CloseJoysticks(g.input);
     WriteLog("Free Resolution list");
-    modeList.clear();
+    g.displayModes.clear();
     WriteLog("Free Fonts");
     FreeFonts();
     WriteLog("Free scores");
@@ -278,8 +275,7 @@ int RunProgram(int argc, char** argv)
     // Audio is opened on its own later, so that a machine without a sound
     // device still starts (without sound).
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_JOYSTICK) < 0)
-        throw Exception(FormatText("Couldn't initialize SDL: %s\n", SDL_GetError()), "SDL_main",
-                        "pelmo", __LINE__);
+        throw Exception(FormatText("Couldn't initialize SDL: %s\n", SDL_GetError()), "SDL_main", "pelmo", __LINE__);
     ParseCommandLine(argc, argv);
 
     int ready = InitPelmo();

@@ -16,8 +16,8 @@ std::vector<DisplayMode> FilterDisplayModes(const std::vector<DisplayMode>& enum
     return kept;
 }
 
-std::vector<DisplayMode> ChooseStartSize(Settings& s, bool haveDesktop, int desktopWidth,
-                                          int desktopHeight, const std::vector<DisplayMode>& enumerated)
+std::vector<DisplayMode> ChooseStartSize(Settings& s, bool haveDesktop, int desktopWidth, int desktopHeight,
+                                         const std::vector<DisplayMode>& enumerated)
 {
     int dw = haveDesktop ? desktopWidth : 800;
     int dh = haveDesktop ? desktopHeight : 600;

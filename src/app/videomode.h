@@ -4,7 +4,6 @@
 
 #include <vector>
 
-
 // Keeps the modes of 32 bits per pixel, at least 640 × 480, one entry per
 // width and height (the first occurrence, in enumeration order).
 std::vector<DisplayMode> FilterDisplayModes(const std::vector<DisplayMode>& enumerated);
@@ -14,5 +13,5 @@ std::vector<DisplayMode> FilterDisplayModes(const std::vector<DisplayMode>& enum
 // 640 × 480, when the setting is not offered). The size chosen is always in
 // the returned list, added when the display did not name it, so the options
 // never index an empty list and show the size in use.
-std::vector<DisplayMode> ChooseStartSize(Settings& s, bool haveDesktop, int desktopWidth,
-                                          int desktopHeight, const std::vector<DisplayMode>& enumerated);
+std::vector<DisplayMode> ChooseStartSize(Settings& s, bool haveDesktop, int desktopWidth, int desktopHeight,
+                                         const std::vector<DisplayMode>& enumerated);

@@ -5,7 +5,6 @@
 #include "app/base/files.h"
 #include "engine/glcontext.h"
 #include "engine/gltexture.h"
-#include "loop/menus.h"
 #include "persist/slotgame.h"
 #include "scene/pelmo3d.h"
 #include "sound/sound.h"
@@ -23,6 +22,7 @@ namespace {
 
 FrameClock frameClock = nullptr;
 InputSource inputSource = nullptr;
+OptionsApplier optionsApplier = nullptr;
 
 // Every change of screen the loop makes forgets which screen the last key
 // press belonged to, so a key still down from the screen before never
@@ -217,17 +217,10 @@ void ClearColour(GameState& g)
 void DrawBoardScene(GameState& g)
 {
     BoardView view;
-    view.cameraMode = g.ScreenState == kScreenPlay || g.ScreenState == kScreenHelpMessage
-                          ? g.cameras.mode
-                          : 0;
+    view.cameraMode = g.ScreenState == kScreenPlay || g.ScreenState == kScreenHelpMessage ? g.cameras.mode : 0;
     view.T = g.T;
     view.reflect = g.settings.Reflect != 0;
     DrawBoard(gameWindow, g.puzzle, view);
-}
-
-void DrawPointerAtMouse(const GameState& g)
-{
-    DrawPointer(g.input.mouseX, g.input.mouseY, g.settings.Width * 16.0f / 1024.0f);
 }
 
 // Screens drawn over the menu scene (each draws its own 2D overlay).
@@ -260,7 +253,7 @@ void RunMenuScreen(GameState& g)
     DrawMenuScene(showCar);
     DrawMenu(g);
     if (g.fadeIn == 0 && g.fadeOut == 0 && !g.quitRequested)
-        MenuAction(g);
+        ApplyScreenAction(g, MenuAction(g));
 }
 
 void RunPlayScreen(GameState& g)
@@ -268,14 +261,14 @@ void RunPlayScreen(GameState& g)
     UpdatePuzzleEffects(g.puzzle, g.frameStep);
     DrawBoardScene(g);
     Begin2D();
-    DrawHudBar(g);
-    DrawPointerAtMouse(g);
+    DrawGameHud(g);
+    DrawMousePointer(g);
     End2D();
     AdvanceBoardClock(g);
     UpdateGame(g);
     if (g.ScreenState == kScreenPlay && g.input.mouseButtons) {
-        DragCamera(*g.camera, g.cameras.mode, g.input.leftButtonHeld, g.input.rightButtonHeld,
-                   g.input.mouseRelX, g.input.mouseRelY);
+        DragCamera(*g.camera, g.cameras.mode, g.input.leftButtonHeld, g.input.rightButtonHeld, g.input.mouseRelX,
+                   g.input.mouseRelY);
     }
 }
 
@@ -289,6 +282,11 @@ void SetFrameClock(FrameClock clock)
 void SetInputSource(InputSource source)
 {
     inputSource = source;
+}
+
+void SetOptionsApplier(OptionsApplier apply)
+{
+    optionsApplier = apply;
 }
 
 uint32_t ReadFrameClock()
@@ -573,8 +571,7 @@ bool TakeScreenshot(GameState& g)
 {
     char path[kPathSize];
     for (; g.screenshotCounter < 100; ++g.screenshotCounter) {
-        if (!FormatPath(path, sizeof path, "%scapture\\ScreenShot%02d.bmp", g.settings.GamePath,
-                        g.screenshotCounter))
+        if (!FormatPath(path, sizeof path, "%scapture\\ScreenShot%02d.bmp", g.settings.GamePath, g.screenshotCounter))
             return false;
         if (!FileExists(path))
             break;
@@ -627,6 +624,19 @@ void ApplyScreenAction(GameState& g, const ScreenAction& a)
         break;
     case ScreenAction::HelpDone:
         SetScreen(g, kScreenPlay);
+        break;
+    case ScreenAction::Quit:
+        RequestQuit(g);
+        break;
+    case ScreenAction::ApplyOptions:
+        if (optionsApplier)
+            optionsApplier(g);
+        break;
+    case ScreenAction::RestartLevel:
+        RestartLevel(g);
+        break;
+    case ScreenAction::LeaveGame:
+        LeaveGame(g);
         break;
     }
 }

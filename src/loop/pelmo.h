@@ -3,8 +3,8 @@
 // draws the screen ScreenState names and runs the game while a level is
 // played. Also the game's flow between screens: starting, restarting and
 // leaving levels, the won level, solution replays, saved games.
+#include "menu/menu.h"
 #include "state/gamestate.h"
-#include "menu/screens.h"
 
 #include <cstdint>
 
@@ -30,8 +30,14 @@ bool RunFrame();
 // The play screen's per-frame update.
 void UpdateGame(GameState& g);
 
-// Carries out what a screen asked for.
+// Carries out what a screen or a menu asked for.
 void ApplyScreenAction(GameState& g, const ScreenAction& action);
+
+// The options menu's "Back" belongs to the application (a new resolution
+// rebuilds everything in GL, then "game.ini" is written): the start-up
+// hands it over, and ApplyScreenAction calls it.
+using OptionsApplier = void (*)(GameState& g);
+void SetOptionsApplier(OptionsApplier apply);
 
 // ---- the game's flow ----
 

@@ -23,25 +23,12 @@ using screens::kGreyTop;
 const float kDamagedTop[3] = {1.0f, 0.45f, 0.35f};
 const float kDamagedBottom[3] = {0.8f, 0.2f, 0.15f};
 
-float PointerHalfSize(const Measures& m)
-{
-    return m.W * 16.0f / 1024.0f;
-}
-
-ScreenAction Action(ScreenAction::Kind kind, int arg = 0)
-{
-    ScreenAction a;
-    a.kind = kind;
-    a.arg = arg;
-    return a;
-}
-
 // Leaving a dialog with a click.
 ScreenAction Leave(GameState& g, ScreenAction::Kind kind, int arg = 0)
 {
     PlaySample(SoundId::MenuClick);
     screens::Disarm(g);
-    return Action(kind, arg);
+    return ScreenAction{kind, arg};
 }
 
 // The mouse took part this frame (moved or pressed): the row under it
@@ -81,7 +68,7 @@ int RowRoom(const Measures& m)
 void DrawRowText(const Measures& m, const std::u16string& text, int top)
 {
     const int room = RowRoom(m);
-    screens::DrawTextFit(gameFont, text, (m.W - room) / 2, top, room, m.R, true, false);
+    DrawTextFit(gameFont, text, (m.W - room) / 2, top, room, m.R, true, false);
 }
 
 int PageCount(int entries)
@@ -203,8 +190,8 @@ void DrawCodeEntry(const GameState& g)
     const CodeEntry& entry = g.codeEntry;
     Begin2D();
     const int margin = static_cast<int>(16 * m.s);
-    screens::DrawTextFit(gameFont, TextKey::MessageCode.Units(), margin, CodeCellsTop(m) - 2 * m.F,
-                         m.W - 2 * margin, m.R, true, false);
+    DrawTextFit(gameFont, TextKey::MessageCode.Units(), margin, CodeCellsTop(m) - 2 * m.F, m.W - 2 * margin, m.R, true,
+                false);
     const int top = CodeCellsTop(m);
     const int cursor = std::clamp(entry.cursor, 0, kCodeLength - 1);
     const int cell = CodeCellWidth(m);
@@ -221,8 +208,8 @@ void DrawCodeEntry(const GameState& g)
         DrawSelectionBar(m.W / 2.0f - w / 2.0f - 24 * m.s, okTop - m.F / 4.0f, m.W / 2.0f + w / 2.0f + 24 * m.s,
                          okTop + m.F + m.F / 4.0f);
     }
-    screens::DrawTextFit(menuFont, TextKey::Ok.Units(), margin, okTop, m.W - 2 * margin, m.F, true, false);
-    DrawPointer(g.input.mouseX, g.input.mouseY, PointerHalfSize(m));
+    DrawTextFit(menuFont, TextKey::Ok.Units(), margin, okTop, m.W - 2 * margin, m.F, true, false);
+    DrawMousePointer(g);
     End2D();
 }
 
@@ -306,7 +293,7 @@ void DrawSolutionList(const GameState& g)
     screens::DrawTitle(m, TextKey::Solution);
     int widest = 0;
     for (int row = 0; row < 10; ++row)
-        widest = std::max(widest, screens::FittedWidth(gameFont, LevelRowText(g.solutionPage * 10 + row), RowRoom(m)));
+        widest = std::max(widest, FittedWidth(gameFont, LevelRowText(g.solutionPage * 10 + row), RowRoom(m)));
     if (g.solutionRow >= 0 && g.solutionRow <= 9)
         DrawRowBar(m, rows.Top(g.solutionRow), RowBarHalfWidth(m, widest, 320));
     for (int row = 0; row < 10; ++row) {
@@ -314,13 +301,13 @@ void DrawSolutionList(const GameState& g)
         if (LevelDone(g, level)) {
             DrawRowText(m, LevelRowText(level), rows.Top(row));
         } else {
-            screens::FontTint grey(gameFont, kGreyTop, kGreyBottom, 1.0f);
+            FontTint grey(gameFont, kGreyTop, kGreyBottom, 1.0f);
             DrawRowText(m, LevelRowText(level), rows.Top(row));
         }
     }
     screens::DrawBottomButtons(m, screens::BottomButtonAt(m, g.input.mouseX, g.input.mouseY), g.solutionPage > 0,
                                g.solutionPage < PageCount(kLevelCount) - 1);
-    DrawPointer(g.input.mouseX, g.input.mouseY, PointerHalfSize(m));
+    DrawMousePointer(g);
     End2D();
 }
 
@@ -368,7 +355,7 @@ void OpenSlotList(GameState& g, bool save)
 {
     const std::string prefix = g.dataPrefix;
     ReadSlotSummaries(g.slots, g.settings.GamePath, kLevelCount,
-                      [prefix](int level) { return LevelBlockCount(prefix.c_str(), level); });
+                      [prefix](int level) { return ReadSavedBlockCount(prefix.c_str(), level); });
     g.slotRow = -1;
     screens::Disarm(g);
     g.ScreenState = save ? kScreenSaveSlots : kScreenLoadSlots;
@@ -401,8 +388,8 @@ ScreenAction UpdateSlotList(GameState& g)
     if (row == kBackRow) {
         screens::Disarm(g);
         if (save)
-            return Action(ScreenAction::ResumePlay);
-        return Action(g.inMenu ? ScreenAction::ToMenus : ScreenAction::ResumePlay);
+            return ScreenAction{ScreenAction::ResumePlay};
+        return ScreenAction{g.inMenu ? ScreenAction::ToMenus : ScreenAction::ResumePlay};
     }
     // A solution being watched is no game of the player's: nothing is saved
     // from it or loaded over it.
@@ -411,11 +398,11 @@ ScreenAction UpdateSlotList(GameState& g)
     if (save) {
         // Empty, filled or damaged: any slot can be written.
         screens::Disarm(g);
-        return Action(ScreenAction::SaveSlot, row);
+        return ScreenAction{ScreenAction::SaveSlot, row};
     }
     if (SlotFilled(g.slots[row])) {
         screens::Disarm(g);
-        return Action(ScreenAction::LoadSlot, row);
+        return ScreenAction{ScreenAction::LoadSlot, row};
     }
     return ScreenAction();
 }
@@ -429,17 +416,17 @@ void DrawSlotList(const GameState& g)
     screens::DrawTitle(m, save ? TextKey::SaveGame : TextKey::LoadGame);
     int widest = 0;
     for (const SlotSummary& s : g.slots)
-        widest = std::max(widest, screens::FittedWidth(gameFont, SlotRowText(s), RowRoom(m)));
+        widest = std::max(widest, FittedWidth(gameFont, SlotRowText(s), RowRoom(m)));
     if (g.slotRow >= 0 && g.slotRow < kSlotCount)
         DrawRowBar(m, rows.Top(g.slotRow), RowBarHalfWidth(m, widest, 320));
     for (int n = 0; n < kSlotCount; ++n) {
         const SlotSummary& s = g.slots[n];
         const std::u16string text = SlotRowText(s);
         if (s.slot < 0) {
-            screens::FontTint grey(gameFont, kGreyTop, kGreyBottom, 1.0f);
+            FontTint grey(gameFont, kGreyTop, kGreyBottom, 1.0f);
             DrawRowText(m, text, rows.Top(n));
         } else if (!SlotFilled(s)) {
-            screens::FontTint red(gameFont, kDamagedTop, kDamagedBottom, 1.0f);
+            FontTint red(gameFont, kDamagedTop, kDamagedBottom, 1.0f);
             DrawRowText(m, text, rows.Top(n));
         } else {
             DrawRowText(m, text, rows.Top(n));
@@ -448,12 +435,12 @@ void DrawSlotList(const GameState& g)
     const int backTop = screens::BottomRowTop(m);
     const int margin = static_cast<int>(16 * m.s);
     if (g.slotRow == kBackRow) {
-        const int w = screens::FittedWidth(menuFont, TextKey::Back.Str(), m.W - 2 * margin);
+        const int w = FittedWidth(menuFont, TextKey::Back.Str(), m.W - 2 * margin);
         const float half = std::max(80 * m.s, w / 2.0f + 24 * m.s);
         DrawSelectionBar(m.W / 2.0f - half, backTop - m.F / 4.0f, m.W / 2.0f + half, backTop + m.F + m.F / 4.0f);
     }
-    screens::DrawTextFit(menuFont, TextKey::Back.Units(), margin, backTop, m.W - 2 * margin, m.F, true, false);
-    DrawPointer(g.input.mouseX, g.input.mouseY, PointerHalfSize(m));
+    DrawTextFit(menuFont, TextKey::Back.Units(), margin, backTop, m.W - 2 * margin, m.F, true, false);
+    DrawMousePointer(g);
     End2D();
 }
 
@@ -505,11 +492,10 @@ void DrawHighScores(const GameState& g)
     screens::DrawTitle(m, TextKey::HighScores);
     {
         // The column heads in the colours of the big font.
-        screens::FontTint heads(gameFont, menuFont.colorTop, menuFont.colorBottom, 1.0f);
+        FontTint heads(gameFont, menuFont.colorTop, menuFont.colorBottom, 1.0f);
         const WideText* names[3] = {&TextKey::Area, &TextKey::Name, &TextKey::Moves};
         for (int k = 0; k < 3; ++k)
-            screens::DrawTextFit(gameFont, names[k]->Units(), k * third + pad, rows.Top(0), third - 2 * pad, m.R, true,
-                                 false);
+            DrawTextFit(gameFont, names[k]->Units(), k * third + pad, rows.Top(0), third - 2 * pad, m.R, true, false);
     }
     for (int row = 0; row < 10; ++row) {
         const int entry = g.scores.scorePage * 10 + row;
@@ -519,17 +505,17 @@ void DrawHighScores(const GameState& g)
         const int top = rows.Top(row + 1);
         char text[32];
         std::snprintf(text, sizeof text, "% 2d", entry + 1);
-        screens::DrawTextFit(gameFont, screens::Widen(text), pad, top, third - 2 * pad, m.R, true, false);
+        DrawTextFit(gameFont, screens::Widen(text), pad, top, third - 2 * pad, m.R, true, false);
         char name[kScoreNameSize];
         std::memcpy(name, e.name, sizeof name);
         name[kScoreNameSize - 1] = 0;
-        screens::DrawTextFit(gameFont, screens::Widen(name), third + pad, top, third - 2 * pad, m.R, true, false);
+        DrawTextFit(gameFont, screens::Widen(name), third + pad, top, third - 2 * pad, m.R, true, false);
         std::snprintf(text, sizeof text, "% 5d", static_cast<int>(e.moves));
-        screens::DrawTextFit(gameFont, screens::Widen(text), 2 * third + pad, top, third - 2 * pad, m.R, true, false);
+        DrawTextFit(gameFont, screens::Widen(text), 2 * third + pad, top, third - 2 * pad, m.R, true, false);
     }
     screens::DrawBottomButtons(m, screens::BottomButtonAt(m, g.input.mouseX, g.input.mouseY), g.scores.scorePage > 0,
                                g.scores.scorePage < PageCount(kScoreEntries) - 1);
-    DrawPointer(g.input.mouseX, g.input.mouseY, PointerHalfSize(m));
+    DrawMousePointer(g);
     End2D();
 }
 
@@ -596,12 +582,11 @@ void DrawCredits(const GameState& g)
                 alpha = (m.H - bottom) / (fade - 1);
             alpha = std::clamp(alpha, 0.0f, 1.0f);
             GLTTF2D& font = line.heading ? menuFont : gameFont;
-            screens::FontTint tint(font, alpha);
-            screens::DrawTextFit(font, line.text.Units(), margin, static_cast<int>(top), m.W - 2 * margin, h, true,
-                                 false);
+            FontTint tint(font, alpha);
+            DrawTextFit(font, line.text.Units(), margin, static_cast<int>(top), m.W - 2 * margin, h, true, false);
         }
         top = bottom;
     }
-    DrawPointer(g.input.mouseX, g.input.mouseY, PointerHalfSize(m));
+    DrawMousePointer(g);
     End2D();
 }

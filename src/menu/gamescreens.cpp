@@ -17,11 +17,6 @@ namespace {
 
 constexpr float kPi = 3.14159265358979f;
 
-float PointerHalfSize(const Measures& m)
-{
-    return m.W * 16.0f / 1024.0f;
-}
-
 // The difficulty buttons: the top of their texts, and the band of the
 // window in which the mouse chooses one.
 int DifficultyTextTop(const Measures& m)
@@ -53,7 +48,7 @@ void DrawBackdrop(const Measures& m, float width, float top, float bottom)
 {
     const float pad = 0.6f * m.R;
     const float half = std::min(m.W / 2.0f, width / 2 + pad);
-    screens::DrawRect(m.W / 2.0f - half, top - pad / 2, m.W / 2.0f + half, bottom + pad / 2, 0, 0, 0, 0.45f);
+    DrawRect(m.W / 2.0f - half, top - pad / 2, m.W / 2.0f + half, bottom + pad / 2, 0, 0, 0, 0.45f);
 }
 
 void DrawOk(const Measures& m, int mouseY, bool confirmable)
@@ -67,7 +62,7 @@ void DrawOk(const Measures& m, int mouseY, bool confirmable)
         DrawSelectionBar(m.W / 2.0f - w / 2.0f - margin, top - m.R / 4.0f, m.W / 2.0f + w / 2.0f + margin,
                          top + m.R + m.R / 4.0f);
     }
-    screens::DrawTextFit(gameFont, TextKey::Ok.Units(), 0, top, m.W, m.R, true, false);
+    DrawTextFit(gameFont, TextKey::Ok.Units(), 0, top, m.W, m.R, true, false);
 }
 
 // A confirmation by a key or a click whose press belongs to this screen, or
@@ -132,12 +127,11 @@ void DrawLevelStart(const GameState& g)
 {
     const Measures m = screens::Measure(g);
     Begin2D();
-    DrawHudBar(g);
+    DrawGameHud(g);
     const int margin = static_cast<int>(16 * m.s);
-    DrawBackdrop(m, static_cast<float>(screens::FittedWidth(menuFont, TextKey::MessageStart.Str(), m.W - 2 * margin)),
+    DrawBackdrop(m, static_cast<float>(FittedWidth(menuFont, TextKey::MessageStart.Str(), m.W - 2 * margin)),
                  3.0f * m.F, 4.0f * m.F);
-    screens::DrawTextFit(menuFont, TextKey::MessageStart.Units(), margin, 3 * m.F, m.W - 2 * margin, m.F, true,
-                         false);
+    DrawTextFit(menuFont, TextKey::MessageStart.Units(), margin, 3 * m.F, m.W - 2 * margin, m.F, true, false);
 
     // The level line: during a replay the level's number too.
     char code[8] = "?????";
@@ -152,23 +146,21 @@ void DrawLevelStart(const GameState& g)
     line += TextKey::Code.Str() + screens::Widen(" ") + screens::Widen(code);
     const int top64 = static_cast<int>(64 * m.s);
     const float lineTop = top64 + (m.H - top64 - m.R) / 2.0f;
-    DrawBackdrop(m, static_cast<float>(screens::FittedWidth(gameFont, line, m.W - 2 * margin)), lineTop,
-                 lineTop + m.R);
-    screens::DrawTextFit(gameFont, line, margin, top64, m.W - 2 * margin, m.H - top64, true, true);
+    DrawBackdrop(m, static_cast<float>(FittedWidth(gameFont, line, m.W - 2 * margin)), lineTop, lineTop + m.R);
+    DrawTextFit(gameFont, line, margin, top64, m.W - 2 * margin, m.H - top64, true, true);
 
     if (!g.puzzle.replayMode) {
         const int top = DifficultyTextTop(m);
         const int third = m.W / 3;
         const int k = std::clamp(g.puzzle.difficulty, 1, 3);
-        screens::DrawShade(0, top - 0.6f * m.F, static_cast<float>(m.W), top + 1.6f * m.F, 0.45f, 0.45f);
+        DrawShade(0, top - 0.6f * m.F, static_cast<float>(m.W), top + 1.6f * m.F, 0.45f, 0.45f);
         DrawSelectionBar(static_cast<float>((k - 1) * m.W / 3 + margin), top - m.F / 4.0f,
                          static_cast<float>(k * m.W / 3 - margin), top + m.F + m.F / 4.0f);
         const WideText* names[3] = {&TextKey::Easy, &TextKey::Normal, &TextKey::Hard};
         for (int i = 0; i < 3; ++i)
-            screens::DrawTextFit(menuFont, names[i]->Units(), i * third + margin, top, third - 2 * margin, m.F, true,
-                                 false);
+            DrawTextFit(menuFont, names[i]->Units(), i * third + margin, top, third - 2 * margin, m.F, true, false);
     }
-    DrawPointer(g.input.mouseX, g.input.mouseY, PointerHalfSize(m));
+    DrawMousePointer(g);
     if (g.flash > 0) {
         const float f = g.flash;
         DrawFlash(1, 1, 1, f > 0.5f ? 2 * (1 - f) : 2 * f);
@@ -225,30 +217,30 @@ void DrawLevelWon(const GameState& g)
     const int margin = static_cast<int>(16 * m.s);
     const int room = m.W - 2 * margin;
     Begin2D();
-    DrawHudBar(g);
+    DrawGameHud(g);
     if (!g.nameEditor.nameEntryActive) {
         const float top = (m.H - m.F) / 2.0f;
-        DrawBackdrop(m, static_cast<float>(screens::FittedWidth(menuFont, TextKey::MessageLevelWin.Str(), room)), top,
+        DrawBackdrop(m, static_cast<float>(FittedWidth(menuFont, TextKey::MessageLevelWin.Str(), room)), top,
                      top + m.F);
-        screens::DrawTextFit(menuFont, TextKey::MessageLevelWin.Units(), margin, 0, room, m.H, true, true);
+        DrawTextFit(menuFont, TextKey::MessageLevelWin.Units(), margin, 0, room, m.H, true, true);
     } else {
         // The name in the middle, the two record lines above it.
         const int nameTop = static_cast<int>(16 * m.s) + (m.H - static_cast<int>(16 * m.s) - m.R) / 2;
         const int secondTop = nameTop - static_cast<int>(1.75f * m.R);
         const int firstTop = secondTop - static_cast<int>(0.3f * m.R) - m.F;
-        const int widest = std::max({screens::FittedWidth(menuFont, TextKey::HighScores1.Str(), room),
-                                     screens::FittedWidth(gameFont, TextKey::HighScores2.Str(), room),
+        const int widest = std::max({FittedWidth(menuFont, TextKey::HighScores1.Str(), room),
+                                     FittedWidth(gameFont, TextKey::HighScores2.Str(), room),
                                      TextWidth(gameFont, u"WWWWWWWWWWWWWWWWWWWW_")});
         DrawBackdrop(m, static_cast<float>(std::min(widest, room)), static_cast<float>(firstTop),
                      static_cast<float>(nameTop + m.R));
-        screens::DrawTextFit(menuFont, TextKey::HighScores1.Units(), margin, firstTop, room, m.F, true, false);
-        screens::DrawTextFit(gameFont, TextKey::HighScores2.Units(), margin, secondTop, room, m.R, true, false);
+        DrawTextFit(menuFont, TextKey::HighScores1.Units(), margin, firstTop, room, m.F, true, false);
+        DrawTextFit(gameFont, TextKey::HighScores2.Units(), margin, secondTop, room, m.R, true, false);
         char name[kScoreNameSize + 2];
         std::snprintf(name, sizeof name, "%s_", g.nameEditor.nameEdit);
-        screens::DrawTextFit(gameFont, screens::Widen(name), margin, nameTop, room, m.R, true, false);
+        DrawTextFit(gameFont, screens::Widen(name), margin, nameTop, room, m.R, true, false);
     }
     DrawOk(m, g.input.mouseY, true);
-    DrawPointer(g.input.mouseX, g.input.mouseY, PointerHalfSize(m));
+    DrawMousePointer(g);
     End2D();
 }
 
@@ -292,29 +284,11 @@ void HelpLines(int kind, const WideText* (&lines)[3])
 
 void DrawHelpMessage(const GameState& g)
 {
-    const Measures m = screens::Measure(g);
     const WideText* lines[3];
     HelpLines(g.helpKind, lines);
-    const int margin = static_cast<int>(16 * m.s);
-    const int room = m.W - 4 * margin;
-    int widest = 0;
-    for (const WideText* line : lines)
-        widest = std::max(widest, screens::FittedWidth(gameFont, line->Str(), room));
-
-    // The box holds the three lines whatever their length, centred on the
-    // window like the lines themselves.
-    const float step = 1.5f * m.R;
-    const float firstTop = m.H / 2.0f - m.R / 2.0f - step;
-    const float halfWidth = std::max(200 * m.s, widest / 2.0f + 2 * margin);
-    const float x0 = m.W / 2.0f - halfWidth, x1 = m.W / 2.0f + halfWidth;
-    const float y0 = firstTop - 0.6f * m.R, y1 = firstTop + 2 * step + m.R + 0.6f * m.R;
-
     Begin2D();
-    screens::DrawRect(x0, y0, x1, y1, 0, 0, 0, 0.55f);
-    for (int i = 0; i < 3; ++i)
-        screens::DrawTextFit(gameFont, lines[i]->Units(), 2 * margin, static_cast<int>(firstTop + i * step), room, m.R,
-                             true, false);
-    DrawHudBar(g);
+    DrawMessageBox(g.settings.Width, g.settings.Height, lines);
+    DrawGameHud(g);
     End2D();
 }
 
@@ -340,11 +314,10 @@ void DrawGameEnd(const GameState& g)
     const int firstTop = m.H / 2 - m.F - static_cast<int>(0.25f * m.R);
     const int secondTop = m.H / 2 + static_cast<int>(0.25f * m.R);
     Begin2D();
-    screens::DrawRect(0, firstTop - 0.75f * m.F, static_cast<float>(m.W), secondTop + m.R + 0.75f * m.F, 0, 0, 0,
-                      0.35f);
-    screens::DrawTextFit(menuFont, TextKey::MessageGameWin1.Units(), margin, firstTop, room, m.F, true, false);
-    screens::DrawTextFit(gameFont, TextKey::MessageGameWin2.Units(), margin, secondTop, room, m.R, true, false);
+    DrawRect(0, firstTop - 0.75f * m.F, static_cast<float>(m.W), secondTop + m.R + 0.75f * m.F, 0, 0, 0, 0.35f);
+    DrawTextFit(menuFont, TextKey::MessageGameWin1.Units(), margin, firstTop, room, m.F, true, false);
+    DrawTextFit(gameFont, TextKey::MessageGameWin2.Units(), margin, secondTop, room, m.R, true, false);
     DrawOk(m, g.input.mouseY, false);
-    DrawPointer(g.input.mouseX, g.input.mouseY, PointerHalfSize(m));
+    DrawMousePointer(g);
     End2D();
 }

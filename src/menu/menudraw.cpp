@@ -42,13 +42,12 @@ void DrawTexturedQuad(const GLTexture& texture, float x0, float y0, float x1, fl
 
 }  // namespace
 
-int InitMenu(const char* dataPrefix)
+void InitMenu(const char* dataPrefix)
 {
     for (int i = 0; i < 4; ++i) {
         char path[kPathSize];
         if (!FormatPath(path, sizeof path, "%s%s", dataPrefix ? dataPrefix : "", kSelectionFiles[i]))
-            throw Exception(FormatText("Couldn't load texture %s\n", kSelectionFiles[i]), "InitMenu", "menu",
-                            __LINE__);
+            throw Exception(FormatText("Couldn't load texture %s\n", kSelectionFiles[i]), "InitMenu", "menu", __LINE__);
         GLTexture& t = selectionTextures[i];
         t.Reset();
         t.wrapS = t.wrapT = GL_CLAMP_TO_EDGE;
@@ -58,7 +57,6 @@ int InitMenu(const char* dataPrefix)
             throw Exception(FormatText("Couldn't load texture %s\n", path), "InitMenu", "menu", __LINE__);
         }
     }
-    return 1;
 }
 
 void FreeMenuTextures()
@@ -116,7 +114,7 @@ void DrawOptionItem(const screens::Measures& m, const MenuItem& item, float y, b
     const char16_t* texts[2] = {item.text, item.value ? item.value->text : u""};
     int widths[2];
     for (int k = 0; k < 2; ++k)
-        widths[k] = screens::FittedWidth(menuFont, texts[k], half - 2 * pad);
+        widths[k] = FittedWidth(menuFont, texts[k], half - 2 * pad);
     if (bar) {
         const float margin = 48 * m.s;
         for (int k = 0; k < 2; ++k) {
@@ -130,7 +128,7 @@ void DrawOptionItem(const screens::Measures& m, const MenuItem& item, float y, b
         }
     }
     for (int k = 0; k < 2; ++k)
-        screens::DrawTextFit(menuFont, texts[k], k * half + pad, static_cast<int>(y), half - 2 * pad, m.F, true, false);
+        DrawTextFit(menuFont, texts[k], k * half + pad, static_cast<int>(y), half - 2 * pad, m.F, true, false);
 }
 
 void DrawPlainItem(const screens::Measures& m, const Menu& menu, const MenuItem& item, float y, bool bar)
@@ -139,11 +137,11 @@ void DrawPlainItem(const screens::Measures& m, const Menu& menu, const MenuItem&
     // label is.
     const int margin = static_cast<int>(24 * m.s);
     const int room = 2 * std::min(menu.x, m.W - menu.x) - 2 * margin;
-    const int w = screens::FittedWidth(menuFont, item.text, room);
+    const int w = FittedWidth(menuFont, item.text, room);
     if (bar)
         DrawSelectionBar(menu.x - w / 2.0f - 24 * m.s, y - m.F / 4.0f, menu.x + w / 2.0f + 24 * m.s,
                          y + m.F + m.F / 4.0f);
-    screens::DrawTextFit(menuFont, item.text, menu.x - room / 2, static_cast<int>(y), room, m.F, true, false);
+    DrawTextFit(menuFont, item.text, menu.x - room / 2, static_cast<int>(y), room, m.F, true, false);
 }
 
 }  // namespace
@@ -165,14 +163,14 @@ void DrawMenu(const GameState& g)
                 DrawPlainItem(m, *menu, item, y, bar);
         }
     }
-    DrawPointer(g.input.mouseX, g.input.mouseY, m.W * 16.0f / 1024.0f);
+    DrawMousePointer(g);
     // The fades: from black when the menus first show, to black when the
     // player quits.
     float veil = std::clamp(g.fadeIn / 100.0f, 0.0f, 1.0f);
     if (g.quitRequested)
         veil = std::max(veil, std::clamp(1.0f - g.fadeOut / 100.0f, 0.0f, 1.0f));
     if (veil > 0)
-        screens::DrawRect(0, 0, static_cast<float>(m.W), static_cast<float>(m.H), 0, 0, 0, veil);
+        DrawRect(0, 0, static_cast<float>(m.W), static_cast<float>(m.H), 0, 0, 0, veil);
     End2D();
 }
 

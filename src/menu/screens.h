@@ -1,8 +1,8 @@
 #pragma once
 // The 2D side of the game's screens: the menus' drawing, the dialog screens
-// (code entry, solution list, load and save slots, high scores, credits),
-// the heads-up bar and the overlays of the level-start, level-won,
-// help-message and end-of-game screens.
+// (code entry, solution list, load and save slots, high scores, credits)
+// and the overlays of the level-start, level-won, help-message and
+// end-of-game screens (made of the scene's HUD pieces, scene/hud.h).
 //
 // The frame loop owns the flow: it draws the 3D picture behind a screen
 // (the board or the menu scene) and then calls the screen's Update and
@@ -11,22 +11,24 @@
 // course as a ScreenAction, which the loop carries out.
 #include "state/gamestate.h"
 
-struct GLTexture;
-
 struct ScreenAction {
     enum Kind {
         None,
-        ToMenus,          // back to the menus (state 0, the menu as it was)
-        ResumePlay,       // back to the running game (state 2, play camera and lights)
-        Play,             // the level-start screen is left: play begins
-        ChangeDifficulty, // arg: 1 easy, 2 normal, 3 hard (level start, at the flash's middle)
-        StartLevel,       // arg: level index (a code was found)
-        StartReplay,      // arg: level index (the solution list)
-        LoadSlot,         // arg: slot 0 … 9 (a sound slot)
-        SaveSlot,         // arg: slot 0 … 9
-        LevelWonDone,     // the level-won screen is confirmed (record name stored)
-        GameEndDone,      // the end-of-game screen is confirmed
-        HelpDone,         // the help message is dismissed
+        ToMenus,           // back to the menus (state 0, the menu as it was)
+        ResumePlay,        // back to the running game (state 2, play camera and lights)
+        Play,              // the level-start screen is left: play begins
+        ChangeDifficulty,  // arg: 1 easy, 2 normal, 3 hard (level start, at the flash's middle)
+        StartLevel,        // arg: level index (a new game: 0; a code was found: its level)
+        StartReplay,       // arg: level index (the solution list)
+        LoadSlot,          // arg: slot 0 … 9 (a sound slot)
+        SaveSlot,          // arg: slot 0 … 9
+        LevelWonDone,      // the level-won screen is confirmed (record name stored)
+        GameEndDone,       // the end-of-game screen is confirmed
+        HelpDone,          // the help message is dismissed
+        Quit,              // the main menu's Quit: the quit fade
+        ApplyOptions,      // the options menu's Back: the application applies and stores them
+        RestartLevel,      // the in-game menu's Restart
+        LeaveGame,         // the in-game menu's Quit: the game (or replay) ends
     };
     Kind kind = None;
     int arg = 0;
@@ -34,9 +36,10 @@ struct ScreenAction {
 
 // Drawing. Every screen's Draw function enters the 2D overlay (Begin2D)
 // and leaves it (End2D) itself, and draws the mouse pointer where the
-// screen has one. DrawHudBar, DrawFlash, DrawPointer and DrawSelectionBar
-// are the pieces they are made of: they draw into a 2D overlay the caller
-// has already entered, and leave the GL state as they found it.
+// screen has one. DrawSelectionBar, DrawGameHud, DrawMousePointer and the
+// scene's HUD pieces (scene/hud.h) are what they are made of: they draw
+// into a 2D overlay the caller has already entered, and leave the GL state
+// as they found it.
 //
 // Sizes come from g.settings.Width and Height (the window in use); the menu
 // font is the big font, the game font the second one.
@@ -46,7 +49,7 @@ struct ScreenAction {
 // Loads "data/gfx/2d/selection.png", "selection_left.png",
 // "selection_middle.png", "selection_right.png" (clamp to edge, no mipmaps).
 // Throws Exception "Couldn't load texture %s\n" from "InitMenu".
-int InitMenu(const char* dataPrefix);
+void InitMenu(const char* dataPrefix);
 void FreeMenuTextures();
 
 // Lays the four menus out for a window of width × height (menu font height
@@ -60,21 +63,12 @@ void DrawMenu(const GameState& g);
 // right cap.
 void DrawSelectionBar(float x0, float y0, float x1, float y1);
 
-// ---- the HUD and the game screens' overlays (board already drawn) ----
+// ---- the game screens' overlays (board already drawn) ----
 
-void DrawHudBar(const GameState& g);
-void DrawFlash(float r, float g, float b, float a);
-// The pointer texture ("data/gfx/2d/pointeur.png") is the menu scene's; it
-// is handed over here (null, or a texture without a GL name: the pointer
-// is drawn untextured).
-void SetPointerTexture(const GLTexture* texture);
-void DrawPointer(int x, int y, float halfSize);
-
-// The icon font of the heads-up bar ("data/gfx/2d/fonteicone.png", four
-// 48 x 48 cells: space, '!', '"', '#'). These two are the hooks to hand to
-// SetIconFontHooks, so that InitFont loads it and FreeFonts frees it.
-bool LoadHudIconFont(const char* path);
-void FreeHudIconFont();
+// The heads-up bar with the running game's level, moves and bomb.
+void DrawGameHud(const GameState& g);
+// The mouse pointer where the mouse is, at the window's pointer size.
+void DrawMousePointer(const GameState& g);
 
 // Level start (state 1): the mouse chooses the difficulty (a new choice
 // plays the menu-choice sound and starts the flash; at its middle the
@@ -109,13 +103,13 @@ void OpenCodeEntry(GameState& g);
 void OpenSolutionList(GameState& g);
 void OpenSlotList(GameState& g, bool save);  // reads the slot summaries
 void OpenHighScores(GameState& g);
-void OpenCredits(GameState& g);              // reads the credits of g.settings.Lang
+void OpenCredits(GameState& g);  // reads the credits of g.settings.Lang
 
 ScreenAction UpdateCodeEntry(GameState& g);
 void DrawCodeEntry(const GameState& g);
 ScreenAction UpdateSolutionList(GameState& g);
 void DrawSolutionList(const GameState& g);
-ScreenAction UpdateSlotList(GameState& g);   // load (state 10) or save (state 11)
+ScreenAction UpdateSlotList(GameState& g);  // load (state 10) or save (state 11)
 void DrawSlotList(const GameState& g);
 ScreenAction UpdateHighScores(GameState& g);
 void DrawHighScores(const GameState& g);

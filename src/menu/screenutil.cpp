@@ -2,8 +2,6 @@
 
 #include "menu/screens.h"
 
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -20,108 +18,9 @@ Measures Measure(const GameState& g)
     return m;
 }
 
-int FittedWidth(const GLTTF2D& font, const std::u16string& text, int maxWidth)
-{
-    int w = TextWidth(font, text.c_str());
-    return maxWidth > 0 && w > maxWidth ? maxWidth : w;
-}
-
-int DrawTextFit(GLTTF2D& font, const char16_t* text, int x, int y, int w, int h, bool centreH, bool centreV)
-{
-    if (!text)
-        return 0;
-    const int width = TextWidth(font, text);
-    if (w <= 0 || width <= w) {
-        DrawText(font, text, x, y, w, h, centreH, centreV);
-        return width;
-    }
-    // Too wide: the glyphs' quads are scaled down about the origin, so the
-    // box is given in the scaled coordinates; the smaller line stays
-    // centred on the line it replaces.
-    const float k = static_cast<float>(w) / static_cast<float>(width);
-    const float oldScale = font.scale;
-    font.scale = k;
-    float top = static_cast<float>(y);
-    if (centreV)
-        top += (h - font.lineHeight * k) / 2.0f;
-    else
-        top += font.lineHeight * (1.0f - k) / 2.0f;
-    DrawText(font, text, static_cast<int>(std::lround(x / k)), static_cast<int>(std::lround(top / k)), width,
-             font.lineHeight, false, false);
-    font.scale = oldScale;
-    return w;
-}
-
-int DrawTextFit(GLTTF2D& font, const std::u16string& text, int x, int y, int w, int h, bool centreH, bool centreV)
-{
-    return DrawTextFit(font, text.c_str(), x, y, w, h, centreH, centreV);
-}
-
-FontTint::FontTint(GLTTF2D& font, const float top[3], const float bottom[3], float alpha) : font_(font)
-{
-    std::copy(font.colorTop, font.colorTop + 3, top_);
-    std::copy(font.colorBottom, font.colorBottom + 3, bottom_);
-    alpha_ = font.alpha;
-    std::copy(top, top + 3, font.colorTop);
-    std::copy(bottom, bottom + 3, font.colorBottom);
-    font.alpha = alpha;
-}
-
-FontTint::FontTint(GLTTF2D& font, float alpha) : FontTint(font, font.colorTop, font.colorBottom, alpha) {}
-
-FontTint::~FontTint()
-{
-    std::copy(top_, top_ + 3, font_.colorTop);
-    std::copy(bottom_, bottom_ + 3, font_.colorBottom);
-    font_.alpha = alpha_;
-}
-
-void DrawRect(float x0, float y0, float x1, float y1, float r, float g, float b, float a)
-{
-    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(r, g, b, a);
-    glBegin(GL_QUADS);
-    glVertex2f(x0, y0);
-    glVertex2f(x1, y0);
-    glVertex2f(x1, y1);
-    glVertex2f(x0, y1);
-    glEnd();
-    glPopAttrib();
-}
-
-void DrawShade(float x0, float y0, float x1, float y1, float topAlpha, float bottomAlpha)
-{
-    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT | GL_LIGHTING_BIT);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glShadeModel(GL_SMOOTH);
-    glBegin(GL_QUADS);
-    glColor4f(0, 0, 0, topAlpha);
-    glVertex2f(x0, y0);
-    glVertex2f(x1, y0);
-    glColor4f(0, 0, 0, bottomAlpha);
-    glVertex2f(x1, y1);
-    glVertex2f(x0, y1);
-    glEnd();
-    glPopAttrib();
-}
-
 std::u16string Widen(const char* ascii)
 {
-    std::u16string out;
-    for (const char* p = ascii; p && *p; ++p)
-        out += static_cast<char16_t>(static_cast<unsigned char>(*p));
-    return out;
+    return WideText(ascii).Str();
 }
 
 std::u16string Concat(const WideText& a, const char* ascii)
@@ -233,3 +132,18 @@ Rows LayOutRows(const Measures& m, int count)
 }
 
 }  // namespace screens
+
+void DrawGameHud(const GameState& g)
+{
+    HudValues hud;
+    hud.windowWidth = g.settings.Width;
+    hud.levelIndex = g.puzzle.levelIndex;
+    hud.moves = g.puzzle.moves;
+    hud.bombCarried = g.puzzle.bombCarried != 0;
+    DrawHudBar(hud);
+}
+
+void DrawMousePointer(const GameState& g)
+{
+    DrawPointer(g.input.mouseX, g.input.mouseY, PointerHalfSize(screens::Measure(g).W));
+}

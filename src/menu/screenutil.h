@@ -1,10 +1,13 @@
 #pragma once
-// What the screens share: the window's measures, text drawn so that it never
-// leaves its box, plain rectangles, and the key-arming rule of the
-// confirmation screens.
+// What the screens share: the window's measures, the rows and buttons of
+// the dialogs, and the key-arming rule of the confirmation screens. Text
+// that fits its box is text/textfit.h; rectangles, the pointer and the HUD
+// are scene/hud.h.
+#include "scene/hud.h"
 #include "state/gamestate.h"
 #include "text/font.h"
 #include "text/glttf2d.h"
+#include "text/textfit.h"
 
 #include <string>
 
@@ -18,35 +21,6 @@ struct Measures {
     int R = 1;         // the game (second) font's line height
 };
 Measures Measure(const GameState& g);
-
-// Text in the box (x, y, w, h), centred as asked. A text wider than its box
-// is drawn smaller, so that it is never cut; the result is the width drawn.
-int DrawTextFit(GLTTF2D& font, const char16_t* text, int x, int y, int w, int h, bool centreH,
-                bool centreV);
-int DrawTextFit(GLTTF2D& font, const std::u16string& text, int x, int y, int w, int h, bool centreH,
-                bool centreV);
-// The width a text takes once fitted into maxWidth.
-int FittedWidth(const GLTTF2D& font, const std::u16string& text, int maxWidth);
-
-// Sets a font's colours (and opacity) and puts the old ones back when it
-// goes out of scope.
-class FontTint {
-public:
-    FontTint(GLTTF2D& font, const float top[3], const float bottom[3], float alpha);
-    FontTint(GLTTF2D& font, float alpha);
-    ~FontTint();
-    FontTint(const FontTint&) = delete;
-    FontTint& operator=(const FontTint&) = delete;
-
-private:
-    GLTTF2D& font_;
-    float top_[3], bottom_[3], alpha_;
-};
-
-// An untextured rectangle, blended, in the caller's 2D overlay.
-void DrawRect(float x0, float y0, float x1, float y1, float r, float g, float b, float a);
-// The same in black, its opacity going from topAlpha to bottomAlpha.
-void DrawShade(float x0, float y0, float x1, float y1, float topAlpha, float bottomAlpha);
 
 // "Area" text and a number, as the lists show it.
 std::u16string Widen(const char* ascii);

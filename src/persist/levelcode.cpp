@@ -67,15 +67,14 @@ int loadLevelCodes(LevelCodes& codes, const char* dataPrefix)
 {
     char path[kPathSize];
     if (!FormatPath(path, sizeof path, "%s%s", dataPrefix ? dataPrefix : "", kCodeFileName))
-        throw Exception(FormatText("can't load level code file : %s", kCodeFileName),
-                        "loadLevelCodes", "score", __LINE__);
+        throw Exception(FormatText("can't load level code file : %s", kCodeFileName), "loadLevelCodes", "score",
+                        __LINE__);
     std::string bytes;
     // The count is at most kLevelCount, so anything past that many codes is
     // never looked at.
     FileRead r = ReadFileHead(path, 4 + kLevelCount * kCodeLength, bytes);
     if (r != FileRead::Ok || !DecodeLevelCodes(bytes, codes))
-        throw Exception(FormatText("can't load level code file : %s", path), "loadLevelCodes",
-                        "score", __LINE__);
+        throw Exception(FormatText("can't load level code file : %s", path), "loadLevelCodes", "score", __LINE__);
     return 1;
 }
 
@@ -143,8 +142,8 @@ bool ParseCodeListing(const std::string& text, LevelCodes& codes, std::string& e
             return false;
         }
         if (number != parsed.codeCount + 1) {
-            error = FormatText("line %d: level %d where level %d was expected", lineNumber, number,
-                               parsed.codeCount + 1);
+            error =
+                FormatText("line %d: level %d where level %d was expected", lineNumber, number, parsed.codeCount + 1);
             return false;
         }
         if (std::strlen(code) != kCodeLength) {
@@ -157,8 +156,7 @@ bool ParseCodeListing(const std::string& text, LevelCodes& codes, std::string& e
                 return false;
             }
         if (!seen.insert(CodeKey(code)).second) {
-            error = FormatText("line %d: code %s is already used by an earlier level", lineNumber,
-                               code);
+            error = FormatText("line %d: code %s is already used by an earlier level", lineNumber, code);
             return false;
         }
         parsed.codes.insert(parsed.codes.end(), code, code + kCodeLength);
@@ -269,8 +267,7 @@ int SaveProgress(const Progress& progress, const char* gamePath)
         return 1;
     }
     if (progress.keepFile) {
-        Warn("unable to write progress file %s : it could not be read at start\n",
-                     path.c_str());
+        Warn("unable to write progress file %s : it could not be read at start\n", path.c_str());
         return 1;
     }
     if (!WriteFileAtomic(path.c_str(), progress.done, sizeof progress.done)) {
@@ -303,8 +300,7 @@ void MoveCodeCursor(CodeEntry& entry, int delta)
     entry.cursor = c < 0 ? 0 : (c > kCodeLength - 1 ? kCodeLength - 1 : c);
 }
 
-int EnterLevelCode(const LevelCodes& codes, CodeEntry& entry, Progress& progress,
-                   const char* gamePath)
+int EnterLevelCode(const LevelCodes& codes, CodeEntry& entry, Progress& progress, const char* gamePath)
 {
     int level = MatchCode(codes, entry.typedCode);
     // A code beyond the progress array names a level this game cannot record.

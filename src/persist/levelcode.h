@@ -103,5 +103,4 @@ void MoveCodeCursor(CodeEntry& entry, int delta);
 // Found at level i: codeFound 1, foundLevel i, levels 0 … i-1 marked done
 // (level i keeps its byte), the progress file written, and i back: the
 // caller then starts level i.
-int EnterLevelCode(const LevelCodes& codes, CodeEntry& entry, Progress& progress,
-                   const char* gamePath);
+int EnterLevelCode(const LevelCodes& codes, CodeEntry& entry, Progress& progress, const char* gamePath);

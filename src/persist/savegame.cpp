@@ -56,21 +56,36 @@ bool MapAgrees(const unsigned char (&map)[kSlotCells], const unsigned char (&cel
 const char* SlotFaultText(SlotFault fault)
 {
     switch (fault) {
-    case SlotFault::None: return "sound";
-    case SlotFault::Unreadable: return "cannot be read";
-    case SlotFault::Size: return "wrong size";
-    case SlotFault::Level: return "unknown level";
-    case SlotFault::BlockCount: return "block count differs from the level";
-    case SlotFault::Difficulty: return "unknown difficulty";
-    case SlotFault::Moves: return "negative move counter";
-    case SlotFault::Bomb: return "bad bomb value";
-    case SlotFault::Car: return "car off the floor";
-    case SlotFault::Heading: return "bad heading";
-    case SlotFault::Cell: return "unknown cell code";
-    case SlotFault::Bombs: return "too many bombs";
-    case SlotFault::Colour: return "unknown colour";
-    case SlotFault::TargetMap: return "target map disagrees with the board";
-    case SlotFault::BlockMap: return "block map disagrees with the board";
+    case SlotFault::None:
+        return "sound";
+    case SlotFault::Unreadable:
+        return "cannot be read";
+    case SlotFault::Size:
+        return "wrong size";
+    case SlotFault::Level:
+        return "unknown level";
+    case SlotFault::BlockCount:
+        return "block count differs from the level";
+    case SlotFault::Difficulty:
+        return "unknown difficulty";
+    case SlotFault::Moves:
+        return "negative move counter";
+    case SlotFault::Bomb:
+        return "bad bomb value";
+    case SlotFault::Car:
+        return "car off the floor";
+    case SlotFault::Heading:
+        return "bad heading";
+    case SlotFault::Cell:
+        return "unknown cell code";
+    case SlotFault::Bombs:
+        return "too many bombs";
+    case SlotFault::Colour:
+        return "unknown colour";
+    case SlotFault::TargetMap:
+        return "target map disagrees with the board";
+    case SlotFault::BlockMap:
+        return "block map disagrees with the board";
     }
     return "?";
 }
@@ -102,8 +117,7 @@ SlotFault DecodeSlot(const std::string& bytes, SlotData& slot)
         return SlotFault::Size;
     const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes.data());
     int32_t n = GetInt32(p + 928);
-    if (n < 0 || n > kSlotMaxBlocks ||
-        bytes.size() != static_cast<size_t>(kSlotHeadSize) + 2 * static_cast<size_t>(n))
+    if (n < 0 || n > kSlotMaxBlocks || bytes.size() != static_cast<size_t>(kSlotHeadSize) + 2 * static_cast<size_t>(n))
         return SlotFault::Size;
     SlotData s;
     s.level = GetInt32(p + 0);
@@ -127,8 +141,7 @@ SlotFault CheckSlot(const SlotData& slot, int levelCount, int levelBlockCount)
 {
     if (slot.blockCount < 0 || slot.blockCount > kSlotMaxBlocks)
         return SlotFault::Size;
-    if (slot.level < 0 || slot.level >= levelCount || slot.level >= kLevelCount ||
-        levelBlockCount < 0)
+    if (slot.level < 0 || slot.level >= levelCount || slot.level >= kLevelCount || levelBlockCount < 0)
         return SlotFault::Level;
     if (slot.blockCount != levelBlockCount)
         return SlotFault::BlockCount;
@@ -151,8 +164,8 @@ SlotFault CheckSlot(const SlotData& slot, int levelCount, int levelBlockCount)
     if (bombs > kSlotMaxBombs)
         return SlotFault::Bombs;
     // The car only ever stands on cells it can drive over (codes below 14).
-    if (slot.carX < 0 || slot.carX >= kSlotBoardWidth || slot.carY < 0 ||
-        slot.carY >= kSlotBoardHeight || slot.cells[slot.carY * kSlotBoardWidth + slot.carX] > 13)
+    if (slot.carX < 0 || slot.carX >= kSlotBoardWidth || slot.carY < 0 || slot.carY >= kSlotBoardHeight ||
+        slot.cells[slot.carY * kSlotBoardWidth + slot.carX] > 13)
         return SlotFault::Car;
     for (int i = 0; i < slot.blockCount; ++i)
         if (slot.targetColours[i] >= kSlotColours || slot.blockColours[i] >= kSlotColours)
@@ -162,18 +175,6 @@ SlotFault CheckSlot(const SlotData& slot, int levelCount, int levelBlockCount)
     if (!MapAgrees(slot.blockMap, slot.cells, IsBlockCell, slot.blockCount))
         return SlotFault::BlockMap;
     return SlotFault::None;
-}
-
-int RestoreSlotCells(const SlotData& slot, unsigned char (&cells)[kSlotCells])
-{
-    int targets = 0;
-    for (int i = 0; i < kSlotCells; ++i) {
-        unsigned char code = slot.cells[i];
-        if (IsTargetCell(code))
-            ++targets;
-        cells[i] = code == 15 ? 100 : code;
-    }
-    return targets;
 }
 
 bool SlotPath(const char* gamePath, int slot, std::string& path)
@@ -190,8 +191,8 @@ bool SlotPath(const char* gamePath, int slot, std::string& path)
 namespace {
 
 // Reads and checks one slot file. Missing files give false with fault None.
-bool ReadSlot(const std::string& path, int levelCount, const LevelBlockCountFn& blockCountOf,
-              SlotData& data, SlotFault& fault)
+bool ReadSlot(const std::string& path, int levelCount, const LevelBlockCountFn& blockCountOf, SlotData& data,
+              SlotFault& fault)
 {
     fault = SlotFault::None;
     std::string bytes;
@@ -262,8 +263,7 @@ bool SaveGame(int slot, const char* gamePath, const SlotData& data)
         return false;
     }
     if (data.blockCount < 0 || data.blockCount > kSlotMaxBlocks) {
-        Warn("unable to write save file %s : %d blocks\n", path.c_str(),
-                     data.blockCount);
+        Warn("unable to write save file %s : %d blocks\n", path.c_str(), data.blockCount);
         return false;
     }
     std::string bytes = EncodeSlot(data);
@@ -274,8 +274,8 @@ bool SaveGame(int slot, const char* gamePath, const SlotData& data)
     return true;
 }
 
-bool LoadGame(int slot, const char* gamePath, int levelCount, const LevelBlockCountFn& blockCountOf,
-              SlotData& data, SlotFault* fault)
+bool LoadGame(int slot, const char* gamePath, int levelCount, const LevelBlockCountFn& blockCountOf, SlotData& data,
+              SlotFault* fault)
 {
     SlotFault why = SlotFault::None;
     std::string path;

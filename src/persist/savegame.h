@@ -25,14 +25,14 @@ struct SlotData {
     int32_t level = 0;       // level index, 0 = level 1
     int32_t difficulty = 2;  // 1 easy, 2 normal, 3 hard
     int32_t moves = 0;
-    int32_t bombCarried = 0;  // 0, or 5 while the car carries a bomb
-    int32_t carX = 0;         // playable column 0 … 19
-    int32_t carY = 0;         // playable row 0 … 14
-    float heading = 0;        // degrees
-    unsigned char cells[kSlotCells] = {};      // row 0 first, 20 per row
-    unsigned char targetMap[kSlotCells] = {};  // 255 or the target's index
-    unsigned char blockMap[kSlotCells] = {};   // 255 or the block's index
-    int32_t blockCount = 0;                    // N
+    int32_t bombCarried = 0;                            // 0, or 5 while the car carries a bomb
+    int32_t carX = 0;                                   // playable column 0 … 19
+    int32_t carY = 0;                                   // playable row 0 … 14
+    float heading = 0;                                  // degrees
+    unsigned char cells[kSlotCells] = {};               // row 0 first, 20 per row
+    unsigned char targetMap[kSlotCells] = {};           // 255 or the target's index
+    unsigned char blockMap[kSlotCells] = {};            // 255 or the block's index
+    int32_t blockCount = 0;                             // N
     unsigned char targetColours[kSlotColourRoom] = {};  // N used
     unsigned char blockColours[kSlotColourRoom] = {};   // N used
 };
@@ -40,20 +40,20 @@ struct SlotData {
 // Why a slot is refused.
 enum class SlotFault {
     None,
-    Unreadable,   // the file exists but cannot be read
-    Size,         // not 932 + 2·N bytes, or N outside 0 … 200
-    Level,        // no such level, or beyond the progress array
-    BlockCount,   // N differs from the level's block count
-    Difficulty,   // not 1, 2 or 3
-    Moves,        // negative move counter
-    Bomb,         // bomb carried neither 0 nor 5
-    Car,          // car outside the board or not on a cell it can stand on
-    Heading,      // not a finite angle
-    Cell,         // an unknown cell code
-    Bombs,        // more bombs than the bomb list holds
-    Colour,       // a colour outside 0 … 4
-    TargetMap,    // target indices that disagree with the board, or too many targets
-    BlockMap,     // block indices that disagree with the board, or a block gained or lost
+    Unreadable,  // the file exists but cannot be read
+    Size,        // not 932 + 2·N bytes, or N outside 0 … 200
+    Level,       // no such level, or beyond the progress array
+    BlockCount,  // N differs from the level's block count
+    Difficulty,  // not 1, 2 or 3
+    Moves,       // negative move counter
+    Bomb,        // bomb carried neither 0 nor 5
+    Car,         // car outside the board or not on a cell it can stand on
+    Heading,     // not a finite angle
+    Cell,        // an unknown cell code
+    Bombs,       // more bombs than the bomb list holds
+    Colour,      // a colour outside 0 … 4
+    TargetMap,   // target indices that disagree with the board, or too many targets
+    BlockMap,    // block indices that disagree with the board, or a block gained or lost
 };
 const char* SlotFaultText(SlotFault fault);
 
@@ -62,17 +62,14 @@ std::string EncodeSlot(const SlotData& slot);
 // Reads the bytes of a slot file; on any fault other than None, slot is
 // left untouched. Only the layout is checked here (size and N).
 SlotFault DecodeSlot(const std::string& bytes, SlotData& slot);
-// Checks every field against the rules of the board. levelCount is the
-// number of levels the game has; levelBlockCount the block count of
+// Checks every field against the rules of the board: the one check of a
+// saved game, made before a slot is offered, loaded or written. levelCount
+// is the number of levels the game has; levelBlockCount the block count of
 // slot.level (or -1 when that level cannot be read).
 SlotFault CheckSlot(const SlotData& slot, int levelCount, int levelBlockCount);
 
-// The board layer as a load puts it back: a block fixed on a target (15)
-// comes back as a movable block on a target (100). Returns the level's
-// target count: the cells holding 1, 15 or 100 in the saved layer.
-int RestoreSlotCells(const SlotData& slot, unsigned char (&cells)[kSlotCells]);
-
-// The block count of a level, or -1 when the level cannot be read.
+// The block count of a level, or -1 when the level cannot be read (the game
+// passes ReadSavedBlockCount of the puzzle core).
 using LevelBlockCountFn = std::function<int(int level)>;
 
 // "%s%s%02d%s" of the game directory, "save/save", slot and ".vro"; false
@@ -103,5 +100,5 @@ bool SaveGame(int slot, const char* gamePath, const SlotData& data);
 // Reads and checks a slot. True with data filled when the slot is sound;
 // false with data untouched (and a line on stderr for a damaged file) when
 // the file is missing or refused. fault, when given, tells why.
-bool LoadGame(int slot, const char* gamePath, int levelCount, const LevelBlockCountFn& blockCountOf,
-              SlotData& data, SlotFault* fault = nullptr);
+bool LoadGame(int slot, const char* gamePath, int levelCount, const LevelBlockCountFn& blockCountOf, SlotData& data,
+              SlotFault* fault = nullptr);

@@ -149,8 +149,8 @@ void UpdateNameEditor(NameEditor& editor, bool backspaceReleased, unsigned int t
         return;
     if (backspaceReleased && editor.length > 0)
         editor.nameEdit[--editor.length] = '\0';
-    bool allowed = (typed >= 'A' && typed <= 'Z') || (typed >= 'a' && typed <= 'z') ||
-                   (typed >= '0' && typed <= '9') || typed == ' ';
+    bool allowed = (typed >= 'A' && typed <= 'Z') || (typed >= 'a' && typed <= 'z') || (typed >= '0' && typed <= '9') ||
+                   typed == ' ';
     if (allowed && editor.length < kScoreNameLength) {
         editor.nameEdit[editor.length++] = static_cast<char>(typed);
         editor.nameEdit[editor.length] = '\0';

@@ -7,13 +7,13 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr int kScoreEntries = 10;    // one per level
-constexpr int kScoreNameSize = 21;   // 20 characters and a terminator
+constexpr int kScoreEntries = 10;   // one per level
+constexpr int kScoreNameSize = 21;  // 20 characters and a terminator
 constexpr int kScoreNameLength = 20;
 constexpr int kScoreEntryBytes = 24;  // 20 name bytes, 4 move bytes
 constexpr int kScoreFileBytes = kScoreEntries * kScoreEntryBytes;
 constexpr int kDefaultScoreMoves = 5000;
-extern const char kDefaultScoreName[];  // "VRO GAMES"
+extern const char kDefaultScoreName[];   // "VRO GAMES"
 extern const char kDefaultPlayerName[];  // "noname"
 
 struct ScoreEntry {

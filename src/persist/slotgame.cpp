@@ -1,11 +1,8 @@
 #include "persist/slotgame.h"
 
 #include "app/base/exception.h"
-#include "app/base/files.h"
 #include "app/base/log.h"
 
-#include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <type_traits>
@@ -44,7 +41,7 @@ void CopyPosition(SlotData& slot, SavedPosition& s, bool toSlot)
 
 LevelBlockCountFn BlockCountsIn(const char* dataPrefix)
 {
-    return [dataPrefix](int level) { return ReadLevelBlockCount(dataPrefix, level); };
+    return [dataPrefix](int level) { return ReadSavedBlockCount(dataPrefix, level); };
 }
 
 }  // namespace
@@ -58,36 +55,11 @@ void TakeSlotData(const Puzzle& p, SlotData& slot)
     CopyPosition(slot, s, true);
 }
 
-int ReadLevelBlockCount(const char* dataPrefix, int level)
-{
-    if (level < 0)
-        return -1;
-    std::string bytes;
-    if (!ReadWholeFile(LevelFilePath(dataPrefix, level).c_str(), bytes))
-        return -1;
-    LevelFileData d;
-    std::string why;
-    if (!DecodeLevelFile(bytes, d, why))
-        return -1;
-    int blocks = 0;
-    for (uint8_t c : d.cells)
-        blocks += c == kCellBlock || c == kCellBlockOnTarget || c == kCellBlockFixed;
-    int b = static_cast<int>(d.pairing.size());
-    return blocks == b ? b : -1;
-}
-
-void ReadSlotList(SlotSummary (&summaries)[kSlotCount], const char* gamePath,
-                  const char* dataPrefix, int levelCount)
-{
-    ReadSlotSummaries(summaries, gamePath, levelCount, BlockCountsIn(dataPrefix));
-}
-
-bool SaveRunningGame(int slot, const char* gamePath, const char* dataPrefix, const Puzzle& p,
-                     int levelCount)
+bool SaveRunningGame(int slot, const char* gamePath, const char* dataPrefix, const Puzzle& p, int levelCount)
 {
     SlotData data;
     TakeSlotData(p, data);
-    SlotFault fault = CheckSlot(data, levelCount, ReadLevelBlockCount(dataPrefix, data.level));
+    SlotFault fault = CheckSlot(data, levelCount, ReadSavedBlockCount(dataPrefix, data.level));
     if (fault != SlotFault::None) {
         std::string path;
         SlotPath(gamePath, slot, path);
@@ -103,36 +75,28 @@ bool LoadSavedGame(Puzzle& p, int slot, const char* gamePath, const char* dataPr
     if (!LoadGame(slot, gamePath, levelCount, BlockCountsIn(dataPrefix), data))
         return false;
 
-    SavedPosition s;
-    CopyPosition(data, s, false);
-
-    // The slot has been checked against the level file, but the level is
-    // read again here; should anything still go wrong, the game is put back
-    // as it was.
+    // The slot was judged against the level file, but the level is read
+    // again here: it is judged once more against the level as loaded, and
+    // should anything have changed the game is put back as it was.
     auto before = std::make_unique<Puzzle>(p);
-    bool applied = false;
+    SlotFault fault = SlotFault::Level;
     try {
         LoadLevel(p, data.level, dataPrefix);
-        applied = ApplySavedPosition(p, s);
+        SavedPosition loaded;
+        TakeSavedPosition(p, loaded);
+        fault = CheckSlot(data, levelCount, loaded.colourCount);
     } catch (const Exception& e) {
         Warn("%s\n", e.message.c_str());
     }
-    if (!applied) {
+    if (fault != SlotFault::None) {
         p = *before;
         std::string path;
         SlotPath(gamePath, slot, path);
-        Warn("damaged save file %s : does not fit level %d\n", path.c_str(),
-                     data.level + 1);
+        Warn("damaged save file %s : does not fit level %d\n", path.c_str(), data.level + 1);
         return false;
     }
-
-    // The level start has counted from 0 again; a loaded game goes on from
-    // its saved count, so a record cannot be had by saving near the end.
-    p.moves = data.moves;
-    // Targets whose colours the file does not hold get them as a level
-    // start gives them.
-    const int k = std::min(2 + data.level / 50, kMaxColours);
-    for (int t = data.blockCount; t < p.targetCount && t < kMaxTargets; ++t)
-        p.targetColour[t] = static_cast<uint8_t>(data.difficulty == kHard ? t % k : 0);
+    SavedPosition s;
+    CopyPosition(data, s, false);
+    ApplySavedPosition(p, s);
     return true;
 }

@@ -7,11 +7,20 @@ constexpr int kSearchBudget = 4096;
 
 // Occupied: nothing can be pushed into it (block, block on a target, wall,
 // special block, outside).
-inline bool Occupied(int c) { return c > 13; }
+inline bool Occupied(int c)
+{
+    return c > 13;
+}
 // Fixed: it will never move (a fixed block on a target, a wall, a special
 // block, the outside).
-inline bool Fixed(int c) { return c > 14 && c != kCellBlockOnTarget; }
-inline bool PlainBlock(int c) { return c == kCellBlock; }
+inline bool Fixed(int c)
+{
+    return c > 14 && c != kCellBlockOnTarget;
+}
+inline bool PlainBlock(int c)
+{
+    return c == kCellBlock;
+}
 
 // The chain of cells under test, and how many cells the test has put on it.
 struct Chain {
@@ -27,17 +36,21 @@ bool Frozen(const Board& b, Chain& chain, int x, int y, int depth)
     // board (the crowded boards of the benchmark stay below a hundred
     // visits): past it a branch answers "not frozen", which can only leave a
     // block movable, never fix one wrongly.
-    if (depth >= kPileSize || chain.visits >= kSearchBudget) return false;
+    if (depth >= kPileSize || chain.visits >= kSearchBudget)
+        return false;
     ++chain.visits;
     chain.x[depth] = static_cast<uint8_t>(x);
     chain.y[depth] = static_cast<uint8_t>(y);
     // Back at a cell already under test: the cells of the loop hold each other.
     for (int i = 0; i + 1 < depth; ++i)
-        if (chain.x[i] == x && chain.y[i] == y) return true;
+        if (chain.x[i] == x && chain.y[i] == y)
+            return true;
 
     const int L = b.At(x - 1, y), R = b.At(x + 1, y), A = b.At(x, y - 1), B = b.At(x, y + 1);
-    if (x == 0 || x == kPlayWidth - 1) return y == 0 || y == kPlayHeight - 1 || Occupied(A) || Occupied(B);
-    if (y == 0 || y == kPlayHeight - 1) return Occupied(L) || Occupied(R);
+    if (x == 0 || x == kPlayWidth - 1)
+        return y == 0 || y == kPlayHeight - 1 || Occupied(A) || Occupied(B);
+    if (y == 0 || y == kPlayHeight - 1)
+        return Occupied(L) || Occupied(R);
 
     const int AL = b.At(x - 1, y - 1), AR = b.At(x + 1, y - 1), BL = b.At(x - 1, y + 1), BR = b.At(x + 1, y + 1);
     if ((Occupied(L) && Occupied(BL) && Occupied(B)) || (Occupied(R) && Occupied(BR) && Occupied(B)) ||
@@ -50,16 +63,23 @@ bool Frozen(const Board& b, Chain& chain, int x, int y, int depth)
     // already counted above or free to move.
     const bool sideHeld = L > 14 || R > 14;
     const bool endHeld = A > 14 || B > 14;
-    if (sideHeld && PlainBlock(A) && Frozen(b, chain, x, y - 1, depth + 1)) return true;
-    if (sideHeld && PlainBlock(B) && Frozen(b, chain, x, y + 1, depth + 1)) return true;
-    if (endHeld && PlainBlock(L) && Frozen(b, chain, x - 1, y, depth + 1)) return true;
-    if (endHeld && PlainBlock(R) && Frozen(b, chain, x + 1, y, depth + 1)) return true;
+    if (sideHeld && PlainBlock(A) && Frozen(b, chain, x, y - 1, depth + 1))
+        return true;
+    if (sideHeld && PlainBlock(B) && Frozen(b, chain, x, y + 1, depth + 1))
+        return true;
+    if (endHeld && PlainBlock(L) && Frozen(b, chain, x - 1, y, depth + 1))
+        return true;
+    if (endHeld && PlainBlock(R) && Frozen(b, chain, x + 1, y, depth + 1))
+        return true;
 
     // Two blocks at a right angle that are both frozen hold this one too.
     const int d = depth + 1;
-    if (PlainBlock(L) && PlainBlock(A) && Frozen(b, chain, x - 1, y, d) && Frozen(b, chain, x, y - 1, d)) return true;
-    if (PlainBlock(R) && PlainBlock(A) && Frozen(b, chain, x + 1, y, d) && Frozen(b, chain, x, y - 1, d)) return true;
-    if (PlainBlock(R) && PlainBlock(B) && Frozen(b, chain, x + 1, y, d) && Frozen(b, chain, x, y + 1, d)) return true;
+    if (PlainBlock(L) && PlainBlock(A) && Frozen(b, chain, x - 1, y, d) && Frozen(b, chain, x, y - 1, d))
+        return true;
+    if (PlainBlock(R) && PlainBlock(A) && Frozen(b, chain, x + 1, y, d) && Frozen(b, chain, x, y - 1, d))
+        return true;
+    if (PlainBlock(R) && PlainBlock(B) && Frozen(b, chain, x + 1, y, d) && Frozen(b, chain, x, y + 1, d))
+        return true;
     return PlainBlock(L) && PlainBlock(B) && Frozen(b, chain, x - 1, y, d) && Frozen(b, chain, x, y + 1, d);
 }
 
@@ -69,8 +89,10 @@ bool ScanPassesTarget(const Board& b, int x, int y, int dx, int dy)
 {
     for (;; x += dx, y += dy) {
         const int c = b.At(x, y);
-        if (c > 14) return false;
-        if (c == kCellTarget) return true;
+        if (c > 14)
+            return false;
+        if (c == kCellTarget)
+            return true;
     }
 }
 
@@ -80,7 +102,8 @@ bool ScanPassesTarget(const Board& b, int x, int y, int dx, int dy)
 // both ends of the lane are closed and no target lies in between.
 bool WallLineHolds(const Board& b, int x, int y, int dx, int dy)
 {
-    if (!Fixed(b.At(x + dx, y + dy))) return false;
+    if (!Fixed(b.At(x + dx, y + dy)))
+        return false;
     const int ex = dy != 0 ? 1 : 0, ey = dx != 0 ? 1 : 0;
     for (int sign = -1; sign <= 1; sign += 2) {
         for (int k = 1;; ++k) {
@@ -88,10 +111,12 @@ bool WallLineHolds(const Board& b, int x, int y, int dx, int dy)
             const int lane = b.At(lx, ly);
             const int wall = b.At(lx + dx, ly + dy);
             if (wall > 14 && lane < 16) {
-                if (lane == kCellTarget) return false;
+                if (lane == kCellTarget)
+                    return false;
                 continue;
             }
-            if (!Fixed(lane)) return false;
+            if (!Fixed(lane))
+                return false;
             break;
         }
     }
@@ -115,8 +140,12 @@ bool IsBlockLost(const Board& b, int x, int y, int* visits)
     else
         lost = WallLineHolds(b, x, y, 0, 1) || WallLineHolds(b, x, y, 0, -1) || WallLineHolds(b, x, y, 1, 0) ||
                WallLineHolds(b, x, y, -1, 0);
-    if (visits) *visits = chain.visits;
+    if (visits)
+        *visits = chain.visits;
     return lost;
 }
 
-bool IsBlockLost(Puzzle& p, int x, int y) { return IsBlockLost(p.board, x, y, &p.searchVisits); }
+bool IsBlockLost(Puzzle& p, int x, int y)
+{
+    return IsBlockLost(p.board, x, y, &p.searchVisits);
+}

@@ -4,8 +4,14 @@
 
 PuzzleHooks& Hooks(Puzzle& p);
 
-inline int CellIndex(int x, int y) { return y * kPlayWidth + x; }
-inline bool InPlay(int x, int y) { return x >= 0 && x < kPlayWidth && y >= 0 && y < kPlayHeight; }
+inline int CellIndex(int x, int y)
+{
+    return y * kPlayWidth + x;
+}
+inline bool InPlay(int x, int y)
+{
+    return x >= 0 && x < kPlayWidth && y >= 0 && y < kPlayHeight;
+}
 
 void DirectionDelta(Direction dir, int& dx, int& dy);
 float DirectionHeading(Direction dir);

@@ -29,14 +29,17 @@ void CheckLevel(int index, const char* dataPrefix)
     for (int y = 0; y < kPlayHeight; ++y)
         for (int x = 0; x < kPlayWidth; ++x) {
             uint8_t& c = b.At(x, y);
-            if (IsSpecialCode(c)) c = kCellWallFirst;
+            if (IsSpecialCode(c))
+                c = kCellWallFirst;
             if (c == kCellCarStart) {
                 c = kCellFloor;
                 p.carX = x;
                 p.carY = y;
             }
-            if (c == kCellBomb) c = kCellFloor;
-            if (c == kCellTarget || c == kCellBlockOnTarget) ++targets;
+            if (c == kCellBomb)
+                c = kCellFloor;
+            if (c == kCellTarget || c == kCellBlockOnTarget)
+                ++targets;
         }
 
     std::vector<CheckUndo> undo;
@@ -87,7 +90,8 @@ void CheckLevel(int index, const char* dataPrefix)
     int placed = 0;
     for (int y = 0; y < kPlayHeight; ++y)
         for (int x = 0; x < kPlayWidth; ++x)
-            if (b.At(x, y) == kCellBlockFixed || b.At(x, y) == kCellBlockOnTarget) ++placed;
+            if (b.At(x, y) == kCellBlockFixed || b.At(x, y) == kCellBlockOnTarget)
+                ++placed;
     if (placed != targets)
         Fail(FormatText("Le niveau %d n'est pas terminÈ apres la resolution (%d / %d)", index, placed, targets),
              kFunction, kModule, __LINE__);
@@ -95,6 +99,7 @@ void CheckLevel(int index, const char* dataPrefix)
 
 int CheckAllLevels(const char* dataPrefix, int levelCount)
 {
-    for (int i = 0; i < levelCount; ++i) CheckLevel(i, dataPrefix);
+    for (int i = 0; i < levelCount; ++i)
+        CheckLevel(i, dataPrefix);
     return 1;
 }

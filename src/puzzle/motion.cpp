@@ -11,11 +11,15 @@ namespace {
 int QuarterHeading(float angle)
 {
     long q = std::lround(angle / 90.0f) % 4;
-    if (q < 0) q += 4;
+    if (q < 0)
+        q += 4;
     return static_cast<int>(q) * 90;
 }
 
-float SpeedSetting(const Puzzle& p) { return static_cast<float>(std::max(1, p.speed)); }
+float SpeedSetting(const Puzzle& p)
+{
+    return static_cast<float>(std::max(1, p.speed));
+}
 
 // The track a car leaves on a cell, by the heading it came in with (h0) and
 // the heading it leaves with (h1).
@@ -43,7 +47,8 @@ void LayTrack(Puzzle& p, int x, int y, int h0, int h1, bool rowChange)
 
 void PoseBlock(Puzzle& p, float t)
 {
-    if (p.pushedBlock < 0 || p.pushedBlock >= p.blockListCount) return;
+    if (p.pushedBlock < 0 || p.pushedBlock >= p.blockListCount)
+        return;
     BlockRecord& r = p.blocks[p.pushedBlock];
     const float f = p.moveDuration > 0 ? t / p.moveDuration : 1.0f;
     r.drawX = static_cast<float>(r.x - p.moveDX) + p.moveDX * f;
@@ -91,16 +96,19 @@ void StartCarMove(Puzzle& p, Direction dir, int pushedBlock)
         const int k = std::min(std::max(r.colour, 0), kMaxColours - 1);
         const float* roll = dy != 0 ? p.rollVertical[k] : p.rollHorizontal[k];
         const float sign = (dx + dy) > 0 ? 1.0f : -1.0f;
-        for (int i = 0; i < 3; ++i) p.rollTotal[i] = roll[i] * sign;
+        for (int i = 0; i < 3; ++i)
+            p.rollTotal[i] = roll[i] * sign;
         PoseBlock(p, 0);
     }
 
-    if (p.board.At(fromX, fromY) == kCellFloor) LayTrack(p, fromX, fromY, h0, h1, dy != 0);
+    if (p.board.At(fromX, fromY) == kCellFloor)
+        LayTrack(p, fromX, fromY, h0, h1, dy != 0);
 }
 
 void AdvanceCarMove(Puzzle& p, float dt)
 {
-    if (p.moveProgress <= 0) return;
+    if (p.moveProgress <= 0)
+        return;
     const float before = std::min(p.moveElapsed, p.moveDuration);
     p.moveElapsed += dt;
     p.moveProgress -= dt;
@@ -126,13 +134,15 @@ void CancelCarMove(Puzzle& p)
     p.carDrawX = static_cast<float>(p.carX);
     p.carDrawY = static_cast<float>(p.carY);
     p.carAngle = p.heading;
-    if (p.pushedBlock >= 0 && p.pushedBlock < p.blockListCount) PlaceBlockRecord(p.blocks[p.pushedBlock], p.blocks[p.pushedBlock].x, p.blocks[p.pushedBlock].y);
+    if (p.pushedBlock >= 0 && p.pushedBlock < p.blockListCount)
+        PlaceBlockRecord(p.blocks[p.pushedBlock], p.blocks[p.pushedBlock].x, p.blocks[p.pushedBlock].y);
     p.pushedBlock = -1;
 }
 
 void AddTrackMark(Puzzle& p, int type, int x, int z, float angle)
 {
-    if (p.trackCount >= kMaxTracks) return;
+    if (p.trackCount >= kMaxTracks)
+        return;
     TrackMark& m = p.tracks[p.trackCount++];
     m.type = type;
     m.x = x;
@@ -141,17 +151,22 @@ void AddTrackMark(Puzzle& p, int type, int x, int z, float angle)
     m.opacity = 1.0f;
 }
 
-void ClearTracks(Puzzle& p) { p.trackCount = 0; }
+void ClearTracks(Puzzle& p)
+{
+    p.trackCount = 0;
+}
 
 void FadeTracks(Puzzle& p, float dt)
 {
-    if (p.trackCount == 0) return;
+    if (p.trackCount == 0)
+        return;
     const float fade = dt / (15.0f * SpeedSetting(p));
     int kept = 0;
     for (int i = 0; i < p.trackCount; ++i) {
         TrackMark m = p.tracks[i];
         m.opacity -= fade;
-        if (m.opacity <= 0) continue;
+        if (m.opacity <= 0)
+            continue;
         p.tracks[kept++] = m;
     }
     p.trackCount = kept;
@@ -159,7 +174,8 @@ void FadeTracks(Puzzle& p, float dt)
 
 void AddExplosion(Puzzle& p, int x, int z)
 {
-    if (p.explosionCount >= kMaxExplosions) return;
+    if (p.explosionCount >= kMaxExplosions)
+        return;
     Explosion& e = p.explosions[p.explosionCount++];
     e.active = true;
     e.x = static_cast<float>(x);
@@ -170,10 +186,12 @@ void AddExplosion(Puzzle& p, int x, int z)
 
 void UpdateExplosions(Puzzle& p, float dt)
 {
-    if (p.blastTimer <= 0) return;
+    if (p.blastTimer <= 0)
+        return;
     p.blastTimer -= dt;
     for (int i = 0; i < p.explosionCount; ++i)
-        if (p.explosions[i].active) p.explosions[i].p += p.explosions[i].speed * dt;
+        if (p.explosions[i].active)
+            p.explosions[i].p += p.explosions[i].speed * dt;
     if (p.blastTimer <= 0) {
         p.blastTimer = 0;
         for (int i = 0; i < p.explosionCount; ++i) {

@@ -17,23 +17,35 @@ struct FrameFlags {
 // playback has run out.
 bool PlaybackStep(Puzzle& p, FrameFlags& f)
 {
-    if (p.moveProgress != 0 || p.bombTimer != 0 || p.playbackPause != 0) return false;
-    if (p.playbackPos >= p.historyCount) return true;
+    if (p.moveProgress != 0 || p.bombTimer != 0 || p.playbackPause != 0)
+        return false;
+    if (p.playbackPos >= p.historyCount)
+        return true;
     const int code = p.history[p.playbackPos++];
     switch (code) {
     case kActLeft:
-    case kActPushLeft: f.dir[kDirLeft] = true; break;
+    case kActPushLeft:
+        f.dir[kDirLeft] = true;
+        break;
     case kActRight:
-    case kActPushRight: f.dir[kDirRight] = true; break;
+    case kActPushRight:
+        f.dir[kDirRight] = true;
+        break;
     case kActUp:
-    case kActPushUp: f.dir[kDirUp] = true; break;
+    case kActPushUp:
+        f.dir[kDirUp] = true;
+        break;
     case kActDown:
-    case kActPushDown: f.dir[kDirDown] = true; break;
+    case kActPushDown:
+        f.dir[kDirDown] = true;
+        break;
     case kActUndo:
         f.undo = true;
         p.playbackPause = 50;
         break;
-    case kActSetOff: f.setOff = true; break;
+    case kActSetOff:
+        f.setOff = true;
+        break;
     default:
         // Reported once and stepped over, so that the rest still plays.
         Warn("demo : unknown action : %d\n", code);
@@ -44,9 +56,11 @@ bool PlaybackStep(Puzzle& p, FrameFlags& f)
 
 void CountDown(float& timer, float dt)
 {
-    if (timer == 0) return;
+    if (timer == 0)
+        return;
     timer -= dt;
-    if (timer <= 0) timer = 0;
+    if (timer <= 0)
+        timer = 0;
 }
 
 }  // namespace
@@ -63,7 +77,8 @@ PuzzleFrameResult UpdatePuzzleFrame(Puzzle& p, const PuzzleInput& in, float fram
     // An undo takes the whole frame: a step or a bomb in the same frame would
     // happen before the pop but stand after it in the history, and the
     // playback would then not retrace the game.
-    if (!p.replayMode && !f.undo) f.setOff = in.setOff;
+    if (!p.replayMode && !f.undo)
+        f.setOff = in.setOff;
 
     if (p.replayMode) {
         result.playbackEnded = PlaybackStep(p, f);
@@ -80,18 +95,24 @@ PuzzleFrameResult UpdatePuzzleFrame(Puzzle& p, const PuzzleInput& in, float fram
 
     const Direction order[4] = {kDirUp, kDirDown, kDirRight, kDirLeft};
     for (Direction d : order) {
-        if (!f.dir[d]) continue;
+        if (!f.dir[d])
+            continue;
         const StepResult r = StepCar(p, d);
-        if (r == kStepRefused) result.refused |= 1u << d;
-        if (r == kStepMoved || r == kStepPushed) result.stepStarted = true;
+        if (r == kStepRefused)
+            result.refused |= 1u << d;
+        if (r == kStepMoved || r == kStepPushed)
+            result.stepStarted = true;
     }
 
     PickUpBomb(p);
-    if (f.setOff) SetOffBomb(p);
-    if (f.undo) PopUndo(p);
+    if (f.setOff)
+        SetOffBomb(p);
+    if (f.undo)
+        PopUndo(p);
 
     if (p.moveProgress == 0) {
-        if (p.examineDue) ExamineBlocks(p);
+        if (p.examineDue)
+            ExamineBlocks(p);
         result.won = CheckLevelWon(p);
     }
     result.openWonScreen = result.won && !p.replayMode;
@@ -101,19 +122,22 @@ PuzzleFrameResult UpdatePuzzleFrame(Puzzle& p, const PuzzleInput& in, float fram
 void StartSolution(Puzzle& p, int index, const char* dataPrefix)
 {
     LoadLevel(p, index, dataPrefix);
-    if (!p.replayMode) p.savedDifficulty = p.difficulty;
+    if (!p.replayMode)
+        p.savedDifficulty = p.difficulty;
     p.replayMode = 1;
     p.difficulty = kHard;
     p.playbackPos = 0;
     p.playbackPause = 0;
     p.historyCount = static_cast<int>(p.solution.size() < size_t(kHistorySize) ? p.solution.size() : kHistorySize);
-    if (p.historyCount > 0) std::memcpy(p.history, p.solution.data(), size_t(p.historyCount));
+    if (p.historyCount > 0)
+        std::memcpy(p.history, p.solution.data(), size_t(p.historyCount));
     StartLevelBoard(p, 0);
 }
 
 void StopSolution(Puzzle& p)
 {
-    if (!p.replayMode) return;
+    if (!p.replayMode)
+        return;
     p.replayMode = 0;
     p.difficulty = p.savedDifficulty;
 }

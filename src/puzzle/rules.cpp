@@ -20,10 +20,14 @@ void DirectionDelta(Direction dir, int& dx, int& dy)
 float DirectionHeading(Direction dir)
 {
     switch (dir) {
-    case kDirLeft: return 0;
-    case kDirDown: return 90;
-    case kDirRight: return 180;
-    case kDirUp: return 270;
+    case kDirLeft:
+        return 0;
+    case kDirDown:
+        return 90;
+    case kDirRight:
+        return 180;
+    case kDirUp:
+        return 270;
     }
     return 0;
 }
@@ -45,25 +49,30 @@ void SetBlockOrientation(BlockRecord& r, const Quat& q)
 
 int BlockListIndexAt(const Puzzle& p, int x, int y)
 {
-    if (!InPlay(x, y)) return -1;
+    if (!InPlay(x, y))
+        return -1;
     const int bi = p.blockIndexMap[CellIndex(x, y)];
-    if (bi >= kMaxBlocks) return -1;
+    if (bi >= kMaxBlocks)
+        return -1;
     const int li = p.listOfBlock[bi];
-    if (li >= p.blockListCount || p.blocks[li].blockIndex != bi) return -1;
+    if (li >= p.blockListCount || p.blocks[li].blockIndex != bi)
+        return -1;
     return li;
 }
 
 int BombListIndexAt(const Puzzle& p, int x, int y)
 {
     for (int i = 0; i < p.bombListCount; ++i)
-        if (p.bombs[i].present && p.bombs[i].x == x && p.bombs[i].y == y) return i;
+        if (p.bombs[i].present && p.bombs[i].x == x && p.bombs[i].y == y)
+            return i;
     return -1;
 }
 
 void ShowHintOnce(Puzzle& p, int kind)
 {
     int* flag = kind == kHintBlocked ? &p.helpBlocked : kind == kHintLost ? &p.helpLost : &p.helpBomb;
-    if (!*flag || p.replayMode) return;
+    if (!*flag || p.replayMode)
+        return;
     *flag = 0;
     Hooks(p).PlaySound("message.wav");
     Hooks(p).ShowHint(kind);
@@ -73,7 +82,8 @@ namespace {
 
 int BlockColourOf(const Puzzle& p, int blockIndex)
 {
-    if (blockIndex >= kMaxBlocks) return 0;
+    if (blockIndex >= kMaxBlocks)
+        return 0;
     const int c = p.blockColour[p.pairing[blockIndex]];
     return c < kMaxColours ? c : 0;
 }
@@ -91,8 +101,14 @@ void MirrorLeftRight(Puzzle& p)
         for (int x = 0; x < kPlayWidth; ++x) {
             uint8_t& c = p.board.At(x, y);
             for (const auto& s : swaps) {
-                if (c == s[0]) { c = s[1]; break; }
-                if (c == s[1]) { c = s[0]; break; }
+                if (c == s[0]) {
+                    c = s[1];
+                    break;
+                }
+                if (c == s[1]) {
+                    c = s[0];
+                    break;
+                }
             }
         }
     }
@@ -113,8 +129,14 @@ void MirrorTopBottom(Puzzle& p)
         for (int x = 0; x < kPlayWidth; ++x) {
             uint8_t& c = p.board.At(x, y);
             for (const auto& s : swaps) {
-                if (c == s[0]) { c = s[1]; break; }
-                if (c == s[1]) { c = s[0]; break; }
+                if (c == s[0]) {
+                    c = s[1];
+                    break;
+                }
+                if (c == s[1]) {
+                    c = s[0];
+                    break;
+                }
             }
         }
 }
@@ -134,12 +156,17 @@ void ApplyFloorMask(Board& b, const uint8_t* floorMask)
     auto wallish = [](int c) { return IsWallCode(c) || c == kCellHollowMark || c == kCellOutside; };
     for (int y = 0; y < kPlayHeight; ++y)
         for (int x = 0; x < kPlayWidth; ++x) {
-            if (!IsWallCode(b.At(x, y))) continue;
+            if (!IsWallCode(b.At(x, y)))
+                continue;
             bool inner = true;
             for (int dy = -1; dy <= 1 && inner; ++dy)
                 for (int dx = -1; dx <= 1; ++dx)
-                    if ((dx || dy) && !wallish(b.At(x + dx, y + dy))) { inner = false; break; }
-            if (inner) b.At(x, y) = kCellHollowMark;
+                    if ((dx || dy) && !wallish(b.At(x + dx, y + dy))) {
+                        inner = false;
+                        break;
+                    }
+            if (inner)
+                b.At(x, y) = kCellHollowMark;
         }
     for (int y = 0; y < kPlayHeight; ++y)
         for (int x = 0; x < kPlayWidth; ++x) {
@@ -155,7 +182,8 @@ void RemoveBombs(Board& b)
 {
     for (int y = 0; y < kPlayHeight; ++y)
         for (int x = 0; x < kPlayWidth; ++x)
-            if (b.At(x, y) == kCellBomb) b.At(x, y) = kCellFloor;
+            if (b.At(x, y) == kCellBomb)
+                b.At(x, y) = kCellFloor;
 }
 
 int HardColourCount(int levelIndex)
@@ -201,8 +229,10 @@ void BuildObjectLists(Puzzle& p)
             for (int x = 0; x < kPlayWidth; ++x) {
                 const int c = p.board.At(x, y);
                 const int bi = p.blockIndexMap[CellIndex(x, y)];
-                if (!IsBlockCode(c) || bi >= kMaxBlocks || BlockColourOf(p, bi) != colour) continue;
-                if (p.blockListCount >= kMaxBlocks) continue;
+                if (!IsBlockCode(c) || bi >= kMaxBlocks || BlockColourOf(p, bi) != colour)
+                    continue;
+                if (p.blockListCount >= kMaxBlocks)
+                    continue;
                 BlockRecord& r = p.blocks[p.blockListCount];
                 r = BlockRecord();
                 r.active = true;
@@ -243,14 +273,18 @@ void StartLevelBoard(Puzzle& p, int restore)
     ClearTracks(p);
     // A played solution has just been put into the history; anything else
     // starts with an empty one.
-    if (!p.replayMode) ClearHistory(p);
-    if (!restore) p.heading = 0;
+    if (!p.replayMode)
+        ClearHistory(p);
+    if (!restore)
+        p.heading = 0;
     for (int y = 0; y < kPlayHeight; ++y)
-        for (int x = 0; x < kPlayWidth; ++x) p.startBoard[CellIndex(x, y)] = p.board.At(x, y);
+        for (int x = 0; x < kPlayWidth; ++x)
+            p.startBoard[CellIndex(x, y)] = p.board.At(x, y);
     const int h = p.help ? 1 : 0;
     p.helpBlocked = p.helpLost = p.helpBomb = h;
 
-    if (p.difficulty != kEasy) RemoveBombs(p.board);
+    if (p.difficulty != kEasy)
+        RemoveBombs(p.board);
 
     // A saved game brings its own walls, numbers, colours and mirroring.
     if (!restore) {
@@ -259,13 +293,17 @@ void StartLevelBoard(Puzzle& p, int restore)
         for (int y = 0; y < kPlayHeight; ++y)
             for (int x = 0; x < kPlayWidth; ++x) {
                 const int c = p.board.At(x, y);
-                if (c == kCellTarget || c == kCellBlockOnTarget || c == kCellBlockFixed) ++p.targetCount;
+                if (c == kCellTarget || c == kCellBlockOnTarget || c == kCellBlockFixed)
+                    ++p.targetCount;
             }
-        if (p.difficulty == kHard) ApplyFloorMask(p.board, p.floorMask.empty() ? nullptr : p.floorMask.data());
+        if (p.difficulty == kHard)
+            ApplyFloorMask(p.board, p.floorMask.empty() ? nullptr : p.floorMask.data());
         NumberBlocksAndTargets(p);
         if (p.difficulty == kHard && !p.replayMode) {
-            if (Hooks(p).Random() & 1) MirrorLeftRight(p);
-            if (Hooks(p).Random() & 1) MirrorTopBottom(p);
+            if (Hooks(p).Random() & 1)
+                MirrorLeftRight(p);
+            if (Hooks(p).Random() & 1)
+                MirrorTopBottom(p);
         }
     }
 
@@ -292,7 +330,8 @@ void StartLevelBoard(Puzzle& p, int restore)
 void ChangeDifficulty(Puzzle& p, int difficulty)
 {
     for (int y = 0; y < kPlayHeight; ++y)
-        for (int x = 0; x < kPlayWidth; ++x) p.board.At(x, y) = p.startBoard[CellIndex(x, y)];
+        for (int x = 0; x < kPlayWidth; ++x)
+            p.board.At(x, y) = p.startBoard[CellIndex(x, y)];
     p.difficulty = difficulty;
     StartLevelBoard(p, 0);
     ClearHistory(p);
@@ -300,7 +339,8 @@ void ChangeDifficulty(Puzzle& p, int difficulty)
 
 StepResult StepCar(Puzzle& p, Direction dir)
 {
-    if (p.moveProgress != 0) return kStepBusy;
+    if (p.moveProgress != 0)
+        return kStepBusy;
     p.heading = DirectionHeading(dir);
     int dx, dy;
     DirectionDelta(dir, dx, dy);
@@ -310,12 +350,14 @@ StepResult StepCar(Puzzle& p, Direction dir)
     const int a = b.At(ax, ay);
 
     if (IsGround(a)) {
-        if (a >= 3 && p.bombCarried == 0) PushUndo(p, ax, ay, a, p.carX, p.carY, p.bombCarried);
+        if (a >= 3 && p.bombCarried == 0)
+            PushUndo(p, ax, ay, a, p.carX, p.carY, p.bombCarried);
         StartCarMove(p, dir, -1);
         RecordAction(p, dir);
         return kStepMoved;
     }
-    if (!IsPushable(a)) return kStepRefused;
+    if (!IsPushable(a))
+        return kStepRefused;
 
     const int c = b.At(bx, by);
     if (TakesPushedBlock(c)) {
@@ -351,19 +393,22 @@ StepResult StepCar(Puzzle& p, Direction dir)
 
 bool PickUpBomb(Puzzle& p)
 {
-    if (p.board.At(p.carX, p.carY) != kCellBomb || p.bombTimer != 0 || p.bombCarried != 0) return false;
+    if (p.board.At(p.carX, p.carY) != kCellBomb || p.bombTimer != 0 || p.bombCarried != 0)
+        return false;
     p.bombCarried = kCellBomb;
     Hooks(p).PlaySound("selbomb.wav");
     ShowHintOnce(p, kHintBomb);
     p.board.At(p.carX, p.carY) = kCellFloor;
     const int m = BombListIndexAt(p, p.carX, p.carY);
-    if (m >= 0) p.bombs[m].present = false;
+    if (m >= 0)
+        p.bombs[m].present = false;
     return true;
 }
 
 bool SetOffBomb(Puzzle& p)
 {
-    if (p.bombCarried == 0 || p.bombTimer != 0) return false;
+    if (p.bombCarried == 0 || p.bombTimer != 0)
+        return false;
     Board& b = p.board;
     const int under = b.At(p.carX, p.carY);
     if (under == kCellBomb || under == kCellTarget) {
@@ -386,14 +431,16 @@ bool SetOffBomb(Puzzle& p)
         const int ax = p.carX + d[0], ay = p.carY + d[1];
         // The two cells flanking the destroyed one, beside the line of the blast.
         const int fx1 = ax + d[1], fy1 = ay + d[0], fx2 = ax - d[1], fy2 = ay - d[0];
-        if (!IsWallCode(b.At(ax, ay)) || isTarget(fx1, fy1) || isTarget(fx2, fy2)) continue;
+        if (!IsWallCode(b.At(ax, ay)) || isTarget(fx1, fy1) || isTarget(fx2, fy2))
+            continue;
         PushUndo(p, ax, ay, b.At(ax, ay), p.carX, p.carY, kCellBomb, kind++);
         b.At(ax, ay) = kCellFloor;
         AddExplosion(p, ax, ay);
         changed = true;
         const int around[3][2] = {{ax + d[0], ay + d[1]}, {fx1, fy1}, {fx2, fy2}};
         for (const auto& c : around) {
-            if (!InPlay(c[0], c[1]) || !IsWallCode(b.At(c[0], c[1]))) continue;
+            if (!InPlay(c[0], c[1]) || !IsWallCode(b.At(c[0], c[1])))
+                continue;
             PushUndo(p, c[0], c[1], b.At(c[0], c[1]), p.carX, p.carY, kCellBomb, kind++);
             b.At(c[0], c[1]) = static_cast<uint8_t>(ShapeWallByJoins(b, c[0], c[1]));
         }
@@ -402,7 +449,8 @@ bool SetOffBomb(Puzzle& p)
     p.bombCarried = 0;
     p.moves += 50;
     p.examineDue = true;
-    if (changed) Hooks(p).SceneryChanged();
+    if (changed)
+        Hooks(p).SceneryChanged();
     return true;
 }
 
@@ -427,8 +475,10 @@ void SettleBlocksOnTargets(Board& b)
     for (int y = 0; y < kPlayHeight; ++y)
         for (int x = 0; x < kPlayWidth; ++x) {
             uint8_t& c = b.At(x, y);
-            if (c == kCellBlockFixed) c = kCellBlockOnTarget;
-            if (c != kCellBlockOnTarget) continue;
+            if (c == kCellBlockFixed)
+                c = kCellBlockOnTarget;
+            if (c != kCellBlockOnTarget)
+                continue;
             onTargetX[count] = uint8_t(x);
             onTargetY[count++] = uint8_t(y);
         }
@@ -451,15 +501,18 @@ void ExamineBlocks(Puzzle& p)
     p.examineDue = false;
     bool wasFixed[kCellCount];
     for (int y = 0; y < kPlayHeight; ++y)
-        for (int x = 0; x < kPlayWidth; ++x) wasFixed[CellIndex(x, y)] = p.board.At(x, y) == kCellBlockFixed;
+        for (int x = 0; x < kPlayWidth; ++x)
+            wasFixed[CellIndex(x, y)] = p.board.At(x, y) == kCellBlockFixed;
     SettleBlocksOnTargets(p.board);
     for (int y = 0; y < kPlayHeight; ++y)
         for (int x = 0; x < kPlayWidth; ++x) {
             const int c = p.board.At(x, y);
-            if (!IsBlockCode(c)) continue;
+            if (!IsBlockCode(c))
+                continue;
             const int li = BlockListIndexAt(p, x, y);
             if (c == kCellBlock) {
-                if (li >= 0) p.blocks[li].lost = IsBlockLost(p, x, y);
+                if (li >= 0)
+                    p.blocks[li].lost = IsBlockLost(p, x, y);
                 continue;
             }
             const bool fixed = c == kCellBlockFixed;
@@ -470,7 +523,8 @@ void ExamineBlocks(Puzzle& p)
             if (fixed && !wasFixed[CellIndex(x, y)]) {
                 Hooks(p).PlaySound("transfor.wav");
                 Hooks(p).BlockFixed(li);
-                if (p.replayMode) p.playbackPause = 50;
+                if (p.replayMode)
+                    p.playbackPause = 50;
             }
         }
 }
@@ -481,22 +535,30 @@ int CountPlacedBlocks(const Puzzle& p)
     for (int y = 0; y < kPlayHeight; ++y)
         for (int x = 0; x < kPlayWidth; ++x) {
             const int c = p.board.At(x, y);
-            if (c != kCellBlockFixed && c != kCellBlockOnTarget) continue;
+            if (c != kCellBlockFixed && c != kCellBlockOnTarget)
+                continue;
             const int bi = p.blockIndexMap[CellIndex(x, y)];
             const int ti = p.targetIndexMap[CellIndex(x, y)];
-            if (bi >= kMaxBlocks || ti >= kMaxTargets) continue;
-            if (p.blockColour[p.pairing[bi]] == p.targetColour[ti]) ++placed;
+            if (bi >= kMaxBlocks || ti >= kMaxTargets)
+                continue;
+            if (p.blockColour[p.pairing[bi]] == p.targetColour[ti])
+                ++placed;
         }
     return placed;
 }
 
-bool CheckLevelWon(const Puzzle& p) { return CountPlacedBlocks(p) == p.targetCount; }
+bool CheckLevelWon(const Puzzle& p)
+{
+    return CountPlacedBlocks(p) == p.targetCount;
+}
 
 int TargetColourAt(const Puzzle& p, int x, int y)
 {
-    if (!InPlay(x, y)) return 0;
+    if (!InPlay(x, y))
+        return 0;
     const int ti = p.targetIndexMap[CellIndex(x, y)];
-    if (ti >= kMaxTargets) return 0;
+    if (ti >= kMaxTargets)
+        return 0;
     const int c = p.targetColour[ti];
     return c < kMaxColours ? c : 0;
 }

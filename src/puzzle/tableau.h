@@ -25,6 +25,7 @@
 // value congruent to t mod K will do), with every pairing byte below the block
 // count. On Easy and Normal every colour is 0 and the pairing plays no part.
 #include "app/base/quat.h"
+#include "puzzle/wallpieces.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -49,8 +50,9 @@ constexpr int kHistorySize = 64000;
 constexpr int kPileSize = 1000;
 constexpr int kMaxTracks = 16;
 constexpr int kMaxExplosions = 8;
-constexpr int kLevelHeadSize = 18;  // magic, two reserved bytes, width, height, B
+constexpr int kLevelHeadSize = 18;    // magic, two reserved bytes, width, height, B
 constexpr int kLevelFixedSize = 630;  // a level file is 630 + B + L bytes
+constexpr int kLevelMaxSize = kLevelFixedSize + kMaxBlocks + kHistorySize;  // 64 830
 
 enum CellCode : int {
     kCellFloor = 0,
@@ -60,8 +62,8 @@ enum CellCode : int {
     kCellBlock = 14,
     kCellBlockFixed = 15,
     kCellBlockOnTarget = 100,
-    kCellWallFirst = 20,
-    kCellWallLast = 35,
+    kCellWallFirst = kWallCodeFirst,
+    kCellWallLast = kWallCodeLast,
     kCellSpecialFirst = 36,
     kCellSpecialLast = 39,
     kCellHollowMark = 254,
@@ -90,9 +92,18 @@ enum ActionCode : int {
 
 enum HintKind : int { kHintBlocked = 0, kHintLost = 1, kHintBomb = 2 };
 
-inline bool IsWallCode(int c) { return c >= kCellWallFirst && c <= kCellWallLast; }
-inline bool IsSpecialCode(int c) { return c >= kCellSpecialFirst && c <= kCellSpecialLast; }
-inline bool IsBlockCode(int c) { return c == kCellBlock || c == kCellBlockFixed || c == kCellBlockOnTarget; }
+inline bool IsWallCode(int c)
+{
+    return c >= kCellWallFirst && c <= kCellWallLast;
+}
+inline bool IsSpecialCode(int c)
+{
+    return c >= kCellSpecialFirst && c <= kCellSpecialLast;
+}
+inline bool IsBlockCode(int c)
+{
+    return c == kCellBlock || c == kCellBlockFixed || c == kCellBlockOnTarget;
+}
 
 // ---------------------------------------------------------------------------
 // Records
@@ -127,11 +138,11 @@ struct BlockRecord {
     bool onTarget = false;  // fixed on its target (code 15): drawn with the "on" model
     bool lost = false;      // can never reach a target any more
     bool visible = true;
-    int colour = 0;          // 0..4, the colour the win test reads
-    int x = 0, y = 0;        // cell
+    int colour = 0;                          // 0..4, the colour the win test reads
+    int x = 0, y = 0;                        // cell
     float drawX = 0, drawY = 0, height = 0;  // drawn position, in cells
     uint8_t blockIndex = kNoIndex;
-    Quat orientation;        // accumulated rolls
+    Quat orientation;                                                     // accumulated rolls
     float matrix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};  // column-major
 };
 
@@ -182,10 +193,10 @@ struct Puzzle {
     int levelIndex = 0;
 
     // Per-level tables (filled by LoadLevel and StartLevelBoard).
-    int blockCount = 0;                 // B of the level file
-    uint8_t pairing[kMaxBlocks] = {};   // unsigned, each below blockCount
-    std::vector<uint8_t> solution;      // stored solution (action codes)
-    std::vector<uint8_t> floorMask;     // 300 bytes once a level is loaded
+    int blockCount = 0;                // B of the level file
+    uint8_t pairing[kMaxBlocks] = {};  // unsigned, each below blockCount
+    std::vector<uint8_t> solution;     // stored solution (action codes)
+    std::vector<uint8_t> floorMask;    // 300 bytes once a level is loaded
     uint8_t blockIndexMap[kCellCount] = {};
     uint8_t targetIndexMap[kCellCount] = {};
     uint8_t blockColour[kMaxTargets] = {};
@@ -262,8 +273,8 @@ struct Puzzle {
 struct LevelFileData {
     uint8_t reserved[2] = {1, 0};
     int32_t width = kPlayWidth, height = kPlayHeight;
-    std::vector<uint8_t> pairing;   // B bytes
-    uint8_t cells[kCellCount] = {}; // row by row, y = 0 first
+    std::vector<uint8_t> pairing;    // B bytes
+    uint8_t cells[kCellCount] = {};  // row by row, y = 0 first
     int32_t unused[2] = {0, 0};
     std::vector<uint8_t> solution;  // L bytes
     uint8_t floorMask[kCellCount] = {};
@@ -279,6 +290,12 @@ bool DecodeLevelFile(const std::string& bytes, LevelFileData& out, std::string& 
 
 // "%sdata/level/level%d.lvl" with the prefix and index + 1.
 std::string LevelFilePath(const char* dataPrefix, int index);
+
+// The bytes of level index's file, never more than one byte past
+// kLevelMaxSize (so the decoder refuses a larger file without its being read
+// whole), and never from a FIFO or a device. False when the file is missing
+// or cannot be read.
+bool ReadLevelFileBytes(const char* dataPrefix, int index, std::string& bytes);
 
 // Reads level index (from 0) into the puzzle. Returns 1; throws Exception
 // (function "LoadLevel", file "tableau") with "Level file not found : %s",
@@ -297,7 +314,7 @@ void PutLevelData(Puzzle& p, int index, LevelFileData d);
 // Drops the solution and the floor mask.
 void FreeLevel(Puzzle& p);
 
-// Wall pieces: join mask bits up 1, down 2, right 4, left 8.
+// Wall pieces (wallpieces.h): join mask bits up 1, down 2, right 4, left 8.
 int WallCodeForMask(int mask);
 int WallJoinMask(int code);  // 0 for anything that is not a wall piece
 // The loader's shaper for one cell: joins where the neighbour's code joins back.
@@ -322,9 +339,18 @@ int HardColourCount(int levelIndex);
 // The car drives onto ground (codes up to 13, bombs included). It pushes a
 // block or a movable block on a target, never one fixed on its target, and
 // only onto ground that holds no bomb.
-inline bool IsGround(int c) { return c <= 13; }
-inline bool IsPushable(int c) { return c == kCellBlock || c == kCellBlockOnTarget; }
-inline bool TakesPushedBlock(int c) { return IsGround(c) && c != kCellBomb; }
+inline bool IsGround(int c)
+{
+    return c <= 13;
+}
+inline bool IsPushable(int c)
+{
+    return c == kCellBlock || c == kCellBlockOnTarget;
+}
+inline bool TakesPushedBlock(int c)
+{
+    return IsGround(c) && c != kCellBomb;
+}
 
 // Moves the block at (x, y) one cell by (dx, dy), which the rules above
 // allow: it lands as a block on a target where it meets one, and the cell it
@@ -430,8 +456,8 @@ void UpdatePuzzleEffects(Puzzle& p, float dt);
 
 struct PuzzleInput {
     bool left = false, right = false, up = false, down = false;  // already mapped
-    bool undo = false;    // Space or Backspace released
-    bool setOff = false;  // Return / keypad Enter released, or a joystick button
+    bool undo = false;                                           // Space or Backspace released
+    bool setOff = false;                                         // Return / keypad Enter released, or a joystick button
 };
 
 struct PuzzleFrameResult {
@@ -475,19 +501,26 @@ struct SavedPosition {
     uint8_t cells[kCellCount] = {};
     uint8_t targetIndexMap[kCellCount] = {};
     uint8_t blockIndexMap[kCellCount] = {};
-    int colourCount = 0;  // N, the level's block count
+    int colourCount = 0;  // N: the blocks on the board, numbered by the block map
     uint8_t targetColour[kMaxTargets] = {};
     uint8_t blockColour[kMaxTargets] = {};
 };
 
+// The N a saved game of level holds: the blocks on the board of its file,
+// whatever the length of its pairing list; -1 when the file is missing or
+// refused. The one rule by which the slot list, the save and the load judge
+// a slot's block count.
+int ReadSavedBlockCount(const char* dataPrefix, int level);
+
 void TakeSavedPosition(const Puzzle& p, SavedPosition& s);
 
-// Puts a saved position on the loaded level (blocks on targets become
-// movable again, the target count is recounted) and starts it with restore 1.
-// Returns false, changing nothing, when the position does not fit the level
-// (unknown cell codes, blocks gained or lost, index maps that disagree with
-// the cells, colours or N out of range, the car off the floor).
-bool ApplySavedPosition(Puzzle& p, const SavedPosition& s);
+// Puts a saved position on the loaded level exactly as it was taken: board,
+// index maps, colours, car, heading, difficulty and move counter. Blocks
+// fixed on targets become movable again until examined, the target count is
+// recounted, targets beyond the N stored colours get their level-start
+// colours, and the level starts with restore 1. The position must be one the
+// saved-game check (CheckSlot) accepts for this level: it is not checked again.
+void ApplySavedPosition(Puzzle& p, const SavedPosition& s);
 
 // ---------------------------------------------------------------------------
 // Level check (a developer tool; the game never calls it)

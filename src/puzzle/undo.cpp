@@ -5,13 +5,15 @@
 
 void InitPile(Puzzle& p)
 {
-    for (UndoEntry& e : p.undo) e = UndoEntry();
+    for (UndoEntry& e : p.undo)
+        e = UndoEntry();
     p.undoCount = 0;
 }
 
 void PushUndo(Puzzle& p, int x, int y, int code, int carX, int carY, int bombCarried, int kind)
 {
-    if (p.undoCount < 0 || p.undoCount >= kUndoSize) p.undoCount = 0;  // never write outside the array
+    if (p.undoCount < 0 || p.undoCount >= kUndoSize)
+        p.undoCount = 0;  // never write outside the array
     UndoEntry& e = p.undo[p.undoCount];
     e = UndoEntry();
     e.kind = static_cast<uint8_t>(kind < 1 ? 1 : kind > 255 ? 255 : kind);
@@ -33,7 +35,8 @@ void PushUndo(Puzzle& p, int x, int y, int code, int carX, int carY, int bombCar
         }
     } else if (code == kCellBomb) {
         const int m = BombListIndexAt(p, x, y);
-        if (m >= 0) e.listIndex = static_cast<uint8_t>(m);
+        if (m >= 0)
+            e.listIndex = static_cast<uint8_t>(m);
     }
     ++p.undoCount;
 
@@ -41,9 +44,11 @@ void PushUndo(Puzzle& p, int x, int y, int code, int carX, int carY, int bombCar
         // Drop the oldest steps, cutting only where a step begins, so that no
         // part of a step is left without its first entry.
         int cut = kUndoTrim;
-        while (cut < kUndoSize && p.undo[cut].kind != 1) ++cut;
+        while (cut < kUndoSize && p.undo[cut].kind != 1)
+            ++cut;
         std::memmove(p.undo, p.undo + cut, sizeof(UndoEntry) * size_t(kUndoSize - cut));
-        for (int i = kUndoSize - cut; i < kUndoSize; ++i) p.undo[i] = UndoEntry();
+        for (int i = kUndoSize - cut; i < kUndoSize; ++i)
+            p.undo[i] = UndoEntry();
         p.undoCount = kUndoSize - cut;
     }
 }
@@ -53,10 +58,12 @@ namespace {
 // Writes one entry's code back to its cell, with the block or bomb it held.
 void RestoreEntry(Puzzle& p, const UndoEntry& e, bool& sceneryChanged)
 {
-    if (!InPlay(e.x, e.y)) return;
+    if (!InPlay(e.x, e.y))
+        return;
     p.board.At(e.x, e.y) = e.code;
     const int cell = CellIndex(e.x, e.y);
-    if (IsWallCode(e.code) || IsSpecialCode(e.code)) sceneryChanged = true;
+    if (IsWallCode(e.code) || IsSpecialCode(e.code))
+        sceneryChanged = true;
     if (IsBlockCode(e.code)) {
         p.blockIndexMap[cell] = e.blockIndex;
         if (e.listIndex < p.blockListCount) {
@@ -75,8 +82,12 @@ void RestoreEntry(Puzzle& p, const UndoEntry& e, bool& sceneryChanged)
             // No entry was remembered: take a free one if there is one.
             m = -1;
             for (int i = 0; i < p.bombListCount; ++i)
-                if (!p.bombs[i].present) { m = i; break; }
-            if (m < 0 && p.bombListCount < kMaxBombs) m = p.bombListCount++;
+                if (!p.bombs[i].present) {
+                    m = i;
+                    break;
+                }
+            if (m < 0 && p.bombListCount < kMaxBombs)
+                m = p.bombListCount++;
         }
         if (m >= 0) {
             BombRecord& b = p.bombs[m];
@@ -95,7 +106,8 @@ void RestoreEntry(Puzzle& p, const UndoEntry& e, bool& sceneryChanged)
 
 bool PopUndo(Puzzle& p)
 {
-    if (p.undoCount <= 0 || p.undoCount > kUndoSize) return false;
+    if (p.undoCount <= 0 || p.undoCount > kUndoSize)
+        return false;
     CancelCarMove(p);
     p.moves += 10;
     --p.undoCount;
@@ -116,14 +128,16 @@ bool PopUndo(Puzzle& p)
     p.carAngle = e.carAngle;
     p.heading = e.carAngle;  // facing where it faced then, also in a saved game
     p.bombCarried = e.bombCarried;
-    if (scenery) Hooks(p).SceneryChanged();
+    if (scenery)
+        Hooks(p).SceneryChanged();
     ExamineBlocks(p);
     return true;
 }
 
 void RecordAction(Puzzle& p, int code)
 {
-    if (p.replayMode || p.historyCount >= kHistorySize) return;
+    if (p.replayMode || p.historyCount >= kHistorySize)
+        return;
     p.history[p.historyCount++] = static_cast<uint8_t>(code);
 }
 

@@ -19,7 +19,7 @@
 
 namespace {
 
-BoardScenery gScenery;
+BoardScenery scenery;
 
 // The board rectangle in world coordinates and the floor in board
 // coordinates.
@@ -32,11 +32,11 @@ constexpr float kFloorRepeatU = 6.6666665f, kFloorRepeatV = 5.0f;
 // Clockwise is the front-face rule of the whole game; every draw under a
 // mirroring matrix (the floor reflection, a mirrored special cell) turns it
 // round, and two mirrorings cancel out.
-int gMirrorings = 0;
+int mirrorings = 0;
 
 void ApplyFrontFace()
 {
-    glFrontFace(gMirrorings % 2 ? GL_CCW : GL_CW);
+    glFrontFace(mirrorings % 2 ? GL_CCW : GL_CW);
 }
 
 struct MirrorScope {
@@ -44,14 +44,14 @@ struct MirrorScope {
     explicit MirrorScope(bool on) : active(on)
     {
         if (active) {
-            ++gMirrorings;
+            ++mirrorings;
             ApplyFrontFace();
         }
     }
     ~MirrorScope()
     {
         if (active) {
-            --gMirrorings;
+            --mirrorings;
             ApplyFrontFace();
         }
     }
@@ -144,21 +144,7 @@ void DrawCarWithWheels(Theme& th, const Puzzle& p)
     glTranslatef(p.carDrawX * kCellSize, 0, p.carDrawY * kCellSize);
     glRotatef(p.carAngle, 0, 1, 0);
     DrawModel(&th.carInstance);
-    // The wheels are hidden from the body's draw and turn on their own.
-    for (int w = 0; w < 4; ++w) {
-        Objet3D* wheel = th.wheels[w];
-        if (!wheel)
-            continue;
-        const float* c = th.wheelPivot[w];
-        glPushMatrix();
-        glTranslatef(c[0], c[1], c[2]);
-        glRotatef(p.wheelAngle, 0, 0, 1);
-        glTranslatef(-c[0], -c[1], -c[2]);
-        wheel->visible = 1;
-        DrawObject(wheel);
-        wheel->visible = 0;
-        glPopMatrix();
-    }
+    DrawWheels(th.wheels, th.wheelPivot, p.wheelAngle, DrawObject);
     glPopMatrix();
 }
 
@@ -200,10 +186,10 @@ void DrawBlocks(Theme& th, const Puzzle& p, float T)
 // Props, walls, the car, bombs and blocks: what the floor reflects.
 void DrawSolidScene(Theme& th, const Puzzle& p, const bool bombVisible[kMaxBombs], float T)
 {
-    for (const SceneryRecord& r : gScenery.props)
+    for (const SceneryRecord& r : scenery.props)
         if (r.visible)
             DrawScenery(r, false);
-    for (const SceneryRecord& r : gScenery.walls)
+    for (const SceneryRecord& r : scenery.walls)
         if (r.visible)
             DrawScenery(r, false);
     DrawCarWithWheels(th, p);
@@ -327,8 +313,8 @@ void DrawBlobShadows(Theme& th, const Puzzle& p, const bool bombVisible[kMaxBomb
     glDisable(GL_BLEND);
 }
 
-void AddScenery(std::vector<SceneryRecord>& list, int code, float x, float z, float scale, float mirrorX,
-                float mirrorZ, Model3D* model, float offsetX = 0, float offsetZ = 0)
+void AddScenery(std::vector<SceneryRecord>& list, int code, float x, float z, float scale, float mirrorX, float mirrorZ,
+                Model3D* model, float offsetX = 0, float offsetZ = 0)
 {
     SceneryRecord r;
     r.code = code;
@@ -358,7 +344,7 @@ void ApplyCameraMode(const Puzzle& p, int mode)
 
 BoardScenery& CurrentScenery()
 {
-    return gScenery;
+    return scenery;
 }
 
 void ApplyCamera(float yaw, float pitch, float distance)
@@ -372,10 +358,10 @@ void BuildSceneryLists(const Puzzle& p)
 {
     Theme& th = CurrentTheme();
     Model3D* special = th.loaded ? &th.special : nullptr;
-    gScenery.walls.clear();
-    gScenery.props.clear();
-    gScenery.bakePending = true;
-    gScenery.themeSerial = th.loaded ? th.serial : -1;
+    scenery.walls.clear();
+    scenery.props.clear();
+    scenery.bakePending = true;
+    scenery.themeSerial = th.loaded ? th.serial : -1;
 
     // Every special cell, whatever its code, stands on its own cell: the
     // model is placed half a cell on from the cell's centre as the code 36
@@ -387,14 +373,14 @@ void BuildSceneryLists(const Puzzle& p)
                 if (p.board.At(x, y) != code)
                     continue;
                 const int mirror = code - kCellSpecialFirst;
-                AddScenery(gScenery.props, code, x * kCellSize, y * kCellSize, 1, (mirror & 1) ? -1.0f : 1.0f,
+                AddScenery(scenery.props, code, x * kCellSize, y * kCellSize, 1, (mirror & 1) ? -1.0f : 1.0f,
                            (mirror & 2) ? -1.0f : 1.0f, special, kHalfCell, kHalfCell);
             }
     for (int code = kCellWallFirst; code <= kCellWallLast; ++code)
         for (int y = 0; y < kPlayHeight; ++y)
             for (int x = 0; x < kPlayWidth; ++x)
                 if (p.board.At(x, y) == code)
-                    AddScenery(gScenery.walls, code, x * kCellSize, y * kCellSize, 1, 1, 1,
+                    AddScenery(scenery.walls, code, x * kCellSize, y * kCellSize, 1, 1, 1,
                                th.loaded ? &th.walls[code - kCellWallFirst] : nullptr);
 }
 
@@ -475,10 +461,10 @@ bool CreateDetailTexture(GLContext& context)
         float colour[3];
         ShadowBakeColour(th.settings.shadowColour, th.settings.shadowStrength, colour);
         glColor4f(colour[0], colour[1], colour[2], 1);
-        for (const SceneryRecord& r : gScenery.props)
+        for (const SceneryRecord& r : scenery.props)
             DrawScenery(r, true);
         if (th.wallFloorSign >= 0)
-            for (const SceneryRecord& r : gScenery.walls)
+            for (const SceneryRecord& r : scenery.walls)
                 DrawScenery(r, true);
         glEnable(GL_DEPTH_TEST);
         glShadeModel(GL_SMOOTH);
@@ -503,7 +489,7 @@ bool CreateDetailTexture(GLContext& context)
     bool ok = th.detail.Allocate(kDetailSize, kDetailSize, 32);
     if (ok) {
         std::copy(texels.begin(), texels.end(), th.detail.pixels);
-        const GLenum edge = gGLExtensions.edgeClamp ? GL_CLAMP_TO_EDGE : GL_CLAMP;
+        const GLenum edge = glExtensions.edgeClamp ? GL_CLAMP_TO_EDGE : GL_CLAMP;
         th.detail.wrapS = th.detail.wrapT = edge;
         ok = th.detail.Upload();
     }
@@ -516,14 +502,14 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
     Theme& th = CurrentTheme();
     if (!th.loaded)
         return;
-    if (gScenery.themeSerial != th.serial)
+    if (scenery.themeSerial != th.serial)
         BuildSceneryLists(p);
-    if (view.rebuildDetail || gScenery.bakePending) {
+    if (view.rebuildDetail || scenery.bakePending) {
         CreateDetailTexture(context);
-        gScenery.bakePending = false;
+        scenery.bakePending = false;
     }
     UpdateMorphs(view.T);
-    gMirrorings = 0;
+    mirrorings = 0;
     ApplyFrontFace();
 
     // The background is drawn only around the board: the board's top goes
@@ -581,9 +567,9 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
 
     glTranslatef(kBoardOffset[0], kBoardOffset[1], kBoardOffset[2]);
     context.UpdateFrustum();
-    for (SceneryRecord& r : gScenery.walls)
+    for (SceneryRecord& r : scenery.walls)
         r.visible = context.BoxInFrustum(r.bboxMin, r.bboxMax);
-    for (SceneryRecord& r : gScenery.props)
+    for (SceneryRecord& r : scenery.props)
         r.visible = context.BoxInFrustum(r.bboxMin, r.bboxMax);
     bool bombVisible[kMaxBombs] = {};
     for (int i = 0; i < std::min(p.bombListCount, kMaxBombs); ++i) {
@@ -659,6 +645,6 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
     glEnable(GL_CULL_FACE);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_LIGHTING);
-    gMirrorings = 0;
+    mirrorings = 0;
     ApplyFrontFace();
 }

@@ -18,8 +18,8 @@ struct BoardView {
 
 // One wall piece or special block placed on the board.
 struct SceneryRecord {
-    bool visible = true;         // set each frame by the view-volume test
-    int code = 0;                // cell code
+    bool visible = true;           // set each frame by the view-volume test
+    int code = 0;                  // cell code
     float worldX = 0, worldZ = 0;  // placement in board coordinates
     float scale = 1;
     float mirrorX = 1, mirrorZ = 1;  // -1 mirrors the model on that axis
@@ -28,7 +28,7 @@ struct SceneryRecord {
     // mirror images of all four codes stand on their own cell.
     float offsetX = 0, offsetZ = 0;
     float bboxMin[3] = {0, 0, 0}, bboxMax[3] = {0, 0, 0};  // placed model, board coordinates
-    Model3D* model = nullptr;    // the theme's, not owned
+    Model3D* model = nullptr;                              // the theme's, not owned
 };
 
 struct BoardScenery {

@@ -5,8 +5,8 @@
 // transform of a camera is the renderer's.
 
 struct Camera {
-    float yaw = 0;       // degrees
-    float pitch = -60;   // degrees
+    float yaw = 0;      // degrees
+    float pitch = -60;  // degrees
     float distance = 1.2f;
 };
 
@@ -17,8 +17,8 @@ struct CameraInput {
 };
 
 struct CameraRig {
-    int mode = 0;       // 0, 1 or 2
-    Camera modes[3];    // each mode keeps its own record
+    int mode = 0;     // 0, 1 or 2
+    Camera modes[3];  // each mode keeps its own record
     CameraRig();
 };
 

@@ -14,7 +14,7 @@
 namespace {
 
 // Never destroyed, like the theme: its models hold material references.
-SceneState& gScene = *new SceneState;
+SceneState& scene = *new SceneState;
 
 // The background angle wraps where both its turn (360°) and the car's swing
 // (a period of 12.8°) come round together.
@@ -28,15 +28,12 @@ std::string MenuDirectory(const char* dataPrefix)
     return dir;
 }
 
-[[noreturn]] void Fail(const std::string& message, const char* function, int line)
-{
-    throw Exception(message, function, "pelmo3d", line);
-}
+const char* const kModule = "pelmo3d";
 
 void LoadMenuTexture(GLTexture& t, const std::string& path, bool mipmap, int line)
 {
     if (!t.Load(path.c_str()))
-        Fail(FormatText("Couldn't load Texture %s\n", path.c_str()), "InitPelmo3D", line);
+        Fail(FormatText("Couldn't load Texture %s\n", path.c_str()), "InitPelmo3D", kModule, line);
     t.mipmap = mipmap ? 1 : 0;
     t.SetFilters(mipmap ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR, GL_LINEAR);
     t.Upload();
@@ -61,39 +58,22 @@ void GroundQuad(float half, float u0, float v0, float u1, float v1)
     DrawQuad3DTex(xyz, uv);
 }
 
-// The four wheels of a car instance: hidden from the body's draw, each with
-// the centre of its box as the pivot it turns about.
-bool TakeWheels(Model3D& car, Objet3D* wheels[4], float pivots[4][3])
-{
-    for (int w = 0; w < 4; ++w)
-        if (!(wheels[w] = car.FindObject(kWheelNames[w])))
-            return false;
-    for (int w = 0; w < 4; ++w) {
-        wheels[w]->visible = 0;
-        float mn[3], mx[3];
-        wheels[w]->BoundingBox(mn, mx);
-        for (int a = 0; a < 3; ++a)
-            pivots[w][a] = 0.5f * (mn[a] + mx[a]);
-    }
-    return true;
-}
-
 void LoadMenuObjects(SceneState& s)
 {
     if (!s.menuCar.Load("carmenu.3do"))
-        Fail(FormatText("Couldn't load 3D Objet %s", "carmenu.3do"), "InitObjetMenu", __LINE__);
+        Fail(FormatText("Couldn't load 3D Objet %s", "carmenu.3do"), "InitObjetMenu", kModule, __LINE__);
     if (!s.menuCarMorph.Load("carmenumorph.3do"))
-        Fail(FormatText("Couldn't load 3D Objet %s", "carmenumorph.3do"), "InitObjetMenu", __LINE__);
+        Fail(FormatText("Couldn't load 3D Objet %s", "carmenumorph.3do"), "InitObjetMenu", kModule, __LINE__);
     s.menuCarInstance.CopyFrom(s.menuCar);
     SetMorph(&s.menuCarInstance, &s.menuCar, &s.menuCarMorph);
     if (!TakeWheels(s.menuCarInstance, s.menuWheels, s.menuWheelPivot))
-        Fail(FormatText("Couldn't load 3D Objet %s", "carmenu.3do"), "InitObjetMenu", __LINE__);
+        Fail(FormatText("Couldn't load 3D Objet %s", "carmenu.3do"), "InitObjetMenu", kModule, __LINE__);
     s.menuWheelMaterial = s.menuWheels[kWheelFrontRight]->material;
 
     if (!s.logo.Load("logo.3do"))
-        Fail(FormatText("Couldn't load 3D Objet %s", "logo.3do"), "InitObjetMenu", __LINE__);
+        Fail(FormatText("Couldn't load 3D Objet %s", "logo.3do"), "InitObjetMenu", kModule, __LINE__);
     if (!s.logoMorph.Load("logomorph.3do"))
-        Fail(FormatText("Couldn't load 3D Objet %s", "logomorph.3do"), "InitObjetMenu", __LINE__);
+        Fail(FormatText("Couldn't load 3D Objet %s", "logomorph.3do"), "InitObjetMenu", kModule, __LINE__);
     float mn[3], mx[3];
     s.logo.ComputeBoundingBox(mn, mx);
     float centre[3], scale[3];
@@ -115,7 +95,7 @@ void LoadMenuObjects(SceneState& s)
 
 SceneState& CurrentScene()
 {
-    return gScene;
+    return scene;
 }
 
 bool InitPelmo3D(const char* dataPrefix, const Settings& settings)
@@ -123,7 +103,7 @@ bool InitPelmo3D(const char* dataPrefix, const Settings& settings)
     // Whatever theme was loaded belongs to the scene being replaced.
     FreeTheme();
     FreeScene();
-    SceneState& s = gScene;
+    SceneState& s = scene;
     s.menuClock = 0;
     s.carSwing = 0;
     s.backgroundAngle = 0;
@@ -146,7 +126,7 @@ bool InitPelmo3D(const char* dataPrefix, const Settings& settings)
         }
         // Only ever magnified, like the board's sky: no mipmaps.
         if (!s.menuBackground.Load("fondmenu.3do"))
-            Fail(FormatText("Couldn't load 3D Objet %s", "fondmenu.3do"), "InitPelmo3D", __LINE__);
+            Fail(FormatText("Couldn't load 3D Objet %s", "fondmenu.3do"), "InitPelmo3D", kModule, __LINE__);
         SetMipMapping(mipmap ? 1 : 0);
         LoadMenuTexture(s.menuFloor, dir + "solmenu.png", mipmap, __LINE__);
         LoadMenuTexture(s.menuFloorShadow, dir + "solmenushadow.png", false, __LINE__);
@@ -162,7 +142,7 @@ bool InitPelmo3D(const char* dataPrefix, const Settings& settings)
 
 void FreeScene()
 {
-    SceneState& s = gScene;
+    SceneState& s = scene;
     s.menuBackground.Free();
     s.pointer.Reset();
     s.menuFloor.Reset();
@@ -174,7 +154,7 @@ void FreeScene()
 bool InitObjetMenu(const char* dataPrefix)
 {
     FreeMenuObjects();
-    SceneState& s = gScene;
+    SceneState& s = scene;
     const std::string dir = MenuDirectory(dataPrefix);
     SetObjectPath(dir.c_str());
     SetTexturePath(dir.c_str());
@@ -194,7 +174,7 @@ bool InitObjetMenu(const char* dataPrefix)
 
 void FreeMenuObjects()
 {
-    SceneState& s = gScene;
+    SceneState& s = scene;
     s.menuCarInstance.Free();
     s.menuCar.Free();
     s.menuCarMorph.Free();
@@ -207,14 +187,9 @@ void FreeMenuObjects()
     s.menuObjectsLoaded = false;
 }
 
-bool MenuObjectsLoaded()
-{
-    return gScene.menuObjectsLoaded;
-}
-
 void AdvanceMenuScene(float dt, bool showCar)
 {
-    SceneState& s = gScene;
+    SceneState& s = scene;
     if (!(dt >= 0) || !std::isfinite(dt))
         dt = 0;
     s.showCar = showCar;
@@ -226,7 +201,7 @@ void AdvanceMenuScene(float dt, bool showCar)
 
 void DrawMenuScene(bool showLogo)
 {
-    SceneState& s = gScene;
+    SceneState& s = scene;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     const float M = s.menuClock;
     glMatrixMode(GL_MODELVIEW);
@@ -261,20 +236,7 @@ void DrawMenuScene(bool showLogo)
         glEnable(GL_LIGHTING);
 
         DrawModelMenu(s.menuCarInstance);
-        for (int w = 0; w < 4; ++w) {
-            Objet3D* wheel = s.menuWheels[w];
-            if (!wheel)
-                continue;
-            const float* c = s.menuWheelPivot[w];
-            glPushMatrix();
-            glTranslatef(c[0], c[1], c[2]);
-            glRotatef(4.0f * M, 0, 0, 1);
-            glTranslatef(-c[0], -c[1], -c[2]);
-            wheel->visible = 1;
-            DrawObjectMenu(wheel);
-            wheel->visible = 0;
-            glPopMatrix();
-        }
+        DrawWheels(s.menuWheels, s.menuWheelPivot, 4.0f * M, DrawObjectMenu);
     }
     glPopMatrix();
     if (showLogo && s.menuObjectsLoaded) {
@@ -304,25 +266,5 @@ void SetMenuLights()
 
 const GLTexture* PointerTexture()
 {
-    return gScene.pointer.HasGLName() ? &gScene.pointer : nullptr;
-}
-
-void DrawPointer(float x, float y, float s)
-{
-    glDisable(GL_LIGHTING);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glDisable(GL_DEPTH_TEST);
-    glColor4f(1, 1, 1, 1);
-    const bool textured = gScene.pointer.Bind();
-    if (textured) {
-        glEnable(GL_TEXTURE_2D);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    } else {
-        glDisable(GL_TEXTURE_2D);
-    }
-    const float xy[8] = {x, y, x + 2 * s, y, x, y + 2 * s, x + 2 * s, y + 2 * s};
-    const float uv[8] = {0, 0, 1, 0, 0, 1, 1, 1};
-    DrawQuad2DTex(xy, uv);
-    glEnable(GL_TEXTURE_2D);
+    return scene.pointer.HasGLName() ? &scene.pointer : nullptr;
 }

@@ -47,7 +47,6 @@ void FreeScene();
 // wheels.
 bool InitObjetMenu(const char* dataPrefix);
 void FreeMenuObjects();
-bool MenuObjectsLoaded();
 
 // One frame of the menu animation: the car is shown on the main and game
 // menus (showCar), the background turns, the clock runs, the car swings.
@@ -60,6 +59,3 @@ void SetMenuLights();
 
 // The pointer texture when it loaded, else null.
 const GLTexture* PointerTexture();
-// The mouse pointer as a square of side 2·halfSize from (x, y), in the 2D
-// overlay's pixels; untextured when the pointer picture is missing.
-void DrawPointer(float x, float y, float halfSize);

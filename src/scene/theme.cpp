@@ -24,21 +24,12 @@ const char* const kWheelNames[4] = {"RoueAvD", "RoueAvG", "RoueArD", "RoueArG"};
 
 namespace {
 
-const char* const kWallFiles[kWallPieces] = {
-    "mur_blocf.3do",   "mur_blocdgo.3do", "mur_blochbo.3do", "mur_blocco.3do",
-    "mur_blocdbo.3do", "mur_blocbgo.3do", "mur_blochdo.3do", "mur_blochgo.3do",
-    "mur_blocdo.3do",  "mur_blocgo.3do",  "mur_blocbo.3do",  "mur_blocho.3do",
-    "mur_blocgf.3do",  "mur_blocdf.3do",  "mur_blochf.3do",  "mur_blocbf.3do"};
-
 // Never destroyed: a theme still loaded when the program ends (after an
 // error report) must not give its materials back to a material list that is
 // already gone.
-Theme& gTheme = *new Theme;
+Theme& theme = *new Theme;
 
-[[noreturn]] void Fail(const std::string& message, const char* function, int line, const char* module = "pelmo3d")
-{
-    throw Exception(message, function, module, line);
-}
+const char* const kModule = "pelmo3d";
 
 std::string ThemeDirectory(const char* dataPrefix, int number)
 {
@@ -59,14 +50,14 @@ void ScaleToCells(Model3D& m)
 void LoadModel(Model3D& m, const char* fileName, const char* function, int line)
 {
     if (!m.Load(fileName))
-        Fail(FormatText("Couldn't load 3D Objet %s", fileName), function, line);
+        Fail(FormatText("Couldn't load 3D Objet %s", fileName), function, kModule, line);
     ScaleToCells(m);
 }
 
 void LoadTextureOrThrow(GLTexture& t, const std::string& path, int line)
 {
     if (!t.Load(path.c_str()))
-        Fail(FormatText("Couldn't load Texture %s\n", path.c_str()), "LoadTheme", line);
+        Fail(FormatText("Couldn't load Texture %s\n", path.c_str()), "LoadTheme", kModule, line);
 }
 
 void SetMipmapFilters(GLTexture& t, bool mipmap)
@@ -104,26 +95,6 @@ void MakeMorphInstance(Model3D& instance, Model3D& source, Model3D& target)
 {
     instance.CopyFrom(source);
     SetMorph(&instance, &source, &target);
-}
-
-// Finds the four wheels of a car instance, hides them from the body's draw
-// and keeps the centre of each one's box as its pivot. False when one is
-// missing.
-bool FindWheels(Model3D& car, Objet3D* wheels[4], float pivots[4][3])
-{
-    for (int w = 0; w < 4; ++w) {
-        wheels[w] = car.FindObject(kWheelNames[w]);
-        if (!wheels[w])
-            return false;
-    }
-    for (int w = 0; w < 4; ++w) {
-        wheels[w]->visible = 0;
-        float mn[3], mx[3];
-        wheels[w]->BoundingBox(mn, mx);
-        for (int a = 0; a < 3; ++a)
-            pivots[w][a] = 0.5f * (mn[a] + mx[a]);
-    }
-    return true;
 }
 
 // "x,y,z" into up to three floats: the numbers that parse replace the
@@ -173,10 +144,10 @@ void LightsToGL(const ThemeSettings& s, bool positionsOnly)
 void LoadThemeFiles(Theme& t, int index, const char* dataPrefix, const Settings& settings)
 {
     if (index < 0 || index >= t.count)
-        Fail("bad theme number", "LoadTheme", __LINE__);
+        Fail("bad theme number", "LoadTheme", kModule, __LINE__);
     const std::string dir = ThemeDirectory(dataPrefix, index + 1);
     if (dir.empty() || dir.size() + 32 >= kPathSize)
-        Fail("bad theme number", "LoadTheme", __LINE__);
+        Fail("bad theme number", "LoadTheme", kModule, __LINE__);
     SetObjectPath((dir + "3d/").c_str());
     SetTexturePath((dir + "texture/").c_str());
     const bool mipmap = settings.MipMapping != 0;
@@ -190,15 +161,15 @@ void LoadThemeFiles(Theme& t, int index, const char* dataPrefix, const Settings&
     {
         const std::string path = texDir + "bordure.png";
         if (!t.border.Load(path.c_str()))
-            Fail(FormatText("Fichier Texture %s introuvable", path.c_str()), "LoadTheme", __LINE__);
+            Fail(FormatText("Fichier Texture %s introuvable", path.c_str()), "LoadTheme", kModule, __LINE__);
         t.border.wrapS = t.border.wrapT = GL_REPEAT;
         SetMipmapFilters(t.border, mipmap);
         t.border.Upload();
     }
 
-    const GLenum clampT = gGLExtensions.edgeClamp ? GL_CLAMP_TO_EDGE : GL_CLAMP;
-    for (int i = 0; i < kWallPieces; ++i) {
-        LoadModel(t.walls[i], kWallFiles[i], "LoadTheme", __LINE__);
+    const GLenum clampT = glExtensions.edgeClamp ? GL_CLAMP_TO_EDGE : GL_CLAMP;
+    for (int i = 0; i < kWallPieceCount; ++i) {
+        LoadModel(t.walls[i], kWallPieces[i].model, "LoadTheme", __LINE__);
         for (auto* n = t.walls[i].materials.head; n; n = n->next) {
             GLTexture* tex = n->value->texture;
             if (!tex)
@@ -222,14 +193,14 @@ void LoadThemeFiles(Theme& t, int index, const char* dataPrefix, const Settings&
     LoadModel(t.car, "car.3do", "LoadTheme", __LINE__);
     LoadModel(t.carMorph, "carmorph.3do", "LoadTheme", __LINE__);
     MakeMorphInstance(t.carInstance, t.car, t.carMorph);
-    if (!FindWheels(t.carInstance, t.wheels, t.wheelPivot))
-        Fail(FormatText("Couldn't load 3D Objet %s", "car.3do"), "LoadTheme", __LINE__);
+    if (!TakeWheels(t.carInstance, t.wheels, t.wheelPivot))
+        Fail(FormatText("Couldn't load 3D Objet %s", "car.3do"), "LoadTheme", kModule, __LINE__);
     t.wheelMaterial = t.wheels[kWheelFrontRight]->material;
 
     LoadModel(t.floor, "sol.3do", "LoadTheme", __LINE__);
     t.floorMaterial = t.floor.objects.head ? t.floor.objects.head->material : nullptr;
     if (!t.floorMaterial)
-        Fail(FormatText("Couldn't load 3D Objet %s", "sol.3do"), "LoadTheme", __LINE__);
+        Fail(FormatText("Couldn't load 3D Objet %s", "sol.3do"), "LoadTheme", kModule, __LINE__);
     t.floorMaterial->transparency = 1.0f;
     t.floorMaterial->flags |= kMatTransparency;
     t.floorMaterial->transparencyMode = 5;
@@ -277,7 +248,7 @@ void LoadThemeFiles(Theme& t, int index, const char* dataPrefix, const Settings&
         const std::string path = texDir + "detail.png";
         LoadTextureOrThrow(t.detail, path, __LINE__);
         if (!KeepDetailPixels(t.detail, t.detailPixels))
-            Fail(FormatText("Couldn't load Texture %s\n", path.c_str()), "LoadTheme", __LINE__);
+            Fail(FormatText("Couldn't load Texture %s\n", path.c_str()), "LoadTheme", kModule, __LINE__);
         t.detail.Upload();
     }
     for (int i = 0; i < 2; ++i) {
@@ -298,18 +269,50 @@ void LoadThemeFiles(Theme& t, int index, const char* dataPrefix, const Settings&
 
 Theme& CurrentTheme()
 {
-    return gTheme;
+    return theme;
+}
+
+bool TakeWheels(Model3D& car, Objet3D* wheels[4], float pivots[4][3])
+{
+    for (int w = 0; w < 4; ++w)
+        if (!(wheels[w] = car.FindObject(kWheelNames[w])))
+            return false;
+    for (int w = 0; w < 4; ++w) {
+        wheels[w]->visible = 0;
+        float mn[3], mx[3];
+        wheels[w]->BoundingBox(mn, mx);
+        for (int a = 0; a < 3; ++a)
+            pivots[w][a] = 0.5f * (mn[a] + mx[a]);
+    }
+    return true;
+}
+
+void DrawWheels(Objet3D* const wheels[4], const float pivots[4][3], float angle, void (*draw)(const Objet3D*))
+{
+    for (int w = 0; w < 4; ++w) {
+        Objet3D* wheel = wheels[w];
+        if (!wheel)
+            continue;
+        const float* c = pivots[w];
+        glPushMatrix();
+        glTranslatef(c[0], c[1], c[2]);
+        glRotatef(angle, 0, 0, 1);
+        glTranslatef(-c[0], -c[1], -c[2]);
+        wheel->visible = 1;
+        draw(wheel);
+        wheel->visible = 0;
+        glPopMatrix();
+    }
 }
 
 bool InitListTheme(const char* dataPrefix)
 {
-    Theme& t = gTheme;
+    Theme& t = theme;
     t.count = 0;
     bool present[kHighestThemeNumber + 1] = {};
     for (int n = 1; n <= kHighestThemeNumber; ++n) {
         char path[kPathSize];
-        if (!FormatPath(path, sizeof path, "%s%s%d/%s", dataPrefix ? dataPrefix : "", "data/gfx/theme", n,
-                        "theme.ini"))
+        if (!FormatPath(path, sizeof path, "%s%s%d/%s", dataPrefix ? dataPrefix : "", "data/gfx/theme", n, "theme.ini"))
             continue;
         if (FILE* f = std::fopen(path, "rb")) {
             std::fclose(f);
@@ -321,7 +324,7 @@ bool InitListTheme(const char* dataPrefix)
     for (int n = 1; n <= t.count; ++n)
         marked += present[n] ? 1 : 0;
     if (marked != t.count)
-        Fail("les themes doivent avoir des numÈros qui se suivent !", "InitListTheme", __LINE__);
+        Fail("les themes doivent avoir des numÈros qui se suivent !", "InitListTheme", kModule, __LINE__);
     return true;
 }
 
@@ -332,7 +335,7 @@ bool LoadThemeConfigFile(const char* themeDir, ThemeSettings& s)
     const bool formed = FormatPath(path, sizeof path, "%s%s", themeDir ? themeDir : "", "theme.ini");
     if (!formed || !cfg.Load(path)) {
         Warn("Configuration File %s not found\n", path);
-        Fail(FormatText("Configuration File %s not found", path), "LoadThemeConfigFile", __LINE__, "texte");
+        Fail(FormatText("Configuration File %s not found", path), "LoadThemeConfigFile", "texte", __LINE__);
     }
     ReadFloats(cfg, "Light0_Position", s.lightPosition[0], 3);
     ReadFloats(cfg, "Light0_Ambient", s.lightAmbient[0], 3);
@@ -373,20 +376,20 @@ bool LoadTheme(int index, const char* dataPrefix, const Settings& settings)
 {
     FreeTheme();
     try {
-        LoadThemeFiles(gTheme, index, dataPrefix, settings);
+        LoadThemeFiles(theme, index, dataPrefix, settings);
     } catch (...) {
         // No half-loaded theme is left behind to be drawn or leaked.
         FreeTheme();
         throw;
     }
-    gTheme.currentIndex = index;
-    ++gTheme.serial;
+    theme.currentIndex = index;
+    ++theme.serial;
     return true;
 }
 
 void FreeTheme()
 {
-    Theme& t = gTheme;
+    Theme& t = theme;
     // Instances first: they hold references to their sources' materials.
     for (int k = 0; k < kThemeColours; ++k)
         for (int j = 0; j < kMorphPhases; ++j) {
@@ -428,17 +431,17 @@ void FreeTheme()
 
 void SetGameLights()
 {
-    LightsToGL(gTheme.settings, false);
+    LightsToGL(theme.settings, false);
 }
 
 void SetGameLightPositions()
 {
-    LightsToGL(gTheme.settings, true);
+    LightsToGL(theme.settings, true);
 }
 
 void CopyThemeToPuzzle(Puzzle& p)
 {
-    const ThemeSettings& s = gTheme.settings;
+    const ThemeSettings& s = theme.settings;
     for (int k = 0; k < kThemeColours && k < kMaxColours; ++k)
         for (int a = 0; a < 3; ++a) {
             p.rollVertical[k][a] = s.rollVertical[k][a];

@@ -4,6 +4,7 @@
 // board renderer and the morph cycles read it, nothing else loads files.
 #include "engine/gltexture.h"
 #include "engine/model3d.h"
+#include "puzzle/wallpieces.h"
 
 #include <cstdint>
 #include <vector>
@@ -12,13 +13,21 @@ struct Settings;
 struct Puzzle;
 
 constexpr int kThemeColours = 5;
-constexpr int kWallPieces = 16;
 constexpr int kMorphPhases = 4;  // instances per colour, so neighbours pulse out of step
 constexpr int kHighestThemeNumber = 1;
 
 // Wheel names of the car models and the order the pivots are kept in.
 enum WheelIndex : int { kWheelFrontRight = 0, kWheelFrontLeft = 1, kWheelRearRight = 2, kWheelRearLeft = 3 };
 extern const char* const kWheelNames[4];
+
+// Finds the four wheels of a car instance, hides them from the body's draw
+// and keeps the centre of each one's box as the pivot it turns about. False
+// when one is missing.
+bool TakeWheels(Model3D& car, Objet3D* wheels[4], float pivots[4][3]);
+// Draws the wheels TakeWheels hid, each turned by `angle` degrees about z
+// through its pivot, with the board's or the menu's object drawing; hidden
+// again afterwards. Missing wheels are skipped.
+void DrawWheels(Objet3D* const wheels[4], const float pivots[4][3], float angle, void (*draw)(const Objet3D*));
 
 // What "theme.ini" says. The lights are kept here and handed to GL from
 // here every time: the menu light writes GL's light 0 but never these.
@@ -34,7 +43,7 @@ struct ThemeSettings {
     float shadowColour[3] = {0, 0, 0};
     float shadowStrength = 0;
     float reflectStrength = 0;
-    int blockMorphType = 0;    // 0 sine, else saw-tooth
+    int blockMorphType = 0;  // 0 sine, else saw-tooth
     int carMorphType = 0;
     int blockOnMorphType = 0;
 };
@@ -46,9 +55,9 @@ struct Theme {
     int serial = 0;         // grows with every load, so the renderer knows its lists are stale
     ThemeSettings settings;
 
-    Model3D walls[kWallPieces];
+    Model3D walls[kWallPieceCount];  // piece i for wall code 20 + i
     Model3D car, carMorph, carInstance;
-    Objet3D* wheels[4] = {};          // objects of carInstance
+    Objet3D* wheels[4] = {};  // objects of carInstance
     float wheelPivot[4][3] = {};
     Material* wheelMaterial = nullptr;
     Model3D floor;
@@ -63,8 +72,8 @@ struct Theme {
     GLTexture border;
     GLTexture targets[kThemeColours];
     GLTexture shadow, shadowBomb, shadowCar;
-    GLTexture detail;                  // the baked detail layer
-    std::vector<uint8_t> detailPixels; // "detail.png" as 256 × 256 RGBA
+    GLTexture detail;                   // the baked detail layer
+    std::vector<uint8_t> detailPixels;  // "detail.png" as 256 × 256 RGBA
     GLTexture tracks[2];
 
     int wallFloorSign = 1;  // -1 when the first wall piece reaches below the floor

@@ -14,7 +14,7 @@
 namespace {
 
 const char* const kSampleFiles[kSoundCount] = {
-    "menuchoix.wav", "menuclic.wav", "back.wav",     "error1.wav", "error2.wav",
+    "menuchoix.wav", "menuclic.wav", "back.wav",     "error1.wav",  "error2.wav",
     "explo.wav",     "selbomb.wav",  "transfor.wav", "message.wav", "push.wav",
 };
 
@@ -199,8 +199,8 @@ bool PlayMusic(int index)
     bool fits = FormatPath(path, sizeof path, "%s%s", state.dataPrefix.c_str(), kMusicFiles[index]);
     Mix_Music* music = fits ? Mix_LoadMUS(path) : nullptr;
     if (!music)
-        throw Exception(FormatText("Couldn't load Sample %s\n", fits ? path : kMusicFiles[index]), "PlayMusic",
-                        "sound", __LINE__);
+        throw Exception(FormatText("Couldn't load Sample %s\n", fits ? path : kMusicFiles[index]), "PlayMusic", "sound",
+                        __LINE__);
     Mix_VolumeMusic(kMusicVolume);
     state.music = music;
     state.musicIndex = index;

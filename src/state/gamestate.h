@@ -51,11 +51,11 @@ struct GameState {
     // Frame loop and screens.
     int ScreenState = kScreenMenus;
     uint32_t lastTicks = 0;
-    float frameStep = 0;       // elapsed time in sixtieths of a second
-    float fadeIn = 100;        // menu fade-in timer
-    float fadeOut = 0;         // quit fade-out timer
+    float frameStep = 0;  // elapsed time in sixtieths of a second
+    float fadeIn = 100;   // menu fade-in timer
+    float fadeOut = 0;    // quit fade-out timer
     int quitRequested = 0;
-    float T = 0;               // animation clock of the board
+    float T = 0;  // animation clock of the board
     int screenshotCounter = 0;
 
     // What runs (whether a stored solution is being watched is the puzzle's
@@ -66,7 +66,7 @@ struct GameState {
 
     InputState input;
     CameraRig cameras;
-    Camera screenCamera;       // the camera a screen sets for itself (menus, level start, won)
+    Camera screenCamera;             // the camera a screen sets for itself (menus, level start, won)
     Camera* camera = &screenCamera;  // the camera in use
 
     Puzzle puzzle;
@@ -82,11 +82,14 @@ struct GameState {
     // Menus.
     Menu mainMenu, gameMenu, optionsMenu, inGameMenu;
     MenuSystem menus;
+    // The resolutions the options offer (chosen at start-up) and the one
+    // chosen there until "Back" applies it.
+    std::vector<DisplayMode> displayModes;
     int pendingWidth = 0, pendingHeight = 0;
 
     // Dialog screens.
     int solutionPage = 0, solutionRow = 0;
-    int slotRow = -1;          // load/save lists: 0 … 9 a slot, 10 "Back", -1 none
+    int slotRow = -1;  // load/save lists: 0 … 9 a slot, 10 "Back", -1 none
     // The screen on which a key or a mouse button last went down (-1: none
     // since a screen was left). A release confirms a screen only when its
     // press belongs to that screen, so a key still held from the play

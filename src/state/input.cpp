@@ -139,8 +139,7 @@ void ProcessInput(InputState& in, const RawInput& raw)
     in.mouseRelY = raw.mouseRelY;
     in.mouseButtons = raw.mouseButtons;
 
-    bool wasLeft = in.joyLeft, wasRight = in.joyRight, wasUp = in.joyUp, wasDown = in.joyDown,
-         wasButton = in.joyButton;
+    bool wasLeft = in.joyLeft, wasRight = in.joyRight, wasUp = in.joyUp, wasDown = in.joyDown, wasButton = in.joyButton;
     in.joyLeft = in.joyRight = in.joyUp = in.joyDown = in.joyButton = false;
     if (in.joystickOn && raw.joystickPresent) {
         // Within ±8192 of the centre an axis counts as released.

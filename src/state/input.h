@@ -41,26 +41,26 @@ struct InputState {
     bool joyLeft = false, joyRight = false, joyUp = false, joyDown = false, joyButton = false;
     // The joystick's changes from off to on this frame: menus act on these
     // rather than on every frame a direction is held.
-    bool joyLeftPressed = false, joyRightPressed = false, joyUpPressed = false,
-         joyDownPressed = false, joyButtonPressed = false;
+    bool joyLeftPressed = false, joyRightPressed = false, joyUpPressed = false, joyDownPressed = false,
+         joyButtonPressed = false;
 
     // Direction keys pressed (kept until their key-up).
     bool leftPressed = false, rightPressed = false, upPressed = false, downPressed = false;
 
     // One-frame event flags.
-    bool keyDown = false;     // any key went down this frame
+    bool keyDown = false;  // any key went down this frame
     SDLKey lastKey = SDLK_UNKNOWN;
-    Uint16 lastUnicode = 0;   // typed character of the last key press
-    bool keyReleased = false; // any key went up this frame
+    Uint16 lastUnicode = 0;    // typed character of the last key press
+    bool keyReleased = false;  // any key went up this frame
     bool leftReleased = false, rightReleased = false, upReleased = false, downReleased = false;
     bool escape = false, undo = false, setOff = false, backspace = false;
-    bool fkey[13] = {};       // fkey[1] … fkey[10] as released this frame
+    bool fkey[13] = {};  // fkey[1] … fkey[10] as released this frame
     bool leftClick = false, rightClick = false;
     // The buttons went down this frame (a quick click may go down and up
     // within one frame).
     bool leftButtonDown = false, rightButtonDown = false;
     bool wheelUp = false, wheelDown = false;
-    bool quit = false;        // the window was closed
+    bool quit = false;  // the window was closed
 
     // Everything typed this frame, in order: each key press with its
     // character, and each Backspace release as an erase. A slow frame may

@@ -41,8 +41,8 @@ struct Menu {
 // One frame of what the menus read from the input.
 struct MenuInputFrame {
     int mouseX = 0, mouseY = 0;
-    bool leftReleased = false, rightReleased = false;   // button-up this frame
-    bool leftHeld = false, rightHeld = false;           // held, or went down this frame
+    bool leftReleased = false, rightReleased = false;  // button-up this frame
+    bool leftHeld = false, rightHeld = false;          // held, or went down this frame
     bool wheelUp = false, wheelDown = false;
     bool returnReleased = false, escapeReleased = false;
     bool upReleased = false, downReleased = false, leftKeyReleased = false, rightKeyReleased = false;
@@ -84,7 +84,7 @@ void PreviousOptionValue(MenuItem& item);
 
 // Results of MenuInput.
 enum MenuResult {
-    MenuBack = -1,         // Escape
+    MenuBack = -1,  // Escape
     MenuNothing = 0,
     MenuMoved = 1,         // the current item changed
     MenuValidated = 2,     // an item was validated

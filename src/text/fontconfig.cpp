@@ -7,8 +7,8 @@
 #include <cstdio>
 
 const char* const kFontSectionNames[kFontSectionCount] = {
-    "FontGameBig",   "FontGameSmall", "FontGameSmallNumber", "FontGameSmallWordFound", "FontCreditBig",
-    "FontCreditSmall", "FontCopyright", "FontMenuBig",       "FontMenuSmall"};
+    "FontGameBig",     "FontGameSmall", "FontGameSmallNumber", "FontGameSmallWordFound", "FontCreditBig",
+    "FontCreditSmall", "FontCopyright", "FontMenuBig",         "FontMenuSmall"};
 
 FontConfig fontConfigs[kFontSectionCount];
 

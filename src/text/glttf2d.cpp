@@ -113,7 +113,8 @@ struct PageBuilder {
         const int bpp = s->format->BytesPerPixel;
         for (int row = 0; row < h; ++row) {
             const uint8_t* src = static_cast<const uint8_t*>(s->pixels) + row * s->pitch;
-            uint8_t* dst = &pixels[(static_cast<size_t>(y + row) * static_cast<size_t>(size) + static_cast<size_t>(x)) * 4];
+            uint8_t* dst =
+                &pixels[(static_cast<size_t>(y + row) * static_cast<size_t>(size) + static_cast<size_t>(x)) * 4];
             for (int col = 0; col < w; ++col) {
                 Uint32 value = 0;
                 std::memcpy(&value, src + col * bpp, static_cast<size_t>(bpp > 4 ? 4 : bpp));
@@ -293,8 +294,7 @@ struct QuadBatch {
         rgba.clear();
     }
 
-    void Add(float x0, float y0, float x1, float y1, const Glyph& g, const float* top, const float* bottom,
-             float alpha)
+    void Add(float x0, float y0, float x1, float y1, const Glyph& g, const float* top, const float* bottom, float alpha)
     {
         const float u0 = g.u, v0 = g.v, u1 = g.u + g.du, v1 = g.v + g.dv;
         const float corners[4][4] = {{x0, y0, u0, v0}, {x1, y0, u1, v0}, {x1, y1, u1, v1}, {x0, y1, u0, v1}};
@@ -388,17 +388,6 @@ void DrawText(const GLTTF2D& font, const char16_t* text, int x, int y, int w, in
 void DrawText(const GLTTF2D& font, const WideText& text, int x, int y, int w, int h, bool centreH, bool centreV)
 {
     DrawText(font, text.Units(), x, y, w, h, centreH, centreV);
-}
-
-void DrawText8(const GLTTF2D& font, const char* text, int x, int y, int w, int h, bool centreH, bool centreV)
-{
-    static char16_t buffer[kDrawText8Capacity];
-    int n = 0;
-    if (text)
-        for (; text[n] && n < kDrawText8Capacity - 1; ++n)
-            buffer[n] = static_cast<char16_t>(static_cast<unsigned char>(text[n]));
-    buffer[n] = 0;
-    DrawText(font, buffer, x, y, w, h, centreH, centreV);
 }
 
 void DrawChar(const GLTTF2D& font, char16_t c, int x, int y, int w, int h, bool centreH, bool centreV)

@@ -71,13 +71,6 @@ int TextWidth(const GLTTF2D& font, const WideText& text);
 
 // Draws in the current 2D overlay, in the box (x, y, w, h): centred
 // horizontally and/or vertically on request, else from its top left.
-void DrawText(const GLTTF2D& font, const char16_t* text, int x, int y, int w, int h, bool centreH,
-              bool centreV);
-void DrawText(const GLTTF2D& font, const WideText& text, int x, int y, int w, int h, bool centreH,
-              bool centreV);
-// The same for 8-bit text (digits and ASCII): each byte becomes one unit.
-// Texts longer than kDrawText8Capacity - 1 bytes are cut.
-constexpr int kDrawText8Capacity = 1024;
-void DrawText8(const GLTTF2D& font, const char* text, int x, int y, int w, int h, bool centreH,
-               bool centreV);
+void DrawText(const GLTTF2D& font, const char16_t* text, int x, int y, int w, int h, bool centreH, bool centreV);
+void DrawText(const GLTTF2D& font, const WideText& text, int x, int y, int w, int h, bool centreH, bool centreV);
 void DrawChar(const GLTTF2D& font, char16_t c, int x, int y, int w, int h, bool centreH, bool centreV);

@@ -169,9 +169,9 @@ bool LoadTextFile(const char* dataPrefix, const char* lang)
     const char* key = "";
     switch (ReadLanguage(dataPrefix, lang, path, key)) {
     case LanguageRead::PathTooLong:
-        throw Exception(FormatText("Langage File %sdata/text_%s.txt not found", dataPrefix ? dataPrefix : "",
-                                   lang ? lang : ""),
-                        "LoadTextFile", "texte", __LINE__);
+        throw Exception(
+            FormatText("Langage File %sdata/text_%s.txt not found", dataPrefix ? dataPrefix : "", lang ? lang : ""),
+            "LoadTextFile", "texte", __LINE__);
     case LanguageRead::Unreadable:
         throw Exception(FormatText("Langage File %s not found", path), "LoadTextFile", "texte", __LINE__);
     case LanguageRead::KeyMissing:
@@ -195,8 +195,7 @@ bool SwitchLanguage(const char* dataPrefix, const char* lang)
         Warn("Langage File %s not found : keeping the current language\n", path);
         return false;
     case LanguageRead::KeyMissing:
-        Warn("Couldn't read Key '%s' in langage File %s : keeping the current language\n", key,
-                     path);
+        Warn("Couldn't read Key '%s' in langage File %s : keeping the current language\n", key, path);
         return false;
     case LanguageRead::Done:
         break;

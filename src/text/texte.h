@@ -14,17 +14,17 @@
 constexpr int kMaxLineUnits = 1023;
 
 // Every key of a language file, in the order they are read.
-#define PONDRAKE_TEXT_KEYS(X) \
-    X(Correspondance) X(Game) X(Options) X(HighScores) X(About) X(Quit) X(Play) X(Restart) \
-    X(Continue) X(Edit) X(Load) X(Save) X(Back) X(Difficulty) X(Level) X(Area) X(Resolution) \
-    X(Help) X(Easy) X(Normal) X(Hard) X(ON) X(OFF) X(Moves) X(Bombe) X(Name) X(Next) X(Previous) \
-    X(Speed) X(Slow) X(VerySlow) X(Medium) X(Fast) X(VeryFast) X(HighScores1) X(HighScores2) \
-    X(Sound) X(Music) X(LoadGame) X(SaveGame) X(Empty) X(Yes) X(No) X(Ok) X(Solution) \
-    X(CodeMenu) X(Code) X(MipMapping) X(Reflect) X(Copyright) X(Lang) X(LangFR) X(LangEN) \
-    X(LangES) X(IconBomb) X(IconStage) X(IconLevel) X(IconMoves) X(MessageObjet1) X(MessageObjet2) \
-    X(MessageObjet3) X(MessageBlock1) X(MessageBlock2) X(MessageBlock3) X(MessageBombe1) \
-    X(MessageBombe2) X(MessageBombe3) X(MessageCode) X(MessageStart) X(MessageLevelWin) \
-    X(MessageGameWin1) X(MessageGameWin2)
+#define PONDRAKE_TEXT_KEYS(X)                                                                                          \
+    X(Correspondance)                                                                                                  \
+    X(Game) X(Options) X(HighScores) X(About) X(Quit) X(Play) X(Restart) X(Continue) X(Edit) X(Load) X(Save) X(Back)   \
+        X(Difficulty) X(Level) X(Area) X(Resolution) X(Help) X(Easy) X(Normal) X(Hard) X(ON) X(OFF) X(Moves) X(Bombe)  \
+            X(Name) X(Next) X(Previous) X(Speed) X(Slow) X(VerySlow) X(Medium) X(Fast) X(VeryFast) X(HighScores1)      \
+                X(HighScores2) X(Sound) X(Music) X(LoadGame) X(SaveGame) X(Empty) X(Yes) X(No) X(Ok) X(Solution)       \
+                    X(CodeMenu) X(Code) X(MipMapping) X(Reflect) X(Copyright) X(Lang) X(LangFR) X(LangEN) X(LangES)    \
+                        X(IconBomb) X(IconStage) X(IconLevel) X(IconMoves) X(MessageObjet1) X(MessageObjet2)           \
+                            X(MessageObjet3) X(MessageBlock1) X(MessageBlock2) X(MessageBlock3) X(MessageBombe1)       \
+                                X(MessageBombe2) X(MessageBombe3) X(MessageCode) X(MessageStart) X(MessageLevelWin)    \
+                                    X(MessageGameWin1) X(MessageGameWin2)
 
 // One wide text per key, named like the key: TextKey::Play, TextKey::Back...
 namespace TextKey {

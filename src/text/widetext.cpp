@@ -48,17 +48,6 @@ int WideText::Find(char16_t unit, int from) const
     return at == std::u16string::npos ? -1 : static_cast<int>(at);
 }
 
-int WideText::CopyTo(char16_t* out, int capacity) const
-{
-    if (!out || capacity <= 0)
-        return 0;
-    int n = Length() < capacity - 1 ? Length() : capacity - 1;
-    for (int i = 0; i < n; ++i)
-        out[i] = units_[static_cast<size_t>(i)];
-    out[n] = 0;
-    return n;
-}
-
 namespace {
 
 void PutUtf8(std::string& out, uint32_t cp)
@@ -87,8 +76,7 @@ std::string WideText::ToUtf8() const
     std::string out;
     for (size_t i = 0; i < units_.size(); ++i) {
         uint32_t u = units_[i];
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units_.size() && units_[i + 1] >= 0xDC00 &&
-            units_[i + 1] <= 0xDFFF) {
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units_.size() && units_[i + 1] >= 0xDC00 && units_[i + 1] <= 0xDFFF) {
             uint32_t lo = units_[++i];
             PutUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00));
         } else if (u >= 0xD800 && u <= 0xDFFF) {

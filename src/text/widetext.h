@@ -40,11 +40,6 @@ public:
     // Index of the first unit equal to `unit` at or after `from`, or -1.
     int Find(char16_t unit, int from = 0) const;
 
-    // Copies at most capacity - 1 units and a terminating zero into a
-    // caller's fixed buffer (a menu label, say); returns the units copied.
-    // A capacity of 0 copies nothing.
-    int CopyTo(char16_t* out, int capacity) const;
-
     // UTF-8 conversions, for messages, tools and tests. Units that are not
     // valid UTF-16 come out as U+FFFD; code points outside the basic plane
     // become surrogate pairs.

@@ -1,7 +1,9 @@
+// The error report around the game, the command line, and the real binary
+// started in an empty game directory.
 #include "app/base/exception.h"
-#include "state/gamestate.h"
 #include "app/base/log.h"
 #include "app/startup.h"
+#include "state/gamestate.h"
 #include "testdir.h"
 
 #include <gtest/gtest.h>
@@ -13,69 +15,47 @@
 
 namespace {
 
-int ThrowsException(int, char**)
-{
-    WriteLog("Pondrake logfile.");
-    WriteLog("");
-    WriteLog("Init Game :");
-    throw Exception("out of memory", "InitPelmo", "pelmo", 123);
-}
-
-int ThrowsSomethingElse(int, char**)
-{
-    WriteLog("first");
-    throw std::runtime_error("boom");
-}
-
-int ReturnsNormally(int, char**)
-{
-    WriteLog("only");
-    return 0;
-}
-
-TEST(ErrorReport, ExceptionShowsFourLinesAndEndsTheLog)
+TEST(ErrorReport, AnExceptionShowsFourLinesAnythingElseOneAndTheLogEndsEitherWay)
 {
     ScopedTempDir dir;
+    const struct {
+        int (*run)(int, char**);
+        int status;
+        const char* said;
+        std::vector<std::string> log;
+    } cases[] = {
+        {[](int, char**) -> int {
+             WriteLog("Pondrake logfile.");
+             WriteLog("");
+             throw Exception("out of memory", "InitPelmo", "pelmo", 123);
+         },
+         1,
+         "out of memory\nFile : pelmo\nFunction : InitPelmo\nLine : 123\n",
+         {"Pondrake logfile.", "", "End."}},
+        {[](int, char**) -> int {
+             WriteLog("first");
+             throw std::runtime_error("boom");
+         },
+         1,
+         "Unknown Exception\n",
+         {"first", "End."}},
+        {[](int, char**) { return WriteLog("only"), 0; }, 0, "", {"only", "End."}},
+    };
+    for (const auto& c : cases) {
+        ResetLog();
+        int status = -1;
+        EXPECT_EQ(CaptureStderr([&] { status = RunWithErrorReport(c.run, 0, nullptr); }), c.said);
+        EXPECT_EQ(status, c.status);  // a fatal error is no success
+        EXPECT_EQ(ReadTestLines("log.txt"), c.log);
+    }
     ResetLog();
-    int status = 0;
-    std::string err = CaptureStderr([&] { status = RunWithErrorReport(ThrowsException, 0, nullptr); });
-    EXPECT_EQ(status, 1);  // a fatal error is not a success
-    EXPECT_EQ(err, "out of memory\nFile : pelmo\nFunction : InitPelmo\nLine : 123\n");
-    EXPECT_EQ(ReadTestLines("log.txt"),
-              (std::vector<std::string>{"Pondrake logfile.", "", "Init Game :", "End."}));
-}
-
-TEST(ErrorReport, OtherExceptionsAndNormalReturn)
-{
-    ScopedTempDir dir;
-    ResetLog();
-    int status = 0;
-    std::string err =
-        CaptureStderr([&] { status = RunWithErrorReport(ThrowsSomethingElse, 0, nullptr); });
-    EXPECT_EQ(status, 1);
-    EXPECT_EQ(err, "Unknown Exception\n");
-    EXPECT_EQ(ReadTestLines("log.txt"), (std::vector<std::string>{"first", "End."}));
-
-    ResetLog();
-    EXPECT_EQ(RunWithErrorReport(ReturnsNormally, 0, nullptr), 0);
-    EXPECT_EQ(ReadTestLines("log.txt"), (std::vector<std::string>{"only", "End."}));
-}
-
-TEST(ErrorReport, LogLineThatCannotBeWrittenIsDropped)
-{
-    ScopedTempDir dir;
-    ResetLog();
-    WriteTestFile("log.txt/blocker", "");  // log.txt is a directory: cannot be opened
-    WriteLog("lost");                        // must not crash or report
-    SUCCEED();
+    WriteTestFile("log.txt/blocker", "");  // a log that cannot be opened: the line is dropped, nothing breaks
+    EXPECT_EQ(CaptureStderr([] { WriteLog("lost"); }), "");
 }
 
 TEST(CommandLine, OnlyAnExactFirstArgumentCounts)
 {
-    struct Case {
-        std::vector<const char*> args;
-        int windowed;
-    } cases[] = {
+    const std::pair<std::vector<const char*>, int> cases[] = {
         {{"pondrake"}, 0},
         {{"pondrake", "-windowed"}, 1},
         {{"pondrake", "-windowed", "extra"}, 1},
@@ -83,64 +63,39 @@ TEST(CommandLine, OnlyAnExactFirstArgumentCounts)
         {{"pondrake", "-WINDOWED"}, 0},
         {{"pondrake", "-windowed2"}, 0},
     };
-    for (auto& c : cases) {
+    for (auto c : cases) {
         gameState.windowed = 0;
-        ParseCommandLine(static_cast<int>(c.args.size()), const_cast<char**>(c.args.data()));
-        EXPECT_EQ(gameState.windowed, c.windowed) << c.args.size();
+        ParseCommandLine(static_cast<int>(c.first.size()), const_cast<char**>(c.first.data()));
+        EXPECT_EQ(gameState.windowed, c.second) << c.first.size();
     }
 }
 
-// The real binary, started in an empty game directory.
-int RunGame(const std::string& args = "")
+int RunGame()
 {
-    std::string cmd = "PONDRAKE_NO_ERROR_BOX=1 '" + RunDir() + "/pondrake' " + args +
-                      " >stdout.txt 2>stderr.txt";
-    int rc = std::system(cmd.c_str());
+    const int rc =
+        std::system(("PONDRAKE_NO_ERROR_BOX=1 '" + RunDir() + "/pondrake' -windowed >stdout.txt 2>stderr.txt").c_str());
     return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
 }
 
-TEST(Binary, FirstRunCreatesDirectoriesAndSettings)
-{
-    ScopedTempDir dir;
-    RunGame("-windowed");
-    EXPECT_TRUE(TestFileExists("save"));
-    EXPECT_TRUE(TestFileExists("level"));
-    EXPECT_TRUE(TestFileExists("capture"));
-    EXPECT_TRUE(TestFileExists("game.ini"));
-    std::vector<std::string> log = ReadTestLines("log.txt");
-    ASSERT_GE(log.size(), 3u);
-    EXPECT_EQ(log[0], "Pondrake logfile.");
-    EXPECT_EQ(log[1], "");
-    EXPECT_EQ(log.back(), "End.");
-}
-
 // Without its data the game stops at its first missing file: the error
-// report, "End.", a failure status, and nothing of the orderly shutdown.
-TEST(Binary, AMissingLanguageFileEndsThroughTheErrorReport)
+// report, "End.", a failure status, and nothing of the orderly shutdown;
+// the directories and the settings are made by then, and a second run
+// replaces the log.
+TEST(Binary, AFirstRunMakesItsDirectoriesAndSettingsAndAMissingLanguageFileEndsThroughTheErrorReport)
 {
     ScopedTempDir dir;
-    EXPECT_EQ(RunGame("-windowed"), 1);
-    EXPECT_TRUE(std::regex_match(
-        ReadTestFile("stderr.txt"),
-        std::regex("Langage File data/text_en.txt not found\nFile : texte\nFunction : LoadTextFile\n"
-                   "Line : [0-9]+\n")))
-        << ReadTestFile("stderr.txt");
-    EXPECT_EQ(ReadTestLines("log.txt"),
-              (std::vector<std::string>{"Pondrake logfile.", "", "Init FreeType", "Create game directory",
-                                        "Init SDL", "Init Game :", "Find themes", "Load config file",
-                                        "End."}));
-}
-
-TEST(Binary, SecondRunReplacesTheLog)
-{
-    ScopedTempDir dir;
-    RunGame("-windowed");
-    size_t first = ReadTestLines("log.txt").size();
-    RunGame("-windowed");
-    std::vector<std::string> log = ReadTestLines("log.txt");
-    ASSERT_GT(first, 0u);
-    ASSERT_EQ(log.size(), first);
-    EXPECT_EQ(log[0], "Pondrake logfile.");
+    for (int run = 0; run < 2; ++run) {
+        EXPECT_EQ(RunGame(), 1);
+        EXPECT_TRUE(std::regex_match(ReadTestFile("stderr.txt"),
+                                     std::regex("Langage File data/text_en.txt not found\nFile : texte\nFunction : "
+                                                "LoadTextFile\nLine : [0-9]+\n")))
+            << ReadTestFile("stderr.txt");
+        EXPECT_EQ(ReadTestLines("log.txt"),
+                  (std::vector<std::string>{"Pondrake logfile.", "", "Init FreeType", "Create game directory",
+                                            "Init SDL", "Init Game :", "Find themes", "Load config file", "End."}));
+        for (const char* made : {"save", "level", "capture", "game.ini"})
+            EXPECT_TRUE(TestFileExists(made)) << made;
+    }
 }
 
 }  // namespace

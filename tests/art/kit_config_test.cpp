@@ -1,45 +1,34 @@
 // theme.ini and font.ini carry every key the game reads, each with a value
 // of the right shape and a sensible range.
-#include "app/base/files.h"
 #include "app/base/ini.h"
 #include "engine/configfile.h"
-#include "kit_paths.h"
+#include "kit.h"
 #include "testdir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <string>
-#include <vector>
-
 namespace {
 
-// Parses "a,b,c" (or fewer) into floats; false unless exactly `count`
-// numbers and nothing else.
-bool ParseFloats(const std::string& text, size_t count, std::vector<double>& out)
+// "a,b,c" into numbers; false unless exactly `count` numbers and nothing else.
+bool ParseNumbers(const std::string& text, size_t count, std::vector<double>& out)
 {
     out.clear();
-    size_t pos = 0;
-    while (pos <= text.size()) {
-        size_t comma = text.find(',', pos);
-        std::string part = text.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
+    for (size_t pos = 0;;) {
+        const size_t comma = text.find(',', pos);
+        const std::string part = text.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
         char* end = nullptr;
-        double v = std::strtod(part.c_str(), &end);
+        out.push_back(std::strtod(part.c_str(), &end));
         if (part.empty() || *end != '\0')
             return false;
-        out.push_back(v);
         if (comma == std::string::npos)
-            break;
+            return out.size() == count;
         pos = comma + 1;
     }
-    return out.size() == count;
 }
 
-bool ParseInt(const std::string& text, long& v)
+bool InRange(const std::vector<double>& v, double low, double high)
 {
-    char* end = nullptr;
-    v = std::strtol(text.c_str(), &end, 10);
-    return !text.empty() && *end == '\0';
+    return std::all_of(v.begin(), v.end(), [&](double c) { return c >= low && c <= high; });
 }
 
 }  // namespace
@@ -48,95 +37,75 @@ TEST(ArtKitConfig, ThemeIniHasEveryKeyWithWellFormedValues)
 {
     VROConfigFile cfg;
     ASSERT_TRUE(cfg.Load((KitDataDir() + "/gfx/theme1/theme.ini").c_str()));
-    std::vector<std::string> triples = {"Light0_Position", "Light0_Ambient", "Light0_Diffuse", "Light1_Position",
-                                        "Light1_Ambient",  "Light1_Diffuse", "BackgroundColor", "ShadowColor"};
-    for (int k = 1; k <= 5; ++k)
-        for (const char* base : {"BlocRotateVertical", "RotationCenter", "BlocRotateHorizontal"})
-            triples.push_back(base + std::to_string(k));
-    std::vector<double> v;
-    for (const std::string& key : triples) {
+    std::map<std::string, std::vector<double>> v;
+    auto read = [&](const std::string& key, size_t count) {
         std::string value;
         ASSERT_TRUE(cfg.GetValue(key.c_str(), value)) << key << " is missing";
-        ASSERT_TRUE(ParseFloats(value, 3, v)) << key << "=" << value;
-        bool colour = key.find("Ambient") != std::string::npos || key.find("Diffuse") != std::string::npos ||
-                      key.find("Color") != std::string::npos;
-        if (colour) {
-            for (double c : v)
-                EXPECT_TRUE(c >= 0 && c <= 1) << key << "=" << value;
-        }
-        if (key.find("Position") != std::string::npos) {
-            EXPECT_GT(v[1], 0) << key << ": a light from below the board";
-        }
-        if (key.find("RotationCenter") == 0) {
-            // Inside the block (cell units).
-            EXPECT_NEAR(v[0], 0, 0.5);
-            EXPECT_TRUE(v[1] > 0 && v[1] < 1) << key;
-            EXPECT_NEAR(v[2], 0, 0.5);
-        }
+        ASSERT_TRUE(ParseNumbers(value, count, v[key])) << key << "=" << value;
+    };
+    for (const char* key :
+         {"Light0_Ambient", "Light0_Diffuse", "Light1_Ambient", "Light1_Diffuse", "BackgroundColor", "ShadowColor"}) {
+        read(key, 3);
+        EXPECT_TRUE(InRange(v[key], 0, 1)) << key;
+    }
+    for (const char* key : {"Light0_Position", "Light1_Position"}) {
+        read(key, 3);
+        EXPECT_GT(v[key][1], 0) << key << ": a light from below the board";
+    }
+    for (int k = 1; k <= 5; ++k) {
+        read("BlocRotateVertical" + std::to_string(k), 3);
+        read("BlocRotateHorizontal" + std::to_string(k), 3);
+        // The centre lies inside the block (cell units).
+        const std::string centre = "RotationCenter" + std::to_string(k);
+        read(centre, 3);
+        EXPECT_TRUE(std::abs(v[centre][0]) <= 0.5 && v[centre][1] > 0 && v[centre][1] < 1 &&
+                    std::abs(v[centre][2]) <= 0.5)
+            << centre;
     }
     for (const char* key : {"ShadowStrength", "ReflectStrength"}) {
-        std::string value;
-        ASSERT_TRUE(cfg.GetValue(key, value)) << key << " is missing";
-        ASSERT_TRUE(ParseFloats(value, 1, v)) << key << "=" << value;
-        EXPECT_TRUE(v[0] >= 0 && v[0] <= 1) << key;
+        read(key, 1);
+        EXPECT_TRUE(InRange(v[key], 0, 1)) << key;
     }
     for (const char* key : {"ObjetMorphType", "CarMorphType", "ObjetTrouMorphType"}) {
-        std::string value;
-        long n;
-        ASSERT_TRUE(cfg.GetValue(key, value)) << key << " is missing";
-        EXPECT_TRUE(ParseInt(value, n)) << key << "=" << value;
+        read(key, 1);
+        EXPECT_EQ(v[key][0], double(long(v[key][0]))) << key << ": a whole number";
     }
-    // Lit from above, the faces the player sees stay within range: key
-    // and fill light together do not wash a white face out.
-    std::string a0, d0, d1;
-    ASSERT_TRUE(cfg.GetValue("Light0_Ambient", a0) && cfg.GetValue("Light0_Diffuse", d0) &&
-                cfg.GetValue("Light1_Diffuse", d1));
-    std::vector<double> va, vd0, vd1;
-    ParseFloats(a0, 3, va);
-    ParseFloats(d0, 3, vd0);
-    ParseFloats(d1, 3, vd1);
+    // Lit from above, a white face the player sees is not washed out by
+    // key and fill light together.
     for (int c = 0; c < 3; ++c)
-        EXPECT_LT(va[c] + vd0[c] + vd1[c] * 0.5, 1.3);
+        EXPECT_LT(v["Light0_Ambient"][c] + v["Light0_Diffuse"][c] + v["Light1_Diffuse"][c] * 0.5, 1.3);
 }
 
 TEST(ArtKitConfig, FontIniHasAllNineSectionsAndTheLogoColours)
 {
     const std::string path = KitDataDir() + "/font.ini";
-    const char* missing = "\x01missing";
     char buf[512];
     auto read = [&](const char* section, const char* key) {
-        ReadIniString(section, key, missing, buf, sizeof buf, path.c_str());
+        ReadIniString(section, key, "\x01missing", buf, sizeof buf, path.c_str());
         return std::string(buf);
     };
     std::vector<double> v;
     for (const char* section : {"FontGameBig", "FontGameSmall", "FontGameSmallNumber", "FontGameSmallWordFound",
                                 "FontCreditBig", "FontCreditSmall", "FontCopyright", "FontMenuBig", "FontMenuSmall"}) {
-        std::string font = read(section, "Font");
-        ASSERT_NE(font, missing) << section;
+        const std::string font = read(section, "Font");
         EXPECT_EQ(font.rfind("data/fonts/", 0), 0u) << section << ": " << font;
         EXPECT_TRUE(TestFileExists(RunDir() + "/" + font)) << section << ": " << font << " not in the game directory";
-        long size;
-        ASSERT_TRUE(ParseInt(read(section, "Size"), size)) << section;
-        EXPECT_TRUE(size >= 10 && size <= 64) << section << " size " << size;
-        for (const char* key : {"ColorTop", "ColorBottom"}) {
-            std::string value = read(section, key);
-            ASSERT_TRUE(ParseFloats(value, 3, v)) << section << " " << key << "=" << value;
-            for (double c : v)
-                EXPECT_TRUE(c >= 0 && c <= 1) << section << " " << key;
+        ASSERT_TRUE(ParseNumbers(read(section, "Size"), 1, v)) << section;
+        EXPECT_TRUE(InRange(v, 10, 64) && v[0] == double(long(v[0]))) << section << " size " << v[0];
+        // The menu lines are 48 pixels apart at 1024 wide: the menu font fits.
+        if (std::string(section) == "FontMenuBig") {
+            EXPECT_LE(v[0], 40);
         }
-        std::string shadow = read(section, "ShadowOffset");
-        ASSERT_TRUE(ParseFloats(shadow, 2, v)) << section << " ShadowOffset=" << shadow;
+        for (const char* key : {"ColorTop", "ColorBottom"}) {
+            ASSERT_TRUE(ParseNumbers(read(section, key), 3, v)) << section << " " << key << "=" << read(section, key);
+            EXPECT_TRUE(InRange(v, 0, 1)) << section << " " << key;
+        }
+        ASSERT_TRUE(ParseNumbers(read(section, "ShadowOffset"), 2, v)) << section;
         for (double c : v)
-            EXPECT_EQ(c, static_cast<double>(static_cast<long>(c))) << section << ": whole pixels";
+            EXPECT_EQ(c, double(long(c))) << section << ": whole pixels";
     }
     for (const char* key : {"Color1", "Color2", "Color3"}) {
-        std::string value = read("Logo", key);
-        ASSERT_TRUE(ParseFloats(value, 3, v)) << "Logo " << key << "=" << value;
-        for (double c : v)
-            EXPECT_TRUE(c >= 0 && c <= 1) << key;
+        ASSERT_TRUE(ParseNumbers(read("Logo", key), 3, v)) << "Logo " << key << "=" << read("Logo", key);
+        EXPECT_TRUE(InRange(v, 0, 1)) << key;
     }
-    // The menu lines are 48 pixels apart at 1024 wide: the menu font fits.
-    long menu;
-    ASSERT_TRUE(ParseInt(read("FontMenuBig", "Size"), menu));
-    EXPECT_LE(menu, 40);
 }

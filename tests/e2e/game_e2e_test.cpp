@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -140,25 +139,24 @@ TEST(GameEndToEnd, APlayersSessionFromFirstStartToQuit)
     game.Key("Escape", 800ms);  // the records, back to the menus
 
     // French and back: the options' language writes "game.ini".
-    game.Key("Down", 150ms);   // Options
+    game.Key("Down", 150ms);  // Options
     game.Key("Return", 500ms);
-    game.Key("Left", 600ms);   // English -> French
+    game.Key("Left", 600ms);  // English -> French
     game.Picture("options_fr");
-    game.Key("Up", 150ms);     // round to Back
+    game.Key("Up", 150ms);  // round to Back
     game.Key("Return", 800ms);
     game.Picture("main_menu_fr");
     char lang[16] = {};
-    std::sscanf(FileBytes("game.ini").substr(FileBytes("game.ini").find("Lang=")).c_str(), "Lang=%15s",
-                lang);
+    std::sscanf(FileBytes("game.ini").substr(FileBytes("game.ini").find("Lang=")).c_str(), "Lang=%15s", lang);
     EXPECT_STREQ(lang, "fr");
-    game.Key("Down", 150ms);   // Options
+    game.Key("Down", 150ms);  // Options
     game.Key("Return", 500ms);
     game.Key("Right", 600ms);  // French -> English
     // The resolution: the next mode, applied on Back; the game goes on.
     game.Key("Down", 150ms);
     game.Key("Right", 150ms);
     game.Key("Up", 150ms);
-    game.Key("Up", 150ms);     // round to Back
+    game.Key("Up", 150ms);  // round to Back
     game.Key("Return", 3000ms);
     EXPECT_TRUE(LogHas("Resolution changed."));
     EXPECT_TRUE(game.Running());
@@ -177,11 +175,15 @@ TEST(GameEndToEnd, APlayersSessionFromFirstStartToQuit)
     ASSERT_TRUE(game.WaitExit(20s, status));
     EXPECT_EQ(status, 0);
     std::vector<std::string> log = ReadTestLines("log.txt");
-    const std::vector<std::string> tail = {
-        "Free level codes", "Free Game :", "Free joystick", "Free Resolution list", "Free Fonts",
-        "Free scores", "Free stack", "Free level", "Free theme", "Free game objects and textures",
-        "Free menu objects", "Free sounds", "Free menu textures", "Free menu", "Free glutil",
-        "Free SDL", "Free FreeType", "End."};
+    const std::vector<std::string> tail = {"Free level codes",   "Free Game :",
+                                           "Free joystick",      "Free Resolution list",
+                                           "Free Fonts",         "Free scores",
+                                           "Free stack",         "Free level",
+                                           "Free theme",         "Free game objects and textures",
+                                           "Free menu objects",  "Free sounds",
+                                           "Free menu textures", "Free menu",
+                                           "Free glutil",        "Free SDL",
+                                           "Free FreeType",      "End."};
     ASSERT_GE(log.size(), tail.size());
     EXPECT_EQ(std::vector<std::string>(log.end() - static_cast<long>(tail.size()), log.end()), tail);
 
@@ -195,13 +197,19 @@ TEST(GameEndToEnd, APlayersSessionFromFirstStartToQuit)
         if (l == "Start game...")
             break;
     }
-    const std::vector<std::string> expected = {
-        "Pondrake logfile.", "", "Init FreeType", "Create game directory", "Init SDL", "Init Game :",
-        "Find themes", "Load config file", "Init stack", "Init scores", "list video modes",
-        "current resolution = 1280x1024", "Init video mode", "Init fonts", "VRO Logo", "Init menu",
-        "Init menu textures", "Load 3D objects and textures", "Init menu objects",
-        "Load other textures", "Init sound", "Play music", "Init joystick", "Load level and codes",
-        "Start game..."};
+    const std::vector<std::string> expected = {"Pondrake logfile.",  "",
+                                               "Init FreeType",      "Create game directory",
+                                               "Init SDL",           "Init Game :",
+                                               "Find themes",        "Load config file",
+                                               "Init stack",         "Init scores",
+                                               "list video modes",   "current resolution = 1280x1024",
+                                               "Init video mode",    "Init fonts",
+                                               "VRO Logo",           "Init menu",
+                                               "Init menu textures", "Load 3D objects and textures",
+                                               "Init menu objects",  "Load other textures",
+                                               "Init sound",         "Play music",
+                                               "Init joystick",      "Load level and codes",
+                                               "Start game..."};
     EXPECT_EQ(startup, expected);
 }
 
@@ -217,7 +225,7 @@ TEST(GameEndToEnd, NoSoundDeviceMeansNoSoundNotNoGame)
     game.Key("Down", 150ms);  // Options
     game.Key("Return", 500ms);
     game.Picture("options_no_sound");
-    game.Key("Up", 150ms);    // round to Back
+    game.Key("Up", 150ms);  // round to Back
     game.Key("Return", 800ms);
     std::string ini = FileBytes("game.ini");
     EXPECT_NE(ini.find("Sound=1"), std::string::npos) << ini;

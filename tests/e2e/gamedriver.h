@@ -56,8 +56,8 @@ inline bool WaitFor(const std::function<bool()>& ready, std::chrono::millisecond
 // unless another binary is named, with extra environment variables.
 class Game {
 public:
-    explicit Game(const std::string& args = "-windowed", const char* audio = "dummy",
-                  const std::string& binary = "", const std::vector<std::pair<std::string, std::string>>& env = {})
+    explicit Game(const std::string& args = "-windowed", const char* audio = "dummy", const std::string& binary = "",
+                  const std::vector<std::pair<std::string, std::string>>& env = {})
     {
         pid_ = fork();
         if (pid_ == 0) {

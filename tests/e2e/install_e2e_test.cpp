@@ -50,7 +50,8 @@ TEST_F(Installed, PlaysFromAnyDirectoryAndKeepsEverythingItWritesPerUser)
     fs::current_path("elsewhere");
     const std::string user = dir.path() + "/xdg/pondrake/";
     {
-        Game game("-windowed", "dummy", binary, {{"HOME", dir.path() + "/home"}, {"XDG_DATA_HOME", dir.path() + "/xdg"}});
+        Game game("-windowed", "dummy", binary,
+                  {{"HOME", dir.path() + "/home"}, {"XDG_DATA_HOME", dir.path() + "/xdg"}});
         ReachMenus(game, user + "log.txt");
         game.Key("Return");  // Game
         game.Key("Return");  // Play
@@ -66,8 +67,8 @@ TEST_F(Installed, PlaysFromAnyDirectoryAndKeepsEverythingItWritesPerUser)
         game.Key("Escape", 500ms);   // the in-game menu
         game.Key("Up", 150ms);       // Quit (to the records)
         game.Key("Return", 1500ms);
-        game.Key("Escape", 800ms);   // the menus
-        game.Key("Up", 150ms);       // Quit
+        game.Key("Escape", 800ms);  // the menus
+        game.Key("Up", 150ms);      // Quit
         game.Key("Return", 200ms);
         int status = -1;
         ASSERT_TRUE(game.WaitExit(20s, status));

@@ -1,10 +1,14 @@
+// The .3do bytes: what the writer writes, what the reader accepts and
+// refuses, and the loader's coordinate grid.
+#include "app/base/bytes.h"
 #include "engine/format3do.h"
+#include "fuzz.h"
 #include "testdir.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
+#include <functional>
 #include <limits>
 #include <random>
 
@@ -13,30 +17,11 @@ namespace {
 Model3doFile SampleModel()
 {
     Model3doFile m;
-    Model3doObject a;
-    a.name = "body";
-    a.material = "paint";
-    a.points = {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0.5f};
-    a.uvs = {0, 0, 1, 0, 0, 1, 1, 1};
-    a.faces = {0, 1, 2, 2, 1, 3};
-    Model3doObject b;
-    b.name = "RoueAvD";
-    b.material = "rubber";
-    b.points = {-1, -2, -3};
-    b.uvs = {0.25f, 0.75f};
-    m.objects = {a, b};
-    Model3doMaterial paint;
-    paint.name = "paint";
-    paint.ambient[0] = 0.5f;
-    paint.transparency = 0.9999f;
-    paint.shading = 1;
-    paint.lighting = 3;
-    paint.sides = 1;
-    paint.texture = "Wood.PNG";
-    Model3doMaterial rubber;
-    rubber.name = "rubber";
-    rubber.envTexture = "chrome.png";
-    m.materials = {paint, rubber};
+    m.objects = {
+        {"body", "paint", {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0.5f}, {0, 0, 1, 0, 0, 1, 1, 1}, {0, 1, 2, 2, 1, 3}},
+        {"RoueAvD", "rubber", {-1, -2, -3}, {0.25f, 0.75f}, {}}};
+    m.materials = {{"paint", {0.5f, 1, 1}, {1, 1, 1}, {0, 0, 0}, 0.9999f, 1, 3, 1, "Wood.PNG", ""},
+                   {"rubber", {1, 1, 1}, {1, 1, 1}, {0, 0, 0}, 1.0f, 0, 0, 0, "", "chrome.png"}};
     return m;
 }
 
@@ -45,19 +30,6 @@ std::string Bytes(const Model3doFile& m)
     std::string bytes, error;
     EXPECT_TRUE(Encode3do(m, bytes, error)) << error;
     return bytes;
-}
-
-void PutInt(std::string& s, size_t at, int32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        s[at + i] = static_cast<char>((static_cast<uint32_t>(v) >> (8 * i)) & 0xFF);
-}
-
-void PutFloat(std::string& s, size_t at, float f)
-{
-    int32_t v;
-    std::memcpy(&v, &f, 4);
-    PutInt(s, at, v);
 }
 
 // Offsets in the sample's bytes.
@@ -71,237 +43,174 @@ constexpr size_t kSecondObject = kFirstObject + 168 + 20 * 4 + 12 * 2;
 constexpr size_t kMaterialCountAt = kSecondObject + 168 + 20;
 constexpr size_t kFirstMaterial = kMaterialCountAt + 4;
 
-std::string DecodeError(const std::string& bytes)
+void SetInt(std::string& s, size_t at, int32_t v)
+{
+    std::string field;
+    PutInt32(field, v);
+    s.replace(at, 4, field);
+}
+
+void SetFloat(std::string& s, size_t at, float f)
+{
+    std::string field;
+    PutFloat(field, f);
+    s.replace(at, 4, field);
+}
+
+// A refusal leaves nothing behind and says why.
+bool Decodes(const std::string& bytes)
 {
     Model3doFile out;
     std::string error;
     if (Decode3do(bytes.data(), bytes.size(), out, error))
-        return "<decoded>";
-    EXPECT_TRUE(out.objects.empty());
-    EXPECT_TRUE(out.materials.empty());
+        return true;
+    EXPECT_TRUE(out.objects.empty() && out.materials.empty());
     EXPECT_FALSE(error.empty());
-    return error;
+    return false;
 }
 
-TEST(Format3do, EncodeDecodeRoundTripKeepsEveryField)
+TEST(Format3do, RoundTripKeepsEveryFieldInFileAndBytes)
 {
-    Model3doFile in = SampleModel();
-    std::string bytes = Bytes(in);
+    const std::string bytes = Bytes(SampleModel());
     ASSERT_EQ(bytes.size(), kFirstMaterial + 2 * k3doMaterialSize);
-
     Model3doFile out;
     std::string error;
     ASSERT_TRUE(Decode3do(bytes.data(), bytes.size(), out, error)) << error;
-    ASSERT_EQ(out.objects.size(), 2u);
-    EXPECT_EQ(out.objects[0].name, "body");
-    EXPECT_EQ(out.objects[0].material, "paint");
-    EXPECT_EQ(out.objects[0].points, in.objects[0].points);
-    EXPECT_EQ(out.objects[0].uvs, in.objects[0].uvs);
-    EXPECT_EQ(out.objects[0].faces, in.objects[0].faces);
-    EXPECT_EQ(out.objects[1].name, "RoueAvD");
-    EXPECT_EQ(out.objects[1].points, in.objects[1].points);
-    EXPECT_TRUE(out.objects[1].faces.empty());
-    ASSERT_EQ(out.materials.size(), 2u);
-    const Model3doMaterial& p = out.materials[0];
-    EXPECT_EQ(p.name, "paint");
-    EXPECT_EQ(p.ambient[0], 0.5f);
-    EXPECT_EQ(p.transparency, 0.9999f);
-    EXPECT_EQ(p.shading, 1);
-    EXPECT_EQ(p.lighting, 3);
-    EXPECT_EQ(p.sides, 1);
-    EXPECT_EQ(p.texture, "Wood.PNG");  // case is the loader's business
-    EXPECT_EQ(out.materials[1].envTexture, "chrome.png");
-
-    // Encoding the decoded model gives the same bytes.
+    // Writing what was read gives the same bytes: no field is lost or moved.
     EXPECT_EQ(Bytes(out), bytes);
-}
+    ASSERT_EQ(out.objects.size(), 2u);
+    EXPECT_EQ(out.objects[1].name, "RoueAvD");
+    EXPECT_EQ(out.objects[0].points, SampleModel().objects[0].points);
+    EXPECT_EQ(out.materials[0].texture, "Wood.PNG");  // case is the loader's business
+    EXPECT_EQ(out.materials[0].lighting, 3);
+    EXPECT_EQ(GetFloat(reinterpret_cast<const unsigned char*>(&bytes[kFirstPointsAt + 44])), 0.5f);
 
-TEST(Format3do, FileRoundTripAndMissingFile)
-{
     ScopedTempDir dir;
-    std::string error;
     ASSERT_TRUE(Write3do("m.3do", SampleModel(), error)) << error;
-    Model3doFile out;
+    EXPECT_EQ(ReadTestFile("m.3do"), bytes);
     bool missing = true;
     ASSERT_TRUE(Read3do("m.3do", out, error, &missing)) << error;
     EXPECT_FALSE(missing);
-    EXPECT_EQ(out.objects.size(), 2u);
-
+    EXPECT_EQ(Bytes(out), bytes);
     EXPECT_FALSE(Read3do("absent.3do", out, error, &missing));
     EXPECT_TRUE(missing);
-
-    WriteTestFile("short.3do", ReadTestFile("m.3do").substr(0, 40));
+    WriteTestFile("short.3do", bytes.substr(0, 40));
     EXPECT_FALSE(Read3do("short.3do", out, error, &missing));
     EXPECT_FALSE(missing);
 }
 
-TEST(Format3do, EveryTruncationIsRefused)
-{
-    std::string bytes = Bytes(SampleModel());
-    for (size_t n = 0; n < bytes.size(); ++n)
-        EXPECT_NE(DecodeError(bytes.substr(0, n)), "<decoded>") << "length " << n;
-    // Bytes after the last material are not the loader's concern.
-    EXPECT_EQ(DecodeError(bytes + "trailing"), "<decoded>");
-}
-
-TEST(Format3do, BadCountsAndIndicesAreRefused)
+TEST(Format3do, DamagedFieldsAreRefusedAndTheirLimitsAccepted)
 {
     const std::string good = Bytes(SampleModel());
+    for (size_t n = 0; n < good.size(); ++n)
+        EXPECT_FALSE(Decodes(good.substr(0, n))) << "cut to " << n;
+    EXPECT_TRUE(Decodes(good + "trailing")) << "bytes after the last material are not the loader's";
+
+    using Change = std::function<void(std::string&)>;
     struct Case {
-        const char* what;
-        size_t at;
-        int32_t value;
-    } cases[] = {
-        {"negative object count", kObjectCountAt, -1},
-        {"huge object count", kObjectCountAt, 0x7FFFFFFF},
-        {"object count beyond the bytes", kObjectCountAt, 7},
-        {"negative point count", kFirstPointCountAt, -4},
-        {"huge point count", kFirstPointCountAt, 0x7FFFFFFF},
-        {"negative face count", kFirstFaceCountAt, -1},
-        {"huge face count", kFirstFaceCountAt, 0x20000000},
-        {"face index equal to point count", kFirstFacesAt + 4, 4},
-        {"negative face index", kFirstFacesAt, -1},
-        {"face index far beyond", kFirstFacesAt + 8, 1 << 30},
-        {"negative material count", kMaterialCountAt, -2},
-        {"material count beyond the bytes", kMaterialCountAt, 3},
-        {"huge material count", kMaterialCountAt, 0x7FFFFFFF},
+        std::string what;
+        Change change;
+        bool decodes;
     };
+    auto setInt = [](size_t at, int32_t v) { return Change([=](std::string& s) { SetInt(s, at, v); }); };
+    std::vector<Case> cases = {
+        {"negative object count", setInt(kObjectCountAt, -1), false},
+        {"huge object count", setInt(kObjectCountAt, 0x7FFFFFFF), false},
+        {"object count beyond the bytes", setInt(kObjectCountAt, 7), false},
+        {"negative point count", setInt(kFirstPointCountAt, -4), false},
+        {"huge point count", setInt(kFirstPointCountAt, 0x7FFFFFFF), false},
+        {"negative face count", setInt(kFirstFaceCountAt, -1), false},
+        {"huge face count", setInt(kFirstFaceCountAt, 0x20000000), false},
+        {"face index equal to the point count", setInt(kFirstFacesAt + 4, 4), false},
+        {"negative face index", setInt(kFirstFacesAt, -1), false},
+        {"face index far beyond", setInt(kFirstFacesAt + 8, 1 << 30), false},
+        {"the largest face index", setInt(kFirstFacesAt, 3), true},
+        {"negative material count", setInt(kMaterialCountAt, -2), false},
+        {"material count beyond the bytes", setInt(kMaterialCountAt, 3), false},
+        {"huge material count", setInt(kMaterialCountAt, 0x7FFFFFFF), false},
+        {"the largest float", [](std::string& s) { SetFloat(s, kFirstPointsAt, std::numeric_limits<float>::max()); },
+         true},
+    };
+    for (size_t at : {kFirstObject, kFirstObject + 80, kSecondObject, kFirstMaterial, kFirstMaterial + 132,
+                      kFirstMaterial + 212, kFirstMaterial + k3doMaterialSize + 212}) {
+        cases.push_back({"name without terminator at " + std::to_string(at),
+                         [=](std::string& s) { s.replace(at, k3doNameSize, k3doNameSize, 'A'); }, false});
+        cases.push_back({"terminator in the last byte at " + std::to_string(at),
+                         [=](std::string& s) {
+                             s.replace(at, k3doNameSize - 1, k3doNameSize - 1, 'A');
+                             s[at + k3doNameSize - 1] = '\0';
+                         },
+                         true});
+    }
+    for (float f : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                    -std::numeric_limits<float>::infinity()})
+        for (size_t axis = 0; axis < 3; ++axis)
+            cases.push_back({std::to_string(f) + " on axis " + std::to_string(axis),
+                             [=](std::string& s) { SetFloat(s, kFirstPointsAt + 12 * 3 + 4 * axis, f); }, false});
     for (const Case& c : cases) {
         std::string bytes = good;
-        PutInt(bytes, c.at, c.value);
-        EXPECT_NE(DecodeError(bytes), "<decoded>") << c.what;
-    }
-    // The largest valid index is accepted.
-    std::string bytes = good;
-    PutInt(bytes, kFirstFacesAt, 3);
-    EXPECT_EQ(DecodeError(bytes), "<decoded>");
-}
-
-TEST(Format3do, NamesWithoutTerminatorAreRefused)
-{
-    const std::string good = Bytes(SampleModel());
-    const size_t fields[] = {kFirstObject, kFirstObject + 80, kSecondObject, kFirstMaterial,
-                             kFirstMaterial + 132, kFirstMaterial + 212,
-                             kFirstMaterial + k3doMaterialSize + 212};
-    for (size_t at : fields) {
-        std::string bytes = good;
-        for (size_t i = 0; i < k3doNameSize; ++i)
-            bytes[at + i] = 'A';
-        EXPECT_NE(DecodeError(bytes), "<decoded>") << "field at " << at;
-        // A terminator in the last byte of the field is enough.
-        bytes[at + k3doNameSize - 1] = '\0';
-        EXPECT_EQ(DecodeError(bytes), "<decoded>") << "field at " << at;
+        c.change(bytes);
+        EXPECT_EQ(Decodes(bytes), c.decodes) << c.what;
     }
 }
 
-TEST(Format3do, CoordinatesMustBeFiniteNumbers)
+TEST(Format3do, DamagedCopiesNeverDecodeIntoAnInconsistentModel)
 {
-    const std::string good = Bytes(SampleModel());
-    const float bad[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
-                         -std::numeric_limits<float>::infinity()};
-    for (float f : bad)
-        for (size_t axis = 0; axis < 3; ++axis) {
-            std::string bytes = good;
-            PutFloat(bytes, kFirstPointsAt + 12 * 3 + 4 * axis, f);
-            EXPECT_NE(DecodeError(bytes), "<decoded>") << f << " on axis " << axis;
+    int decoded = 0;
+    ForEachDamagedCopy(Bytes(SampleModel()), 4000, 12345, [&](const std::string& bytes, int round) {
+        Model3doFile out;
+        std::string error;
+        if (!Decode3do(bytes.data(), bytes.size(), out, error)) {
+            ASSERT_TRUE(out.objects.empty()) << "round " << round;
+            return;
         }
-    // Large finite values are numbers like any other.
-    std::string bytes = good;
-    PutFloat(bytes, kFirstPointsAt, std::numeric_limits<float>::max());
-    EXPECT_EQ(DecodeError(bytes), "<decoded>");
+        ++decoded;
+        for (const Model3doObject& o : out.objects) {
+            ASSERT_EQ(o.points.size() % 3, 0u);
+            ASSERT_EQ(o.uvs.size(), o.points.size() / 3 * 2);
+            for (uint32_t idx : o.faces)
+                ASSERT_LT(idx, o.points.size() / 3);
+            for (float f : o.points)
+                ASSERT_TRUE(std::isfinite(f));
+        }
+    });
+    EXPECT_GT(decoded, 0);  // some damage only touches values
 }
 
-TEST(Format3do, SnappingFollowsTheGridExamples)
+TEST(Format3do, TheLoadersGridAndItsInverse)
 {
     struct Case {
-        float in[3];
-        float out[3];
+        float in[3], out[3];
     } cases[] = {
         {{0.0005f, 0.0005f, -0.0005f}, {0, 0, 0}},
         {{1.2346f, 2, 3}, {1.233f, 1.998f, 3.001f}},
         {{-1.5f, 0.25f, -2}, {-1.501f, 0.248f, -1.998f}},
-        // trunc rounds towards zero: 0 lands one step off, on each side.
-        {{0, 0, 0}, {-0.001f, -0.001f, 0.001f}},
+        {{0.5f, 0.5f, 0.5f}, {0.498f, 0.498f, 0.501f}},  // whole thousandths: x, y two steps down, z one up
+        {{0, 0, 0}, {-0.001f, -0.001f, 0.001f}},         // trunc rounds towards zero
     };
     for (const Case& c : cases)
         for (int axis = 0; axis < 3; ++axis)
-            EXPECT_FLOAT_EQ(Snap3doCoordinate(c.in[axis], axis), c.out[axis])
-                << c.in[axis] << " on axis " << axis;
-    // Whole thousandths: x and y two steps down, z one step up.
-    EXPECT_FLOAT_EQ(Snap3doCoordinate(0.5f, 0), 0.498f);
-    EXPECT_FLOAT_EQ(Snap3doCoordinate(0.5f, 2), 0.501f);
-}
-
-TEST(Format3do, SnappingOfHugeValuesStaysInRange)
-{
+            EXPECT_FLOAT_EQ(Snap3doCoordinate(c.in[axis], axis), c.out[axis]) << c.in[axis] << " axis " << axis;
     const float big = std::numeric_limits<float>::max();
     for (int axis = 0; axis < 3; ++axis) {
-        // Values beyond any 32-bit integer must not wrap round.
+        // Beyond any 32-bit integer nothing wraps round, and the float range holds.
         EXPECT_NEAR(Snap3doCoordinate(3e9f, axis), 3e9f, 3e9f * 1e-6f);
         EXPECT_NEAR(Snap3doCoordinate(-5e12f, axis), -5e12f, 5e12f * 1e-6f);
-        float top = Snap3doCoordinate(big, axis);
-        float bottom = Snap3doCoordinate(-big, axis);
-        EXPECT_TRUE(std::isfinite(top));
-        EXPECT_TRUE(std::isfinite(bottom));
-        EXPECT_GT(top, 3e38f);
-        EXPECT_LT(bottom, -3e38f);
+        EXPECT_TRUE(std::isfinite(Snap3doCoordinate(big, axis)) && Snap3doCoordinate(big, axis) > 3e38f);
+        EXPECT_TRUE(std::isfinite(Snap3doCoordinate(-big, axis)) && Snap3doCoordinate(-big, axis) < -3e38f);
     }
-}
-
-TEST(Format3do, PrecompensatedCoordinatesComeBackOnTheirGridPoint)
-{
     const double d = static_cast<double>(0.001f);
     std::mt19937 rng(7);
     std::uniform_int_distribution<int> thousandths(-40000, 40000);
     for (int i = 0; i < 3000; ++i) {
-        int k = thousandths(rng);
-        float designed = static_cast<float>(k / 1000.0);
+        const int k = thousandths(rng);
+        const float designed = static_cast<float>(k / 1000.0);
         for (int axis = 0; axis < 3; ++axis) {
-            float written = Precompensate3doCoordinate(designed, axis);
-            float loaded = Snap3doCoordinate(written, axis);
-            EXPECT_EQ(loaded, static_cast<float>(d * k)) << designed << " axis " << axis;
-            EXPECT_NEAR(loaded, designed, 1e-5);
+            const float loaded = Snap3doCoordinate(Precompensate3doCoordinate(designed, axis), axis);
+            ASSERT_EQ(loaded, static_cast<float>(d * k)) << designed << " axis " << axis;
+            ASSERT_NEAR(loaded, designed, 1e-5);
         }
     }
-}
-
-TEST(Format3do, RandomAndMutatedBytesNeverCrash)
-{
-    std::mt19937 rng(12345);
-    const std::string good = Bytes(SampleModel());
-    int decoded = 0;
-    for (int round = 0; round < 4000; ++round) {
-        std::string bytes;
-        if (round % 2 == 0) {
-            bytes.resize(rng() % 900);
-            for (char& c : bytes)
-                c = static_cast<char>(rng());
-        } else {
-            bytes = good;
-            int flips = 1 + rng() % 8;
-            for (int i = 0; i < flips; ++i)
-                bytes[rng() % bytes.size()] = static_cast<char>(rng());
-            if (rng() % 3 == 0)
-                bytes.resize(rng() % bytes.size());
-        }
-        Model3doFile out;
-        std::string error;
-        if (Decode3do(bytes.data(), bytes.size(), out, error)) {
-            ++decoded;
-            // Whatever decodes is consistent.
-            for (const Model3doObject& o : out.objects) {
-                ASSERT_EQ(o.points.size() % 3, 0u);
-                ASSERT_EQ(o.uvs.size(), o.points.size() / 3 * 2);
-                for (uint32_t idx : o.faces)
-                    ASSERT_LT(idx, o.points.size() / 3);
-                for (float f : o.points)
-                    ASSERT_TRUE(std::isfinite(f));
-            }
-        } else {
-            ASSERT_TRUE(out.objects.empty());
-        }
-    }
-    EXPECT_GT(decoded, 0);  // some mutations only touch values
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
+// Bitmap fonts: glyph measures, packing into textures, refusals, the
+// character map and drawing.
 #include "engine/glfont2d.h"
-#include "gltest.h"
+#include "engine/gltexture.h"
+#include "glwindow.h"
 
 namespace {
 
@@ -12,17 +15,11 @@ void WriteFont(const std::string& path, int width, int w, int h, int count, Ink 
     std::vector<uint8_t> rgba(size_t(width) * h * 4, 0);
     for (int g = 0; g < count; ++g)
         for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                int px = g * w + x;
-                if (px >= width || !ink(g, x, y))
-                    continue;
-                uint8_t* p = &rgba[(size_t(y) * width + px) * 4];
-                p[0] = p[1] = p[2] = p[3] = 255;
-            }
-    WriteRgbaPng(path, width, h, rgba);
+            for (int x = 0; x < w && g * w + x < width; ++x)
+                if (ink(g, x, y))
+                    std::fill_n(&rgba[(size_t(y) * width + g * w + x) * 4], 4, 255);
+    WriteTestPng(path, width, h, 4, rgba);
 }
-
-class FontTest : public GLTest {};
 
 // Glyph 1 is inked in columns 10 to 20 of its top half only, glyph 2 is
 // blank, glyph 3 fills its cell.
@@ -31,7 +28,20 @@ bool IconInk(int g, int x, int y)
     return (g == 1 && x >= 10 && x <= 20 && y < 24) || g == 3;
 }
 
-TEST_F(FontTest, MeasuresGlyphsAndPacksThemIntoTextures)
+// The alpha of texel (x, y) of the font's texture t.
+std::vector<uint8_t> TextureAlpha(const GLFont2D& font, int t)
+{
+    std::vector<uint8_t> rgba(256 * 256 * 4), alpha(256 * 256);
+    glBindTexture(GL_TEXTURE_2D, font.textures[t]);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    for (size_t i = 0; i < alpha.size(); ++i)
+        alpha[i] = rgba[4 * i + 3];
+    return alpha;
+}
+
+class Fonts : public GLWindowTest {};
+
+TEST_F(Fonts, GlyphsAreMeasuredAndPackedIntoTextures)
 {
     WriteFont(dir.file("icons.png"), 4 * 48, 48, 48, 4, IconInk);
     GLFont2D font;
@@ -41,42 +51,36 @@ TEST_F(FontTest, MeasuresGlyphsAndPacksThemIntoTextures)
     EXPECT_EQ(font.rowsPerTexture, 5u);
     EXPECT_EQ(font.glyphsPerTexture, 25u);
     EXPECT_EQ(font.textureCount, 1u);
-    EXPECT_EQ(font.source, nullptr);  // released once uploaded
-    EXPECT_EQ(font.glyphs[0].left, 0);
-    EXPECT_EQ(font.glyphs[0].width, 48);
-    EXPECT_EQ(font.glyphs[1].left, 10);
-    EXPECT_EQ(font.glyphs[1].width, 11);
-    EXPECT_EQ(font.glyphs[2].left, 48);  // no ink at all
-    EXPECT_EQ(font.glyphs[2].width, 1 - 48);
-    EXPECT_EQ(font.glyphs[3].left, 0);
-    EXPECT_EQ(font.glyphs[3].width, 48);
+    EXPECT_EQ(font.source, nullptr);                                                 // released once uploaded
+    const std::pair<int, int> inked[] = {{0, 48}, {10, 11}, {48, 1 - 48}, {0, 48}};  // left, width; glyph 2 has no ink
+    for (int g = 0; g < 4; ++g) {
+        EXPECT_EQ(font.glyphs[size_t(g)].left, inked[g].first) << g;
+        EXPECT_EQ(font.glyphs[size_t(g)].width, inked[g].second) << g;
+    }
     EXPECT_FLOAT_EQ(font.glyphs[3].s0, 3 * 48 / 256.0f);
     EXPECT_FLOAT_EQ(font.glyphs[3].s1, 4 * 48 / 256.0f);
     EXPECT_FLOAT_EQ(font.glyphs[3].t0, 0);
     EXPECT_FLOAT_EQ(font.glyphs[3].t1, 48 / 256.0f);
     ASSERT_TRUE(glIsTexture(font.textures[0]));
     EXPECT_EQ(font.textures[1], kNoGLTexture);
-
-    // The texture holds glyph 3 at column 3, transparent black elsewhere.
-    std::vector<uint8_t> tex(256 * 256 * 4);
-    glBindTexture(GL_TEXTURE_2D, font.textures[0]);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, tex.data());
-    EXPECT_EQ(tex[(10 * 256 + 3 * 48 + 5) * 4 + 3], 255);
-    EXPECT_EQ(tex[(10 * 256 + 48 + 15) * 4 + 3], 255);
-    EXPECT_EQ(tex[(30 * 256 + 48 + 15) * 4 + 3], 0);
-    EXPECT_EQ(tex[(60 * 256 + 5) * 4 + 3], 0);  // below the first row of cells
-
-    GLuint name = font.textures[0];
+    // The texture holds each glyph in its cell, transparent black elsewhere.
+    const std::vector<uint8_t> a = TextureAlpha(font, 0);
+    EXPECT_EQ(a[10 * 256 + 3 * 48 + 5], 255);
+    EXPECT_EQ(a[10 * 256 + 48 + 15], 255);
+    EXPECT_EQ(a[30 * 256 + 48 + 15], 0);
+    EXPECT_EQ(a[60 * 256 + 5], 0);  // below the first row of cells
+    // The characters from space on, within the glyph count; the rest draw glyph 0.
+    const std::pair<unsigned char, uint32_t> map[] = {{' ', 0}, {'!', 1}, {'"', 2},    {'#', 3},
+                                                      {'$', 0}, {'~', 0}, {'\x01', 0}, {0xE9, 0}};
+    for (const auto& [c, glyph] : map)
+        EXPECT_EQ(font.GlyphIndex(c), glyph) << int(c);
+    const GLuint name = font.textures[0];
     font.Free();
     EXPECT_FALSE(glIsTexture(name));
     EXPECT_EQ(font.loaded, 0);
-}
 
-TEST_F(FontTest, TwentySixLargeGlyphsNeedTwoTextures)
-{
+    // Twenty-six large glyphs take two textures.
     WriteFont(dir.file("big.png"), 26 * 48, 48, 48, 26, [](int g, int x, int) { return x == g; });
-    GLFont2D font;
     ASSERT_TRUE(font.Load("big.png", 48, 48, 26));
     EXPECT_EQ(font.textureCount, 2u);
     EXPECT_EQ(font.glyphs[24].texture, 0);
@@ -89,48 +93,42 @@ TEST_F(FontTest, TwentySixLargeGlyphsNeedTwoTextures)
     font.Free();
 }
 
-TEST_F(FontTest, PixelsOutsideTheImageCountAsTransparent)
+TEST_F(Fonts, PixelsOutsideTheImageCountAsTransparent)
 {
     // 4 cells of 48 announced, but the picture is only 100 pixels wide.
     WriteFont(dir.file("narrow.png"), 100, 48, 48, 4, [](int, int, int) { return true; });
     GLFont2D font;
     ASSERT_TRUE(font.Load("narrow.png", 48, 48, 4));
     EXPECT_EQ(font.glyphs[1].width, 48);
-    EXPECT_EQ(font.glyphs[2].left, 0);   // columns 96 to 99 exist
+    EXPECT_EQ(font.glyphs[2].left, 0);  // columns 96 to 99 exist
     EXPECT_EQ(font.glyphs[2].width, 4);
     EXPECT_EQ(font.glyphs[3].width, 1 - 48);  // wholly outside
-    std::vector<uint8_t> tex(256 * 256 * 4);
-    glBindTexture(GL_TEXTURE_2D, font.textures[0]);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, tex.data());
-    EXPECT_EQ(tex[(5 * 256 + 2 * 48 + 3) * 4 + 3], 255);
-    EXPECT_EQ(tex[(5 * 256 + 2 * 48 + 4) * 4 + 3], 0);
-    EXPECT_EQ(tex[(5 * 256 + 3 * 48 + 4) * 4 + 3], 0);
+    const std::vector<uint8_t> a = TextureAlpha(font, 0);
+    EXPECT_EQ(a[5 * 256 + 2 * 48 + 3], 255);
+    EXPECT_EQ(a[5 * 256 + 2 * 48 + 4], 0);
+    EXPECT_EQ(a[5 * 256 + 3 * 48 + 4], 0);
     font.Free();
-
     // Cells taller than the picture: the rows below it are transparent too.
     ASSERT_TRUE(font.Load("narrow.png", 48, 64, 2));
     EXPECT_EQ(font.glyphs[1].width, 48);
     font.Free();
 }
 
-TEST_F(FontTest, RefusedFontsSayWhyAndStayUnloaded)
+TEST_F(Fonts, RefusedFontsSayWhyAndStayUnloaded)
 {
-    std::vector<uint8_t> rgb(48 * 4 * 48 * 3, 255);
-    WriteRgbPng(dir.file("rgb.png"), 48 * 4, 48, rgb);
+    WriteTestPng(dir.file("rgb.png"), 48 * 4, 48, 3, std::vector<uint8_t>(48 * 4 * 48 * 3, 255));
     WriteFont(dir.file("ok.png"), 4 * 48, 48, 48, 4, IconInk);
     GLFont2D font;
-    std::string err = CaptureStderr([&] { EXPECT_FALSE(font.Load("rgb.png", 48, 48, 4)); });
-    EXPECT_EQ(err, "File rgb.png : not 32 bpp !\n");
-    err = CaptureStderr([&] { EXPECT_FALSE(font.Load("absent.png", 48, 48, 4)); });
-    EXPECT_EQ(err, "Couldn't load texture absent.png\n");
-
+    EXPECT_EQ(CaptureStderr([&] { EXPECT_FALSE(font.Load("rgb.png", 48, 48, 4)); }), "File rgb.png : not 32 bpp !\n");
+    EXPECT_EQ(CaptureStderr([&] { EXPECT_FALSE(font.Load("absent.png", 48, 48, 4)); }),
+              "Couldn't load texture absent.png\n");
     ASSERT_TRUE(font.Load("ok.png", 48, 48, 4));
-    struct Case {
+    const struct {
         uint32_t w, h, count;
-    } bad[] = {{0, 48, 4}, {48, 0, 4}, {257, 48, 4}, {48, 300, 4}, {48, 48, 0},
-               {256, 256, 17}, {128, 128, 65}, {1, 1, 65536 * 16 + 1}};
-    for (const Case& c : bad) {
-        err = CaptureStderr([&] { EXPECT_FALSE(font.Load("ok.png", c.w, c.h, c.count)); });
+    } bad[] = {{0, 48, 4},  {48, 0, 4},     {257, 48, 4},   {48, 300, 4},
+               {48, 48, 0}, {256, 256, 17}, {128, 128, 65}, {1, 1, 65536 * 16 + 1}};
+    for (const auto& c : bad) {
+        const std::string err = CaptureStderr([&] { EXPECT_FALSE(font.Load("ok.png", c.w, c.h, c.count)); });
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
         EXPECT_EQ(font.loaded, 0) << c.w << "x" << c.h << " × " << c.count;
         EXPECT_EQ(font.textures[0], kNoGLTexture);
@@ -141,23 +139,7 @@ TEST_F(FontTest, RefusedFontsSayWhyAndStayUnloaded)
     font.Free();
 }
 
-TEST_F(FontTest, CharactersMapToGlyphsWithinTheCount)
-{
-    WriteFont(dir.file("icons.png"), 4 * 48, 48, 48, 4, IconInk);
-    GLFont2D font;
-    ASSERT_TRUE(font.Load("icons.png", 48, 48, 4));
-    EXPECT_EQ(font.GlyphIndex(' '), 0u);
-    EXPECT_EQ(font.GlyphIndex('!'), 1u);
-    EXPECT_EQ(font.GlyphIndex('"'), 2u);
-    EXPECT_EQ(font.GlyphIndex('#'), 3u);
-    EXPECT_EQ(font.GlyphIndex('$'), 0u);  // in the list, beyond the glyph count
-    EXPECT_EQ(font.GlyphIndex('~'), 0u);
-    EXPECT_EQ(font.GlyphIndex('\x01'), 0u);
-    EXPECT_EQ(font.GlyphIndex(0xE9), 0u);
-    font.Free();
-}
-
-TEST_F(FontTest, DrawsUprightOneCellPerCharacter)
+TEST_F(Fonts, TextIsDrawnUprightOneCellPerCharacter)
 {
     WriteFont(dir.file("icons.png"), 4 * 48, 48, 48, 4, IconInk);
     GLFont2D font;
@@ -165,31 +147,29 @@ TEST_F(FontTest, DrawsUprightOneCellPerCharacter)
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     Begin2D();
     glColor4f(1, 1, 0, 1);
-    // '$' and '~' are beyond the glyph count: blank cells that still advance.
-    font.Draw(2, 10, "$!~#");
+    font.Draw(2, 10, "$!~#");  // '$' and '~' are beyond the glyph count: blank cells that still advance
     End2D();
-    Picture p = Picture::Read(kWidth, kHeight);
-    p.Save("font_draw.png");
+    const Picture p = ReadPicture();
+    const Rgb yellow{255, 255, 0}, black{0, 0, 0};
     // '!' in the second cell: ink in its top half only (upright).
-    EXPECT_TRUE(Near(p.At(2 + 48 + 15, 10 + 5), Rgb{255, 255, 0})) << p.At(2 + 48 + 15, 10 + 5);
-    EXPECT_TRUE(Near(p.At(2 + 48 + 15, 10 + 40), Rgb{0, 0, 0})) << p.At(2 + 48 + 15, 10 + 40);
-    EXPECT_TRUE(Near(p.At(2 + 48 + 5, 10 + 5), Rgb{0, 0, 0})) << p.At(2 + 48 + 5, 10 + 5);
+    EXPECT_TRUE(Near(p.At(2 + 48 + 15, 10 + 5), yellow)) << p.At(2 + 48 + 15, 10 + 5);
+    EXPECT_TRUE(Near(p.At(2 + 48 + 15, 10 + 40), black)) << p.At(2 + 48 + 15, 10 + 40);
+    EXPECT_TRUE(Near(p.At(2 + 48 + 5, 10 + 5), black)) << p.At(2 + 48 + 5, 10 + 5);
     // Nothing in the first and third cells, the full '#' in the fourth.
     for (int x = 2; x < 50; x += 6)
-        EXPECT_TRUE(Near(p.At(x, 30), Rgb{0, 0, 0})) << x;
+        EXPECT_TRUE(Near(p.At(x, 30), black)) << x;
     for (int x = 98 + 2; x < 146 - 2; x += 6)
-        EXPECT_TRUE(Near(p.At(x, 30), Rgb{0, 0, 0})) << x;
-    EXPECT_TRUE(Near(p.At(146 + 5, 30), Rgb{255, 255, 0})) << p.At(146 + 5, 30);
+        EXPECT_TRUE(Near(p.At(x, 30), black)) << x;
+    EXPECT_TRUE(Near(p.At(146 + 5, 30), yellow)) << p.At(146 + 5, 30);
     EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
     EXPECT_TRUE(context.CheckError());
-
     // An unloaded font draws nothing.
     font.Free();
     glClear(GL_COLOR_BUFFER_BIT);
     Begin2D();
     font.Draw(2, 10, "###");
     End2D();
-    EXPECT_TRUE(Near(Picture::Read(kWidth, kHeight).At(10, 20), Rgb{0, 0, 0}));
+    EXPECT_TRUE(Near(ReadPicture().At(10, 20), black));
 }
 
 }  // namespace

@@ -25,8 +25,8 @@ CompiledLevel Compile(const std::string& text, int index = 0)
 // Writes the file as level index in the test's own directory.
 void WriteLevel(const ScopedTempDir& dir, int index, const LevelFileData& file)
 {
-    ASSERT_TRUE(WriteTestFile(dir.path() + "/data/level/level" + std::to_string(index + 1) + ".lvl",
-                              EncodeLevelFile(file)));
+    ASSERT_TRUE(
+        WriteTestFile(dir.path() + "/data/level/level" + std::to_string(index + 1) + ".lvl", EncodeLevelFile(file)));
 }
 
 const char* kMasked =
@@ -37,12 +37,14 @@ const char* kMasked =
 TEST(LevelCompile, RefusesABadSourceOrSolutionAtItsLine)
 {
     std::string tall = "; tall\n###\n#@#\n";
-    for (int i = 0; i < 12; ++i) tall += "#*#\n";
+    for (int i = 0; i < 12; ++i)
+        tall += "#*#\n";
     tall += "# #\n###\n";
     // A full board: the car and 201 blocks on targets, the 201st on row 11.
     std::string full;
     for (int y = 0, placed = 0; y < kPlayHeight; ++y, full += "\n")
-        for (int x = 0; x < kPlayWidth; ++x) full += x + y == 0 ? '@' : placed++ < 201 ? '*' : '-';
+        for (int x = 0; x < kPlayWidth; ++x)
+            full += x + y == 0 ? '@' : placed++ < 201 ? '*' : '-';
     const struct {
         std::string text;
         int line;
@@ -59,13 +61,15 @@ TEST(LevelCompile, RefusesABadSourceOrSolutionAtItsLine)
         {"#####\n#@$.#\n#####\n\nSolution: rRx\n", 5, "'x' is not a move"},
         {"#####\n#@$.#\n#####\n\nHard:\n#####\n#x  #\n#####\n", 7, "must mark a floor cell of the room"},
         {"#####\n#@$.#\n#####\n\nSolution: R\nTitle: Late\n", 6, "the title must come before the grid"},
-        {"#######\n#@ $ .#\n#######\n\nSolution:\nRRR\n", 6, "the solution move 1 ('R') steps where a push was written"},
+        {"#######\n#@ $ .#\n#######\n\nSolution:\nRRR\n", 6,
+         "the solution move 1 ('R') steps where a push was written"},
         {"#######\n#@ $ .#\n#######\n\nSolution: rR\n", 5, "the solution does not fill every target"},
         {"#######\n#@ $ .#\n#######\n\nSolution: rrR\n", 5, "move 2 ('r') pushes a block where a step was written"},
         // A bomb cell is closed to blocks, so the solution also plays on Easy.
         {"########\n#@ $!.##\n########\n\nSolution: rRRR\n", 5, "move 2 ('R') is refused by the rules"},
         // In a closed corridor the block is fixed as soon as it reaches the target.
-        {"########\n#@$ .  #\n########\n\nSolution: RRR\n", 5, "move 3 ('R') pushes a block that is fixed on its target"},
+        {"########\n#@$ .  #\n########\n\nSolution: RRR\n", 5,
+         "move 3 ('R') pushes a block that is fixed on its target"},
         {"#####\n#@$ #\n#.  #\n#####\n\nSolution: R\n", 6, "move 1 ('R') leaves the pushed block lost"},
         {std::string(kMasked) + "\nSolution: urdrRR\n", 14, "move 1 ('u') is refused by the rules"},
     };
@@ -124,7 +128,8 @@ TEST(LevelCompile, PairsEveryBlockWithItsTargetForTheCoresHardColours)
     // not modulo 3 passes as level 1 and fails as level 51.
     const CompiledLevel three = Compile("########\n#      #\n# $  . #\n# $  . #\n# $  . #\n#@     #\n########\n", 50);
     LevelFileData mod2 = three.file;
-    for (uint8_t& p : mod2.pairing) p = uint8_t(p == 1 ? 1 : 2 - p);
+    for (uint8_t& p : mod2.pairing)
+        p = uint8_t(p == 1 ? 1 : 2 - p);
     WriteLevel(dir, 0, mod2);
     WriteLevel(dir, 50, mod2);
     EXPECT_EQ(VerifyLevelWithCore(prefix, 0), "");
@@ -164,7 +169,8 @@ TEST(LevelCompile, TheCoreVerificationCatchesWhatTheGameRefuses)
         const LevelSource s = ParseLevelSource(c.grid, "c.txt");
         LevelFileData file;
         for (int y = 0; y < kPlayHeight; ++y)
-            for (int x = 0; x < kPlayWidth; ++x) file.cells[y * kPlayWidth + x] = s.board.At(x, y);
+            for (int x = 0; x < kPlayWidth; ++x)
+                file.cells[y * kPlayWidth + x] = s.board.At(x, y);
         std::copy(s.floorMask, s.floorMask + kCellCount, file.floorMask);
         file.pairing = {0};
         file.solution = ActionsFromLetters(c.letters);

@@ -11,7 +11,8 @@ namespace {
 
 int Generate(int count)
 {
-    return std::system((std::string(LEVELCODES_PATH) + " generate " + std::to_string(count) + " >out.txt 2>err.txt").c_str());
+    return std::system(
+        (std::string(LEVELCODES_PATH) + " generate " + std::to_string(count) + " >out.txt 2>err.txt").c_str());
 }
 
 }  // namespace

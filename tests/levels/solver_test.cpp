@@ -10,9 +10,8 @@ namespace {
 const char* kTwoRooms = "#########\n#   #   #\n# $   $ #\n#   #   #\n##.###.##\n #  @  #\n #######\n";
 // Plain rules solve it, but every way pushes a block on after the game has
 // fixed it on a target.
-const char* kCloister =
-    "  ##########\n  #    #   #\n### ##$  # ###\n#   #.$.$  # #\n# #  .#*##   #\n#   #. .  #$ #\n"
-    "##  #  #   $ #\n #     @  ####\n ##########\n";
+const char* kCloister = "  ##########\n  #    #   #\n### ##$  # ###\n#   #.$.$  # #\n# #  .#*##   #\n#   #. .  #$ #\n"
+                        "##  #  #   $ #\n #     @  ####\n ##########\n";
 // The block on the target right of the car is fixed by the game (the corner
 // block beside it is): plain rules push it off to let the car out and back.
 const char* kFixedDoor = "########\n#*@*  ##\n###    #\n#  #   #\n#  .$ ##\n########\n";
@@ -40,7 +39,8 @@ TEST(Solver, SolvesByTheGameRulesOrSaysWhyNot)
         {"walks round", "#######\n#.$ @ #\n#     #\n#######\n", false, 1, 8000000, 1, "lL"},
         {"round the bomb", "#######\n#     #\n#     #\n#@$!. #\n#     #\n#     #\n#######\n", false, 1, 8000000, 4, ""},
         {"weighted", kTwoRooms, false, 3, 8000000, -1, ""},
-        {"no solution", "######\n#@$ .#\n#$.  #\n##   #\n######\n", false, 1, 8000000, 0, "a block can reach no target"},
+        {"no solution", "######\n#@$ .#\n#$.  #\n##   #\n######\n", false, 1, 8000000, 0,
+         "a block can reach no target"},
         {"out of room", kTwoRooms, false, 1, 3, 0, "out of room for positions"},
         {"cloister, game rules", kCloister, false, 1, 8000000, 0, "no solution exists"},
         {"cloister, plain rules", kCloister, true, 1, 8000000, -1, ""},
@@ -65,7 +65,8 @@ TEST(Solver, SolvesByTheGameRulesOrSaysWhyNot)
             continue;
         }
         EXPECT_TRUE(r.solved) << r.reason;
-        if (!r.solved) continue;
+        if (!r.solved)
+            continue;
         EXPECT_EQ(r.pushOptimal, c.weight == 1);
         if (c.pushes > 0) {
             EXPECT_EQ(r.pushes, c.pushes);

@@ -30,8 +30,10 @@ TEST(LevelSource, ReadsTheNotationOntoTheCentredBoard)
     EXPECT_EQ(s.floorMask[0], 0);
 
     const LevelSource t = ParseLevelSource("#########\n#@ ! 6 *#\n# 7 8 9 #\n#########\n", "x.txt");
-    const int cells[][3] = {{3, 1, kCellBomb}, {5, 1, 36}, {7, 1, kCellBlockOnTarget}, {2, 2, 37}, {4, 2, 38}, {6, 2, 39}};
-    for (const auto& c : cells) EXPECT_EQ(t.board.At(t.offsetX + c[0], t.offsetY + c[1]), c[2]) << c[0] << "," << c[1];
+    const int cells[][3] = {{3, 1, kCellBomb}, {5, 1, 36}, {7, 1, kCellBlockOnTarget},
+                            {2, 2, 37},        {4, 2, 38}, {6, 2, 39}};
+    for (const auto& c : cells)
+        EXPECT_EQ(t.board.At(t.offsetX + c[0], t.offsetY + c[1]), c[2]) << c[0] << "," << c[1];
     EXPECT_EQ(std::make_pair(t.bombs, t.specials), std::make_pair(1, 4));
 }
 

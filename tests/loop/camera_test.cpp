@@ -52,8 +52,8 @@ TEST(Camera, WheelAndDragStayWithinTheirRanges)
 
     Camera d{10, -60, 1};
     DragCamera(d, 1, true, false, 50, -200);
-    EXPECT_FLOAT_EQ(d.yaw, 10);      // mode 1 does not turn
-    EXPECT_FLOAT_EQ(d.pitch, -90);   // clamped
+    EXPECT_FLOAT_EQ(d.yaw, 10);     // mode 1 does not turn
+    EXPECT_FLOAT_EQ(d.pitch, -90);  // clamped
     DragCamera(d, 0, true, true, 50, 1000);
     EXPECT_FLOAT_EQ(d.yaw, 0);
     EXPECT_FLOAT_EQ(d.pitch, -10);

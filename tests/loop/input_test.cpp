@@ -4,6 +4,7 @@
 
 namespace {
 
+// One frame of raw input: the keys held and the events, in order.
 struct Frame {
     Uint8 keys[SDLK_LAST] = {};
     RawInput raw;
@@ -17,88 +18,86 @@ struct Frame {
         keys[k] = 1;
         return *this;
     }
-    Frame& Down(SDLKey k, Uint16 unicode = 0)
-    {
-        SDL_Event e{};
-        e.type = SDL_KEYDOWN;
-        e.key.keysym.sym = k;
-        e.key.keysym.unicode = unicode;
-        raw.events.push_back(e);
-        return *this;
-    }
-    Frame& Up(SDLKey k)
-    {
-        SDL_Event e{};
-        e.type = SDL_KEYUP;
-        e.key.keysym.sym = k;
-        raw.events.push_back(e);
-        return *this;
-    }
-    Frame& Button(Uint8 type, Uint8 button)
+    Frame& Event(Uint8 type, int code = 0, Uint16 unicode = 0)
     {
         SDL_Event e{};
         e.type = type;
-        e.button.button = button;
+        if (type == SDL_KEYDOWN || type == SDL_KEYUP) {
+            e.key.keysym.sym = static_cast<SDLKey>(code);
+            e.key.keysym.unicode = unicode;
+        } else {
+            e.button.button = static_cast<Uint8>(code);
+        }
         raw.events.push_back(e);
         return *this;
     }
+    Frame& Down(SDLKey k, Uint16 unicode = 0) { return Event(SDL_KEYDOWN, k, unicode); }
+    Frame& Up(SDLKey k) { return Event(SDL_KEYUP, k); }
 };
 
-TEST(Input, HeldKeysComeFromTheKeyStateEitherKeyOfAPair)
+using Flag = bool InputState::*;
+
+TEST(Input, EitherKeyOfAPairHoldsItsFlagOnlyWhileItIsDown)
 {
-    InputState in;
-    Frame f;
-    f.Hold(SDLK_KP4).Hold(SDLK_UP).Hold(SDLK_PAGEDOWN).Hold(SDLK_KP_PERIOD);
-    ProcessInput(in, f.raw);
-    EXPECT_TRUE(in.leftHeld);
-    EXPECT_TRUE(in.upHeld);
-    EXPECT_FALSE(in.rightHeld);
-    EXPECT_FALSE(in.downHeld);
-    EXPECT_TRUE(in.distIncHeld);
-    EXPECT_TRUE(in.yawIncHeld);
-    EXPECT_FALSE(in.pitchDecHeld);
-    ProcessInput(in, Frame().raw);
-    EXPECT_FALSE(in.leftHeld);
-    EXPECT_FALSE(in.upHeld);
+    const struct {
+        SDLKey a, b;
+        Flag held;
+    } pairs[] = {
+        {SDLK_LEFT, SDLK_KP4, &InputState::leftHeld},      {SDLK_RIGHT, SDLK_KP6, &InputState::rightHeld},
+        {SDLK_UP, SDLK_KP8, &InputState::upHeld},          {SDLK_DOWN, SDLK_KP2, &InputState::downHeld},
+        {SDLK_HOME, SDLK_KP7, &InputState::pitchDecHeld},  {SDLK_END, SDLK_KP1, &InputState::pitchIncHeld},
+        {SDLK_INSERT, SDLK_KP0, &InputState::yawDecHeld},  {SDLK_DELETE, SDLK_KP_PERIOD, &InputState::yawIncHeld},
+        {SDLK_PAGEUP, SDLK_KP9, &InputState::distDecHeld}, {SDLK_PAGEDOWN, SDLK_KP3, &InputState::distIncHeld},
+    };
+    for (const auto& p : pairs)
+        for (SDLKey k : {p.a, p.b}) {
+            InputState in;
+            ProcessInput(in, Frame().Hold(k).raw);
+            for (const auto& other : pairs)
+                EXPECT_EQ(in.*other.held, &other == &p) << k;
+            ProcessInput(in, Frame().raw);
+            EXPECT_FALSE(in.*p.held) << k;
+        }
 }
 
-TEST(Input, KeysActOnReleaseAndEventFlagsLastOneFrame)
+TEST(Input, KeysActOnTheirReleaseForOneFrame)
 {
-    InputState in;
-    // Pressed and released within one frame: the key-up flag is still seen once.
-    ProcessInput(in, Frame().Down(SDLK_SPACE).Up(SDLK_SPACE).raw);
-    EXPECT_TRUE(in.undo);
-    EXPECT_TRUE(in.keyDown);
-    EXPECT_TRUE(in.keyReleased);
-    ProcessInput(in, Frame().raw);
-    EXPECT_FALSE(in.undo);
-    EXPECT_FALSE(in.keyReleased);
-
-    ProcessInput(in, Frame().Up(SDLK_BACKSPACE).raw);
-    EXPECT_TRUE(in.undo);  // the second undo key
-    EXPECT_TRUE(in.backspace);
-    ProcessInput(in, Frame().Up(SDLK_KP_ENTER).Up(SDLK_ESCAPE).Up(SDLK_F10).Up(SDLK_F1).raw);
-    EXPECT_TRUE(in.setOff);
-    EXPECT_TRUE(in.escape);
-    EXPECT_TRUE(in.fkey[10]);
-    EXPECT_TRUE(in.fkey[1]);
-    EXPECT_FALSE(in.fkey[2]);
-    // A key press alone sets nothing but the typed character.
-    ProcessInput(in, Frame().Down(SDLK_ESCAPE).Down(SDLK_a, 'a').raw);
-    EXPECT_FALSE(in.escape);
-    EXPECT_EQ(in.lastUnicode, 'a');
+    const struct {
+        SDLKey key;
+        Flag flag;
+    } keys[] = {
+        {SDLK_ESCAPE, &InputState::escape},     {SDLK_SPACE, &InputState::undo},
+        {SDLK_BACKSPACE, &InputState::undo},    {SDLK_BACKSPACE, &InputState::backspace},
+        {SDLK_RETURN, &InputState::setOff},     {SDLK_KP_ENTER, &InputState::setOff},
+        {SDLK_LEFT, &InputState::leftReleased}, {SDLK_KP6, &InputState::rightReleased},
+        {SDLK_KP8, &InputState::upReleased},    {SDLK_DOWN, &InputState::downReleased},
+    };
+    for (const auto& c : keys) {
+        InputState in;
+        ProcessInput(in, Frame().Down(c.key, 'a').raw);
+        EXPECT_FALSE(in.*c.flag) << c.key << " only pressed";
+        EXPECT_TRUE(in.keyDown);
+        EXPECT_EQ(in.lastUnicode, 'a');
+        ProcessInput(in, Frame().Up(c.key).raw);
+        EXPECT_TRUE(in.*c.flag) << c.key;
+        EXPECT_TRUE(in.keyReleased);
+        ProcessInput(in, Frame().raw);
+        EXPECT_FALSE(in.*c.flag || in.keyReleased || in.keyDown) << c.key;
+    }
+    for (int f = 1; f <= 10; ++f) {  // pressed and released within one frame
+        InputState in;
+        const SDLKey key = static_cast<SDLKey>(SDLK_F1 + f - 1);
+        ProcessInput(in, Frame().Down(key).Up(key).raw);
+        for (int k = 0; k < 13; ++k)
+            EXPECT_EQ(in.fkey[k], k == f) << "F" << f;
+    }
 }
 
 TEST(Input, EveryKeyPressOfASlowFrameIsKeptForTextFields)
 {
     InputState in;
-    ProcessInput(in, Frame()
-                         .Down(SDLK_t, 'T')
-                         .Up(SDLK_t)
-                         .Down(SDLK_BACKSPACE)
-                         .Up(SDLK_BACKSPACE)
-                         .Down(SDLK_e, 'e')
-                         .raw);
+    ProcessInput(in,
+                 Frame().Down(SDLK_t, 'T').Up(SDLK_t).Down(SDLK_BACKSPACE).Up(SDLK_BACKSPACE).Down(SDLK_e, 'e').raw);
     ASSERT_EQ(in.textEventCount, 4);
     EXPECT_EQ(in.textEvents[0].unicode, 'T');
     EXPECT_FALSE(in.textEvents[1].erase);  // the Backspace press types nothing…
@@ -108,21 +107,15 @@ TEST(Input, EveryKeyPressOfASlowFrameIsKeptForTextFields)
     EXPECT_EQ(in.textEventCount, 0);
 }
 
-TEST(Input, DirectionPressedFlagsLastUntilKeyUp)
+TEST(Input, ADirectionIsPressedUntilItsKeyGoesUpAndASuppressedOneStaysOffTillThen)
 {
     InputState in;
     ProcessInput(in, Frame().Down(SDLK_KP6).Hold(SDLK_KP6).raw);
-    EXPECT_TRUE(in.rightPressed);
     ProcessInput(in, Frame().Hold(SDLK_KP6).raw);
     EXPECT_TRUE(in.rightPressed);
     ProcessInput(in, Frame().Up(SDLK_RIGHT).raw);
     EXPECT_FALSE(in.rightPressed);
-    EXPECT_TRUE(in.rightReleased);
-}
 
-TEST(Input, ASuppressedDirectionStaysOffUntilItsKeyIsReleased)
-{
-    InputState in;
     ProcessInput(in, Frame().Hold(SDLK_LEFT).Hold(SDLK_UP).raw);
     SuppressDirection(in, HeldLeft);
     ProcessInput(in, Frame().Hold(SDLK_LEFT).Hold(SDLK_UP).raw);
@@ -134,40 +127,36 @@ TEST(Input, ASuppressedDirectionStaysOffUntilItsKeyIsReleased)
 
     ReleaseDirectionKeys(in);
     ProcessInput(in, Frame().Hold(SDLK_LEFT).Hold(SDLK_DOWN).raw);
-    EXPECT_FALSE(in.leftHeld);
-    EXPECT_FALSE(in.downHeld);
-    // A key that is simply no longer down ends the suppression too.
-    ProcessInput(in, Frame().raw);
+    EXPECT_FALSE(in.leftHeld || in.downHeld);
+    ProcessInput(in, Frame().raw);  // a key no longer down ends it too
     ProcessInput(in, Frame().Hold(SDLK_DOWN).raw);
     EXPECT_TRUE(in.downHeld);
 }
 
-TEST(Input, MouseButtonsClicksAndWheel)
+TEST(Input, MouseButtonsClicksWheelAndTheWindowClosing)
 {
     InputState in;
     Frame f;
     f.raw.mouseX = 10;
     f.raw.mouseY = 20;
-    f.Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT);
-    ProcessInput(in, f.raw);
-    EXPECT_TRUE(in.leftButtonHeld);
+    ProcessInput(in, f.Event(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT).raw);
+    EXPECT_TRUE(in.leftButtonHeld && in.leftButtonDown);
     EXPECT_FALSE(in.leftClick);
     EXPECT_EQ(in.mouseX, 10);
-    ProcessInput(in, Frame()
-                         .Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT)
-                         .Button(SDL_MOUSEBUTTONUP, SDL_BUTTON_WHEELDOWN)
-                         .raw);
-    EXPECT_FALSE(in.leftButtonHeld);
-    EXPECT_TRUE(in.leftClick);
-    EXPECT_TRUE(in.wheelDown);
-    EXPECT_FALSE(in.wheelUp);
-    ProcessInput(in, Frame().raw);
+    ProcessInput(in,
+                 Frame().Event(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT).Event(SDL_MOUSEBUTTONUP, SDL_BUTTON_WHEELDOWN).raw);
+    EXPECT_FALSE(in.leftButtonHeld || in.leftButtonDown || in.wheelUp);
+    EXPECT_TRUE(in.leftClick && in.wheelDown);
+    ProcessInput(in, Frame().Event(SDL_QUIT).raw);
     EXPECT_FALSE(in.leftClick);
+    EXPECT_TRUE(in.quit);
 }
 
 TEST(Input, JoystickDeadZoneAndEdges)
 {
     InputState in;
+    ToggleJoystick(in);  // F4 without a joystick
+    EXPECT_FALSE(in.joystickOn);
     in.joystickOn = true;
     Frame f;
     f.raw.joystickPresent = true;
@@ -175,42 +164,17 @@ TEST(Input, JoystickDeadZoneAndEdges)
     f.raw.axis1 = -8192;
     ProcessInput(in, f.raw);
     EXPECT_FALSE(in.joyRight || in.joyLeft || in.joyUp || in.joyDown);
-
     f.raw.axis0 = -8193;
     f.raw.axis1 = 32767;
     f.raw.anyButton = true;
     ProcessInput(in, f.raw);
-    EXPECT_TRUE(in.joyLeft);
-    EXPECT_TRUE(in.joyDown);
-    EXPECT_TRUE(in.joyLeftPressed);
-    EXPECT_TRUE(in.joyButtonPressed);
+    EXPECT_TRUE(in.joyLeft && in.joyDown && in.joyLeftPressed && in.joyButtonPressed);
     ProcessInput(in, f.raw);  // still held: no new edge
     EXPECT_TRUE(in.joyLeft);
-    EXPECT_FALSE(in.joyLeftPressed);
-    EXPECT_FALSE(in.joyButtonPressed);
-
-    in.joystickOn = false;  // F4
+    EXPECT_FALSE(in.joyLeftPressed || in.joyButtonPressed);
+    in.joystickOn = false;
     ProcessInput(in, f.raw);
     EXPECT_FALSE(in.joyLeft || in.joyButton);
-}
-
-TEST(Input, ClosingTheWindowIsSeen)
-{
-    InputState in;
-    Frame f;
-    SDL_Event e{};
-    e.type = SDL_QUIT;
-    f.raw.events.push_back(e);
-    ProcessInput(in, f.raw);
-    EXPECT_TRUE(in.quit);
-}
-
-TEST(Input, ToggleWithoutJoystickDoesNothing)
-{
-    InputState in;
-    in.joystickOn = false;
-    ToggleJoystick(in);
-    EXPECT_FALSE(in.joystickOn);
 }
 
 }  // namespace

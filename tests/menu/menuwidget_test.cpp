@@ -6,10 +6,21 @@
 
 namespace {
 
+// One frame of menu input, the mouse over item i (or above every item).
+struct In : MenuInputFrame {
+    explicit In(int over = -1) { mouseY = over < 0 ? 10 : 100 + over * 48 + 24; }
+    In& Set(bool MenuInputFrame::*flag)
+    {
+        this->*flag = true;
+        return *this;
+    }
+};
+
 // A main menu (link, action, action) and an options menu (option, link back).
 struct Menus {
     Menu main, options;
     MenuSystem sys;
+    int item = -1, value = -1;
     Menus()
     {
         CreateMenu(main, 3, nullptr);
@@ -32,44 +43,19 @@ struct Menus {
         FreeMenu(main);
         FreeMenu(options);
     }
-    int Input(const MenuInputFrame& f, int* item = nullptr, int* value = nullptr)
-    {
-        int i, v;
-        int r = MenuInput(sys, f, i, v);
-        if (item)
-            *item = i;
-        if (value)
-            *value = v;
-        return r;
-    }
+    int Input(const MenuInputFrame& f) { return MenuInput(sys, f, item, value); }
 };
-
-MenuInputFrame Away()
-{
-    MenuInputFrame f;
-    f.mouseY = 10;  // above every item
-    return f;
-}
-
-MenuInputFrame Over(int index)
-{
-    MenuInputFrame f;
-    f.mouseY = 100 + index * 48 + 24;
-    return f;
-}
 
 TEST(MenuInput, HoveringReportsAMoveOnlyInTheFirstFrame)
 {
     Menus m;
-    int item;
-    EXPECT_EQ(m.Input(Over(1), &item), MenuMoved);
-    EXPECT_EQ(item, 2);
+    EXPECT_EQ(m.Input(In(1)), MenuMoved);
+    EXPECT_EQ(m.item, 2);
     EXPECT_EQ(m.main.currentIndex, 1);
     for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(m.Input(Over(1)), MenuNothing);
-    // The edges between items belong to neither (strict on both sides).
-    MenuInputFrame edge;
-    edge.mouseY = 100 + 48;
+        EXPECT_EQ(m.Input(In(1)), MenuNothing);
+    In edge;
+    edge.mouseY = 100 + 48;  // the edges between items belong to neither
     m.Input(edge);
     EXPECT_EQ(m.sys.hoverIndex, -1);
 }
@@ -77,119 +63,77 @@ TEST(MenuInput, HoveringReportsAMoveOnlyInTheFirstFrame)
 TEST(MenuInput, ClickValidatesOnlyWhenPressedAndReleasedOverTheSameItem)
 {
     Menus m;
-    m.Input(Over(1));
-    MenuInputFrame press = Over(1);
-    press.leftHeld = true;
-    m.Input(press);
-    m.Input(Over(2));  // moved away before releasing
-    MenuInputFrame release = Over(2);
-    release.leftReleased = true;
-    EXPECT_NE(m.Input(release), MenuValidated);
-
-    MenuInputFrame press2 = Over(2);
-    press2.leftHeld = true;
-    m.Input(press2);
-    int item;
-    EXPECT_EQ(m.Input(release, &item), MenuValidated);
-    EXPECT_EQ(item, 6);
+    m.Input(In(1));
+    m.Input(In(1).Set(&MenuInputFrame::leftHeld));
+    m.Input(In(2));  // moved away before releasing
+    EXPECT_NE(m.Input(In(2).Set(&MenuInputFrame::leftReleased)), MenuValidated);
+    m.Input(In(2).Set(&MenuInputFrame::leftHeld));
+    EXPECT_EQ(m.Input(In(2).Set(&MenuInputFrame::leftReleased)), MenuValidated);
+    EXPECT_EQ(m.item, 6);
 }
 
-TEST(MenuInput, KeyboardWrapsAndIgnoresSidewaysOnActions)
+TEST(MenuInput, KeysAndJoystickWrapRoundAndSidewaysDoesNothingOnActions)
 {
+    const struct {
+        bool MenuInputFrame::*key;
+        int result, item;
+    } steps[] = {
+        {&MenuInputFrame::upReleased, MenuMoved, 6},    // up from the first is the last
+        {&MenuInputFrame::downReleased, MenuMoved, 1},  // down from the last is the first
+        {&MenuInputFrame::leftKeyReleased, MenuNotHere, -1}, {&MenuInputFrame::joyDown, MenuMoved, 2},
+        {&MenuInputFrame::joyFire, MenuValidated, 2},
+    };
     Menus m;
-    MenuInputFrame up = Away();
-    up.upReleased = true;
-    int item;
-    EXPECT_EQ(m.Input(up, &item), MenuMoved);  // up from the first is the last
-    EXPECT_EQ(item, 6);
-    MenuInputFrame down = Away();
-    down.downReleased = true;
-    EXPECT_EQ(m.Input(down, &item), MenuMoved);  // down from the last is the first
-    EXPECT_EQ(item, 1);
-    MenuInputFrame left = Away();
-    left.leftKeyReleased = true;
-    EXPECT_EQ(m.Input(left), MenuNotHere);
-    EXPECT_EQ(m.main.currentIndex, 0);
-    // With the mouse resting on an item, Up and Down do not apply.
-    m.Input(Over(2));
-    MenuInputFrame upOver = Over(2);
-    upOver.upReleased = true;
-    EXPECT_EQ(m.Input(upOver), MenuNotHere);
+    for (const auto& s : steps) {
+        EXPECT_EQ(m.Input(In().Set(s.key)), s.result);
+        EXPECT_EQ(m.item, s.item);
+    }
+    m.Input(In(2));  // with the mouse resting on an item, Up and Down do not apply
+    EXPECT_EQ(m.Input(In(2).Set(&MenuInputFrame::upReleased)), MenuNotHere);
     EXPECT_EQ(m.main.currentIndex, 2);
 }
 
-TEST(MenuInput, ReturnEntersLinksAndEscapeGoesBack)
+TEST(MenuInput, ReturnEntersLinksAndCyclesValuesAndEscapeGoesBack)
 {
     Menus m;
-    MenuInputFrame esc = Away();
-    esc.escapeReleased = true;
+    const In esc = In().Set(&MenuInputFrame::escapeReleased), ret = In().Set(&MenuInputFrame::returnReleased);
     EXPECT_EQ(m.Input(esc), MenuBack);  // top level: nothing else changes
     EXPECT_EQ(m.sys.currentMenu, &m.main);
-
-    MenuInputFrame ret = Away();
-    ret.returnReleased = true;
-    int item;
-    EXPECT_EQ(m.Input(ret, &item), MenuValidated);
-    EXPECT_EQ(item, 1);
+    EXPECT_EQ(m.Input(ret), MenuValidated);
+    EXPECT_EQ(m.item, 1);
     EXPECT_EQ(m.sys.currentMenu, &m.options);
     EXPECT_EQ(m.options.currentIndex, 0);
-
-    int value;
-    EXPECT_EQ(m.Input(ret, &item, &value), MenuValueChanged);  // Return on an option
-    EXPECT_EQ(item, 25);
-    EXPECT_EQ(value, 82);
-    MenuInputFrame left = Away();
-    left.leftKeyReleased = true;
-    m.Input(left, &item, &value);
-    m.Input(left, &item, &value);
-    EXPECT_EQ(value, 84);  // wrapped from the first value to the last
-
+    EXPECT_EQ(m.Input(ret), MenuValueChanged);
+    EXPECT_EQ(m.item, 25);
+    EXPECT_EQ(m.value, 82);
+    m.Input(In().Set(&MenuInputFrame::leftKeyReleased));
+    EXPECT_EQ(m.Input(In().Set(&MenuInputFrame::leftKeyReleased)), MenuValueChanged);
+    EXPECT_EQ(m.value, 84) << "wrapped from the first value to the last";
     EXPECT_EQ(m.Input(esc), MenuBack);
     EXPECT_EQ(m.sys.currentMenu, &m.main);
 }
 
-TEST(MenuInput, WheelOverALinkActsAsReturn)
+TEST(MenuInput, TheWheelOverALinkActsAsReturnAndOverAnOptionTurnsItsValue)
 {
     Menus m;
     SetCurrentMenu(m.sys, m.options);
-    m.Input(Over(1));
-    MenuInputFrame wheel = Over(1);
-    wheel.wheelUp = true;
-    int item, value;
+    m.Input(In(1));
     // "Back" runs its action (so the options are applied), then enters its menu.
-    EXPECT_EQ(m.Input(wheel, &item, &value), MenuValidated);
-    EXPECT_EQ(item, 29);
+    EXPECT_EQ(m.Input(In(1).Set(&MenuInputFrame::wheelUp)), MenuValidated);
+    EXPECT_EQ(m.item, 29);
     EXPECT_EQ(m.sys.currentMenu, &m.main);
-
     SetCurrentMenu(m.sys, m.options);
-    m.Input(Over(0));
-    MenuInputFrame wheelDown = Over(0);
-    wheelDown.wheelDown = true;
-    EXPECT_EQ(m.Input(wheelDown, &item, &value), MenuValueChanged);
-    EXPECT_EQ(value, 84);
-}
-
-TEST(MenuInput, JoystickEdgesNavigate)
-{
-    Menus m;
-    MenuInputFrame j = Away();
-    j.joyDown = true;
-    int item;
-    EXPECT_EQ(m.Input(j, &item), MenuMoved);
-    EXPECT_EQ(item, 2);
-    MenuInputFrame fire = Away();
-    fire.joyFire = true;
-    EXPECT_EQ(m.Input(fire, &item), MenuValidated);
-    EXPECT_EQ(item, 2);
+    m.Input(In(0));
+    EXPECT_EQ(m.Input(In(0).Set(&MenuInputFrame::wheelDown)), MenuValueChanged);
+    EXPECT_EQ(m.value, 84);
 }
 
 TEST(MenuBuild, LabelsAreBoundedAndValuesSelectedById)
 {
     Menus m;
-    std::u16string longText(200, u'x');
+    const std::u16string longText(200, u'x');
     SetMenuItem(m.main, 1, 2, MenuKindAction, longText.c_str(), nullptr);
     EXPECT_EQ(std::u16string(m.main.items[1].text), std::u16string(63, u'x'));
-
     MenuItem& speed = m.options.items[0];
     SetOptionValue8(speed, 2, 82, "Duplicate");
     SelectOptionValue(speed, 82);
@@ -201,11 +145,9 @@ TEST(MenuBuild, LabelsAreBoundedAndValuesSelectedById)
 
     Menu empty;
     CreateMenu(empty, 0, nullptr);
-    MenuSystem sys;
-    SetCurrentMenu(sys, empty);
-    int item, value;
-    EXPECT_EQ(MenuInput(sys, Over(0), item, value), MenuNothing);
-    EXPECT_EQ(sys.hoverIndex, -1);
+    SetCurrentMenu(m.sys, empty);
+    EXPECT_EQ(m.Input(In(0)), MenuNothing);
+    EXPECT_EQ(m.sys.hoverIndex, -1);
     FreeMenu(empty);
 }
 

@@ -19,23 +19,15 @@ inline int Cell(int x, int y)
 inline SlotData MidGameSlot()
 {
     SlotData s;
-    s.level = 4;
-    s.difficulty = 3;
-    s.moves = 57;
-    s.bombCarried = 5;
-    s.carX = s.carY = 3;
-    s.heading = 90.0f;
+    s.level = 4, s.difficulty = 3, s.moves = 57, s.bombCarried = 5, s.carX = s.carY = 3, s.heading = 90.0f;
     std::memset(s.targetMap, kSlotNoIndex, sizeof s.targetMap);
     std::memset(s.blockMap, kSlotNoIndex, sizeof s.blockMap);
     const int marks[][4] = {// cell, code, target index, block index
-                            {Cell(2, 2), 2, 255, 255},  {Cell(5, 5), 15, 0, 2},   {Cell(6, 5), 100, 1, 0},
+                            {Cell(2, 2), 2, 255, 255},  {Cell(5, 5), 15, 0, 2},    {Cell(6, 5), 100, 1, 0},
                             {Cell(7, 5), 1, 2, 255},    {Cell(10, 7), 14, 255, 1}, {Cell(12, 12), 5, 255, 255},
                             {Cell(0, 0), 21, 255, 255}, {Cell(0, 3), 22, 255, 255}};
-    for (auto [cell, code, target, block] : marks) {
-        s.cells[cell] = static_cast<unsigned char>(code);
-        s.targetMap[cell] = static_cast<unsigned char>(target);
-        s.blockMap[cell] = static_cast<unsigned char>(block);
-    }
+    for (auto [cell, code, target, block] : marks)
+        s.cells[cell] = uint8_t(code), s.targetMap[cell] = uint8_t(target), s.blockMap[cell] = uint8_t(block);
     s.blockCount = kFixtureBlocks;
     std::memcpy(s.targetColours, "\0\1\2", 3);
     std::memcpy(s.blockColours, "\1\2\0", 3);

@@ -7,220 +7,140 @@
 
 namespace {
 
-void Advance(Puzzle& p, float total, float dt = 1.0f)
+const char* const kRoom = "/////     @/////////$.";
+
+void Advance(Puzzle& p, float total)
 {
-    for (float done = 0; done < total - 1e-4f; done += dt) AdvanceCarMove(p, dt);
+    for (float done = 0; done < total - 1e-4f; done += 1)
+        AdvanceCarMove(p, 1);
 }
 
-void ExpectQuatNear(const Quat& a, const Quat& b, float eps = 1e-5f)
+// q and -q are the same rotation.
+bool SameRotation(const Quat& a, const Quat& b)
 {
-    // q and -q are the same rotation.
-    const float dot = a.x * b.x + a.y * b.y + a.z * b.z + a.w * b.w;
-    EXPECT_NEAR(std::fabs(dot), 1.0f, eps) << a.x << " " << a.y << " " << a.z << " " << a.w << " vs " << b.x << " "
-                                           << b.y << " " << b.z << " " << b.w;
+    return std::fabs(std::fabs(a.x * b.x + a.y * b.y + a.z * b.z + a.w * b.w) - 1) < 1e-5f;
 }
 
-TEST(CarMove, DurationsTurnRatesAndSnap)
+TEST(CarMove, DurationsTurnsAndTheSnapAtTheEnd)
 {
+    // The cell changes at once; a reversal takes twice as long and turns half
+    // a turn on the way; the angle takes the short way, through 360 to 0.
+    const struct {
+        Direction dir;
+        float duration, midAngle, midX, midY, endAngle;
+    } steps[] = {{kDirLeft, 12, 0, 4.5f, 5, 0},
+                 {kDirRight, 24, 90, 4.5f, 5, 180},
+                 {kDirDown, 12, 135, 5, 5.5f, 90},
+                 {kDirUp, 24, 180, 5, 5.5f, 270},
+                 {kDirLeft, 12, 315, 4.5f, 5, 0}};
     PuzzleBench t;
-    t.Start({"", "", "", "", "", "     @", "", "", "", "", "", "", "", "", "$."});
-    ASSERT_EQ(t.p.carAngle, 0);  // facing left
-
-    // Same heading: 12 units, no turn.
-    ASSERT_EQ(StepCar(t.p, kDirLeft), kStepMoved);
-    EXPECT_EQ(t.p.carX, 4);  // the cell changes at once
-    EXPECT_EQ(t.p.moveProgress, 12);
-    Advance(t.p, 6);
-    EXPECT_FLOAT_EQ(t.p.carDrawX, 4.5f);
-    EXPECT_FLOAT_EQ(t.p.carAngle, 0);
-    Advance(t.p, 6);
-    EXPECT_EQ(t.p.moveProgress, 0);
-    EXPECT_EQ(t.p.carDrawX, 4.0f);
-
-    // A reversal takes twice as long and turns half a turn on the way.
-    StepCar(t.p, kDirRight);
-    EXPECT_EQ(t.p.moveProgress, 24);
-    Advance(t.p, 12);
-    EXPECT_FLOAT_EQ(t.p.carDrawX, 4.5f);
-    EXPECT_FLOAT_EQ(t.p.carAngle, 90);
-    Advance(t.p, 12);
-    EXPECT_EQ(t.p.carAngle, 180);
-    EXPECT_EQ(t.p.carDrawX, 5.0f);
-
-    // From 180 to 90 the angle falls, from 90 to 270 it rises by half a turn.
-    StepCar(t.p, kDirDown);
-    Advance(t.p, 6);
-    EXPECT_FLOAT_EQ(t.p.carAngle, 135);
-    EXPECT_FLOAT_EQ(t.p.carDrawY, 5.5f);
-    Advance(t.p, 6);
-    EXPECT_EQ(t.p.carAngle, 90);
-    StepCar(t.p, kDirUp);
-    EXPECT_EQ(t.p.moveProgress, 24);
-    Advance(t.p, 12);
-    EXPECT_FLOAT_EQ(t.p.carAngle, 180);
-    Advance(t.p, 12);
-    EXPECT_EQ(t.p.carAngle, 270);
-    // From 270 to 0 it rises through 360 and lands on 0.
-    StepCar(t.p, kDirLeft);
-    Advance(t.p, 6);
-    EXPECT_FLOAT_EQ(t.p.carAngle, 315);
-    Advance(t.p, 6);
-    EXPECT_EQ(t.p.carAngle, 0);
-    EXPECT_EQ(t.p.heading, 0);
-}
-
-TEST(CarMove, TheSpeedSettingIsTheDurationAndTheWheelsTurnAQuarterPerCell)
-{
-    PuzzleBench t;
+    t.Start(Rows(kRoom));
+    for (const auto& s : steps) {
+        const int x = t.p.carX, y = t.p.carY;
+        ASSERT_EQ(StepCar(t.p, s.dir), kStepMoved);
+        EXPECT_EQ(t.p.moveProgress, s.duration);
+        Advance(t.p, s.duration / 2);
+        EXPECT_EQ(FormatText("%g %g %g", t.p.carAngle, t.p.carDrawX, t.p.carDrawY),
+                  FormatText("%g %g %g", s.midAngle, s.midX, s.midY))
+            << x << "," << y << " " << s.dir;
+        Advance(t.p, s.duration / 2);
+        EXPECT_EQ(
+            FormatText("%g %g %g %g", t.p.carAngle, t.p.moveProgress, t.p.carDrawX - t.p.carX, t.p.carDrawY - t.p.carY),
+            FormatText("%g 0 0 0", s.endAngle));
+    }
+    // The speed setting is the duration (at least 1); the wheels turn a
+    // quarter per cell, and one long stall ends a step exactly.
     t.p.speed = 4;
-    t.Start({"", "", "", "", "", "     @", "", "", "", "", "", "", "", "", "$."});
     t.p.wheelAngle = 0;
     StepCar(t.p, kDirLeft);
-    EXPECT_EQ(t.p.moveProgress, 4);
     Advance(t.p, 4);
     EXPECT_NEAR(t.p.wheelAngle, 90, 1e-4);
-    StepCar(t.p, kDirRight);  // a reversal: 8 units, still a quarter turn
+    StepCar(t.p, kDirRight);
     EXPECT_EQ(t.p.moveProgress, 8);
-    AdvanceCarMove(t.p, 100);  // one long stall ends the step exactly
+    AdvanceCarMove(t.p, 100);
     EXPECT_NEAR(t.p.wheelAngle, 180, 1e-4);
-    EXPECT_EQ(t.p.moveProgress, 0);
-    t.p.speed = 0;  // at least 1
+    t.p.speed = 0;
     StepCar(t.p, kDirRight);
     EXPECT_EQ(t.p.moveProgress, 1);
 }
 
-TEST(BlockRoll, EndsExactlyOnItsAngleWhateverTheFrameSteps)
-{
-    PuzzleBench t;
-    t.p.rollVertical[0][0] = 90;
-    t.Start({"", "", "  @", "  $", "", "", "", "", "", "", "", "", "", "", " ."});
-    ASSERT_EQ(t.p.blockListCount, 1);
-    // The car faces left; a push down is a quarter turn: 12 units.
-    ASSERT_EQ(StepCar(t.p, kDirDown), kStepPushed);
-    AdvanceCarMove(t.p, 6);
-    ExpectQuatNear(t.p.blocks[0].orientation, EulerToQuat(45, 0, 0));
-    EXPECT_FLOAT_EQ(t.p.blocks[0].drawY, 3.5f);
-    EXPECT_FLOAT_EQ(t.p.carDrawY, 2.5f);  // the block moves with the car
-    AdvanceCarMove(t.p, 5);
-    AdvanceCarMove(t.p, 5);  // 16 units elapsed for a 12-unit move
-    ExpectQuatNear(t.p.blocks[0].orientation, EulerToQuat(90, 0, 0));
-    EXPECT_EQ(t.p.blocks[0].drawY, 4.0f);
-    // Pushed up again, the roll goes the other way and cancels out.
-    t.Step(kDirLeft);
-    t.Step(kDirDown);
-    t.Step(kDirDown);
-    t.Step(kDirRight);
-    ASSERT_EQ(t.p.carY, 5);
-    ASSERT_EQ(t.Step(kDirUp), kStepPushed);
-    ExpectQuatNear(t.p.blocks[0].orientation, Quat());
-}
-
-TEST(BlockRoll, RollsTurnAboutTheWorldsAxesInGLsColumnMajorLayout)
+TEST(BlockRoll, EndsExactlyOnItsAngleAndTurnsAboutTheWorldsAxesInColumnMajorOrder)
 {
     PuzzleBench t;
     t.p.rollVertical[0][0] = 90;    // a push along a column turns about x
     t.p.rollHorizontal[0][2] = 90;  // a push along a row turns about z
-    t.Start({"", "", "  @", "  $", "", "", "", "", "", "", "", "", "", "", " ."});
-    t.Step(kDirDown);  // block to (2,4)
-    t.Step(kDirLeft);
-    t.Step(kDirDown);
-    ASSERT_EQ(t.Step(kDirRight), kStepPushed);  // block to (3,4)
+    t.Start(Rows("//  @/  $/////////// ."));
+    ASSERT_EQ(StepCar(t.p, kDirDown), kStepPushed);  // the car faces left: a quarter turn, 12 units
+    AdvanceCarMove(t.p, 6);
+    EXPECT_TRUE(SameRotation(t.p.blocks[0].orientation, EulerToQuat(45, 0, 0)));
+    EXPECT_EQ(t.p.blocks[0].drawY * 10 + t.p.carDrawY, 37.5f);  // the block moves with the car
+    AdvanceCarMove(t.p, 5);
+    AdvanceCarMove(t.p, 5);  // 16 units for a 12-unit move
+    EXPECT_TRUE(SameRotation(t.p.blocks[0].orientation, EulerToQuat(90, 0, 0)));
+    EXPECT_EQ(t.p.blocks[0].drawY, 4.0f);
+    EXPECT_EQ(t.Play("LDR"), "mmp");  // block to (3,4)
     const Quat world = QuatMultiply(EulerToQuat(0, 0, 90), EulerToQuat(90, 0, 0));
-    ExpectQuatNear(t.p.blocks[0].orientation, world);
-    // The second roll is about the world's z axis, not the block's own.
-    const Quat local = QuatMultiply(EulerToQuat(90, 0, 0), EulerToQuat(0, 0, 90));
-    const float dot = std::fabs(world.x * local.x + world.y * local.y + world.z * local.z + world.w * local.w);
-    EXPECT_LT(dot, 0.9f);
-    // The matrix is column-major: the image of the x axis is the first
-    // column. x turned 90 about x stays x, then 90 about z becomes y.
+    EXPECT_TRUE(SameRotation(t.p.blocks[0].orientation, world));
+    EXPECT_FALSE(SameRotation(world, QuatMultiply(EulerToQuat(90, 0, 0), EulerToQuat(0, 0, 90))));
+    // Column 0 is the image of the x axis: x about x stays x, then about z
+    // becomes y; y about x becomes z, which the turn about z keeps.
     const float* m = t.p.blocks[0].matrix;
-    EXPECT_NEAR(m[0], 0, 1e-5);
-    EXPECT_NEAR(m[1], 1, 1e-5);
-    EXPECT_NEAR(m[2], 0, 1e-5);
-    // y turned about x becomes z, which the z turn keeps.
-    EXPECT_NEAR(m[4], 0, 1e-5);
-    EXPECT_NEAR(m[5], 0, 1e-5);
-    EXPECT_NEAR(m[6], 1, 1e-5);
-    EXPECT_EQ(m[15], 1.0f);
-    EXPECT_EQ(m[12], 0.0f);
+    std::string columns;
+    for (int i : {0, 1, 2, 4, 5, 6})
+        columns += std::to_string(std::lround(m[i]));
+    EXPECT_EQ(columns + FormatText(" %g %g", m[12], m[15]), "010001 0 1");
+    // Pushed back, each roll goes the other way and they cancel out.
+    EXPECT_EQ(t.Play("DRRULDLU"), "mmmmpmmp");
+    EXPECT_TRUE(SameRotation(t.p.blocks[0].orientation, Quat())) << t.Picture();
 }
 
-TEST(TrackMarks, StraightAndCurvedMarksOnPlainFloorOnly)
+TEST(TrackMarks, StraightAndCurvedMarksOnPlainFloorOnlySixteenAtMostFadingWithTheSpeed)
 {
     PuzzleBench t;
-    t.Start({"", "", "", "", "", "     @", "", "", "", "", "", "", "", "", "$."});
-    // Leaving the car start (code 2) leaves no mark.
-    t.Step(kDirLeft);
+    t.Start(Rows(kRoom));
+    EXPECT_EQ(t.Play("L"), "m");  // leaving the car start leaves no mark
     EXPECT_EQ(t.p.trackCount, 0);
-    t.Step(kDirLeft);  // straight, along a row
+    t.Play("L");
     ASSERT_EQ(t.p.trackCount, 1);
-    EXPECT_EQ(t.p.tracks[0].type, 0);
-    EXPECT_EQ(t.p.tracks[0].angle, 90);
-    EXPECT_EQ(t.p.tracks[0].x, 4);
-    EXPECT_EQ(t.p.tracks[0].z, 5);
-    EXPECT_EQ(t.p.tracks[0].opacity, 1.0f);
-
-    struct Case {
-        Direction first, second;
+    const TrackMark& m = t.p.tracks[0];
+    EXPECT_EQ(FormatText("%d %g %d %d %g", m.type, m.angle, m.x, m.z, m.opacity), "0 90 4 5 1");
+    // The heading the car came in with, then the one it leaves with.
+    const struct {
+        const char* keys;
         int type;
         float angle;
-    };
-    // heading 0 then down: 0; then up: 90; heading 180 then up: 180, down: 270;
-    // heading 270 then left: 270, right: 0; heading 90 then left: 180, right: 90.
-    const Case cases[] = {
-        {kDirLeft, kDirDown, 1, 0},   {kDirLeft, kDirUp, 1, 90},   {kDirRight, kDirUp, 1, 180},
-        {kDirRight, kDirDown, 1, 270}, {kDirUp, kDirLeft, 1, 270}, {kDirUp, kDirRight, 1, 0},
-        {kDirDown, kDirLeft, 1, 180}, {kDirDown, kDirRight, 1, 90}, {kDirUp, kDirDown, 0, 0},
-        {kDirUp, kDirUp, 0, 0},
-    };
-    for (const Case& c : cases) {
-        t.Start({"", "", "", "", "", "     @", "", "", "", "", "", "", "", "", "$."});
-        t.Step(c.first);
+    } marks[] = {{"LD", 1, 0}, {"LU", 1, 90},  {"RU", 1, 180}, {"RD", 1, 270}, {"UL", 1, 270},
+                 {"UR", 1, 0}, {"DL", 1, 180}, {"DR", 1, 90},  {"UD", 0, 0},   {"UU", 0, 0}};
+    for (const auto& c : marks) {
+        t.Start(Rows(kRoom));
+        t.Play(std::string(1, c.keys[0]));
         ClearTracks(t.p);
-        t.Step(c.second);
-        ASSERT_EQ(t.p.trackCount, 1);
-        EXPECT_EQ(t.p.tracks[0].type, c.type) << c.first << " " << c.second;
-        EXPECT_EQ(t.p.tracks[0].angle, c.angle) << c.first << " " << c.second;
+        t.Play(std::string(1, c.keys[1]));
+        ASSERT_EQ(t.p.trackCount, 1) << c.keys;
+        EXPECT_EQ(t.p.tracks[0].type * 1000 + t.p.tracks[0].angle, c.type * 1000 + c.angle) << c.keys;
     }
-
-    // A target under the car when it leaves gets no mark.
-    t.Start({"", "", "", "", "", "    .@", "", "", "", "", "", "", "", "", "$"});
-    t.Step(kDirLeft);
-    t.Step(kDirLeft);
+    t.Start(Rows("/////    .@/////////$"));  // a target left behind gets no mark
+    t.Play("LL");
     EXPECT_EQ(t.p.trackCount, 0);
-}
-
-TEST(TrackMarks, SixteenAtMostAndTheyFadeWithTheSpeedSetting)
-{
-    PuzzleBench t;
-    t.Start({"", "", "", "", "", "                   @", "", "", "", "", "", "", "", "", "$."});
-    for (int i = 0; i < 19; ++i) t.Step(kDirLeft);
-    EXPECT_EQ(t.p.trackCount, 16);  // the seventeenth is not kept
-    EXPECT_EQ(t.p.tracks[15].x, 3);
-
-    t.p.speed = 12;
-    FadeTracks(t.p, 179);
+    t.Start(Rows("/////" + std::string(19, ' ') + "@/////////$."));
+    t.Play(std::string(19, 'L'));
+    EXPECT_EQ(t.p.trackCount * 100 + t.p.tracks[15].x, 1603);  // the seventeenth is not kept
+    FadeTracks(t.p, 179);                                      // at speed 12 a mark lasts 180 units
     EXPECT_EQ(t.p.trackCount, 16);
     FadeTracks(t.p, 1.01f);
     EXPECT_EQ(t.p.trackCount, 0);
-
     t.p.speed = 1;
     AddTrackMark(t.p, 0, 1, 1, 0);
     FadeTracks(t.p, 7.5f);
     AddTrackMark(t.p, 1, 2, 2, 90);
-    AddTrackMark(t.p, 0, 3, 3, 0);
     FadeTracks(t.p, 7.5f);
-    ASSERT_EQ(t.p.trackCount, 2);  // the first faded out after 15 units
-    EXPECT_EQ(t.p.tracks[0].x, 2);
-    EXPECT_EQ(t.p.tracks[1].x, 3);
-    EXPECT_NEAR(t.p.tracks[0].opacity, 0.5f, 1e-6);
-
-    // A new level starts without marks.
-    StartLevelBoard(t.p, 0);
+    ASSERT_EQ(t.p.trackCount, 1);  // the first faded out after 15 units
+    EXPECT_EQ(t.p.tracks[0].x * 10 + t.p.tracks[0].opacity, 20.5f);
+    StartLevelBoard(t.p, 0);  // a new start has no marks
     EXPECT_EQ(t.p.trackCount, 0);
 }
 
-TEST(Explosions, GrowForTheBlastAndVanishAtItsEnd)
+TEST(Explosions, GrowForTheBlastVanishAtItsEndAndAreEightAtMost)
 {
     PuzzleBench t;
     t.Start({"@", "", "$."});
@@ -228,17 +148,14 @@ TEST(Explosions, GrowForTheBlastAndVanishAtItsEnd)
     AddExplosion(t.p, 3, 4);
     AddExplosion(t.p, 3, 5);
     UpdateExplosions(t.p, 15);
-    ASSERT_EQ(t.p.explosionCount, 2);
-    EXPECT_NEAR(t.p.explosions[0].p, -0.25f, 1e-6);
-    EXPECT_TRUE(t.p.explosions[1].active);
-    UpdateExplosions(t.p, 15);  // p reaches -0.5, then the blast is over
-    EXPECT_EQ(t.p.explosionCount, 0);
-    EXPECT_EQ(t.p.explosions[0].p, -1.0f);
-    EXPECT_FALSE(t.p.explosions[0].active);
-    EXPECT_EQ(t.p.blastTimer, 0);
-    // Never more than eight.
+    EXPECT_EQ(FormatText("%d %g %d", t.p.explosionCount, t.p.explosions[0].p, t.p.explosions[1].active), "2 -0.25 1");
+    UpdateExplosions(t.p, 15);
+    EXPECT_EQ(
+        FormatText("%d %g %d %g", t.p.explosionCount, t.p.explosions[0].p, t.p.explosions[0].active, t.p.blastTimer),
+        "0 -1 0 0");
     t.p.blastTimer = 10;
-    for (int i = 0; i < 12; ++i) AddExplosion(t.p, i, 0);
+    for (int i = 0; i < 12; ++i)
+        AddExplosion(t.p, i, 0);
     EXPECT_EQ(t.p.explosionCount, kMaxExplosions);
 }
 

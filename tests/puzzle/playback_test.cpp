@@ -7,182 +7,112 @@
 
 namespace {
 
-const std::vector<std::string> kCorridor = {"", "", " @$   ."};
-const std::vector<std::string> kCorner = {"", "     #", " @$  .#"};
+const char* const kCorridor = "// @$   .";
+const char* const kCorner = "/     #/ @$  .#";
 
 struct Playback {
-    int frames = 0;
-    bool ended = false;
-    bool won = false;
-    bool wonScreen = false;
-    std::vector<int> readAt;  // the frame at which each position was read
+    bool ended = false, won = false, wonScreen = false;
+    std::vector<int> readAt;  // the frame at which each action was read
 };
 
-Playback Play(PuzzleBench& t, int maxFrames = 5000, float dt = 1.0f)
+Playback StartAndPlay(PuzzleBench& t, const char* level, std::vector<uint8_t> solution)
 {
-    Playback r;
-    int pos = t.p.playbackPos;
-    for (; r.frames < maxFrames && !r.ended; ++r.frames) {
-        PuzzleFrameResult f = UpdatePuzzleFrame(t.p, PuzzleInput(), dt);
-        while (pos < t.p.playbackPos) {
-            r.readAt.push_back(r.frames);
-            ++pos;
-        }
-        r.ended = f.playbackEnded;
-        r.won = r.won || f.won;
-        r.wonScreen = r.wonScreen || f.openWonScreen;
-    }
-    return r;
-}
-
-void StartWithSolution(PuzzleBench& t, const std::vector<std::string>& rows, std::vector<uint8_t> solution)
-{
-    LevelFileData d = LevelFromText(rows);
+    LevelFileData d = LevelFromText(Rows(level));
     d.solution = std::move(solution);
     WriteLevel(0, d);
     StartSolution(t.p, 0, "");
     t.hooks.Clear();
+    Playback r;
+    for (int frame = 0, pos = 0; frame < 5000 && !r.ended; ++frame) {
+        const PuzzleFrameResult f = UpdatePuzzleFrame(t.p, PuzzleInput(), 1.0f);
+        for (; pos < t.p.playbackPos; ++pos)
+            r.readAt.push_back(frame);
+        r.ended = f.playbackEnded;
+        r.won |= f.won;
+        r.wonScreen |= f.openWonScreen;
+    }
+    return r;
 }
 
-TEST(History, RecordsStepsPushesUndoAndBombsUntilFull)
+TEST(History, RecordsStepsUndoAndBombsUntilFullAndADifficultyChangeEmptiesIt)
 {
     PuzzleBench t;
-    t.Start({"@b", " $", "", "", " ."}, kEasy);
-    PuzzleInput undo;
-    undo.undo = true;
-    UpdatePuzzleFrame(t.p, undo, 1.0f);  // nothing to take back: not recorded
-    EXPECT_EQ(t.p.historyCount, 0);
-    t.Press(kDirRight);  // onto the bomb
-    t.Press(kDirDown);   // push the block down
-    t.Press(kDirLeft);
-    t.Press(kDirUp);
-    PuzzleInput setOff;
-    setOff.setOff = true;
-    UpdatePuzzleFrame(t.p, setOff, 1.0f);
-    t.Settle();
-    for (int i = 0; i < 80; ++i) UpdatePuzzleFrame(t.p, PuzzleInput(), 1.0f);
-    UpdatePuzzleFrame(t.p, undo, 1.0f);
-    const std::vector<uint8_t> expected = {kActRight, kActDown, kActLeft, kActUp, kActSetOff, kActUndo};
-    ASSERT_EQ(t.p.historyCount, int(expected.size()));
-    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(t.p.history[i], expected[i]) << i;
-
+    t.Start(Rows("@b/ $/// ."), kEasy);
+    EXPECT_EQ(t.Play("ZRDLUXZ"), "-mpmmxu");
+    const std::vector<uint8_t> history(t.p.history, t.p.history + t.p.historyCount);
+    EXPECT_EQ(history, std::vector<uint8_t>({kActRight, kActDown, kActLeft, kActUp, kActSetOff, kActUndo}));
     t.p.historyCount = kHistorySize - 1;
-    t.Press(kDirRight);
-    EXPECT_EQ(t.p.historyCount, kHistorySize);
-    t.Press(kDirLeft);
+    t.Play("RL");
     EXPECT_EQ(t.p.historyCount, kHistorySize);
     EXPECT_EQ(t.p.history[kHistorySize - 1], kActRight);
-
-    // A change of difficulty empties it.
     ChangeDifficulty(t.p, kNormal);
     EXPECT_EQ(t.p.historyCount, 0);
 }
 
-TEST(Playback, PushCodesPlayLikeStepsAndTheSolutionWinsWithoutTheWonScreen)
+TEST(Playback, PushCodesPlayLikeStepsAndASolutionWinsWithoutTheWonScreen)
 {
-    PuzzleBench a;
-    StartWithSolution(a, kCorridor, {6, 2, 6, 6});
-    EXPECT_EQ(a.p.replayMode, 1);
-    EXPECT_EQ(a.p.difficulty, kHard);
-    EXPECT_EQ(a.p.historyCount, 4);
-    Playback ra = Play(a);
-    ASSERT_TRUE(ra.ended);
-    EXPECT_TRUE(ra.won);
-    EXPECT_FALSE(ra.wonScreen);
-    EXPECT_EQ(a.Cell(6, 2), 100);
-    EXPECT_EQ(a.p.historyCount, 4);  // nothing recorded while playing
-    EXPECT_EQ(a.p.moves, 4);
-
-    PuzzleBench b;
-    StartWithSolution(b, kCorridor, {2, 2, 2, 2});
-    Playback rb = Play(b);
-    ASSERT_TRUE(rb.ended);
+    PuzzleBench a, b;
+    a.p.difficulty = kEasy;
+    const Playback ra = StartAndPlay(a, kCorridor, {6, 2, 6, 6});
+    EXPECT_EQ(a.p.replayMode * 10 + a.p.difficulty, 13);
+    EXPECT_TRUE(ra.ended && ra.won && !ra.wonScreen);
+    EXPECT_EQ(a.Picture(), "// @   c*");
+    EXPECT_EQ(a.State(), "4/8/4/180");  // nothing recorded while playing
+    const Playback rb = StartAndPlay(b, kCorridor, {2, 2, 2, 2});
     EXPECT_EQ(rb.readAt, ra.readAt);
-    EXPECT_EQ(std::memcmp(a.p.board.cells, b.p.board.cells, sizeof a.p.board.cells), 0);
-
-    // Leaving puts the difficulty back.
-    EXPECT_EQ(a.p.savedDifficulty, kNormal);
+    EXPECT_EQ(b.Picture(), a.Picture());
+    StartSolution(a.p, 0, "");  // a second start keeps the difficulty to go back to
     StopSolution(a.p);
-    EXPECT_EQ(a.p.replayMode, 0);
-    EXPECT_EQ(a.p.difficulty, kNormal);
+    EXPECT_EQ(a.p.replayMode * 10 + a.p.difficulty, kEasy);
+    a.p.difficulty = kHard;
+    StopSolution(a.p);  // without a playback it changes nothing
+    EXPECT_EQ(a.p.difficulty, kHard);
 }
 
-TEST(Playback, PausesFiftyAfterAnUndoAndAfterABlockBecomesFixed)
+TEST(Playback, PausesFiftyAfterAnUndoAndAfterABlockIsFixed)
 {
-    PuzzleBench t;
-    StartWithSolution(t, kCorridor, {6, 10, 6, 6});
-    Playback r = Play(t);
-    ASSERT_TRUE(r.ended);
-    ASSERT_EQ(r.readAt.size(), 4u);
-    // The undo is read once the push has ended; the next action waits 50.
-    EXPECT_EQ(r.readAt[2] - r.readAt[1], 50);
-    EXPECT_EQ(t.Cell(4, 2), 14);  // the undone push was taken back
-    EXPECT_EQ(t.Cell(3, 2), 0);
-
-    PuzzleBench c;
-    StartWithSolution(c, kCorner, {6, 6, 6, 1});
-    r = Play(c);
-    ASSERT_TRUE(r.ended);
-    ASSERT_EQ(r.readAt.size(), 4u);
-    EXPECT_EQ(c.Cell(5, 2), 15);
-    EXPECT_EQ(c.hooks.Count("transfor.wav"), 1);
-    // A push lasts 12 frames; the fixing of the block adds a pause of 50.
-    const int plainGap = r.readAt[2] - r.readAt[1];
-    EXPECT_EQ(plainGap, 13);
-    EXPECT_EQ(r.readAt[3] - r.readAt[2], plainGap + 50);
+    PuzzleBench t, c;
+    Playback r = StartAndPlay(t, kCorridor, {6, 10, 6, 6});
+    ASSERT_TRUE(r.ended && r.readAt.size() == 4);
+    EXPECT_EQ(r.readAt[2] - r.readAt[1], 50);  // the undo is read once the push has ended
+    EXPECT_EQ(t.Picture(), "// @ c$ .");
+    r = StartAndPlay(c, kCorner, {6, 6, 6, 1});
+    ASSERT_TRUE(r.ended && r.readAt.size() == 4);
+    EXPECT_EQ(c.Picture(), "/     #/ @ c F#");
+    EXPECT_EQ(c.hooks.Heard(), "push.wav push.wav push.wav transfor.wav fixed");
+    EXPECT_EQ(r.readAt[2] - r.readAt[1], 13);  // a push lasts 12 frames,
+    EXPECT_EQ(r.readAt[3] - r.readAt[2], 63);  // and the fixing of the block adds 50
 }
 
-TEST(Playback, AnUnknownCodeIsReportedOnceAndSkipped)
+TEST(Playback, AnUnknownCodeIsReportedOnceAndSkippedAndAnEmptySolutionEndsAtOnce)
 {
-    PuzzleBench t;
-    StartWithSolution(t, kCorridor, {6, 99, 6, 6, 6});
+    PuzzleBench t, e;
     Playback r;
-    std::string err = CaptureStderr([&] { r = Play(t, 2000); });
-    EXPECT_EQ(err, "demo : unknown action : 99\n");
-    ASSERT_TRUE(r.ended);
-    EXPECT_TRUE(r.won);
-    EXPECT_EQ(t.Cell(6, 2), 100);
-}
-
-TEST(Playback, AnEmptySolutionEndsAtOnce)
-{
-    PuzzleBench t;
-    StartWithSolution(t, kCorridor, {});
-    PuzzleFrameResult f = UpdatePuzzleFrame(t.p, PuzzleInput(), 1.0f);
-    EXPECT_TRUE(f.playbackEnded);
+    EXPECT_EQ(CaptureStderr([&] { r = StartAndPlay(t, kCorridor, {6, 99, 6, 6, 6}); }), "demo : unknown action : 99\n");
+    EXPECT_TRUE(r.ended && r.won);
+    EXPECT_EQ(t.Picture(), "// @   c*");
+    r = StartAndPlay(e, kCorridor, {});
+    EXPECT_TRUE(r.ended && r.readAt.empty());
 }
 
 TEST(Playback, NeverMirrorsNeverHintsAndIgnoresThePlayersKeys)
 {
     PuzzleBench t;
     t.hooks.randomValues = {1, 1, 1, 1};
-    StartWithSolution(t, {"", "", " @$$  .", "", "    $ ."}, {6, 2});
-    EXPECT_EQ(t.hooks.randomValues.size(), 4u);
-    EXPECT_EQ(t.p.carX, 1);
-    EXPECT_EQ(t.Cell(2, 2), 14);
-    PuzzleInput keys;
-    keys.down = true;
-    keys.undo = true;
-    keys.setOff = true;
-    for (int i = 0; i < 200; ++i) UpdatePuzzleFrame(t.p, keys, 1.0f);
-    EXPECT_EQ(t.p.carY, 2);  // the player's keys do not drive the car
-    EXPECT_EQ(t.hooks.Count("error1.wav"), 2);
-    EXPECT_TRUE(t.hooks.hints.empty());
-    EXPECT_EQ(t.hooks.Count("message.wav"), 0);
-    EXPECT_EQ(t.p.historyCount, 2);
-}
-
-TEST(Playback, TheSavedDifficultySurvivesARestartOfThePlayback)
-{
-    PuzzleBench t;
-    t.p.difficulty = kEasy;
-    StartWithSolution(t, kCorridor, {6});
+    LevelFileData d = LevelFromText(Rows("// @$$  .//    $ ."));
+    d.solution = {6, 2};
+    WriteLevel(0, d);
     StartSolution(t.p, 0, "");
-    EXPECT_EQ(t.p.savedDifficulty, kEasy);
-    StopSolution(t.p);
-    EXPECT_EQ(t.p.difficulty, kEasy);
-    StopSolution(t.p);  // twice changes nothing
-    EXPECT_EQ(t.p.difficulty, kEasy);
+    EXPECT_EQ(t.hooks.randomValues.size(), 4u);
+    EXPECT_EQ(t.Picture(), "// c$$  .//    $ .");
+    t.hooks.Clear();
+    PuzzleInput keys;
+    keys.down = keys.undo = keys.setOff = true;
+    for (int i = 0; i < 200; ++i)
+        UpdatePuzzleFrame(t.p, keys, 1.0f);
+    EXPECT_EQ(t.Picture(), "// c$$  .//    $ .");
+    EXPECT_EQ(t.hooks.Heard(), "error1.wav error1.wav");
+    EXPECT_EQ(t.p.historyCount, 2);
 }
 
 }  // namespace

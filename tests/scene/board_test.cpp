@@ -1,8 +1,7 @@
 // The board renderer: scenery lists from a board, the view-volume test, the
 // baked detail layer, the lost-block overlay, the wheels and the reflection.
 #include "engine/format3do.h"
-#include "scene/detail.h"
-#include "scene_helpers.h"
+#include "scene_fixture.h"
 
 #include <cmath>
 
@@ -13,9 +12,8 @@ protected:
     void SetUp() override
     {
         SceneTest::SetUp();
-        if (HasFatalFailure())
-            return;
-        LoadGameTheme();
+        if (!HasFatalFailure())
+            LoadGameTheme();
     }
 
     std::vector<uint8_t> DetailTexels()
@@ -32,18 +30,23 @@ protected:
         const int u = int((x + 0.5f) * 256 / 20), v = int((y + 0.5f) * 256 / 15);
         return (size_t(v) * 256 + u) * 4;
     }
+
+    // The board cell a scenery record stands on.
+    int CodeUnder(const SceneryRecord& r) const
+    {
+        return p.board.At(int(std::lround(r.worldX / kCellSize)), int(std::lround(r.worldZ / kCellSize)));
+    }
 };
 
 TEST_F(Board3D, WallsAreListedByCodeThenRowByRowWithTheirPlacedBoxes)
 {
-    StartLevel(SceneLevel({"", "  ###", "  # #", "  ###", "", "         @", "", "       #"}));
+    StartLevel({"", "  ###", "  # #", "  ###", "", "         @", "", "       #"});
     const auto& walls = CurrentScenery().walls;
     ASSERT_EQ(walls.size(), 9u);
     for (size_t i = 1; i < walls.size(); ++i)
         EXPECT_LE(walls[i - 1].code, walls[i].code);
     for (const SceneryRecord& r : walls) {
-        const int x = int(std::lround(r.worldX / kCellSize)), y = int(std::lround(r.worldZ / kCellSize));
-        EXPECT_EQ(p.board.At(x, y), r.code);
+        EXPECT_EQ(CodeUnder(r), r.code);
         const Model3D& m = CurrentTheme().walls[r.code - kCellWallFirst];
         EXPECT_EQ(r.model, &m);
         EXPECT_FLOAT_EQ(r.bboxMin[0], m.bboxMin[0] + r.worldX);
@@ -51,10 +54,8 @@ TEST_F(Board3D, WallsAreListedByCodeThenRowByRowWithTheirPlacedBoxes)
         EXPECT_FLOAT_EQ(r.bboxMax[1], m.bboxMax[1]);
     }
     // The lone wall at (7, 7) is piece 0 (no joins).
-    bool lone = false;
-    for (const SceneryRecord& r : walls)
-        lone = lone || (r.code == 20 && std::fabs(r.worldX - 7 * kCellSize) < 1e-6f);
-    EXPECT_TRUE(lone);
+    EXPECT_EQ(walls.front().code, kWallCodeFirst);
+    EXPECT_FLOAT_EQ(walls.front().worldX, 7 * kCellSize);
     EXPECT_TRUE(CurrentScenery().props.empty());
 }
 
@@ -62,37 +63,28 @@ TEST_F(Board3D, EverySpecialCellIsDrawnWhateverItsCode)
 {
     // A group of four, then each code alone: every cell holds its own piece,
     // the code 36 piece or its mirror image, so none is an invisible obstacle.
-    StartLevel(SceneLevel({"", " 67", " 89", "", "   6 7 8 9", "", "        @"}));
+    StartLevel({"", " ST", " UV", "", "   S T U V", "", "        @"});
     const auto& props = CurrentScenery().props;
     ASSERT_EQ(props.size(), 8u);
     const float mirrors[4][2] = {{1, 1}, {-1, 1}, {1, -1}, {-1, -1}};
     for (const SceneryRecord& r : props) {
-        const int x = int(std::lround(r.worldX / kCellSize)), y = int(std::lround(r.worldZ / kCellSize));
         ASSERT_TRUE(IsSpecialCode(r.code));
-        EXPECT_EQ(p.board.At(x, y), r.code);
+        EXPECT_EQ(CodeUnder(r), r.code);
         EXPECT_FLOAT_EQ(r.scale, 1);
         EXPECT_EQ(r.mirrorX, mirrors[r.code - 36][0]);
         EXPECT_EQ(r.mirrorZ, mirrors[r.code - 36][1]);
         EXPECT_FLOAT_EQ(r.offsetX, kHalfCell);
         // The shipped piece stands on its own cell, mirrored or not.
-        EXPECT_LT(r.bboxMin[0], r.worldX);
-        EXPECT_GT(r.bboxMax[0], r.worldX);
-        EXPECT_LT(r.bboxMin[2], r.worldZ);
-        EXPECT_GT(r.bboxMax[2], r.worldZ);
+        EXPECT_TRUE(r.bboxMin[0] < r.worldX && r.bboxMax[0] > r.worldX);
+        EXPECT_TRUE(r.bboxMin[2] < r.worldZ && r.bboxMax[2] > r.worldZ);
         EXPECT_LE(r.bboxMax[0] - r.bboxMin[0], kCellSize * 1.01f);
     }
-    // Each lone special shows on the picture: the board with it differs from
-    // the board without it around its cell.
-    view.reflect = false;
-    Picture with = DrawFrame();
-    for (int code = 37; code <= 39; ++code) {
-        LevelFileData d = SceneLevel({"", "", "", "", "", "", "        @"});
-        d.cells[4 * kPlayWidth + 9] = uint8_t(code);
-        StartLevel(d);
-        Picture one = DrawFrame();
-        StartLevel(SceneLevel({"", "", "", "", "", "", "        @"}));
-        Picture none = DrawFrame();
-        EXPECT_GT(one.CountDifferent(none), 200) << "code " << code;
+    // Each lone special shows on the picture around its cell.
+    StartLevel({"", "", "", "", "", "", "        @"});
+    const Picture none = DrawFrame();
+    for (char code : {'T', 'U', 'V'}) {
+        StartLevel({"", "", "", "", std::string("         ") + code, "", "        @"});
+        EXPECT_GT(DrawFrame().CountDifferent(none), 200) << "code " << code;
     }
 }
 
@@ -101,52 +93,46 @@ TEST_F(Board3D, TheViewVolumeTestHidesOnlyWhatIsOutside)
     std::vector<std::string> rows(15, "#                  #");
     rows[0] = rows[14] = "####################";
     rows[7] = "#        @         #";
-    StartLevel(SceneLevel(rows));
+    StartLevel(rows);
+    auto visibleWalls = [] {
+        int n = 0;
+        for (const SceneryRecord& r : CurrentScenery().walls)
+            n += r.visible;
+        return n;
+    };
+    const int all = int(CurrentScenery().walls.size());
     // Mode 0 from the default camera sees the whole board.
     DrawFrame();
-    for (const SceneryRecord& r : CurrentScenery().walls)
-        EXPECT_TRUE(r.visible);
+    EXPECT_EQ(visibleWalls(), all);
     // Close behind the car in mode 1 most of the frame is out of sight.
     view.cameraMode = 1;
     DrawFrame(0, -30, 0.15f);
-    int visible = 0;
-    for (const SceneryRecord& r : CurrentScenery().walls)
-        visible += r.visible;
-    EXPECT_GT(visible, 0);
-    EXPECT_LT(visible, int(CurrentScenery().walls.size()) / 2);
+    EXPECT_GT(visibleWalls(), 0);
+    EXPECT_LT(visibleWalls(), all / 2);
     // With the car far from the view, mode 0 still draws the whole board.
     view.cameraMode = 0;
-    p.carDrawX = 1;
-    p.carDrawY = 1;
+    p.carDrawX = p.carDrawY = 1;
     DrawFrame();
-    for (const SceneryRecord& r : CurrentScenery().walls)
-        EXPECT_TRUE(r.visible);
+    EXPECT_EQ(visibleWalls(), all);
 }
 
-TEST_F(Board3D, ALevelWithoutWallsBakesTheDetailPictureAlone)
+TEST_F(Board3D, WallsAndSpecialsBakeShadowsABuriedWallOnlyTheSpecialsAndNoWallsNone)
 {
-    StartLevel(SceneLevel({"", "", "", "", "   $ .   @"}));
+    StartLevel({"", "", "", "", "   $ .   @"});
     ASSERT_TRUE(CurrentScenery().walls.empty());
     DrawFrame();
-    const std::vector<uint8_t> texels = DetailTexels();
     const std::vector<uint8_t>& detail = CurrentTheme().detailPixels;
-    ASSERT_EQ(texels.size(), detail.size());
-    EXPECT_TRUE(texels == detail);
+    EXPECT_TRUE(DetailTexels() == detail);
     EXPECT_FALSE(CurrentScenery().bakePending);
-}
 
-TEST_F(Board3D, WallsAndSpecialsBakeTheirShadowsAndABuriedWallOnlyTheSpecials)
-{
-    StartLevel(SceneLevel({"", "", "", "", "    #       6", "", "          @"}));
+    StartLevel({"", "", "", "", "    #       S", "", "          @"});
     DrawFrame();
     const std::vector<uint8_t> baked = DetailTexels();
-    const std::vector<uint8_t>& detail = CurrentTheme().detailPixels;
     const size_t wall = TexelOf(4, 4), statue = TexelOf(12, 4), open = TexelOf(8, 9);
     EXPECT_GT(baked[wall + 3], detail[wall + 3] + 60) << "shadow under the wall";
     EXPECT_GT(baked[statue + 3], detail[statue + 3] + 40) << "shadow under the statue";
     EXPECT_EQ(baked[open + 3], detail[open + 3]);
     EXPECT_EQ(baked[open], detail[open]);
-
     // A theme whose walls reach below the floor bakes no wall shadows.
     CurrentTheme().wallFloorSign = -1;
     view.rebuildDetail = true;
@@ -155,195 +141,6 @@ TEST_F(Board3D, WallsAndSpecialsBakeTheirShadowsAndABuriedWallOnlyTheSpecials)
     EXPECT_EQ(buried[wall + 3], detail[wall + 3]);
     EXPECT_GT(buried[statue + 3], detail[statue + 3] + 40);
 }
-
-TEST_F(Board3D, TheLostOverlayGivesBackExactlyWhatItChanged)
-{
-    Model3D& inst = CurrentTheme().blockInstances[2][1];
-    Material* m = inst.objects.head->material;
-    ASSERT_NE(m, nullptr);
-    // Values the overlay must not flatten to "opaque white".
-    m->flags |= kMatTwoSided;
-    m->transparency = 0.7f;
-    m->ambient[0] = 0.3f;
-    m->ambient[1] = 0.4f;
-    m->ambient[2] = 0.5f;
-    const int32_t flags = m->flags;
-    const int32_t mode = m->transparencyMode;
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glTranslatef(0, 0, -0.3f);
-    DrawLostOverlay(inst, 50);
-    EXPECT_EQ(m->flags, flags);
-    EXPECT_FLOAT_EQ(m->transparency, 0.7f);
-    EXPECT_FLOAT_EQ(m->ambient[0], 0.3f);
-    EXPECT_FLOAT_EQ(m->ambient[1], 0.4f);
-    EXPECT_FLOAT_EQ(m->ambient[2], 0.5f);
-    EXPECT_EQ(m->transparencyMode, mode);
-}
-
-TEST_F(Board3D, ALostBlockBlinksRed)
-{
-    // A block in a corner with no target in its row or column is lost.
-    StartLevel(SceneLevel({"", "", "", "   #####", "   #$  #   .", "   #  @#", "   #####"}));
-    ASSERT_EQ(p.blockListCount, 1);
-    ASSERT_TRUE(p.blocks[0].lost);
-    view.cameraMode = 1;
-    view.T = 0;  // overlay fully transparent
-    Picture calm = DrawFrame(0, -60, 0.4f);
-    view.T = 100;  // |sin(π/2)|: full red
-    Picture red = DrawFrame(0, -60, 0.4f);
-    red.Save("scene_lost_block.png");
-    int redder = 0;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const Rgb a = calm.At(x, y), b = red.At(x, y);
-            redder += b.r >= a.r && b.g + 30 < a.g;
-        }
-    EXPECT_GT(redder, 300);
-}
-
-TEST_F(Board3D, TheWheelsAreDrawnOnTheirOwnAndHiddenAgain)
-{
-    StartLevel(SceneLevel({"", "", "", "", "", "", "", "         @"}));
-    view.cameraMode = 1;
-    view.reflect = true;
-    Theme& t = CurrentTheme();
-    Picture with = DrawFrame(-90, -10, 0.2f);
-    with.Save("scene_car_wheels.png");
-    for (Objet3D* w : t.wheels)
-        EXPECT_EQ(w->visible, 0);
-    Objet3D* wheels[4];
-    std::copy(t.wheels, t.wheels + 4, wheels);
-    std::fill(t.wheels, t.wheels + 4, nullptr);
-    Picture without = DrawFrame(-90, -10, 0.2f);
-    std::copy(wheels, wheels + 4, t.wheels);
-    EXPECT_GT(with.CountDifferent(without), 500);
-}
-
-// An open box, one unlit colour per side: top red, south (+z) green, north
-// blue, east and west grey; front sides clockwise seen from outside.
-Model3doFile ColouredBox(float half, float height)
-{
-    Model3doFile m;
-    const float h = half, y = height;
-    struct Side {
-        const char* name;
-        float corners[4][3];  // top-left, top-right, bottom-left, bottom-right from outside
-        float colour[3];
-    };
-    const Side sides[5] = {
-        {"top", {{-h, y, -h}, {h, y, -h}, {-h, y, h}, {h, y, h}}, {1, 0, 0}},
-        {"south", {{-h, y, h}, {h, y, h}, {-h, 0, h}, {h, 0, h}}, {0, 1, 0}},
-        {"north", {{h, y, -h}, {-h, y, -h}, {h, 0, -h}, {-h, 0, -h}}, {0, 0, 1}},
-        {"east", {{h, y, h}, {h, y, -h}, {h, 0, h}, {h, 0, -h}}, {0.5f, 0.5f, 0.5f}},
-        {"west", {{-h, y, -h}, {-h, y, h}, {-h, 0, -h}, {-h, 0, h}}, {0.5f, 0.5f, 0.5f}},
-    };
-    for (const Side& side : sides) {
-        Model3doObject o;
-        o.name = side.name;
-        o.material = std::string("box ") + side.name;
-        for (const auto& c : side.corners)
-            for (int a = 0; a < 3; ++a)
-                o.points.push_back(Precompensate3doCoordinate(c[a], a));
-        o.uvs = {0, 0, 1, 0, 0, 1, 1, 1};
-        o.faces = {0, 1, 2, 2, 1, 3};
-        m.objects.push_back(o);
-        Model3doMaterial mat;
-        mat.name = o.material;
-        mat.lighting = 1;
-        for (int c = 0; c < 3; ++c)
-            mat.ambient[c] = side.colour[c];
-        m.materials.push_back(mat);
-    }
-    return m;
-}
-
-// Seen from the south over a floor that hides nothing, the reflection of the
-// box shows its green south side hanging below the real one. Drawn inside
-// out, it would show the inside of its blue north side and red top there.
-TEST_F(Board3D, TheReflectionIsNotInsideOut)
-{
-    std::string error;
-    ASSERT_TRUE(Write3do(dir.file("box.3do").c_str(), ColouredBox(1.2f, 1.0f), error)) << error;
-    SetObjectPath((dir.path() + "/").c_str());
-    Model3D& special = CurrentTheme().special;
-    ASSERT_TRUE(special.Load("box.3do"));
-    const float offset[3] = {0, 0, 0}, scale[3] = {kCellSize, kCellSize, kCellSize};
-    special.Transform(offset, scale);
-    special.ComputeBoundingBox();
-    StartLevel(SceneLevel({"", "", "", "", "", "", "", "         6", "", "", "", "", "   @"}));
-    CurrentTheme().settings.reflectStrength = 1.0f;
-    view.reflect = true;
-    Picture pic = DrawFrame(0, -15, 0.5f);
-    pic.Save("scene_reflection_box.png");
-
-    // The bottom of the box's south side, on the screen.
-    GLdouble mv[16], pr[16], wx, wy, wz;
-    GLint vp[4];
-    glLoadIdentity();
-    ApplyCamera(0, -15, 0.5f);
-    glTranslatef(kBoardOffset[0], kBoardOffset[1], kBoardOffset[2]);
-    glGetDoublev(GL_MODELVIEW_MATRIX, mv);
-    glGetDoublev(GL_PROJECTION_MATRIX, pr);
-    glGetIntegerv(GL_VIEWPORT, vp);
-    gluProject(9.5 * kCellSize, 0, (7.5 + 1.2) * kCellSize, mv, pr, vp, &wx, &wy, &wz);
-    const int x = int(wx), base = height - 1 - int(wy);
-    ASSERT_GT(base, 10);
-    ASSERT_LT(base, height - 10);
-    const Rgb real = pic.At(x, base - 5), mirrored = pic.At(x, base + 5);
-    EXPECT_GT(real.g, 200);
-    EXPECT_LT(real.b + real.r, 60);
-    EXPECT_GT(mirrored.g, 200) << "the south side's reflection";
-    EXPECT_LT(mirrored.b + mirrored.r, 60);
-    GLint front = 0;
-    glGetIntegerv(GL_FRONT_FACE, &front);
-    EXPECT_EQ(front, GL_CW);
-}
-
-TEST_F(Board3D, NothingIsDrawnWithoutATheme)
-{
-    StartLevel(SceneLevel({"", "  ###", "", "       @"}));
-    FreeTheme();
-    BuildSceneryLists(p);
-    for (const SceneryRecord& r : CurrentScenery().walls)
-        EXPECT_EQ(r.model, nullptr);
-    glClearColor(0.2f, 0.3f, 0.4f, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glLoadIdentity();
-    DrawBoard(context, p, view);
-    Picture pic = Picture::Read(width, height);
-    const Rgb c = pic.At(width / 2, height / 2);
-    EXPECT_NEAR(c.g, 77, 1);
-    EXPECT_FALSE(CreateDetailTexture(context));
-}
-
-}  // namespace
-
-namespace {
-
-// Lists made before the theme loaded (or with another theme) are made again
-// at the next frame, with the new models and a new bake.
-TEST_F(Board3D, ListsMadeWithoutTheThemeAreMadeAgain)
-{
-    FreeTheme();
-    StartLevel(SceneLevel({"", "  ###", "  # #", "  ###", "", "       @", "", "   6"}));
-    for (const SceneryRecord& r : CurrentScenery().walls)
-        ASSERT_EQ(r.model, nullptr);
-    ASSERT_TRUE(LoadTheme(0, GameDataPrefix().c_str(), settings));
-    DrawFrame();
-    ASSERT_EQ(CurrentScenery().walls.size(), 8u);
-    for (const SceneryRecord& r : CurrentScenery().walls) {
-        EXPECT_NE(r.model, nullptr);
-        EXPECT_GT(r.bboxMax[1], 0.0f);
-    }
-    EXPECT_EQ(CurrentScenery().props.size(), 1u);
-    EXPECT_EQ(CurrentScenery().themeSerial, CurrentTheme().serial);
-    EXPECT_FALSE(CurrentScenery().bakePending);
-}
-
-}  // namespace
-
-namespace {
 
 // A window smaller than the bake's picture cannot hold the shadows: the
 // detail layer is the picture alone, never pixels from outside the window.
@@ -356,32 +153,174 @@ TEST_F(Board3D, ASmallWindowBakesTheDetailPictureAlone)
     ASSERT_TRUE(context.Recreate(200, 150, 0));
     glEnable(GL_LIGHTING);
     LoadGameTheme();
-    StartLevel(SceneLevel({"", "", "", "   ####", "   #  #  @", "   ####"}));
+    StartLevel({"", "", "", "   ####", "   #  #  @", "   ####"});
     DrawFrame();
-    const std::vector<uint8_t> texels = DetailTexels();
-    EXPECT_TRUE(texels == CurrentTheme().detailPixels);
+    EXPECT_TRUE(DetailTexels() == CurrentTheme().detailPixels);
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], 200);
     EXPECT_EQ(viewport[3], 150);
 }
 
-}  // namespace
-
-namespace {
-
-TEST_F(Board3D, AReflectStrengthOfZeroDrawsNoReflection)
+TEST_F(Board3D, ALostBlockBlinksRedAndTheOverlayGivesBackWhatItChanged)
 {
-    StartLevel(SceneLevel({"", "", "", "   ####", "   #  # $ @", "   ####"}));
+    // A block in a corner with no target in its row or column is lost.
+    StartLevel({"", "", "", "   #####", "   #$  #   .", "   #  @#", "   #####"});
+    ASSERT_EQ(p.blockListCount, 1);
+    ASSERT_TRUE(p.blocks[0].lost);
+    view.cameraMode = 1;
+    view.T = 0;  // overlay fully transparent
+    const Picture calm = DrawFrame(0, -60, 0.4f);
+    view.T = 100;  // |sin(π/2)|: full red
+    const Picture red = DrawFrame(0, -60, 0.4f);
+    int redder = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            redder += red.At(x, y).r >= calm.At(x, y).r && red.At(x, y).g + 30 < calm.At(x, y).g;
+    EXPECT_GT(redder, 300);
+
+    Model3D& inst = CurrentTheme().blockInstances[2][1];
+    Material* m = inst.objects.head->material;
+    ASSERT_NE(m, nullptr);
+    // Values the overlay must not flatten to "opaque white".
+    m->flags |= kMatTwoSided;
+    m->transparency = 0.7f;
+    m->ambient[0] = 0.3f;
+    m->ambient[1] = 0.4f;
+    m->ambient[2] = 0.5f;
+    const int32_t flags = m->flags, mode = m->transparencyMode;
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(0, 0, -0.3f);
+    DrawLostOverlay(inst, 50);
+    EXPECT_EQ(m->flags, flags);
+    EXPECT_EQ(m->transparencyMode, mode);
+    EXPECT_EQ(std::vector<float>({m->transparency, m->ambient[0], m->ambient[1], m->ambient[2]}),
+              std::vector<float>({0.7f, 0.3f, 0.4f, 0.5f}));
+}
+
+TEST_F(Board3D, TheWheelsAreDrawnOnTheirOwnAndHiddenAgain)
+{
+    StartLevel({"", "", "", "", "", "", "", "         @"});
+    view.cameraMode = 1;
+    view.reflect = true;
+    Theme& t = CurrentTheme();
+    const Picture with = DrawFrame(-90, -10, 0.2f);
+    for (Objet3D* w : t.wheels)
+        EXPECT_EQ(w->visible, 0);
+    Objet3D* wheels[4];
+    std::copy(t.wheels, t.wheels + 4, wheels);
+    std::fill(t.wheels, t.wheels + 4, nullptr);
+    const Picture without = DrawFrame(-90, -10, 0.2f);
+    std::copy(wheels, wheels + 4, t.wheels);
+    EXPECT_GT(with.CountDifferent(without), 500);
+}
+
+// Seen from the south over a floor that hides nothing, the reflection of a
+// box shows its green south side hanging below the real one. Drawn inside
+// out, it would show the inside of its blue north side and red top there.
+TEST_F(Board3D, TheReflectionIsNotInsideOutAndAStrengthOfZeroDrawsNone)
+{
+    const float h = 1.2f, y = 1.0f;
+    const struct {
+        const char* name;
+        float corners[4][3];  // top-left, top-right, bottom-left, bottom-right from outside
+        float r, g, b;
+    } sides[] = {
+        {"top", {{-h, y, -h}, {h, y, -h}, {-h, y, h}, {h, y, h}}, 1, 0, 0},
+        {"south", {{-h, y, h}, {h, y, h}, {-h, 0, h}, {h, 0, h}}, 0, 1, 0},
+        {"north", {{h, y, -h}, {-h, y, -h}, {h, 0, -h}, {-h, 0, -h}}, 0, 0, 1},
+        {"east", {{h, y, h}, {h, y, -h}, {h, 0, h}, {h, 0, -h}}, 0.5f, 0.5f, 0.5f},
+        {"west", {{-h, y, -h}, {-h, y, h}, {-h, 0, -h}, {-h, 0, h}}, 0.5f, 0.5f, 0.5f},
+    };
+    Model3doFile box;
+    for (const auto& s : sides) {
+        box.objects.push_back(QuadObject(s.name, std::string("box ") + s.name, s.corners));
+        box.materials.push_back(FlatColour(std::string("box ") + s.name, s.r, s.g, s.b));
+    }
+    Model3D& special = CurrentTheme().special;
+    SetObjectPath((dir.path() + "/").c_str());
+    LoadModel(special, "box.3do", box);
+    const float offset[3] = {0, 0, 0}, scale[3] = {kCellSize, kCellSize, kCellSize};
+    special.Transform(offset, scale);
+    special.ComputeBoundingBox();
+    StartLevel({"", "", "", "", "", "", "", "         S", "", "", "", "", "   @"});
+    CurrentTheme().settings.reflectStrength = 1.0f;
+    view.reflect = true;
+    const Picture pic = DrawFrame(0, -15, 0.5f);
+    // The bottom of the box's south side, on the screen.
+    int x, base;
+    CellOnScreen(9.5f, 7.5f + 1.2f, 0, 0, -15, 0.5f, x, base);
+    ASSERT_TRUE(base > 10 && base < height - 10);
+    const Rgb real = pic.At(x, base - 5), mirrored = pic.At(x, base + 5);
+    EXPECT_TRUE(real.g > 200 && real.b + real.r < 60) << real;
+    EXPECT_TRUE(mirrored.g > 200 && mirrored.b + mirrored.r < 60) << "the south side's reflection: " << mirrored;
+
+    StartLevel({"", "", "", "   ####", "   #  # $ @", "   ####"});
     CurrentTheme().settings.reflectStrength = 0;
     view.reflect = false;
-    Picture off = DrawFrame(0, -40, 0.6f);
+    const Picture off = DrawFrame(0, -40, 0.6f);
     view.reflect = true;
-    Picture on = DrawFrame(0, -40, 0.6f);
-    EXPECT_EQ(on.CountDifferent(off, 0), 0);
+    EXPECT_EQ(DrawFrame(0, -40, 0.6f).CountDifferent(off, 0), 0);
     CurrentTheme().settings.reflectStrength = 0.5f;
-    Picture strong = DrawFrame(0, -40, 0.6f);
-    EXPECT_GT(strong.CountDifferent(off, 4), 500);
+    EXPECT_GT(DrawFrame(0, -40, 0.6f).CountDifferent(off, 4), 500);
+    // A reflected frame leaves the game's normal state behind: the next
+    // frame without it is as before.
+    GLint front = 0;
+    glGetIntegerv(GL_FRONT_FACE, &front);
+    EXPECT_EQ(front, GL_CW);
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE) && glIsEnabled(GL_DEPTH_TEST) && !glIsEnabled(GL_BLEND));
+    view.reflect = false;
+    EXPECT_EQ(DrawFrame(0, -40, 0.6f).CountDifferent(off, 2), 0);
+}
+
+TEST_F(Board3D, AnExplosionIsDrawnAndTheBlownWallLeavesTheScenery)
+{
+    StartLevel(
+        {"", "", "", "", "     ##########", "     #   #    #", "     # !@#  . #", "     #   # $  #", "     ##########"},
+        kEasy);
+    Play("l");
+    ASSERT_NE(p.bombCarried, 0) << "the bomb is picked up";
+    Play("r");
+    const size_t walls = CurrentScenery().walls.size();
+    PuzzleInput setOff;
+    setOff.setOff = true;
+    UpdatePuzzleFrame(p, setOff, 1.0f);
+    ASSERT_GT(p.explosionCount, 0);
+    EXPECT_LT(CurrentScenery().walls.size(), walls);
+    for (int i = 0; i < 12; ++i)
+        UpdatePuzzleEffects(p, 1.0f);
+    view.cameraMode = 1;
+    const Picture blast = DrawFrame(0, -50, 0.6f);
+    for (int i = 0; i < 80; ++i)
+        UpdatePuzzleEffects(p, 1.0f);
+    EXPECT_EQ(p.explosionCount, 0);
+    EXPECT_GT(blast.CountDifferent(DrawFrame(0, -50, 0.6f)), 2000);
+}
+
+TEST_F(Board3D, NothingIsDrawnWithoutAThemeAndListsMadeWithoutItAreMadeAgain)
+{
+    FreeTheme();
+    StartLevel({"", "  ###", "  # #", "  ###", "", "       @", "", "   S"});
+    for (const SceneryRecord& r : CurrentScenery().walls)
+        ASSERT_EQ(r.model, nullptr);
+    glClearColor(0.2f, 0.3f, 0.4f, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glLoadIdentity();
+    DrawBoard(context, p, view);
+    EXPECT_NEAR(ReadPicture().At(width / 2, height / 2).g, 77, 1);
+    EXPECT_FALSE(CreateDetailTexture(context));
+    // The next frame with a theme makes them again, with its models and a new bake.
+    ASSERT_TRUE(LoadTheme(0, GameDataPrefix().c_str(), settings));
+    DrawFrame();
+    ASSERT_EQ(CurrentScenery().walls.size(), 8u);
+    for (const SceneryRecord& r : CurrentScenery().walls) {
+        EXPECT_NE(r.model, nullptr);
+        EXPECT_GT(r.bboxMax[1], 0.0f);
+    }
+    EXPECT_EQ(CurrentScenery().props.size(), 1u);
+    EXPECT_EQ(CurrentScenery().themeSerial, CurrentTheme().serial);
+    EXPECT_FALSE(CurrentScenery().bakePending);
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 // Scene set-up and the menu picture: what InitPelmo3D and InitObjetMenu load
-// and refuse, the menu animation, the pointer, and pictures of the menus'
-// background.
+// and refuse, the menu animation, the logo's box and the menu car's wheels.
 #include "engine/format3do.h"
-#include "scene_helpers.h"
+#include "scene_fixture.h"
 
 #include <cmath>
 
@@ -18,7 +17,7 @@ protected:
         ApplyCamera(0, 0, 1.5f);
         SetMenuLights();
         DrawMenuScene(showLogo);
-        return Picture::Read(width, height);
+        return ReadPicture();
     }
 
     // A copy of the built menu data in the temporary directory, to damage.
@@ -30,49 +29,39 @@ protected:
     }
 };
 
-TEST_F(MenuScene, PicturesOfTheMainMenuAndAHiddenCar)
-{
-    ASSERT_TRUE(InitPelmo3D(GameDataPrefix().c_str(), settings));
-    ASSERT_TRUE(InitObjetMenu(GameDataPrefix().c_str()));
-    EXPECT_TRUE(MenuObjectsLoaded());
-    AdvanceMenuScene(30, true);
-    Picture withCar = DrawMenu(true);
-    withCar.Save("scene_menu.png");
-    AdvanceMenuScene(0, false);
-    Picture background = DrawMenu(false);
-    background.Save("scene_menu_nocar.png");
-    EXPECT_GT(withCar.CountDifferent(background), width * height / 3);
-
-    // With dt = 0 the picture stands still.
-    AdvanceMenuScene(0, true);
-    Picture a = DrawMenu(true);
-    AdvanceMenuScene(0, true);
-    Picture b = DrawMenu(true);
-    EXPECT_EQ(a.CountDifferent(b, 0), 0);
-    AdvanceMenuScene(10, true);
-    Picture c = DrawMenu(true);
-    EXPECT_GT(a.CountDifferent(c), 1000) << "the floor scrolls, the car swings";
-}
-
-TEST_F(MenuScene, ReleasedMenuObjectsAreNeverDrawn)
+TEST_F(MenuScene, TheCarIsDrawnOnlyWhenShownAndLoadedAndMovesOnlyWithTheClock)
 {
     ASSERT_TRUE(InitPelmo3D(GameDataPrefix().c_str(), settings));
     // Never loaded: the car screen falls back to the turning background.
     AdvanceMenuScene(5, false);
-    Picture background = DrawMenu(false);
+    const Picture background = DrawMenu(false);
     AdvanceMenuScene(0, true);
-    Picture unloaded = DrawMenu(true);
-    EXPECT_EQ(background.CountDifferent(unloaded, 0), 0);
+    EXPECT_EQ(background.CountDifferent(DrawMenu(true), 0), 0);
 
     ASSERT_TRUE(InitObjetMenu(GameDataPrefix().c_str()));
+    EXPECT_TRUE(CurrentScene().menuObjectsLoaded);
     // Loading again frees first: the materials are not taken twice.
     const int materials = MaterialList().count;
     ASSERT_TRUE(InitObjetMenu(GameDataPrefix().c_str()));
     EXPECT_EQ(MaterialList().count, materials);
+    AdvanceMenuScene(25, true);
+    const Picture withCar = DrawMenu(true);
+    AdvanceMenuScene(0, false);
+    EXPECT_GT(withCar.CountDifferent(DrawMenu(false)), width * height / 3);
+    // With dt = 0 the picture stands still.
+    AdvanceMenuScene(0, true);
+    const Picture a = DrawMenu(true);
+    AdvanceMenuScene(0, true);
+    EXPECT_EQ(a.CountDifferent(DrawMenu(true), 0), 0);
+    AdvanceMenuScene(10, true);
+    EXPECT_GT(a.CountDifferent(DrawMenu(true)), 1000) << "the floor scrolls, the car swings";
+
     FreeMenuObjects();
-    EXPECT_FALSE(MenuObjectsLoaded());
-    Picture released = DrawMenu(true);
-    EXPECT_EQ(background.CountDifferent(released, 0), 0);
+    EXPECT_FALSE(CurrentScene().menuObjectsLoaded);
+    AdvanceMenuScene(0, false);
+    const Picture turned = DrawMenu(false);
+    AdvanceMenuScene(0, true);
+    EXPECT_EQ(turned.CountDifferent(DrawMenu(true), 0), 0) << "released objects are never drawn";
     FreeMenuObjects();  // twice is harmless
 }
 
@@ -91,10 +80,10 @@ TEST_F(MenuScene, TheMenuAnimationFollowsItsClock)
     EXPECT_FLOAT_EQ(s.menuClock, 12) << "the clock wraps at 128";
     EXPECT_FALSE(s.showCar);
     // A bad frame time moves nothing.
-    AdvanceMenuScene(std::nanf(""), true);
-    EXPECT_FLOAT_EQ(s.menuClock, 12);
-    AdvanceMenuScene(-5, true);
-    EXPECT_FLOAT_EQ(s.menuClock, 12);
+    for (float bad : {std::nanf(""), -5.0f}) {
+        AdvanceMenuScene(bad, true);
+        EXPECT_FLOAT_EQ(s.menuClock, 12);
+    }
     // InitPelmo3D starts the animation again.
     ASSERT_TRUE(InitPelmo3D(GameDataPrefix().c_str(), settings));
     EXPECT_EQ(s.menuClock, 0);
@@ -111,26 +100,12 @@ TEST_F(MenuScene, TheLogoBecomesABoxOfPointFourAndAFlatAxisKeepsItsSize)
         EXPECT_NEAR(logo.bboxMax[a] + logo.bboxMin[a], 0.0f, 0.002f);
     }
     FreeMenuObjects();
-
-    // A logo flat in z: a single square.
-    Model3doFile flat;
-    Model3doObject o;
-    o.name = "plat";
-    o.material = "logo_plat";
-    const float corners[4][3] = {{-2, 1, 0.5f}, {2, 1, 0.5f}, {-2, -1, 0.5f}, {2, -1, 0.5f}};
-    for (const auto& c : corners)
-        for (int a = 0; a < 3; ++a)
-            o.points.push_back(Precompensate3doCoordinate(c[a], a));
-    o.uvs = {0, 0, 1, 0, 0, 1, 1, 1};
-    o.faces = {0, 1, 2, 2, 1, 3};
-    flat.objects.push_back(o);
-    Model3doMaterial m;
-    m.name = "logo_plat";
-    m.lighting = 1;
-    flat.materials.push_back(m);
+    // A logo flat in z: a single square at z = 0.5.
+    const Model3doFile flat =
+        ModelFile({SquareObject("plat", "logo_plat", -2, -1, 2, 1, 0.5f)}, {FlatColour("logo_plat", 1, 1, 1)});
     std::string error;
-    ASSERT_TRUE(Write3do((prefix + "data/gfx/3d/logo.3do").c_str(), flat, error)) << error;
-    ASSERT_TRUE(Write3do((prefix + "data/gfx/3d/logomorph.3do").c_str(), flat, error)) << error;
+    for (const char* file : {"logo.3do", "logomorph.3do"})
+        ASSERT_TRUE(Write3do((prefix + "data/gfx/3d/" + file).c_str(), flat, error)) << error;
     ASSERT_TRUE(InitObjetMenu(prefix.c_str()));
     const Model3D& f = CurrentScene().logo;
     EXPECT_NEAR(f.bboxMax[0] - f.bboxMin[0], 0.4f, 0.002f);
@@ -142,43 +117,7 @@ TEST_F(MenuScene, TheLogoBecomesABoxOfPointFourAndAFlatAxisKeepsItsSize)
             EXPECT_TRUE(std::isfinite(v));
 }
 
-TEST_F(MenuScene, MissingFilesAreRefusedWithTheirMessages)
-{
-    const std::string prefix = CopiedPrefix();
-    auto expectThrow = [](auto fn, const std::string& message, const std::string& function) {
-        try {
-            fn();
-            ADD_FAILURE() << "no exception for " << message;
-        } catch (const Exception& e) {
-            EXPECT_EQ(e.message, message);
-            EXPECT_EQ(e.function, function);
-            EXPECT_EQ(e.file, "pelmo3d");
-        }
-    };
-    std::remove((prefix + "data/gfx/3d/solmenushadow.png").c_str());
-    expectThrow([&] { InitPelmo3D(prefix.c_str(), settings); },
-                "Couldn't load Texture " + prefix + "data/gfx/3d/solmenushadow.png\n", "InitPelmo3D");
-    EXPECT_FALSE(CurrentScene().sceneLoaded);
-    std::remove((prefix + "data/gfx/3d/fondmenu.3do").c_str());
-    expectThrow([&] { InitPelmo3D(prefix.c_str(), settings); }, "Couldn't load 3D Objet fondmenu.3do",
-                "InitPelmo3D");
-    std::remove((prefix + "data/gfx/3d/logomorph.3do").c_str());
-    expectThrow([&] { InitObjetMenu(prefix.c_str()); }, "Couldn't load 3D Objet logomorph.3do", "InitObjetMenu");
-    EXPECT_FALSE(MenuObjectsLoaded());
-
-    // A menu car without its rear left wheel.
-    Model3doFile car;
-    std::string error;
-    ASSERT_TRUE(Read3do((prefix + "data/gfx/3d/carmenu.3do").c_str(), car, error)) << error;
-    for (size_t i = 0; i < car.objects.size(); ++i)
-        if (car.objects[i].name == "RoueArG")
-            car.objects.erase(car.objects.begin() + long(i));
-    ASSERT_TRUE(Write3do((prefix + "data/gfx/3d/carmenu.3do").c_str(), car, error)) << error;
-    expectThrow([&] { InitObjetMenu(prefix.c_str()); }, "Couldn't load 3D Objet carmenu.3do", "InitObjetMenu");
-    EXPECT_FALSE(MenuObjectsLoaded());
-}
-
-TEST_F(MenuScene, APointerWithoutItsPictureDrawsAWhiteSquare)
+TEST_F(MenuScene, MissingFilesAreRefusedWithTheirMessagesAndAMissingPointerIsNot)
 {
     const std::string prefix = CopiedPrefix();
     ASSERT_TRUE(InitPelmo3D(prefix.c_str(), settings));
@@ -187,31 +126,28 @@ TEST_F(MenuScene, APointerWithoutItsPictureDrawsAWhiteSquare)
     ASSERT_TRUE(InitPelmo3D(prefix.c_str(), settings)) << "a missing pointer is not an error";
     EXPECT_EQ(PointerTexture(), nullptr);
 
-    // Bind some other texture first: an untextured pointer must not show it.
-    GLTexture other;
-    ASSERT_TRUE(other.Allocate(2, 2, 24));
-    std::fill(other.pixels, other.pixels + 12, 0);
-    ASSERT_TRUE(other.Upload());
-    other.Bind();
-    glClearColor(0, 0, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    Begin2D();
-    DrawPointer(100, 100, 16);
-    End2D();
-    Picture pic = Picture::Read(width, height);
-    const Rgb inside = pic.At(116, 116);
-    EXPECT_EQ(inside.r, 255);
-    EXPECT_EQ(inside.g, 255);
-    EXPECT_EQ(inside.b, 255);
-    const Rgb outside = pic.At(140, 116);
-    EXPECT_EQ(outside.b, 255);
-    EXPECT_EQ(outside.r, 0);
-    other.Reset();
+    std::remove((prefix + "data/gfx/3d/solmenushadow.png").c_str());
+    ExpectException([&] { InitPelmo3D(prefix.c_str(), settings); },
+                    "Couldn't load Texture " + prefix + "data/gfx/3d/solmenushadow.png\n", "InitPelmo3D");
+    EXPECT_FALSE(CurrentScene().sceneLoaded);
+    std::remove((prefix + "data/gfx/3d/fondmenu.3do").c_str());
+    ExpectException([&] { InitPelmo3D(prefix.c_str(), settings); }, "Couldn't load 3D Objet fondmenu.3do",
+                    "InitPelmo3D");
+    std::remove((prefix + "data/gfx/3d/logomorph.3do").c_str());
+    ExpectException([&] { InitObjetMenu(prefix.c_str()); }, "Couldn't load 3D Objet logomorph.3do", "InitObjetMenu");
+    EXPECT_FALSE(CurrentScene().menuObjectsLoaded);
+    // A menu car without its rear left wheel.
+    Model3doFile car;
+    std::string error;
+    const std::string carFile = prefix + "data/gfx/3d/carmenu.3do";
+    ASSERT_TRUE(Read3do(carFile.c_str(), car, error)) << error;
+    car.objects.erase(std::remove_if(car.objects.begin(), car.objects.end(),
+                                     [](const Model3doObject& o) { return o.name == "RoueArG"; }),
+                      car.objects.end());
+    ASSERT_TRUE(Write3do(carFile.c_str(), car, error)) << error;
+    ExpectException([&] { InitObjetMenu(prefix.c_str()); }, "Couldn't load 3D Objet carmenu.3do", "InitObjetMenu");
+    EXPECT_FALSE(CurrentScene().menuObjectsLoaded);
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(MenuScene, TheMenuCarsWheelsAreDrawnOnTheirOwn)
 {
@@ -223,13 +159,13 @@ TEST_F(MenuScene, TheMenuCarsWheelsAreDrawnOnTheirOwn)
         EXPECT_EQ(w->visible, 0) << "hidden from the body's draw";
     }
     AdvanceMenuScene(20, true);
-    Picture with = DrawMenu(false);
+    const Picture with = DrawMenu(false);
     for (Objet3D* w : s.menuWheels)
         EXPECT_EQ(w->visible, 0) << "hidden again after their own draw";
     Objet3D* wheels[4];
     std::copy(s.menuWheels, s.menuWheels + 4, wheels);
     std::fill(s.menuWheels, s.menuWheels + 4, nullptr);
-    Picture without = DrawMenu(false);
+    const Picture without = DrawMenu(false);
     std::copy(wheels, wheels + 4, s.menuWheels);
     EXPECT_GT(with.CountDifferent(without), 1000);
 }

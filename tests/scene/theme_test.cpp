@@ -1,139 +1,94 @@
-// Themes: "theme.ini", the theme list, loading the built theme and a damaged
-// copy of it, freeing, the lights and a change of resolution.
+// Themes: "theme.ini", the theme list, the built theme and damaged copies of
+// it, freeing, the lights, a change of resolution and the program's end.
 #include "engine/format3do.h"
-#include "scene_helpers.h"
+#include "engine/pngwrite.h"
+#include "scene_fixture.h"
 
 #include <cstdio>
 #include <cstring>
-#include <functional>
 
 namespace {
 
 const char* const kFullIni =
-    "Light0_Position=-0.5,1,0.25\n"
-    "Light0_Ambient=0.1,0.2,0.3\n"
-    "Light0_Diffuse=0.4,0.5,0.6\n"
-    "Light1_Position=0.7,0.8,-0.9\n"
-    "Light1_Ambient=0.01,0.02,0.03\n"
-    "Light1_Diffuse=0.04,0.05,0.06\n"
+    "Light0_Position=-0.5,1,0.25\nLight0_Ambient=0.1,0.2,0.3\nLight0_Diffuse=0.4,0.5,0.6\n"
+    "Light1_Position=0.7,0.8,-0.9\nLight1_Ambient=0.01,0.02,0.03\nLight1_Diffuse=0.04,0.05,0.06\n"
     "BackgroundColor=0.11,0.12,0.13\n"
-    "BlocRotateVertical1=-90,0,0\n"
-    "BlocRotateVertical2=-91,1,2\n"
-    "BlocRotateVertical3=-92,3,4\n"
-    "BlocRotateVertical4=-93,5,6\n"
-    "BlocRotateVertical5=-94,7,8\n"
-    "RotationCenter1=0,0.39,0\n"
-    "RotationCenter2=0.1,0.4,0.2\n"
-    "RotationCenter3=0.2,0.41,0.3\n"
-    "RotationCenter4=0.3,0.42,0.4\n"
-    "RotationCenter5=0.4,0.43,0.5\n"
-    "BlocRotateHorizontal1=0,0,90\n"
-    "BlocRotateHorizontal2=1,0,91\n"
-    "BlocRotateHorizontal3=2,0,92\n"
-    "BlocRotateHorizontal4=3,0,93\n"
-    "BlocRotateHorizontal5=4,0,94\n"
-    "ShadowColor=0.16,0.18,0.3\n"
-    "ShadowStrength=0.55\n"
-    "ReflectStrength=0.25\n"
-    "ObjetMorphType=0\n"
-    "CarMorphType=1\n"
-    "ObjetTrouMorphType=2\n";
+    "BlocRotateVertical1=-90,0,0\nBlocRotateVertical2=-91,1,2\nBlocRotateVertical3=-92,3,4\n"
+    "BlocRotateVertical4=-93,5,6\nBlocRotateVertical5=-94,7,8\n"
+    "RotationCenter1=0,0.39,0\nRotationCenter2=0.1,0.4,0.2\nRotationCenter3=0.2,0.41,0.3\n"
+    "RotationCenter4=0.3,0.42,0.4\nRotationCenter5=0.4,0.43,0.5\n"
+    "BlocRotateHorizontal1=0,0,90\nBlocRotateHorizontal2=1,0,91\nBlocRotateHorizontal3=2,0,92\n"
+    "BlocRotateHorizontal4=3,0,93\nBlocRotateHorizontal5=4,0,94\n"
+    "ShadowColor=0.16,0.18,0.3\nShadowStrength=0.55\nReflectStrength=0.25\n"
+    "ObjetMorphType=0\nCarMorphType=1\nObjetTrouMorphType=2\n";
 
-// Every key but `skip` (a line that starts with it is left out).
-std::string IniWithout(const std::string& skip)
+// The full file without the lines of these keys, and with some more.
+std::string Ini(const std::vector<std::string>& without, const std::string& more = "")
 {
     std::string out, line;
     for (const char* c = kFullIni; *c; ++c) {
         line += *c;
-        if (*c == '\n') {
-            if (line.compare(0, skip.size() + 1, skip + "=") != 0)
-                out += line;
-            line.clear();
-        }
+        if (*c != '\n')
+            continue;
+        bool keep = true;
+        for (const std::string& key : without)
+            keep = keep && line.compare(0, key.size() + 1, key + "=") != 0;
+        if (keep)
+            out += line;
+        line.clear();
     }
-    return out;
+    return out + more;
 }
 
-void ExpectException(const std::function<void()>& fn, const std::string& message, const std::string& function,
-                     const std::string& module)
+ThemeSettings Read(const std::string& ini, ThemeSettings s = ThemeSettings())
 {
-    try {
-        fn();
-        ADD_FAILURE() << "no exception; expected " << message;
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.message, message);
-        EXPECT_EQ(e.function, function);
-        EXPECT_EQ(e.file, module);
-    }
+    ScopedTempDir dir;
+    EXPECT_TRUE(WriteTestFile(dir.file("theme.ini"), ini));
+    EXPECT_TRUE(LoadThemeConfigFile((dir.path() + "/").c_str(), s));
+    return s;
 }
 
 TEST(ThemeConfig, EveryKeyIsRead)
 {
-    ScopedTempDir dir;
-    ASSERT_TRUE(WriteTestFile(dir.file("theme.ini"), kFullIni));
-    ThemeSettings s;
-    ASSERT_TRUE(LoadThemeConfigFile((dir.path() + "/").c_str(), s));
-    EXPECT_FLOAT_EQ(s.lightPosition[0][0], -0.5f);
-    EXPECT_FLOAT_EQ(s.lightPosition[0][2], 0.25f);
-    EXPECT_FLOAT_EQ(s.lightPosition[0][3], 0.0f);  // directional
-    EXPECT_FLOAT_EQ(s.lightAmbient[0][2], 0.3f);
-    EXPECT_FLOAT_EQ(s.lightAmbient[0][3], 1.0f);
-    EXPECT_FLOAT_EQ(s.lightDiffuse[0][1], 0.5f);
-    EXPECT_FLOAT_EQ(s.lightPosition[1][2], -0.9f);
-    EXPECT_FLOAT_EQ(s.lightAmbient[1][0], 0.01f);
-    EXPECT_FLOAT_EQ(s.lightDiffuse[1][2], 0.06f);
-    EXPECT_FLOAT_EQ(s.background[1], 0.12f);
-    EXPECT_FLOAT_EQ(s.rollVertical[4][0], -94);
-    EXPECT_FLOAT_EQ(s.rollVertical[4][2], 8);
-    EXPECT_FLOAT_EQ(s.rotationCentre[3][1], 0.42f);
-    EXPECT_FLOAT_EQ(s.rollHorizontal[2][2], 92);
-    EXPECT_FLOAT_EQ(s.shadowColour[2], 0.3f);
-    EXPECT_FLOAT_EQ(s.shadowStrength, 0.55f);
-    EXPECT_FLOAT_EQ(s.reflectStrength, 0.25f);
-    EXPECT_EQ(s.blockMorphType, 0);
-    EXPECT_EQ(s.carMorphType, 1);
-    EXPECT_EQ(s.blockOnMorphType, 2);
+    const ThemeSettings s = Read(kFullIni);
+    const std::pair<float, float> values[] = {
+        {s.lightPosition[0][0], -0.5f},  {s.lightPosition[0][2], 0.25f}, {s.lightPosition[0][3], 0},  // directional
+        {s.lightAmbient[0][2], 0.3f},    {s.lightAmbient[0][3], 1},      {s.lightDiffuse[0][1], 0.5f},
+        {s.lightPosition[1][2], -0.9f},  {s.lightAmbient[1][0], 0.01f},  {s.lightDiffuse[1][2], 0.06f},
+        {s.background[1], 0.12f},        {s.rollVertical[4][0], -94},    {s.rollVertical[4][2], 8},
+        {s.rotationCentre[3][1], 0.42f}, {s.rollHorizontal[2][2], 92},   {s.shadowColour[2], 0.3f},
+        {s.shadowStrength, 0.55f},       {s.reflectStrength, 0.25f},     {float(s.blockMorphType), 0},
+        {float(s.carMorphType), 1},      {float(s.blockOnMorphType), 2},
+    };
+    for (size_t i = 0; i < std::size(values); ++i)
+        EXPECT_FLOAT_EQ(values[i].first, values[i].second) << "value " << i;
 }
 
-TEST(ThemeConfig, AMissingKeyKeepsItsStartValueAndNeverTakesTheKeyBefore)
+TEST(ThemeConfig, AMissingOrBadValueKeepsItsStartValueAndNeverTakesTheKeyBefore)
 {
-    ScopedTempDir dir;
-    ThemeSettings s;
-    s.lightDiffuse[0][0] = 0.9f;
-    s.lightDiffuse[0][1] = 0.8f;
-    s.lightDiffuse[0][2] = 0.7f;
-    s.shadowStrength = 0.33f;
-    s.carMorphType = 7;
-    s.lightPosition[0][0] = 0.125f;
-    std::string ini = IniWithout("Light0_Diffuse");
-    ini = ini.substr(0, ini.find("ShadowStrength")) + ini.substr(ini.find("ReflectStrength"));
-    ini = ini.substr(0, ini.find("CarMorphType")) + ini.substr(ini.find("ObjetTrouMorphType"));
-    // The very first key missing too: nothing stands before it.
-    ini = ini.substr(ini.find('\n') + 1);
-    ASSERT_TRUE(WriteTestFile(dir.file("theme.ini"), ini));
-    ASSERT_TRUE(LoadThemeConfigFile((dir.path() + "/").c_str(), s));
+    ThemeSettings start;
+    start.lightPosition[0][0] = 0.125f;
+    start.lightDiffuse[0][0] = 0.9f;
+    start.lightDiffuse[0][2] = 0.7f;
+    start.shadowStrength = 0.33f;
+    start.carMorphType = 7;
+    start.background[2] = 0.75f;
+    start.shadowColour[0] = 0.5f;
+    start.rotationCentre[0][0] = 0.25f;
+    // The very first key is missing too: nothing stands before it.
+    const ThemeSettings s =
+        Read(Ini({"Light0_Position", "Light0_Diffuse", "ShadowStrength", "CarMorphType", "ShadowColor"},
+                 "BackgroundColor=1,2\nShadowColor=abc\nRotationCenter1=nan,inf,0.5\nObjetMorphType=" +
+                     std::string(6000, '9') + "\n"),  // longer than a line may be
+             start);
     EXPECT_FLOAT_EQ(s.lightPosition[0][0], 0.125f);
     EXPECT_FLOAT_EQ(s.lightDiffuse[0][0], 0.9f) << "not Light0_Ambient's 0.1";
-    EXPECT_FLOAT_EQ(s.lightDiffuse[0][1], 0.8f);
     EXPECT_FLOAT_EQ(s.lightDiffuse[0][2], 0.7f);
     EXPECT_FLOAT_EQ(s.shadowStrength, 0.33f) << "not ShadowColor's 0.16";
     EXPECT_EQ(s.carMorphType, 7);
     EXPECT_FLOAT_EQ(s.lightAmbient[0][0], 0.1f);
     EXPECT_FLOAT_EQ(s.reflectStrength, 0.25f);
-}
-
-TEST(ThemeConfig, TwoNumbersForThreeKeepTheThirdAndBadTextChangesNothing)
-{
-    ScopedTempDir dir;
-    std::string ini = IniWithout("ShadowColor");
-    ini += "BackgroundColor=1,2\nShadowColor=abc\nRotationCenter1=nan,inf,0.5\n";
-    ini += "ObjetMorphType=" + std::string(6000, '9') + "\n";  // longer than a line may be
-    ASSERT_TRUE(WriteTestFile(dir.file("theme.ini"), ini));
-    ThemeSettings s;
-    s.background[2] = 0.75f;
-    s.shadowColour[0] = 0.5f;
-    s.rotationCentre[0][0] = 0.25f;
-    ASSERT_TRUE(LoadThemeConfigFile((dir.path() + "/").c_str(), s));
+    // Two numbers for three keep the third; bad text changes nothing.
     EXPECT_FLOAT_EQ(s.background[0], 1);
     EXPECT_FLOAT_EQ(s.background[1], 2);
     EXPECT_FLOAT_EQ(s.background[2], 0.75f);
@@ -147,7 +102,7 @@ TEST(ThemeConfig, AMissingFileIsReportedAndThrown)
     ScopedTempDir dir;
     ThemeSettings s;
     const std::string path = dir.path() + "/theme.ini";
-    std::string err = CaptureStderr([&] {
+    const std::string err = CaptureStderr([&] {
         ExpectException([&] { LoadThemeConfigFile((dir.path() + "/").c_str(), s); },
                         "Configuration File " + path + " not found", "LoadThemeConfigFile", "texte");
     });
@@ -156,42 +111,29 @@ TEST(ThemeConfig, AMissingFileIsReportedAndThrown)
 
 class Themes : public SceneTest {
 protected:
-    // A copy of the built theme in the temporary directory, to damage.
-    std::string CopiedPrefix()
+    std::string Prefix() const { return dir.path() + "/"; }
+    std::string ThemeFile(const std::string& name) const { return dir.path() + "/data/gfx/theme1/" + name; }
+    GLint Param(const GLTexture& t, GLenum name)
     {
-        CopyGameData("data/gfx", dir.path());
-        return dir.path() + "/";
-    }
-
-    std::string ThemeFile(const std::string& name) { return dir.path() + "/data/gfx/theme1/" + name; }
-
-    void ExpectLoadFails(const std::string& message, const std::string& function = "LoadTheme",
-                         const std::string& module = "pelmo3d")
-    {
-        const std::string prefix = dir.path() + "/";
-        const int materials = MaterialList().count;
-        ASSERT_TRUE(InitListTheme(prefix.c_str()));
-        ExpectException([&] { LoadTheme(0, prefix.c_str(), settings); }, message, function, module);
-        EXPECT_FALSE(CurrentTheme().loaded);
-        EXPECT_EQ(MaterialList().count, materials) << "nothing half-loaded is kept";
+        GLint v = 0;
+        EXPECT_TRUE(t.Bind());
+        glGetTexParameteriv(GL_TEXTURE_2D, name, &v);
+        return v;
     }
 };
 
 TEST_F(Themes, TheListCountsNumberedDirectoriesAndABadNumberIsRefused)
 {
-    ASSERT_TRUE(InitListTheme((dir.path() + "/").c_str()));
+    ASSERT_TRUE(InitListTheme(Prefix().c_str()));
     EXPECT_EQ(CurrentTheme().count, 0);
-    ExpectException([&] { LoadTheme(0, (dir.path() + "/").c_str(), settings); }, "bad theme number", "LoadTheme",
-                    "pelmo3d");
+    ExpectException([&] { LoadTheme(0, Prefix().c_str(), settings); }, "bad theme number", "LoadTheme");
     ASSERT_TRUE(InitListTheme(GameDataPrefix().c_str()));
     EXPECT_EQ(CurrentTheme().count, 1);
-    ExpectException([&] { LoadTheme(1, GameDataPrefix().c_str(), settings); }, "bad theme number", "LoadTheme",
-                    "pelmo3d");
-    ExpectException([&] { LoadTheme(-1, GameDataPrefix().c_str(), settings); }, "bad theme number", "LoadTheme",
-                    "pelmo3d");
+    for (int bad : {1, -1})
+        ExpectException([&] { LoadTheme(bad, GameDataPrefix().c_str(), settings); }, "bad theme number", "LoadTheme");
 }
 
-TEST_F(Themes, TheBuiltThemeLoadsWhole)
+TEST_F(Themes, TheBuiltThemeLoadsWholeWithItsFiltersAndFreesWhole)
 {
     ASSERT_TRUE(InitPelmo3D(GameDataPrefix().c_str(), settings));
     const int materialsBefore = MaterialList().count;  // the menu background's
@@ -204,11 +146,10 @@ TEST_F(Themes, TheBuiltThemeLoadsWhole)
     // Theme models are scaled to the cell: a wall piece is at most a cell wide.
     EXPECT_LE(t.walls[3].bboxMax[0] - t.walls[3].bboxMin[0], kCellSize + 1e-4f);
     EXPECT_EQ(t.wallFloorSign, 1);
-    // The four wheels are found, hidden from the body, with pivots.
     for (int w = 0; w < 4; ++w) {
         ASSERT_NE(t.wheels[w], nullptr);
         EXPECT_EQ(t.wheels[w]->name, kWheelNames[w]);
-        EXPECT_EQ(t.wheels[w]->visible, 0);
+        EXPECT_EQ(t.wheels[w]->visible, 0) << "hidden from the body's draw";
     }
     EXPECT_NE(t.wheelPivot[0][2], t.wheelPivot[1][2]) << "right and left wheels are apart";
     EXPECT_EQ(t.wheelMaterial, t.wheels[kWheelFrontRight]->material);
@@ -227,137 +168,123 @@ TEST_F(Themes, TheBuiltThemeLoadsWhole)
             EXPECT_EQ(t.blockOnInstances[k][j].morphTarget, &t.blocksOnMorph[k]);
         }
     EXPECT_EQ(t.detailPixels.size(), size_t(256 * 256 * 4));
-    EXPECT_TRUE(t.border.HasGLName());
     EXPECT_TRUE(t.tracks[1].HasGLName());
-    // The theme's rolls reach the puzzle.
     EXPECT_FLOAT_EQ(p.rollVertical[0][0], t.settings.rollVertical[0][0]);
     EXPECT_FLOAT_EQ(p.rotationCentre[4][1], t.settings.rotationCentre[4][1]);
     EXPECT_EQ(p.wheelAngle, 0);
 
-    // Loading again frees first; freeing gives every material back.
-    ASSERT_TRUE(LoadTheme(0, GameDataPrefix().c_str(), settings));
-    const int loaded = MaterialList().count;
-    ASSERT_TRUE(LoadTheme(0, GameDataPrefix().c_str(), settings));
-    EXPECT_EQ(MaterialList().count, loaded);
-    FreeTheme();
-    EXPECT_FALSE(t.loaded);
-    EXPECT_EQ(t.currentIndex, -1);
-    EXPECT_EQ(MaterialList().count, materialsBefore);
-    FreeTheme();
-    EXPECT_EQ(MaterialList().count, materialsBefore);
-}
-
-TEST_F(Themes, TextureFiltersAndWrapModesReachTheGLTextures)
-{
-    auto param = [](const GLTexture& t, GLenum name) {
-        GLint v = 0;
-        EXPECT_TRUE(t.Bind());
-        glGetTexParameteriv(GL_TEXTURE_2D, name, &v);
-        return v;
+    const struct {
+        const GLTexture& texture;
+        GLenum name;
+        GLint value;
+    } params[] = {
+        {t.targets[0], GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR},
+        {t.targets[0], GL_TEXTURE_MAG_FILTER, GL_LINEAR},
+        {t.border, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR},
+        {t.border, GL_TEXTURE_MAG_FILTER, GL_LINEAR},
+        {t.border, GL_TEXTURE_WRAP_S, GL_REPEAT},
+        {t.tracks[0], GL_TEXTURE_WRAP_S, GL_CLAMP},
+        {t.tracks[0], GL_TEXTURE_WRAP_T, GL_CLAMP},
     };
-    settings.MipMapping = 1;
-    LoadGameTheme();
-    Theme& t = CurrentTheme();
-    EXPECT_EQ(param(t.targets[0], GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
-    EXPECT_EQ(param(t.targets[0], GL_TEXTURE_MAG_FILTER), GL_LINEAR);
-    EXPECT_EQ(param(t.border, GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
-    EXPECT_EQ(param(t.border, GL_TEXTURE_MAG_FILTER), GL_LINEAR);
-    EXPECT_EQ(param(t.border, GL_TEXTURE_WRAP_S), GL_REPEAT);
-    EXPECT_EQ(param(t.tracks[0], GL_TEXTURE_WRAP_S), GL_CLAMP);
-    EXPECT_EQ(param(t.tracks[0], GL_TEXTURE_WRAP_T), GL_CLAMP);
+    for (const auto& c : params)
+        EXPECT_EQ(Param(c.texture, c.name), c.value) << std::hex << c.name;
     // Wall textures, already uploaded by the model loader, take the clamp.
-    bool checked = false;
-    for (auto* n = t.walls[0].materials.head; n; n = n->next) {
-        const GLTexture* tex = n->value->texture;
-        if (!tex)
-            continue;
-        checked = true;
-        EXPECT_EQ(param(*tex, GL_TEXTURE_WRAP_S), GL_CLAMP);
-        EXPECT_EQ(param(*tex, GL_TEXTURE_WRAP_T), gGLExtensions.edgeClamp ? GL_CLAMP_TO_EDGE : GL_CLAMP);
-        EXPECT_EQ(param(*tex, GL_TEXTURE_MIN_FILTER), GL_LINEAR);
-        EXPECT_EQ(param(*tex, GL_TEXTURE_MAG_FILTER), GL_LINEAR);
-    }
-    EXPECT_TRUE(checked);
+    int walls = 0;
+    for (auto* n = t.walls[0].materials.head; n; n = n->next)
+        if (const GLTexture* tex = n->value->texture) {
+            ++walls;
+            EXPECT_EQ(Param(*tex, GL_TEXTURE_WRAP_S), GL_CLAMP);
+            EXPECT_EQ(Param(*tex, GL_TEXTURE_WRAP_T), glExtensions.edgeClamp ? GL_CLAMP_TO_EDGE : GL_CLAMP);
+            EXPECT_EQ(Param(*tex, GL_TEXTURE_MIN_FILTER), GL_LINEAR);
+            EXPECT_EQ(Param(*tex, GL_TEXTURE_MAG_FILTER), GL_LINEAR);
+        }
+    EXPECT_GT(walls, 0);
 
+    // Loading again frees first; without mipmaps the filters are linear.
     settings.MipMapping = 0;
     ASSERT_TRUE(LoadTheme(0, GameDataPrefix().c_str(), settings));
-    EXPECT_EQ(param(t.targets[0], GL_TEXTURE_MIN_FILTER), GL_LINEAR);
-    EXPECT_EQ(param(t.border, GL_TEXTURE_MIN_FILTER), GL_LINEAR);
+    const int loaded = MaterialList().count;
+    EXPECT_EQ(Param(t.targets[0], GL_TEXTURE_MIN_FILTER), GL_LINEAR);
+    EXPECT_EQ(Param(t.border, GL_TEXTURE_MIN_FILTER), GL_LINEAR);
+    ASSERT_TRUE(LoadTheme(0, GameDataPrefix().c_str(), settings));
+    EXPECT_EQ(MaterialList().count, loaded);
+    for (int twice = 0; twice < 2; ++twice) {
+        FreeTheme();
+        EXPECT_FALSE(t.loaded);
+        EXPECT_EQ(t.currentIndex, -1);
+        EXPECT_EQ(MaterialList().count, materialsBefore);
+    }
 }
 
-TEST_F(Themes, AMissingTrackTextureNamesItsFullPath)
+TEST_F(Themes, EveryMissingOrBadFileHasItsMessageAndLeavesNothingLoaded)
 {
-    CopiedPrefix();
-    std::remove(ThemeFile("texture/trace2.png").c_str());
-    ExpectLoadFails("Couldn't load Texture " + ThemeFile("texture/trace2.png") + "\n");
-}
+    auto remove = [](const std::string& path) { return [=] { std::remove(path.c_str()); }; };
+    auto withoutWheel = [&] {
+        Model3doFile car;
+        std::string error;
+        ASSERT_TRUE(Read3do(ThemeFile("3d/car.3do").c_str(), car, error)) << error;
+        const size_t before = car.objects.size();
+        car.objects.erase(std::remove_if(car.objects.begin(), car.objects.end(),
+                                         [](const Model3doObject& o) { return o.name == "RoueAvG"; }),
+                          car.objects.end());
+        ASSERT_EQ(car.objects.size(), before - 1);
+        ASSERT_TRUE(Write3do(ThemeFile("3d/car.3do").c_str(), car, error)) << error;
+    };
+    auto smallDetail = [&] {
+        std::string error;
+        const std::vector<uint8_t> small(128 * 128 * 4, 200);
+        ASSERT_TRUE(WritePng(ThemeFile("texture/detail.png").c_str(), 128, 128, 4, small.data(), error));
+    };
+    const struct {
+        std::function<void()> damage;
+        std::string message;
+    } cases[] = {
+        {remove(ThemeFile("texture/trace2.png")), "Couldn't load Texture " + ThemeFile("texture/trace2.png") + "\n"},
+        {remove(ThemeFile(std::string("3d/") + kWallPieces[15].model)),
+         std::string("Couldn't load 3D Objet ") + kWallPieces[15].model},
+        {remove(ThemeFile("texture/bordure.png")),
+         "Fichier Texture " + ThemeFile("texture/bordure.png") + " introuvable"},
+        {withoutWheel, "Couldn't load 3D Objet car.3do"},
+        {smallDetail, "Couldn't load Texture " + ThemeFile("texture/detail.png") + "\n"},
+        // Without its theme.ini the directory is no theme at all.
+        {remove(ThemeFile("theme.ini")), "bad theme number"},
+    };
+    for (const auto& c : cases) {
+        CopyGameData("data/gfx", dir.path());
+        c.damage();
+        const int materials = MaterialList().count;
+        ASSERT_TRUE(InitListTheme(Prefix().c_str()));
+        ExpectException([&] { LoadTheme(0, Prefix().c_str(), settings); }, c.message, "LoadTheme");
+        EXPECT_FALSE(CurrentTheme().loaded);
+        EXPECT_EQ(MaterialList().count, materials) << "nothing half-loaded is kept";
+    }
 
-TEST_F(Themes, MissingFilesEachHaveTheirMessage)
-{
-    CopiedPrefix();
-    std::remove(ThemeFile("3d/mur_blocbf.3do").c_str());
-    ExpectLoadFails("Couldn't load 3D Objet mur_blocbf.3do");
-    std::remove(ThemeFile("texture/bordure.png").c_str());
-    ExpectLoadFails("Fichier Texture " + ThemeFile("texture/bordure.png") + " introuvable");
-    std::remove(ThemeFile("theme.ini").c_str());
-    // Without its theme.ini the directory is no theme at all.
-    ASSERT_TRUE(InitListTheme((dir.path() + "/").c_str()));
-    EXPECT_EQ(CurrentTheme().count, 0);
-    ExpectException([&] { LoadTheme(0, (dir.path() + "/").c_str(), settings); }, "bad theme number", "LoadTheme",
-                    "pelmo3d");
-}
-
-TEST_F(Themes, ACarWithoutOneOfItsWheelsIsRefused)
-{
-    CopiedPrefix();
-    Model3doFile car;
-    std::string error;
-    ASSERT_TRUE(Read3do(ThemeFile("3d/car.3do").c_str(), car, error)) << error;
-    size_t before = car.objects.size();
-    for (size_t i = 0; i < car.objects.size(); ++i)
-        if (car.objects[i].name == "RoueAvG")
-            car.objects.erase(car.objects.begin() + long(i));
-    ASSERT_EQ(car.objects.size(), before - 1);
-    ASSERT_TRUE(Write3do(ThemeFile("3d/car.3do").c_str(), car, error)) << error;
-    ExpectLoadFails("Couldn't load 3D Objet car.3do");
-}
-
-TEST_F(Themes, TheDetailPictureMustBe256Square)
-{
-    CopiedPrefix();
-    std::string error;
-    std::vector<uint8_t> small(128 * 128 * 4, 200);
-    ASSERT_TRUE(WritePng(ThemeFile("texture/detail.png").c_str(), 128, 128, 4, small.data(), error));
-    ExpectLoadFails("Couldn't load Texture " + ThemeFile("texture/detail.png") + "\n");
-
-    // An RGB picture of the right size is widened, opaque.
+    // An RGB detail picture of the right size is widened, opaque.
+    CopyGameData("data/gfx", dir.path());
     std::vector<uint8_t> rgb(256 * 256 * 3);
     for (size_t i = 0; i < rgb.size(); ++i)
         rgb[i] = uint8_t(i * 7);
-    ASSERT_TRUE(WritePng(ThemeFile("texture/detail.png").c_str(), 256, 256, 3, rgb.data(), error));
-    const std::string prefix = dir.path() + "/";
-    ASSERT_TRUE(InitListTheme(prefix.c_str()));
-    ASSERT_TRUE(LoadTheme(0, prefix.c_str(), settings));
+    WriteTestPng(ThemeFile("texture/detail.png"), 256, 256, 3, rgb);
+    ASSERT_TRUE(InitListTheme(Prefix().c_str()));
+    ASSERT_TRUE(LoadTheme(0, Prefix().c_str(), settings));
     const std::vector<uint8_t>& d = CurrentTheme().detailPixels;
     ASSERT_EQ(d.size(), size_t(256 * 256 * 4));
-    EXPECT_EQ(d[4 * 1000], rgb[3 * 1000]);
-    EXPECT_EQ(d[4 * 1000 + 2], rgb[3 * 1000 + 2]);
-    EXPECT_EQ(d[4 * 1000 + 3], 255);
+    EXPECT_EQ(std::vector<uint8_t>(d.begin() + 4000, d.begin() + 4004),
+              (std::vector<uint8_t>{rgb[3000], rgb[3001], rgb[3002], 255}));
 }
 
 TEST_F(Themes, TheMenuLightNeverChangesTheLevelsLightingOrShadows)
 {
     LoadGameTheme();
-    StartLevel(SceneLevel({"", "", "", "    ####", "    #  # @", "    ####   $ ."}));
+    StartLevel({"", "", "", "    ####", "    #  # @", "    ####   $ ."});
     const ThemeSettings before = CurrentTheme().settings;
     DrawFrame();
-    Picture first = DrawFrame();
+    const Picture first = DrawFrame();
     // A visit to the menus.
     SetMenuLights();
     glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 0);
     view.rebuildDetail = true;  // the bake must not read the menu light either
-    Picture back = DrawFrame();
-    view.rebuildDetail = false;
+    const Picture back = DrawFrame();
     EXPECT_EQ(std::memcmp(before.lightAmbient, CurrentTheme().settings.lightAmbient, sizeof before.lightAmbient), 0);
     EXPECT_EQ(std::memcmp(before.lightPosition, CurrentTheme().settings.lightPosition, sizeof before.lightPosition), 0);
     float ambient[4], diffuse[4];
@@ -371,11 +298,11 @@ TEST_F(Themes, TheMenuLightNeverChangesTheLevelsLightingOrShadows)
     EXPECT_EQ(first.CountDifferent(back, 1), 0);
 }
 
-TEST_F(Themes, AChangeOfResolutionFreesAndLoadsAgain)
+TEST_F(Themes, AChangeOfResolutionFreesAndLoadsAgainAndOldNamesAreNeverDeleted)
 {
     LoadGameTheme();
     ASSERT_TRUE(InitObjetMenu(GameDataPrefix().c_str()));
-    StartLevel(SceneLevel({"", "", "", "    ####", "    #  # @", "    ####   $ ."}));
+    StartLevel({"", "", "", "    ####", "    #  # @", "    ####   $ ."});
     DrawFrame();
     // What the resolution change does, in its order.
     FreeTheme();
@@ -385,13 +312,12 @@ TEST_F(Themes, AChangeOfResolutionFreesAndLoadsAgain)
     height = 600;
     ASSERT_TRUE(context.Recreate(800, 600, 0));
     Set2DScreenSize(800, 600);
-
     glEnable(GL_LIGHTING);
     ASSERT_TRUE(InitPelmo3D(GameDataPrefix().c_str(), settings));
     ASSERT_TRUE(InitObjetMenu(GameDataPrefix().c_str()));
     ASSERT_TRUE(LoadTheme(0, GameDataPrefix().c_str(), settings));
     BuildSceneryLists(p);
-    Picture pic = DrawFrame();
+    const Picture pic = DrawFrame();
     EXPECT_TRUE(context.CheckError());
     Theme& t = CurrentTheme();
     EXPECT_TRUE(t.detail.HasGLName());
@@ -418,10 +344,6 @@ TEST_F(Themes, AChangeOfResolutionFreesAndLoadsAgain)
         f.Reset();
     }
 }
-
-}  // namespace
-
-namespace {
 
 // After an error report the program returns without the orderly shutdown:
 // a theme and menu objects still loaded must not crash the program's end.

@@ -1,117 +1,184 @@
 #pragma once
-// A GL window with the game's fonts, texts and 2D pictures, a GameState and
-// a driver that feeds it frames of keyboard and mouse events through the
-// game's own input rules. The pictures and fonts are the art kit's when the
-// built game directory has them, else small stand-ins written by the test
-// (and the DejaVu fonts of the system).
-#include "state/gamestate.h"
-#include "engine/glcontext.h"
+// The screens in a GL window with the built game's fonts, texts and 2D
+// pictures, a GameState with the game's own menus, and a driver that feeds
+// frames of SDL events through the game's input rules and runs the screen
+// under test (`screen`) after each one.
 #include "engine/gltexture.h"
-#include "menu/screens.h"
-#include "testdir.h"
+#include "glwindow.h"
+#include "menu/menu.h"
+#include "persist/slotgame.h"
+#include "puzzledriver.h"
+#include "scene/hud.h"
+#include "text/font.h"
+#include "text/texte.h"
 
+#include <GL/gl.h>
 #include <SDL.h>
-#include <gtest/gtest.h>
 
-#include <cstdint>
+#include <cctype>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
-// The colour of the stand-in selection bar and icons, so pixel tests can
-// find them.
-struct Rgb8 {
-    int r, g, b;
-};
-constexpr Rgb8 kBarColour{40, 220, 90};
-constexpr Rgb8 kBombIconColour{255, 0, 255};
+class ScreenTest : public GLWindowTest {
+protected:
+    ScreenTest() : game(std::make_unique<GameState>()), g(*game) { width = 1024, height = 768; }
 
-// Drives g.input one frame at a time with SDL events, through ProcessInput.
-class InputDriver {
-public:
-    explicit InputDriver(GameState& g);
+    void SetUp() override
+    {
+        GLWindowTest::SetUp();
+        static bool ttf = GLTTF2D::Init();
+        ASSERT_TRUE(ttf);
+        for (const char* d : {"data/level", "save", "level"})
+            std::filesystem::create_directories(d);
+        for (const char* file :
+             {"credit_en.txt", "credit_fr.txt", "credit_es.txt", "text_en.txt", "text_fr.txt", "text_es.txt"})
+            std::filesystem::create_symlink(GameDir() + "data/" + file, std::string("data/") + file);
+        std::snprintf(g.settings.GamePath, sizeof g.settings.GamePath, "%s/", dir.path().c_str());
+        std::snprintf(g.dataPrefix, sizeof g.dataPrefix, "%s/", dir.path().c_str());
+        g.settings.Speed = 4;  // "VeryFast", the longest of the speed words
+        g.displayModes = {{640, 480, 32}, {1024, 768, 32}, {1280, 1024, 32}, {1600, 1200, 32}};
+        InitScores(g.scores, g.settings.GamePath);
+        g.codes.codeCount = kLevelCount;  // the codes LEVAA, LEVAB, …
+        for (int i = 0; i < kLevelCount; ++i)
+            g.codes.codes.insert(g.codes.codes.end(), {'L', 'E', 'V', 'A', static_cast<char>('A' + i)});
+        g.fadeIn = 0;
+        Load();
+        MoveTo(2, 2);
+    }
+    void TearDown() override
+    {
+        Unload();
+        GLWindowTest::TearDown();
+    }
+    // Another window size or language: fonts, texts and menus anew.
+    void Use(int w, int h, const char* language)
+    {
+        std::snprintf(g.settings.Lang, sizeof g.settings.Lang, "%s", language);
+        Unload();
+        Reopen(w, h);
+        Load();
+    }
 
-    // One frame with these events (and the mouse where it is).
-    void Frame(const std::vector<SDL_Event>& events = {});
-    // A key pressed and released within one frame.
-    void Press(SDLKey key, Uint16 unicode = 0);
-    // A key goes down in this frame and stays down / goes up.
-    void Hold(SDLKey key, Uint16 unicode = 0);
-    void Release(SDLKey key);
-    // Each character pressed in a frame of its own (its own key, its own
-    // Unicode value).
-    void Type(const std::u16string& text);
-    void MoveTo(int x, int y);
-    // Moves there and presses and releases a button within one frame.
-    void Click(int x, int y, Uint8 button = SDL_BUTTON_LEFT);
-    void Wheel(bool up);
+    // One frame of input, `step` time units long, then the screen's update.
+    void Frame(const std::vector<SDL_Event>& events = {})
+    {
+        RawInput raw;
+        raw.keys = keys, raw.keyCount = SDLK_LAST, raw.events = events;
+        raw.mouseX = mouseX, raw.mouseY = mouseY, raw.mouseRelX = relX, raw.mouseRelY = relY;
+        ProcessInput(g.input, raw);
+        relX = relY = 0;
+        g.frameStep = step;
+        if (screen) {
+            last = screen(g);
+            reports += last.kind != ScreenAction::None;
+        }
+    }
+    static SDL_Event Event(Uint8 type, int code, Uint16 unicode = 0)
+    {
+        SDL_Event e{};
+        e.type = type;
+        if (type == SDL_KEYDOWN || type == SDL_KEYUP) {
+            e.key.keysym.sym = static_cast<SDLKey>(code);
+            e.key.keysym.unicode = unicode;
+        } else {
+            e.button.button = static_cast<Uint8>(code);
+        }
+        return e;
+    }
+    void Watch(ScreenAction (*update)(GameState&)) { screen = update, reports = 0; }
+    testing::AssertionResult Reported(ScreenAction::Kind kind, int arg = 0) const
+    {
+        if (last.kind == kind && last.arg == arg)
+            return testing::AssertionSuccess();
+        return testing::AssertionFailure() << "reported " << last.kind << " (" << last.arg << ")";
+    }
+    void Press(SDLKey key, Uint16 unicode = 0) { Frame({Event(SDL_KEYDOWN, key, unicode), Event(SDL_KEYUP, key)}); }
+    void Hold(SDLKey key, Uint16 unicode = 0) { keys[key] = 1, Frame({Event(SDL_KEYDOWN, key, unicode)}); }
+    void Release(SDLKey key) { keys[key] = 0, Frame({Event(SDL_KEYUP, key)}); }
+    // Each character in a frame of its own, on its own key.
+    void Type(const std::u16string& text)
+    {
+        for (char16_t c : text)
+            Press(c < 128 ? static_cast<SDLKey>(std::tolower(c)) : SDLK_WORLD_0, c);
+    }
+    void MoveTo(int x, int y, const std::vector<SDL_Event>& events = {})
+    {
+        relX = x - mouseX, relY = y - mouseY, mouseX = x, mouseY = y;
+        Frame(events);
+    }
+    void Click(int x, int y, Uint8 button = SDL_BUTTON_LEFT)
+    {
+        MoveTo(x, y, {Event(SDL_MOUSEBUTTONDOWN, button), Event(SDL_MOUSEBUTTONUP, button)});
+    }
+    void Wheel(bool up) { Click(mouseX, mouseY, up ? SDL_BUTTON_WHEELUP : SDL_BUTTON_WHEELDOWN); }
 
-    static SDL_Event KeyEvent(Uint8 type, SDLKey key, Uint16 unicode = 0);
-    static SDL_Event ButtonEvent(Uint8 type, Uint8 button, int x, int y);
+    // The background (a chequered floor for the screens over the board,
+    // the menu scene's dark otherwise), the screen over it, read back.
+    Picture Draw(void (*draw)(const GameState&), bool board = false)
+    {
+        DrawBackground(board);
+        draw(g);
+        return ReadPicture();
+    }
+    Picture DrawBackground(bool board = false)
+    {
+        glClearColor(0.05f, 0.07f, 0.15f, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        Begin2D();
+        const float cell = width / 24.0f;
+        for (int y = 0; board && y * cell < height; ++y)
+            for (int x = 0; x < 24; ++x) {
+                const float v = (x + y) % 2 ? 0.45f : 0.65f;  // as bright as the board gets
+                DrawRect(x * cell, y * cell, (x + 1) * cell, (y + 1) * cell, v, v + 0.05f, v + 0.15f, 1);
+            }
+        End2D();
+        return ReadPicture();
+    }
+
+    // A sound saved game of a level (written first) at a difficulty.
+    void WriteSlot(int slot, int level, int difficulty) const
+    {
+        auto p = std::make_unique<Puzzle>();
+        ASSERT_EQ(LoadLevel(*p, level, g.dataPrefix), 1);
+        p->difficulty = difficulty;
+        StartLevelBoard(*p, 0);
+        ASSERT_TRUE(SaveRunningGame(slot, g.settings.GamePath, g.dataPrefix, *p));
+    }
+
+    std::unique_ptr<GameState> game;
+    GameState& g;
+    ScreenAction (*screen)(GameState&) = nullptr;
+    ScreenAction last;  // what the screen reported in the last frame
+    int reports = 0;    // the frames in which it reported something
+    float step = 1.0f;
 
 private:
-    GameState& g_;
-    std::vector<Uint8> keys_;
-    int x_ = 0, y_ = 0, relX_ = 0, relY_ = 0;
-};
-
-// The frame buffer, top row first.
-struct Shot {
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgb;
-    static Shot Take(int w, int h);
-    Rgb8 At(int x, int y) const;
-    // Pixels in the rectangle [x0, x1) × [y0, y1) for which pred holds.
-    template <class Pred>
-    int Count(int x0, int y0, int x1, int y1, Pred pred) const
+    static std::string GameDir() { return RunDir() + "/"; }
+    void Load()
     {
-        int n = 0;
-        for (int y = std::max(0, y0); y < std::min(height, y1); ++y)
-            for (int x = std::max(0, x0); x < std::min(width, x1); ++x)
-                n += pred(At(x, y)) ? 1 : 0;
-        return n;
+        g.settings.Width = width, g.settings.Height = height;
+        ASSERT_TRUE(LoadTextFile(GameDir().c_str(), g.settings.Lang));
+        LoadFontConfig(GameDir().c_str());
+        SetIconFontHooks(LoadHudIconFont, FreeHudIconFont);
+        ASSERT_TRUE(InitFont(width, height, GameDir().c_str()));
+        InitMenu(GameDir().c_str());
+        pointer.wrapS = pointer.wrapT = 0x812F;  // clamp to edge
+        ASSERT_TRUE(pointer.Load((GameDir() + "data/gfx/2d/pointeur.png").c_str()) && pointer.Upload());
+        SetPointerTexture(&pointer);
+        BuildMenus(g);
     }
-    void Save(const std::string& name) const;
-};
-
-bool IsBarColour(const Rgb8& c);
-
-struct ScreenSetup {
-    int width = 1024, height = 768;
-    const char* lang = "en";
-    bool kitArt = false;  // the art kit's pictures and fonts when the game has them
-};
-
-class ScreenTest : public ::testing::Test {
-protected:
-    void SetUp() override { Open(ScreenSetup()); }
-    void TearDown() override;
-
-    // Opens the window and loads everything for a setup (called again by
-    // tests that need another size or language).
-    void Open(const ScreenSetup& setup);
-    void Close();
-
-    // The four menus with the game's texts, laid out for the window.
-    void BuildTestMenus();
-    // A background to draw the screens over: the menu scene's darkness, or
-    // a board-like pattern for the game screens.
-    void DrawBackground(bool board) const;
-    // Writes level files data/level/level<n>.lvl (index 0 …) into the
-    // data prefix: a walled room with `blocks` blocks and targets.
-    void WriteLevel(int index, int blocks) const;
-    // A sound saved position of level `index` (written with WriteLevel).
-    void WriteSlot(int slot, int index, int difficulty) const;
-
-    ScreenSetup setup;
-    ScopedTempDir dir;
-    GLContext context;
+    // What lives in the GL context goes before the context does.
+    void Unload()
+    {
+        FreeMenus(g);
+        SetPointerTexture(nullptr);
+        pointer.Reset();
+        FreeMenuTextures();
+        FreeFonts();
+    }
     GLTexture pointer;
-    std::unique_ptr<GameState> game;
-    std::unique_ptr<InputDriver> input;
-    bool usingKit = false;
-    bool open = false;
+    Uint8 keys[SDLK_LAST] = {};
+    int mouseX = 2, mouseY = 2, relX = 0, relY = 0;
 };
-
-// The screens' texts by language, for tests that go through all three.
-extern const char* const kLanguages[3];

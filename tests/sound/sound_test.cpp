@@ -39,9 +39,9 @@ protected:
     {
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         for (int i = 0; i < kSoundCount; ++i)
-            ASSERT_TRUE(WriteTestFile(dir.file("data/sfx/" + std::string(SoundFileName(SoundId(i)))), kSilentWav));
+            ASSERT_TRUE(WriteTestFile("data/sfx/" + std::string(SoundFileName(SoundId(i))), kSilentWav));
         for (int i = 0; i < 3; ++i)
-            ASSERT_TRUE(WriteTestFile(dir.file(MusicFileName(i)), kSilentWav));
+            ASSERT_TRUE(WriteTestFile(MusicFileName(i), kSilentWav));
         ResetLog();
     }
     void TearDown() override { FreeSound(); }
@@ -59,29 +59,26 @@ TEST_F(SoundTest, EffectsTakeTheEightChannelsInTurnAndPlayOnlyWhileSoundIsOn)
     // Silent until the options switch sound on; the turn still moves on.
     EXPECT_TRUE(SoundOn() == 0 && MusicOn() == 0 && CurrentMusic() == -1);
     PlaySample(SoundId::Push);
-    EXPECT_EQ(Mix_Playing(-1), 0);
-    EXPECT_EQ(NextChannel(), 1);
+    EXPECT_EQ(Mix_Playing(-1) * 10 + NextChannel(), 1);
     SetSoundOn(1);
     for (int i = 0; i < 8; ++i)
         PlaySample(SoundId::MenuChoice);
     EXPECT_EQ(Mix_Playing(-1), 8);
     PlaySample(SoundId::Explosion);  // cuts the oldest
-    EXPECT_EQ(Mix_GetChunk(1), SampleChunk(SoundId::Explosion));
-    EXPECT_EQ(Mix_GetChunk(2), SampleChunk(SoundId::MenuChoice));
-    // By file name, as the rules name their sounds.
-    EXPECT_TRUE(PlaySampleByName("data\\sfx\\selbomb.wav"));
+    EXPECT_TRUE(Mix_GetChunk(1) == SampleChunk(SoundId::Explosion) &&
+                Mix_GetChunk(2) == SampleChunk(SoundId::MenuChoice));
+    EXPECT_TRUE(PlaySampleByName("data\\sfx\\selbomb.wav"));  // by file name, as the rules name their sounds
     EXPECT_EQ(Mix_GetChunk(2), SampleChunk(SoundId::SelectBomb));
     EXPECT_FALSE(PlaySampleByName("PUSH.WAV") || PlaySampleByName(nullptr));
     EXPECT_EQ(NextChannel(), 3);
     FreeSound();
     EXPECT_FALSE(SoundDeviceOpen() || SampleChunk(SoundId::Push) || SDL_WasInit(SDL_INIT_AUDIO));
-
     // A missing, then a damaged effect is named and leaves the device closed.
-    std::remove(dir.file("data/sfx/transfor.wav").c_str());
+    std::remove("data/sfx/transfor.wav");
     for (int round = 0; round < 2; ++round) {
         EXPECT_EQ(Thrown([] { InitSound(""); }), "Couldn't load sound data/sfx/transfor.wav\n|InitSound|sound");
         EXPECT_FALSE(SoundDeviceOpen() || SampleChunk(SoundId::MenuChoice));
-        ASSERT_TRUE(WriteTestFile(dir.file("data/sfx/transfor.wav"), "RIFF\x24\x08junkWAVE"));
+        ASSERT_TRUE(WriteTestFile("data/sfx/transfor.wav", "RIFF\x24\x08junkWAVE"));
     }
 }
 
@@ -89,7 +86,7 @@ TEST_F(SoundTest, MusicFollowsItsSwitchAndChangesTracks)
 {
     ASSERT_TRUE(InitSound(""));
     EXPECT_TRUE(PlayMusic(3) && CurrentMusic() == -1);  // music off: a missing track is never loaded
-    SetMusicOn(1);  // starts the menu track
+    SetMusicOn(1);                                      // starts the menu track
     EXPECT_TRUE(CurrentMusic() == 0 && Mix_PlayingMusic() == 1);
     EXPECT_TRUE(PlayMusic(1) && CurrentMusic() == 1);
     PauseMusic();
@@ -113,16 +110,15 @@ TEST_F(SoundTest, StartUpAppliesTheOptionsOrFallsBackToNoSound)
     int sound = 1, music = 1;
     EXPECT_TRUE(StartSound("", sound, music));
     EXPECT_TRUE(SoundOn() == 1 && MusicOn() == 1 && Mix_PlayingMusic() == 1);
-    EXPECT_EQ(ReadTestLines(dir.file("log.txt")), (std::vector<std::string>{"Init sound", "Play music"}));
+    EXPECT_EQ(ReadTestLines("log.txt"), (std::vector<std::string>{"Init sound", "Play music"}));
     FreeSound();
     ResetLog();
     setenv("SDL_AUDIODRIVER", "none", 1);
     EXPECT_NE(CaptureStderr([&] { EXPECT_FALSE(StartSound("", sound, music)); }).find("Couldn't open audio"),
               std::string::npos);
     EXPECT_TRUE(sound == 0 && music == 0);
-    EXPECT_EQ(ReadTestLines(dir.file("log.txt")),
+    EXPECT_EQ(ReadTestLines("log.txt"),
               (std::vector<std::string>{"Init sound", "no sound card detected : switch to no sound", "Play music"}));
-
     // Without a device the switches stay off and nothing reaches the mixer;
     // with no channel the turn is left alone rather than wrapped by zero.
     SetSoundOn(1);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 std::ostream& operator<<(std::ostream& os, const Rgb& c)
@@ -46,6 +47,29 @@ int Picture::CountDifferent(const Picture& o, int tolerance) const
     return n;
 }
 
+int Picture::CountDifferent(const Picture& o, int tolerance, int x0, int y0, int x1, int y1) const
+{
+    int n = 0;
+    for (int y = std::max(0, y0); y < std::min({y1, height, o.height}); ++y)
+        for (int x = std::max(0, x0); x < std::min({x1, width, o.width}); ++x)
+            n += !Near(At(x, y), o.At(x, y), tolerance);
+    return n;
+}
+
+PixelBox Picture::DifferenceBox(const Picture& o, int tolerance, int x0, int y0, int x1, int y1) const
+{
+    PixelBox box{width, height, -1, -1};
+    for (int y = std::max(0, y0); y < std::min({y1, height, o.height}); ++y)
+        for (int x = std::max(0, x0); x < std::min({x1, width, o.width}); ++x)
+            if (!Near(At(x, y), o.At(x, y), tolerance)) {
+                box.left = std::min(box.left, x);
+                box.top = std::min(box.top, y);
+                box.right = std::max(box.right, x);
+                box.bottom = std::max(box.bottom, y);
+            }
+    return box;
+}
+
 int Picture::CountNear(const Rgb& colour, int tolerance, int x0, int y0, int x1, int y1) const
 {
     int n = 0;
@@ -82,4 +106,11 @@ void Picture::SaveToGallery(const std::string& name) const
     const std::string path = TestOutputDir() + "/" + name;
     if (!WritePng(path.c_str(), width, height, 3, rgb.data(), error))
         ADD_FAILURE() << "the gallery picture " << path << " could not be written: " << error;
+}
+
+void WriteTestPng(const std::string& path, int w, int h, int channels, const std::vector<uint8_t>& pixels)
+{
+    std::string error;
+    if (pixels.size() != size_t(w) * h * channels || !WritePng(path.c_str(), w, h, channels, pixels.data(), error))
+        ADD_FAILURE() << "the test picture " << path << " could not be written: " << error;
 }

@@ -3,11 +3,9 @@
 #include "text/font.h"
 
 #include "app/base/log.h"
-#include "engine/pngwrite.h"
+#include "glwindow.h"
 #include "helpers.h"
-#include "testdir.h"
 
-#include <SDL.h>
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -19,8 +17,6 @@
 
 namespace {
 
-constexpr int kW = 800;
-constexpr int kH = 600;
 const std::string kFontDir = "/usr/share/fonts/truetype/dejavu/";
 const std::string kSans = kFontDir + "DejaVuSans.ttf", kBold = kFontDir + "DejaVuSans-Bold.ttf",
                   kSerif = kFontDir + "DejaVuSerif.ttf";
@@ -28,38 +24,45 @@ const std::u16string kAscii =
     u" !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~";
 const std::u16string kLatin = kAscii + u"àâçéèêëîïôùûüÿñáíóú¡¿ÉÀ©";
 
-// The window's pixels, top row first, after `draw` on a cleared screen.
-template <class Fn>
-std::vector<uint8_t> Picture(Fn draw, float r = 0, float g = 0, float b = 0)
-{
-    glClearColor(r, g, b, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    draw();
-    std::vector<uint8_t> rgb(kW * kH * 3);
-    for (int y = 0; y < kH; ++y)
-        glReadPixels(0, kH - 1 - y, kW, 1, GL_RGB, GL_UNSIGNED_BYTE, &rgb[y * kW * 3]);
-    return rgb;
-}
-
-struct Box {
-    int left = kW, top = kH, right = -1, bottom = -1;  // inclusive; right < 0 when empty
+class GlyphFontTest : public GLWindowTest {
+protected:
+    void SetUp() override
+    {
+        width = 800, height = 600;
+        GLWindowTest::SetUp();
+        GLTTF2D::Init();
+        ResetLog();
+    }
+    void TearDown() override
+    {
+        Reset(font);
+        FreeFonts();
+        SetIconFontHooks(nullptr, nullptr);
+        GLWindowTest::TearDown();
+    }
+    // The window after `draw` in the 2D overlay on a cleared screen, shaded
+    // smoothly as the game's screens draw their texts.
+    template <class Fn>
+    Picture Drawn(Fn draw, Rgb clear = {})
+    {
+        glClearColor(clear.r / 255.0f, clear.g / 255.0f, clear.b / 255.0f, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        Begin2D();
+        glShadeModel(GL_SMOOTH);
+        draw();
+        End2D();
+        return ReadPicture();
+    }
+    // The bounds of the pixels with a channel above 40.
+    PixelBox Ink(const char16_t* text, int x, int y, int w, int h, bool centreH, bool centreV,
+                 const GLTTF2D* with = nullptr)
+    {
+        const Picture blank = Drawn([] {});
+        return Drawn([&] { DrawText(with ? *with : font, text, x, y, w, h, centreH, centreV); })
+            .DifferenceBox(blank, 40, 0, 0, width, height);
+    }
+    GLTTF2D font;
 };
-
-// The bounds of the pixels with a channel above 40.
-Box Ink(const std::vector<uint8_t>& rgb)
-{
-    Box b;
-    for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x)
-            if (*std::max_element(&rgb[(y * kW + x) * 3], &rgb[(y * kW + x) * 3 + 3]) > 40)
-                b = {std::min(b.left, x), std::min(b.top, y), std::max(b.right, x), std::max(b.bottom, y)};
-    return b;
-}
-
-Box Draw(const GLTTF2D& font, const char16_t* text, int x, int y, int w, int h, bool centreH, bool centreV)
-{
-    return Ink(Picture([&] { DrawText(font, text, x, y, w, h, centreH, centreV); }));
-}
 
 // Every glyph inside its page, clear of the others and found by its
 // character; the line as tall as the tallest.
@@ -71,8 +74,7 @@ void ExpectGlyphsOnTheirPagesApart(const GLTTF2D& f)
         ASSERT_TRUE(g.page >= 0 && g.page < static_cast<int>(f.pages.size()));
         const GlyphPage& p = f.pages[static_cast<size_t>(g.page)];
         EXPECT_TRUE(g.x >= 0 && g.y >= 0 && g.x + g.width <= p.width && g.y + g.height <= p.height);
-        EXPECT_FLOAT_EQ(g.u, static_cast<float>(g.x) / p.width);
-        EXPECT_FLOAT_EQ(g.dv, static_cast<float>(g.height) / p.height);
+        EXPECT_TRUE(g.u == static_cast<float>(g.x) / p.width && g.dv == static_cast<float>(g.height) / p.height);
         EXPECT_EQ(f.Find(static_cast<char16_t>(g.character)), &g);
         tallest = std::max(tallest, g.height);
         for (const Glyph& h : f.glyphs)
@@ -83,35 +85,6 @@ void ExpectGlyphsOnTheirPagesApart(const GLTTF2D& f)
     EXPECT_EQ(f.lineHeight, tallest);
 }
 
-class GlyphFontTest : public testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        SDL_Init(SDL_INIT_VIDEO);
-        SDL_SetVideoMode(kW, kH, 0, SDL_OPENGL);
-        GLTTF2D::Init();
-        std::atexit(SDL_Quit);  // one window for the whole suite
-        glOrtho(0, kW, kH, 0, -1, 1);  // the 2D overlay: window pixels, origin top left
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    }
-    void SetUp() override
-    {
-        ASSERT_NE(SDL_GetVideoSurface(), nullptr) << "no GL window: " << SDL_GetError();
-        ResetLog();
-    }
-    void TearDown() override
-    {
-        Reset(font);
-        FreeFonts();
-        SetIconFontHooks(nullptr, nullptr);
-    }
-    ScopedTempDir dir;
-    GLTTF2D font;
-};
-
-}  // namespace
-
 TEST_F(GlyphFontTest, EachCharacterOnceSpacesForTheRestAndAFailedGlyphLeavesAUsableFont)
 {
     ASSERT_TRUE(loadFont(font, kSans.c_str(), kLatin.c_str(), 24, 256));
@@ -119,13 +92,13 @@ TEST_F(GlyphFontTest, EachCharacterOnceSpacesForTheRestAndAFailedGlyphLeavesAUsa
     EXPECT_EQ(font.glyphCount, static_cast<int>(kLatin.size()));
     ExpectGlyphsOnTheirPagesApart(font);
     const std::string loading = ":Loading font " + kSans + " ...";
-    EXPECT_EQ(ReadTestLines(dir.file("log.txt")),
+    EXPECT_EQ(ReadTestLines("log.txt"),
               (std::vector<std::string>{loading, "close font", "delete buffer", "Load font end."}));
     // A space, and a character without a glyph, advance by the width of "e" and draw nothing.
     EXPECT_EQ(font.Find(u'€'), nullptr);
     EXPECT_EQ(font.spaceAdvance, font.Find(u'e')->width);
     EXPECT_EQ(TextWidth(font, u"A é€"), font.Find(u'A')->width + font.Find(u'é')->width + 2 * font.spaceAdvance);
-    EXPECT_LT(Draw(font, u"   €€", 10, 10, 300, 50, true, true).right, 0);
+    EXPECT_LT(Ink(u"   €€", 10, 10, 300, 50, true, true).right, 0);
     const GLuint texture = font.pages[0].texture;
     EXPECT_TRUE(glIsTexture(texture));
     // SDL_ttf cannot render a zero-width character alone: the glyphs made
@@ -133,14 +106,14 @@ TEST_F(GlyphFontTest, EachCharacterOnceSpacesForTheRestAndAFailedGlyphLeavesAUsa
     ResetLog();
     EXPECT_FALSE(loadFont(font, kSans.c_str(), u"abc\u200Bdef", 24, 256));
     EXPECT_FALSE(glIsTexture(texture));
-    EXPECT_EQ(ReadTestLines(dir.file("log.txt")),
+    EXPECT_EQ(ReadTestLines("log.txt"),
               (std::vector<std::string>{loading, "error while rendering glyph", "close font", "delete buffer"}));
-    ASSERT_EQ(font.glyphs.size(), 3u);
-    ASSERT_EQ(font.pages.size(), 1u);
+    ASSERT_TRUE(font.glyphs.size() == 3 && font.pages.size() == 1);
     ExpectGlyphsOnTheirPagesApart(font);
-    Box ink = Draw(font, u"abcdef", 10, 10, 0, 0, false, false);
+    const PixelBox ink = Ink(u"abcdef", 10, 10, 0, 0, false, false);
     EXPECT_TRUE(ink.right >= 10 && ink.right < 10 + TextWidth(font, u"abc"));
-    EXPECT_LT(Draw(GLTTF2D(), u"abc", 10, 10, 200, 50, true, true).right, 0);  // a font without pages draws nothing
+    const GLTTF2D none;
+    EXPECT_LT(Ink(u"abc", 10, 10, 200, 50, true, true, &none).right, 0);  // a font without pages draws nothing
 }
 
 TEST_F(GlyphFontTest, TextLandsInsideItsBoxAndCentringCentres)
@@ -150,20 +123,16 @@ TEST_F(GlyphFontTest, TextLandsInsideItsBoxAndCentringCentres)
     for (const auto& face : {std::make_pair(kBold, 36), std::make_pair(kSans, 22), std::make_pair(kSerif, 12)}) {
         SCOPED_TRACE(face.first);
         ASSERT_TRUE(loadFont(font, face.first.c_str(), kLatin.c_str(), face.second, 256));
-        Box ink = Draw(font, text, bx, by, bw, bh, true, true);
+        const PixelBox ink = Ink(text, bx, by, bw, bh, true, true);
         EXPECT_TRUE(ink.left >= bx && ink.right < bx + bw && ink.top >= by && ink.bottom < by + bh);
         // The advances include the side bearings: the ink may sit a pixel or two off the middle.
         EXPECT_NEAR((ink.left + ink.right + 1) / 2.0, bx + bw / 2.0, 3.0);
         EXPECT_NEAR((ink.top + ink.bottom + 1) / 2.0, by + (bh - font.lineHeight) / 2 + font.lineHeight / 2.0,
                     font.lineHeight / 3.0);
-        // Not centred: from the top left corner of the box.
-        Box corner = Draw(font, text, bx, by, bw, bh, false, false);
+        const PixelBox corner = Ink(text, bx, by, bw, bh, false, false);  // not centred: from the top left corner
         EXPECT_TRUE(corner.left >= bx && corner.left <= bx + 4 && corner.top >= by &&
                     corner.bottom <= by + font.lineHeight);
         EXPECT_NEAR(corner.right - corner.left, ink.right - ink.left, 1);
-        // 8-bit text draws the same pixels as its wide form.
-        EXPECT_EQ(Picture([&] { DrawText8(font, "1\xE9", bx, by, bw, bh, true, false); }),
-                  Picture([&] { DrawText(font, u"1é", bx, by, bw, bh, true, false); }));
     }
 }
 
@@ -188,33 +157,34 @@ TEST_F(GlyphFontTest, PagesHoldEveryGlyphWhateverTheOrderAndSize)
     ASSERT_TRUE(loadFont(single, kSerif.c_str(), u"!ſ", 60, 256));
     ASSERT_TRUE(loadFont(font, kSerif.c_str(), (kLatin + u"ſ").c_str(), 60, 256));
     ASSERT_LT(font.Find(u'!')->page, font.Find(u'ſ')->page);
-    EXPECT_EQ(Picture([&] { DrawText(font, u"!ſ!", 0, 0, kW, 0, true, false); }),
-              Picture([&] { DrawText(single, u"!ſ!", 0, 0, kW, 0, true, false); }));
+    EXPECT_EQ(Drawn([&] { DrawText(font, u"!ſ!", 0, 0, width, 0, true, false); }).rgb,
+              Drawn([&] { DrawText(single, u"!ſ!", 0, 0, width, 0, true, false); }).rgb);
     Reset(single);
-
-    // A glyph larger than the atlas gets a larger page.
-    ASSERT_TRUE(loadFont(font, kSans.c_str(), u"WgÉ", 300, 256));
+    ASSERT_TRUE(loadFont(font, kSans.c_str(), u"WgÉ", 300, 256));  // a glyph larger than the atlas gets a larger page
     EXPECT_GT(font.Find(u'W')->width, 256);
     ExpectGlyphsOnTheirPagesApart(font);
-    Box w = Draw(font, u"W", 0, 0, kW, kH, true, true);
+    const PixelBox w = Ink(u"W", 0, 0, width, height, true, true);
     EXPECT_GT(w.right - w.left, 200);
+    ASSERT_TRUE(loadFont(font, kSans.c_str(), u"aXa", 24, 256));  // a character twice: the first is found
+    EXPECT_EQ(font.Find(u'a'), &font.glyphs[0]);
 }
 
 TEST_F(GlyphFontTest, TheThreeFontsFollowTheWindowTheIconFontAndTheLanguage)
 {
-    ASSERT_TRUE(WriteTestFile(dir.file("data/text_en.txt"), Utf16Bytes(CompleteLanguage(u"", kAscii))));
-    ASSERT_TRUE(WriteTestFile(dir.file("data/text_fr.txt"), Utf16Bytes(CompleteLanguage(u"é", kAscii + u"éè"))));
+    ASSERT_TRUE(WriteTestFile("data/text_en.txt", Utf16Bytes(CompleteLanguage(u"", kAscii))));
+    ASSERT_TRUE(WriteTestFile("data/text_fr.txt", Utf16Bytes(CompleteLanguage(u"é", kAscii + u"éè"))));
     ASSERT_TRUE(LoadTextFile("", "en"));
-    ASSERT_EQ(symlink(kFontDir.c_str(), dir.file("data/fonts").c_str()), 0);
-    const std::string ini = "\nSize=30\nColorBottom=1,0.5,0\nShadowOffset=2,2\n[fontgamesmall]\n"
-                            "Font=data/fonts/DejaVuSans.ttf\nColorBottom=0.7,0.7,0.7\n"
-                            "[FontCopyright]\nFont=data/fonts/DejaVuSerif.ttf\n";
-    ASSERT_TRUE(WriteTestFile(dir.file("data/font.ini"), "[FontMenuBig]\nFont=data/fonts/Missing.ttf" + ini));
+    ASSERT_EQ(symlink(kFontDir.c_str(), "data/fonts"), 0);
+    const std::string ini =
+        "\nSize=30\nColorBottom=1,0.5,0\nShadowOffset=2,2\n[fontgamesmall]\n"
+        "Font=data/fonts/DejaVuSans.ttf\nColorBottom=0.7,0.7,0.7\n[FontCopyright]\nFont=data/fonts/DejaVuSerif.ttf\n";
+    ASSERT_TRUE(WriteTestFile("data/font.ini", "[FontMenuBig]\nFont=data/fonts/Missing.ttf" + ini));
     LoadFontConfig("");
     const std::string thrown = Thrown([] { InitFont(800, 600, ""); });
-    const std::regex missing("Font not found : 'data/fonts/Missing.ttf' : .+\\|loadFont\\|glttf2d");
-    EXPECT_TRUE(std::regex_match(thrown, missing)) << thrown;
-    ASSERT_TRUE(WriteTestFile(dir.file("data/font.ini"), "[FontMenuBig]\nFont=data/fonts/DejaVuSans-Bold.ttf" + ini));
+    EXPECT_TRUE(
+        std::regex_match(thrown, std::regex("Font not found : 'data/fonts/Missing.ttf' : .+\\|loadFont\\|glttf2d")))
+        << thrown;
+    ASSERT_TRUE(WriteTestFile("data/font.ini", "[FontMenuBig]\nFont=data/fonts/DejaVuSans-Bold.ttf" + ini));
     LoadFontConfig("");
     static bool iconLoads = false;
     static int iconReleased = 0;
@@ -224,7 +194,7 @@ TEST_F(GlyphFontTest, TheThreeFontsFollowTheWindowTheIconFontAndTheLanguage)
     iconLoads = true;
     iconReleased = 0;
     ASSERT_TRUE(InitFont(800, 600, ""));
-    std::vector<std::string> log = ReadTestLines(dir.file("log.txt"));
+    const std::vector<std::string> log = ReadTestLines("log.txt");
     EXPECT_EQ(std::count(log.begin(), log.end(), "Loading font data/gfx/2d/fonteicone.png ..."), 2);
     // 800 x 30 / 1024 = 23 pixels, with the colours of the file (sections
     // in any case) and the defaults for what it lacks.
@@ -258,42 +228,38 @@ TEST_F(GlyphFontTest, TheThreeFontsFollowTheWindowTheIconFontAndTheLanguage)
     EXPECT_TRUE(menuFont.pages.empty() && gameFont.glyphs.empty());
 }
 
-TEST_F(GlyphFontTest, ShippedTextsFitAndDrawWithTheirAccents)
+TEST_F(GlyphFontTest, ShippedTextsFitTheHelpBoxAndDrawWithTheirAccents)
 {
-    GLTTF2D game;
     for (const char* lang : {"fr", "es", "en"}) {
         SCOPED_TRACE(lang);
         ASSERT_TRUE(LoadTextFile((RunDir() + "/").c_str(), lang));
         // Each hint line fits the 400-pixel help box in the game font at the
         // size a 1024-pixel window gives it.
-        const char16_t* set = TextKey::Correspondance.Units();
-        ASSERT_TRUE(loadFont(game, kSans.c_str(), set, 24, 256));
+        ASSERT_TRUE(loadFont(font, kSans.c_str(), TextKey::Correspondance.Units(), 24, 256));
         const WideText* hints[] = {&TextKey::MessageObjet1, &TextKey::MessageObjet2, &TextKey::MessageObjet3,
                                    &TextKey::MessageBlock1, &TextKey::MessageBlock2, &TextKey::MessageBlock3,
                                    &TextKey::MessageBombe1, &TextKey::MessageBombe2, &TextKey::MessageBombe3};
         for (const WideText* line : hints)
-            EXPECT_LE(TextWidth(game, *line), 390) << line->ToUtf8();
+            EXPECT_LE(TextWidth(font, *line), 390) << line->ToUtf8();
         if (std::string(lang) == "en")
             break;
-
-        // A screenful of texts with their accents, for a person to look at.
-        game.shadowOffsetX = game.shadowOffsetY = 1;
-        std::fill_n(game.colorBottom, 3, 0.75f);
-        const WideText* texts[] = {&TextKey::Game,   &TextKey::Options, &TextKey::HighScores,
-                                   &TextKey::About,  &TextKey::LangFR,  &TextKey::LangES,
+        // A screenful of texts with their accents: the gallery, for a person to look at.
+        font.shadowOffsetX = font.shadowOffsetY = 1;
+        std::fill_n(font.colorBottom, 3, 0.75f);
+        const WideText* texts[] = {&TextKey::Game,        &TextKey::Options,         &TextKey::HighScores,
+                                   &TextKey::About,       &TextKey::LangFR,          &TextKey::LangES,
                                    &TextKey::MessageCode, &TextKey::MessageGameWin1, &TextKey::MessageGameWin2};
-        const std::vector<uint8_t> rgb = Picture(
+        const Picture shown = Drawn(
             [&] {
                 for (int i = 0; i < 9; ++i) {
-                    DrawText(game, *texts[i], 0, 20 + i * game.lineHeight * 3 / 2, kW / 2, 0, true, false);
-                    DrawText(game, *hints[i], kW / 2, 20 + i * game.lineHeight * 3 / 2, kW / 2, 0, true, false);
+                    DrawText(font, *texts[i], 0, 20 + i * font.lineHeight * 3 / 2, width / 2, 0, true, false);
+                    DrawText(font, *hints[i], width / 2, 20 + i * font.lineHeight * 3 / 2, width / 2, 0, true, false);
                 }
             },
-            0.12f, 0.16f, 0.30f);
-        std::string error;
-        EXPECT_TRUE(WritePng((TestOutputDir() + "/text_" + lang + ".png").c_str(), kW, kH, 3, rgb.data(), error))
-            << error;
-        EXPECT_GT(std::count_if(rgb.begin(), rgb.end(), [](uint8_t v) { return v > 200; }), 6000);
+            {31, 41, 77});
+        shown.SaveToGallery(std::string("text_") + lang + ".png");
+        EXPECT_GT(std::count_if(shown.rgb.begin(), shown.rgb.end(), [](uint8_t v) { return v > 200; }), 6000);
     }
-    Reset(game);
 }
+
+}  // namespace

@@ -2,6 +2,7 @@
 // change of language), and the ones the build writes into the game's data.
 #include "text/texte.h"
 
+#include "fuzz.h"
 #include "helpers.h"
 #include "testdir.h"
 
@@ -10,28 +11,21 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
-#include <random>
 #include <set>
 #include <sstream>
 
 namespace {
 
-const char* const kMissing = "<missing>";
-
 std::string Value(const LanguageFile& lf, const char* key)
 {
     const LanguageEntry* e = FindLanguageEntry(lf, key);
-    return e ? e->value.ToUtf8() : kMissing;
+    return e ? e->value.ToUtf8() : "<missing>";
 }
-
-const char* const kLanguages[] = {"en", "fr", "es"};
 
 std::string DataFile(const char* stem, const char* lang)
 {
     return RunDir() + "/data/" + stem + "_" + lang + ".txt";
 }
-
-}  // namespace
 
 TEST(WideText, Utf8RoundTripAndRefusals)
 {
@@ -43,41 +37,44 @@ TEST(WideText, Utf8RoundTripAndRefusals)
         EXPECT_FALSE(WideText::FromUtf8(b, t)) << b;
 }
 
-TEST(LanguageFileFormat, LineRules)
+TEST(LanguageFile, LineRules)
 {
     ScopedTempDir dir;
-    struct Case {
-        const char* what;
+    const struct {
         std::string bytes;
         size_t entries;
         std::vector<std::pair<const char*, const char*>> values;
     } cases[] = {
-        {"exact keys, first line wins, last line unended",
-         Utf16Bytes(u"Play=Jouer\r\nBack = Retour\r\nFormula=a=b=c\r\n\r\nPlay=Second\r\nno equals sign\r\n"
+        // Exact keys, the first line wins, the last line unended is never read.
+        {Utf16Bytes(u"Play=Jouer\r\nBack = Retour\r\nFormula=a=b=c\r\n\r\nPlay=Second\r\nno equals sign\r\n"
                     u"Empty=\r\nplay=lower case\r\nLast=never read"),
          7,
-         {{"Play", "Jouer"}, {"play", "lower case"}, {"Back", kMissing}, {"Back ", " Retour"},
-          {"Formula", "a=b=c"}, {"Empty", ""}, {"Last", kMissing}}},
-        {"big-endian mark, final lone CR", Utf16Bytes(u"Play=Jouer é\r\nQuit=Quitter\r", true), 1,
-         {{"Play", "Jouer é"}, {"Quit", kMissing}}},
+         {{"Play", "Jouer"},
+          {"play", "lower case"},
+          {"Back", "<missing>"},
+          {"Back ", " Retour"},
+          {"Formula", "a=b=c"},
+          {"Empty", ""},
+          {"Last", "<missing>"}}},
+        {Utf16Bytes(u"Play=Jouer é\r\nQuit=Quitter\r", true),
+         1,
+         {{"Play", "Jouer é"}, {"Quit", "<missing>"}}},  // big-endian
         // A lone line feed ends a line, and the unit after it goes with it.
-        {"line feeds only, final lone LF", Utf16Bytes(u"Play=Jouer\nQuit=Quitter\nBack=Retour\n"), 2,
-         {{"Play", "Jouer"}, {"Quit", kMissing}, {"uit", "Quitter"}, {"ack", kMissing}}},
-        {"only the mark", std::string("\xFF\xFE"), 0, {}},
+        {Utf16Bytes(u"Play=Jouer\nQuit=Quitter\nBack=Retour\n"),
+         2,
+         {{"Play", "Jouer"}, {"Quit", "<missing>"}, {"uit", "Quitter"}, {"ack", "<missing>"}}},
+        {std::string("\xFF\xFE"), 0, {}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        ASSERT_TRUE(WriteTestFile(dir.file("t.txt"), c.bytes));
+    for (const auto& c : cases) {
+        ASSERT_TRUE(WriteTestFile("t.txt", c.bytes));
         LanguageFile lf;
-        ASSERT_TRUE(LoadLanguageFile(lf, "t.txt"));
-        EXPECT_TRUE(lf.loaded);
+        ASSERT_TRUE(LoadLanguageFile(lf, "t.txt") && lf.loaded);
         EXPECT_EQ(lf.entries.size(), c.entries);
         for (const auto& kv : c.values)
             EXPECT_EQ(Value(lf, kv.first), kv.second) << kv.first;
     }
     // An over-long line is cut; its rest is dropped, not read as a line.
-    ASSERT_TRUE(WriteTestFile(dir.file("long.txt"),
-                              Utf16Bytes(u"Long=" + std::u16string(3000, u'y') + u"\r\nNext=after\r\n")));
+    ASSERT_TRUE(WriteTestFile("long.txt", Utf16Bytes(u"Long=" + std::u16string(3000, u'y') + u"\r\nNext=after\r\n")));
     LanguageFile lf;
     ASSERT_TRUE(LoadLanguageFile(lf, "long.txt"));
     ASSERT_EQ(lf.entries.size(), 2u);
@@ -85,48 +82,34 @@ TEST(LanguageFileFormat, LineRules)
     EXPECT_EQ(Value(lf, "Next"), "after");
 }
 
-TEST(LanguageFileFormat, DamagedFilesAreRefusedWithoutReadingPastTheEnd)
+TEST(LanguageFile, DamagedFilesAreRefusedOrReadWithinBoundsAndAMissingOneQuietly)
 {
     ScopedTempDir dir;
     const std::string good = Utf16Bytes(CompleteLanguage(u"t", u" abc"));
-    const std::pair<const char*, std::string> refused[] = {
-        {"zero.txt", ""},
-        {"one.txt", "\xFF"},
-        {"three.txt", "\xFF\xFE\x41"},
-        {"odd.txt", good + "x"},
-        {"nomark.txt", Utf16Bytes(u"Play=Jouer\r\n", false, false)},
-    };
-    for (const auto& r : refused) {
-        ASSERT_TRUE(WriteTestFile(dir.file(r.first), r.second));
+    for (const std::string& bad : {std::string(), std::string("\xFF"), std::string("\xFF\xFE\x41"), good + "x",
+                                   Utf16Bytes(u"Play=Jouer\r\n", false, false)}) {
+        ASSERT_TRUE(WriteTestFile("bad.txt", bad));
         LanguageFile lf;
-        std::string err = CaptureStderr([&] { EXPECT_FALSE(LoadLanguageFile(lf, r.first)) << r.first; });
-        EXPECT_EQ(err, std::string(r.first) + " : Not a Unicode UTF16 File\n");
+        EXPECT_EQ(CaptureStderr([&] { EXPECT_FALSE(LoadLanguageFile(lf, "bad.txt")); }),
+                  "bad.txt : Not a Unicode UTF16 File\n");
         EXPECT_TRUE(!lf.loaded && lf.entries.empty());
     }
     LanguageFile lf;
-    EXPECT_EQ(CaptureStderr([&] { EXPECT_FALSE(LoadLanguageFile(lf, "missing.txt")); }), "");  // quietly
-    // Random damage, cuts and marks: refused or read within bounds.
-    std::mt19937 rng(1234);
-    for (int round = 0; round < 200; ++round) {
-        std::string bytes = good;
-        if (round % 2)
-            bytes.resize(rng() % 4000);
-        for (char& b : bytes)
-            if (rng() % 8 == 0)
-                b = static_cast<char>(rng());
-        if (round % 3 == 0 && bytes.size() >= 2)
-            bytes.replace(0, 2, "\xFF\xFE");
-        ASSERT_TRUE(WriteTestFile(dir.file("rnd.txt"), bytes));
-        CaptureStderr([&] { LoadLanguageFile(lf, "rnd.txt"); });
+    EXPECT_EQ(CaptureStderr([&] { EXPECT_FALSE(LoadLanguageFile(lf, "missing.txt")); }), "");
+    ForEachDamagedCopy(good, 300, 1234, [&](const std::string& bytes, int) {
+        std::remove("rnd.txt");
+        ASSERT_TRUE(WriteTestFile("rnd.txt", bytes));
+        const std::string said = CaptureStderr([&] { LoadLanguageFile(lf, "rnd.txt"); });
+        EXPECT_EQ(said.empty(), lf.loaded);
         for (const LanguageEntry& e : lf.entries)
             EXPECT_LE(e.key.Length() + e.value.Length(), kMaxLineUnits);
-    }
+    });
 }
 
 TEST(LoadTextFile, FillsEveryKeyOrFailsAndASwitchThatFailsKeepsTheLanguageInUse)
 {
     ScopedTempDir dir;
-    ASSERT_TRUE(WriteTestFile(dir.file("pre/data/text_fr.txt"), Utf16Bytes(CompleteLanguage(u"fr:", u" éa"))));
+    ASSERT_TRUE(WriteTestFile("pre/data/text_fr.txt", Utf16Bytes(CompleteLanguage(u"fr:", u" éa"))));
     ASSERT_TRUE(LoadTextFile("pre/", "fr"));
     EXPECT_EQ(TextKey::Correspondance.Str(), u" éa");
     for (int i = 1; i < kTextKeyCount; ++i)
@@ -137,7 +120,7 @@ TEST(LoadTextFile, FillsEveryKeyOrFailsAndASwitchThatFailsKeepsTheLanguageInUse)
               "Couldn't read Key 'NoSuchKey' in langage File pre/data/text_fr.txt\n|ReadINI|texte");
     // Missing, damaged, lacking a key: an error at start-up; a switch asked
     // for by the player keeps the language in use and says why.
-    const std::string es = dir.file("data/text_es.txt"), notUtf16 = "data/text_es.txt : Not a Unicode UTF16 File\n",
+    const std::string notUtf16 = "data/text_es.txt : Not a Unicode UTF16 File\n",
                       notFound = "Langage File data/text_es.txt not found",
                       noKey = "Couldn't read Key 'Speed' in langage File data/text_es.txt";
     const struct {
@@ -149,10 +132,8 @@ TEST(LoadTextFile, FillsEveryKeyOrFailsAndASwitchThatFailsKeepsTheLanguageInUse)
         {Utf16Bytes(CompleteLanguage(u"es:", u" ", "Speed")), noKey + "\n|ReadINI|texte", noKey},
     };
     for (const auto& b : broken) {
-        std::remove(es.c_str());
-        if (!b.bytes.empty()) {
-            ASSERT_TRUE(WriteTestFile(es, b.bytes));
-        }
+        std::remove("data/text_es.txt");
+        ASSERT_TRUE(b.bytes.empty() || WriteTestFile("data/text_es.txt", b.bytes));
         std::string thrown;
         const std::string said = CaptureStderr([&] { thrown = Thrown([] { LoadTextFile("", "es"); }); });
         EXPECT_EQ(said + thrown, b.atStart);
@@ -162,26 +143,20 @@ TEST(LoadTextFile, FillsEveryKeyOrFailsAndASwitchThatFailsKeepsTheLanguageInUse)
         EXPECT_STREQ(LanguagePath(), "pre/data/text_fr.txt");
         EXPECT_TRUE(ReadINI("Quit", t) && t.Str() == u"fr:Quit");
     }
-    ASSERT_TRUE(WriteTestFile(es, Utf16Bytes(CompleteLanguage(u"es:", u" ñ"))));
+    ASSERT_TRUE(WriteTestFile("data/text_es.txt", Utf16Bytes(CompleteLanguage(u"es:", u" ñ"))));
     EXPECT_TRUE(SwitchLanguage("", "es"));
-    EXPECT_EQ(TextKey::Speed.Str(), u"es:Speed");
-    EXPECT_EQ(TextKey::Correspondance.Str(), u" ñ");
+    EXPECT_EQ(TextKey::Speed.Str() + TextKey::Correspondance.Str(), u"es:Speed ñ");
     EXPECT_STREQ(LanguagePath(), "data/text_es.txt");
     // Only the three languages ever name a file, and a path never overflows.
     char path[kPathSize];
     ASSERT_TRUE(LanguagePathFor("x/", "../../etc/passwd", path));
     EXPECT_STREQ(path, "x/data/text_en.txt");
     EXPECT_FALSE(LanguagePathFor(std::string(kPathSize, 'p').c_str(), "en", path));
-}
-
-TEST(Credits, HeadingsAndGapsReadAfresh)
-{
-    ScopedTempDir dir;
-    ASSERT_TRUE(WriteTestFile(dir.file("data/credit_es.txt"),
-                              Utf16Bytes(u"*Créditos\r\nUna línea\r\n\r\n*\r\n¡Gracias!\r\nlost")));
+    // Credits: headings and gaps, read afresh each time.
+    ASSERT_TRUE(
+        WriteTestFile("data/credit_es.txt", Utf16Bytes(u"*Créditos\r\nUna línea\r\n\r\n*\r\n¡Gracias!\r\nlost")));
     std::vector<CreditLine> lines;
-    ASSERT_TRUE(LoadCredits("", "es", lines));
-    ASSERT_TRUE(LoadCredits("", "es", lines));  // replaces, never adds
+    ASSERT_TRUE(LoadCredits("", "es", lines) && LoadCredits("", "es", lines));
     std::u16string read;  // "#" before a heading
     for (const CreditLine& c : lines)
         read += (c.heading ? u"#" : u"") + c.text.Str() + u"|";
@@ -190,7 +165,7 @@ TEST(Credits, HeadingsAndGapsReadAfresh)
     EXPECT_TRUE(lines.empty());
 }
 
-TEST(ShippedTexts, EveryKeyOnceInEachLanguageFittingWhereItIsDrawn)
+TEST(ShippedTexts, EveryKeyOnceFittingWhereItIsDrawnLinesEndedByCrLfAndEveryCharacterInEveryCharacterList)
 {
     // Most units per place: a menu line, an option name or value, the label
     // under a HUD icon, a line of the help box, a title, the small print.
@@ -206,7 +181,13 @@ TEST(ShippedTexts, EveryKeyOnceInEachLanguageFittingWhereItIsDrawn)
         {36, "MessageGameWin2"},
         {40, "Copyright"},
     };
-    for (const char* lang : kLanguages) {
+    // The texts and credits of all three languages (the language option names
+    // each in its own words), and printable ASCII for names and numbers.
+    std::u16string drawn;
+    for (char16_t c = 0x20; c <= 0x7E; ++c)
+        drawn += c;
+    std::map<std::string, std::u16string> sets;
+    for (const char* lang : {"en", "fr", "es"}) {
         SCOPED_TRACE(lang);
         LanguageFile lf;
         ASSERT_TRUE(LoadLanguageFile(lf, DataFile("text", lang).c_str()));
@@ -217,6 +198,7 @@ TEST(ShippedTexts, EveryKeyOnceInEachLanguageFittingWhereItIsDrawn)
             // No stray blank to shift a centred text (the character list starts with its space).
             EXPECT_TRUE(i == 0 || (e->value[0] != u' ' && e->value[e->value.Length() - 1] != u' '))
                 << kTextKeys[i].name;
+            (i == 0 ? sets[lang] : drawn) += e->value.Str();
         }
         for (const auto& limit : limits) {
             std::istringstream keys(limit.second);
@@ -224,33 +206,17 @@ TEST(ShippedTexts, EveryKeyOnceInEachLanguageFittingWhereItIsDrawn)
                 EXPECT_LE(FindLanguageEntry(lf, key.c_str())->value.Length(), limit.first) << key;
         }
         EXPECT_TRUE(LoadTextFile((RunDir() + "/").c_str(), lang));
-    }
-}
-
-TEST(ShippedTexts, LinesEndedByCrLfAndEveryCharacterDrawnInEveryCharacterList)
-{
-    // The texts and credits of all three languages (the language option
-    // names each in its own words), and printable ASCII for names and numbers.
-    std::u16string drawn;
-    for (char16_t c = 0x20; c <= 0x7E; ++c)
-        drawn += c;
-    std::map<std::string, std::u16string> sets;
-    for (const char* lang : kLanguages) {
         for (const char* stem : {"text", "credit"}) {
             std::u16string u;
             ASSERT_TRUE(ReadUtf16File(DataFile(stem, lang).c_str(), u));
-            EXPECT_EQ(ReadTestFile(DataFile(stem, lang)).substr(0, 2), "\xFF\xFE") << stem << lang;
+            EXPECT_EQ(ReadTestFile(DataFile(stem, lang)).substr(0, 2), "\xFF\xFE") << stem;
             std::ptrdiff_t pairs = 0;
             for (size_t at = 0; (at = u.find(u"\r\n", at)) != std::u16string::npos; at += 2)
                 ++pairs;
             EXPECT_TRUE(u.substr(u.size() - 2) == u"\r\n" && std::count(u.begin(), u.end(), u'\r') == pairs &&
                         std::count(u.begin(), u.end(), u'\n') == pairs)
-                << stem << lang << ": a line not ended by CR LF";
+                << stem << ": a line not ended by CR LF";
         }
-        LanguageFile lf;
-        ASSERT_TRUE(LoadLanguageFile(lf, DataFile("text", lang).c_str()));
-        for (const LanguageEntry& e : lf.entries)
-            (e.key == WideText("Correspondance") ? sets[lang] : drawn) += e.value.Str();
         std::vector<CreditLine> credits;
         ASSERT_TRUE(LoadCredits((RunDir() + "/").c_str(), lang, credits));
         EXPECT_GT(credits.size(), 10u);
@@ -264,3 +230,5 @@ TEST(ShippedTexts, LinesEndedByCrLfAndEveryCharacterDrawnInEveryCharacterList)
         EXPECT_EQ(std::set<char16_t>(set.second.begin(), set.second.end()).size(), set.second.size()) << set.first;
     }
 }
+
+}  // namespace

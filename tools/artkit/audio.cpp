@@ -15,7 +15,10 @@ double PolyBlep(double t, double dt)
     return 0.0;
 }
 
-double SawWave(double phase, double dt) { return 2.0 * phase - 1.0 - PolyBlep(phase, dt); }
+double SawWave(double phase, double dt)
+{
+    return 2.0 * phase - 1.0 - PolyBlep(phase, dt);
+}
 
 double SquareWave(double phase, double dt, double width)
 {
@@ -43,11 +46,7 @@ double Envelope(double t, double attack, double decay, double sustain, double ho
     return at * std::exp(-(t - hold) / release);
 }
 
-Reverb::Reverb()
-    : combs_{1116 / 2, 1188 / 2, 1277 / 2, 1356 / 2, 1422 / 2, 1491 / 2},
-      allpasses_{556 / 2, 441 / 2}
-{
-}
+Reverb::Reverb() : combs_{1116 / 2, 1188 / 2, 1277 / 2, 1356 / 2, 1422 / 2, 1491 / 2}, allpasses_{556 / 2, 441 / 2} {}
 
 void Reverb::Process(std::vector<float>& left, std::vector<float>& right, double wet)
 {

@@ -11,13 +11,19 @@
 constexpr int kAudioRate = 22050;
 constexpr double kTwoPi = 6.283185307179586;
 
-inline double NoteFrequency(double midi) { return 440.0 * std::pow(2.0, (midi - 69.0) / 12.0); }
+inline double NoteFrequency(double midi)
+{
+    return 440.0 * std::pow(2.0, (midi - 69.0) / 12.0);
+}
 
 // Band-limited saw and square (polyBLEP) from a phase in [0, 1).
 double PolyBlep(double t, double dt);
 double SawWave(double phase, double dt);
 double SquareWave(double phase, double dt, double width = 0.5);
-inline double TriangleWave(double phase) { return 4.0 * std::fabs(phase - 0.5) - 1.0; }
+inline double TriangleWave(double phase)
+{
+    return 4.0 * std::fabs(phase - 0.5) - 1.0;
+}
 
 // Attack, exponential decay to a sustain level, release after `hold`.
 double Envelope(double t, double attack, double decay, double sustain, double hold, double release);

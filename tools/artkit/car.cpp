@@ -77,9 +77,16 @@ Mesh Wheel(V3 centre, int detail)
     Mesh m;
     // Tyre: the tread and its two rounded shoulders, on the right half of
     // the texture; the angle runs along u so the tread turns with it.
-    AddRevolution(m, f, {{r - ch, -hw}, {r - ch * 0.3, -hw + ch * 0.3}, {r, -hw + ch}, {r, hw - ch},
-                         {r - ch * 0.3, hw - ch * 0.3}, {r - ch, hw}},
-                  seg, [&](int i, double t, V3) { return V2{0.5 + 0.5 * t, i / 5.0}; });
+    AddRevolution(m, f,
+                  {{r - ch, -hw},
+                   {r - ch * 0.3, -hw + ch * 0.3},
+                   {r, -hw + ch},
+                   {r, hw - ch},
+                   {r - ch * 0.3, hw - ch * 0.3},
+                   {r - ch, hw}},
+                  seg, [&](int i, double t, V3) {
+                      return V2{0.5 + 0.5 * t, i / 5.0};
+                  });
     // Both faces: rim and hub, drawn from the left half of the texture.
     auto capUv = [&](int, double, V3 p) {
         return V2{0.25 + 0.25 * (p.x - centre.x) / r * 0.98, 0.5 + 0.5 * (p.y - centre.y) / r * 0.98};
@@ -102,8 +109,9 @@ Model3doFile BuildCar(int detail, const std::string& prefix, double bounce)
             double phi = kPi * i / 6;
             profile.push_back({std::sin(phi), -std::cos(phi)});
         }
-        AddRevolution(s, Frame{{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}}, profile, 10,
-                      [](int, double t, V3) { return V2{t, 0.5}; });
+        AddRevolution(s, Frame{{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}}, profile, 10, [](int, double t, V3) {
+            return V2{t, 0.5};
+        });
         s.MapPoints([&](V3 p) { return V3{c.x + p.x * radii.x, c.y + p.y * radii.y, c.z + p.z * radii.z}; });
         into.Append(s);
     };
@@ -227,7 +235,8 @@ Canvas WheelTexture(int w, int h)
             Rgba out = rubber;
             if (r < 0.72) {
                 double spoke = std::fabs(std::sin(a * 2.5));  // five spokes
-                out = Mix(rim, dark, SmoothStep(0.35, 0.55, spoke) * SmoothStep(0.22, 0.3, r) * SmoothStep(0.66, 0.6, r));
+                out =
+                    Mix(rim, dark, SmoothStep(0.35, 0.55, spoke) * SmoothStep(0.22, 0.3, r) * SmoothStep(0.66, 0.6, r));
                 out = Scale(out, 0.85 + 0.25 * (1 - r));
             }
             out = Mix(out, Rgb(0.95, 0.95, 0.97), SmoothStep(0.13, 0.1, r));  // hub cap
@@ -248,9 +257,8 @@ Canvas CarShadowTexture(int size)
     // Seen from above with the nose towards u = 0: long along u.
     Canvas c(size, size, Rgb(0, 0, 0, 0));
     double s = size;
-    c.Shape(Rgb(0, 0, 0, 0.6), [&](double x, double y) {
-        return SdBox(x, y, s * 0.5, s * 0.5, s * 0.44, s * 0.27, s * 0.12);
-    });
+    c.Shape(Rgb(0, 0, 0, 0.6),
+            [&](double x, double y) { return SdBox(x, y, s * 0.5, s * 0.5, s * 0.44, s * 0.27, s * 0.12); });
     c.Blur(s * 0.05, false);
     return c;
 }

@@ -121,8 +121,7 @@ std::vector<uint32_t> TriangulatePolygon(const std::vector<V2>& outline)
     while (idx.size() > 3 && guard++ < outline.size() * outline.size() + 16) {
         bool clipped = false;
         for (size_t i = 0; i < idx.size(); ++i) {
-            uint32_t ia = idx[(i + idx.size() - 1) % idx.size()], ib = idx[i],
-                     ic = idx[(i + 1) % idx.size()];
+            uint32_t ia = idx[(i + idx.size() - 1) % idx.size()], ib = idx[i], ic = idx[(i + 1) % idx.size()];
             V2 a = outline[ia], b = outline[ib], c = outline[ic];
             double turn = Cross2(b - a, c - b);
             if (turn <= 1e-12)
@@ -132,8 +131,7 @@ std::vector<uint32_t> TriangulatePolygon(const std::vector<V2>& outline)
                 if (j == ia || j == ib || j == ic)
                     continue;
                 V2 p = outline[j];
-                if ((p.x == a.x && p.y == a.y) || (p.x == b.x && p.y == b.y) ||
-                    (p.x == c.x && p.y == c.y))
+                if ((p.x == a.x && p.y == a.y) || (p.x == b.x && p.y == b.y) || (p.x == c.x && p.y == c.y))
                     continue;
                 if (PointInTriangle(p, a, b, c)) {
                     inside = true;
@@ -202,8 +200,7 @@ void AddRoundedBox(Mesh& mesh, const RoundedBoxParams& s)
             l.push_back(-*it);
         for (double v : half)
             l.push_back(v);
-        l.erase(std::unique(l.begin(), l.end(), [](double x, double y) { return std::fabs(x - y) < 1e-9; }),
-                l.end());
+        l.erase(std::unique(l.begin(), l.end(), [](double x, double y) { return std::fabs(x - y) < 1e-9; }), l.end());
     }
     for (int face = 0; face < 6; ++face) {
         if (!s.faces[face])
@@ -381,7 +378,8 @@ void AddLoft(Mesh& mesh, const std::vector<std::vector<V3>>& rings, bool capStar
     std::vector<std::vector<uint32_t>> idx(rings.size());
     for (size_t r = 0; r < rings.size(); ++r)
         for (size_t i = 0; i <= n; ++i)
-            idx[r].push_back(mesh.Point(rings[r][i % n], uv(static_cast<int>(r), static_cast<int>(i), rings[r][i % n])));
+            idx[r].push_back(
+                mesh.Point(rings[r][i % n], uv(static_cast<int>(r), static_cast<int>(i), rings[r][i % n])));
     for (size_t r = 0; r + 1 < rings.size(); ++r) {
         V3 c = (centre(rings[r]) + centre(rings[r + 1])) * 0.5;
         for (size_t i = 0; i < n; ++i) {
@@ -402,8 +400,7 @@ void AddLoft(Mesh& mesh, const std::vector<std::vector<V3>>& rings, bool capStar
         cap(rings.size() - 1, rings.size() - 2);
 }
 
-std::vector<V3> SuperellipseRing(double x, double cy, double cz, double halfZ, double halfY,
-                                 double exponent, int count)
+std::vector<V3> SuperellipseRing(double x, double cy, double cz, double halfZ, double halfY, double exponent, int count)
 {
     std::vector<V3> ring;
     for (int i = 0; i < count; ++i) {

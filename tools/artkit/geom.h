@@ -25,25 +25,55 @@ struct V3 {
     double x = 0, y = 0, z = 0;
 };
 
-inline V2 operator+(V2 a, V2 b) { return {a.x + b.x, a.y + b.y}; }
-inline V2 operator-(V2 a, V2 b) { return {a.x - b.x, a.y - b.y}; }
-inline V2 operator*(V2 a, double s) { return {a.x * s, a.y * s}; }
-inline V3 operator+(V3 a, V3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-inline V3 operator-(V3 a, V3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-inline V3 operator*(V3 a, double s) { return {a.x * s, a.y * s, a.z * s}; }
-inline V3 operator-(V3 a) { return {-a.x, -a.y, -a.z}; }
-inline double Dot(V3 a, V3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline V2 operator+(V2 a, V2 b)
+{
+    return {a.x + b.x, a.y + b.y};
+}
+inline V2 operator-(V2 a, V2 b)
+{
+    return {a.x - b.x, a.y - b.y};
+}
+inline V2 operator*(V2 a, double s)
+{
+    return {a.x * s, a.y * s};
+}
+inline V3 operator+(V3 a, V3 b)
+{
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+inline V3 operator-(V3 a, V3 b)
+{
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+inline V3 operator*(V3 a, double s)
+{
+    return {a.x * s, a.y * s, a.z * s};
+}
+inline V3 operator-(V3 a)
+{
+    return {-a.x, -a.y, -a.z};
+}
+inline double Dot(V3 a, V3 b)
+{
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 inline V3 Cross(V3 a, V3 b)
 {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
-inline double Length(V3 a) { return std::sqrt(Dot(a, a)); }
+inline double Length(V3 a)
+{
+    return std::sqrt(Dot(a, a));
+}
 inline V3 Normalize(V3 a)
 {
     double l = Length(a);
     return l > 0 ? a * (1.0 / l) : a;
 }
-inline double Cross2(V2 a, V2 b) { return a.x * b.y - a.y * b.x; }
+inline double Cross2(V2 a, V2 b)
+{
+    return a.x * b.y - a.y * b.x;
+}
 
 constexpr double kPi = 3.14159265358979323846;
 
@@ -144,5 +174,5 @@ void AddLoft(Mesh& mesh, const std::vector<std::vector<V3>>& rings, bool capStar
 
 // A superellipse ring in a plane perpendicular to x: centre (x, y, z),
 // half sizes along z and y, exponent (2 round, larger squarer).
-std::vector<V3> SuperellipseRing(double x, double cy, double cz, double halfZ, double halfY,
-                                 double exponent, int count);
+std::vector<V3> SuperellipseRing(double x, double cy, double cz, double halfZ, double halfY, double exponent,
+                                 int count);

@@ -6,7 +6,10 @@
 #include <algorithm>
 #include <cmath>
 
-double Clamp01(double v) { return v < 0 ? 0 : (v > 1 ? 1 : v); }
+double Clamp01(double v)
+{
+    return v < 0 ? 0 : (v > 1 ? 1 : v);
+}
 
 double SmoothStep(double e0, double e1, double x)
 {
@@ -26,10 +29,8 @@ Rgba Scale(Rgba c, double s)
     return {c.r * f, c.g * f, c.b * f, c.a};
 }
 
-Canvas::Canvas(int width, int height, Rgba fill)
-    : w_(width), h_(height), px_(static_cast<size_t>(width) * height, fill)
-{
-}
+Canvas::Canvas(int width, int height, Rgba fill) : w_(width), h_(height), px_(static_cast<size_t>(width) * height, fill)
+{}
 
 Rgba Canvas::AtWrap(int x, int y) const
 {
@@ -71,8 +72,8 @@ void Canvas::Shape(Rgba c, const std::function<double(double, double)>& sd, doub
     ShapeIn(c, sd, soft, 0, 0, w_, h_);
 }
 
-void Canvas::ShapeIn(Rgba c, const std::function<double(double, double)>& sd, double soft, int x0, int y0,
-                     int x1, int y1)
+void Canvas::ShapeIn(Rgba c, const std::function<double(double, double)>& sd, double soft, int x0, int y0, int x1,
+                     int y1)
 {
     x0 = std::max(x0, 0);
     y0 = std::max(y0, 0);
@@ -223,8 +224,8 @@ double TileFbm(double x, double y, int period, int octaves, uint32_t seed, doubl
     return sum / norm;
 }
 
-std::vector<float> ReliefShade(const std::vector<float>& hgt, int w, int h, double depth, double lx,
-                               double ly, double lz, bool wrap)
+std::vector<float> ReliefShade(const std::vector<float>& hgt, int w, int h, double depth, double lx, double ly,
+                               double lz, bool wrap)
 {
     double ll = std::sqrt(lx * lx + ly * ly + lz * lz);
     lx /= ll;

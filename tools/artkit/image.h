@@ -13,8 +13,7 @@ struct Rgba {
 
 inline Rgba Rgb(double r, double g, double b, double a = 1.0)
 {
-    return {static_cast<float>(r), static_cast<float>(g), static_cast<float>(b),
-            static_cast<float>(a)};
+    return {static_cast<float>(r), static_cast<float>(g), static_cast<float>(b), static_cast<float>(a)};
 }
 Rgba Mix(Rgba a, Rgba b, double t);
 Rgba Scale(Rgba c, double s);  // colour times s, alpha kept
@@ -37,8 +36,8 @@ public:
     // inside), anti-aliased over `soft` pixels.
     void Shape(Rgba c, const std::function<double(double x, double y)>& sd, double soft = 1.0);
     // The same, only within the pixel rectangle [x0, x1) x [y0, y1).
-    void ShapeIn(Rgba c, const std::function<double(double x, double y)>& sd, double soft, int x0, int y0,
-                 int x1, int y1);
+    void ShapeIn(Rgba c, const std::function<double(double x, double y)>& sd, double soft, int x0, int y0, int x1,
+                 int y1);
     void Blur(double radius, bool wrap);
     // 8-bit PNG with 1, 3 or 4 channels (1 uses the red channel).
     bool Save(const std::string& path, int channels, std::string& error) const;
@@ -61,5 +60,5 @@ double TileFbm(double x, double y, int period, int octaves, uint32_t seed, doubl
 
 // A height field (0..1 per pixel) shaded as relief lit from (lx, ly, lz):
 // returns a factor per pixel around 1.0 (brighter on slopes facing the light).
-std::vector<float> ReliefShade(const std::vector<float>& height, int w, int h, double depth,
-                               double lx, double ly, double lz, bool wrap);
+std::vector<float> ReliefShade(const std::vector<float>& height, int w, int h, double depth, double lx, double ly,
+                               double lz, bool wrap);

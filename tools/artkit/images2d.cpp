@@ -82,7 +82,8 @@ void BombGlyph(Canvas& c, double ox)
 {
     Badge(c, ox, Rgb(1.0, 0.7, 0.3, 0.9));
     c.Shape(Rgb(0.12, 0.13, 0.2), [&](double x, double y) { return SdCircle(x, y, ox + 22, 27, 11); });
-    c.Shape(Rgb(0.6, 0.65, 0.8, 0.8), [&](double x, double y) { return SdCircle(x, y, ox + 18.5, 23.5, 3); }, 2.0);
+    c.Shape(
+        Rgb(0.6, 0.65, 0.8, 0.8), [&](double x, double y) { return SdCircle(x, y, ox + 18.5, 23.5, 3); }, 2.0);
     c.Shape(Rgb(0.85, 0.72, 0.4), [&](double x, double y) { return SdBox(x, y, ox + 27.5, 16.5, 3.2, 2.5, 1); });
     c.Shape(Rgb(0.9, 0.8, 0.6), [&](double x, double y) { return SdSegment(x, y, ox + 29, 14.5, ox + 33, 10, 1.1); });
     c.Shape(Rgb(1.0, 0.9, 0.3), [&](double x, double y) {

@@ -26,7 +26,10 @@ void WriteKitBytes(const std::string& path, const std::string& bytes)
         throw KitError("cannot write " + path);
 }
 
-void WriteKitText(const std::string& path, const std::string& text) { WriteKitBytes(path, text); }
+void WriteKitText(const std::string& path, const std::string& text)
+{
+    WriteKitBytes(path, text);
+}
 
 void WriteKitModel(const std::string& path, const Model3doFile& model)
 {

@@ -25,9 +25,8 @@ void WriteKitBytes(const std::string& path, const std::string& bytes);
 // A material record: lit and smooth unless told otherwise.
 struct MaterialParams {
     MaterialParams(std::string n, Rgba amb, Rgba diff, std::string tex = std::string())
-        : name(std::move(n)), ambient(amb), diffuse(diff), texture(std::move(tex))
-    {
-    }
+            : name(std::move(n)), ambient(amb), diffuse(diff), texture(std::move(tex))
+    {}
     std::string name;
     Rgba ambient = Rgb(1, 1, 1);
     Rgba diffuse = Rgb(1, 1, 1);

@@ -103,7 +103,7 @@ Piece HalfRing(const std::vector<V2>& outer, const std::vector<V2>& inner, V2 n,
     p.outline = o;
     p.outline.insert(p.outline.end(), in.rbegin(), in.rend());
     p.open.assign(p.outline.size(), false);
-    p.open[o.size() - 1] = true;        // outer end to inner end
+    p.open[o.size() - 1] = true;          // outer end to inner end
     p.open[p.outline.size() - 1] = true;  // inner start back to outer start
     return p;
 }
@@ -174,8 +174,18 @@ Letter MakeLetter(char ch)
         break;
     case 'E':
         l.width = 0.66;
-        l.pieces.push_back(Poly({{0, 0}, {0.66, 0}, {0.66, 0.2}, {s, 0.2}, {s, 0.4}, {0.58, 0.4}, {0.58, 0.6},
-                                 {s, 0.6}, {s, 0.8}, {0.66, 0.8}, {0.66, 1}, {0, 1}}));
+        l.pieces.push_back(Poly({{0, 0},
+                                 {0.66, 0},
+                                 {0.66, 0.2},
+                                 {s, 0.2},
+                                 {s, 0.4},
+                                 {0.58, 0.4},
+                                 {0.58, 0.6},
+                                 {s, 0.6},
+                                 {s, 0.8},
+                                 {0.66, 0.8},
+                                 {0.66, 1},
+                                 {0, 1}}));
         break;
     default:
         throw KitError(std::string("no letter ") + ch);
@@ -354,8 +364,9 @@ Canvas MenuBackground()
         t.a = static_cast<float>(rng.Range(0.08, 0.3));
         for (int dx = -1; dx <= 1; ++dx) {
             double cx = sx + dx * w;
-            c.ShapeIn(t, [&](double x, double y) { return SdCircle(x, y, cx, sy, r); }, 2.5, static_cast<int>(cx - r - 4),
-                      static_cast<int>(sy - r - 4), static_cast<int>(cx + r + 5), static_cast<int>(sy + r + 5));
+            c.ShapeIn(
+                t, [&](double x, double y) { return SdCircle(x, y, cx, sy, r); }, 2.5, static_cast<int>(cx - r - 4),
+                static_cast<int>(sy - r - 4), static_cast<int>(cx + r + 5), static_cast<int>(sy + r + 5));
         }
     }
     return c;

@@ -105,9 +105,9 @@ private:
     // (negative for a rest). Pitches are chosen when it is laid on chords.
     std::vector<int> Phrase()
     {
-        static const std::vector<std::vector<int>> rhythms = {
-            {2, 2, 2, 2}, {1, 1, 2, 2, 2}, {3, 1, 2, 2}, {2, 1, 1, 4}, {2, 2, 1, 1, 2},
-            {1, 1, 1, 1, 2, 2}, {-2, 2, 2, 2}, {3, 3, 2}, {2, -1, 1, 2, 2}};
+        static const std::vector<std::vector<int>> rhythms = {{2, 2, 2, 2},  {1, 1, 2, 2, 2}, {3, 1, 2, 2},
+                                                              {2, 1, 1, 4},  {2, 2, 1, 1, 2}, {1, 1, 1, 1, 2, 2},
+                                                              {-2, 2, 2, 2}, {3, 3, 2},       {2, -1, 1, 2, 2}};
         static const std::vector<std::vector<int>> endings = {{4, 4}, {2, 2, 4}, {3, 5}, {6, -2}};
         std::vector<int> p;
         int first = rng_.Below(static_cast<int>(rhythms.size()));
@@ -186,8 +186,8 @@ private:
         double e = Beat() / 2;
         for (int i = 0; i < 8; ++i) {
             int k = order[i] % static_cast<int>(d.size() + 1);
-            int midi = k < static_cast<int>(d.size()) ? DegreeToMidi(d[static_cast<size_t>(k)], 1)
-                                                      : DegreeToMidi(d[0], 2);
+            int midi =
+                k < static_cast<int>(d.size()) ? DegreeToMidi(d[static_cast<size_t>(k)], 1) : DegreeToMidi(d[0], 2);
             Add(Swung(t0, i), e * 0.9, midi, i % 2 ? 0.45 : 0.6, Part::Arp);
         }
     }
@@ -314,10 +314,9 @@ struct Stereo {
 struct Pan {
     float l, r;
     explicit Pan(double pan)
-        : l(static_cast<float>(std::cos((pan + 1) * 0.25 * 3.141592653589793))),
-          r(static_cast<float>(std::sin((pan + 1) * 0.25 * 3.141592653589793)))
-    {
-    }
+            : l(static_cast<float>(std::cos((pan + 1) * 0.25 * 3.141592653589793))),
+              r(static_cast<float>(std::sin((pan + 1) * 0.25 * 3.141592653589793)))
+    {}
 };
 
 class Synth {
@@ -376,7 +375,8 @@ public:
                     env = Envelope(t, 0.06, 0.5, 0.7, n.length, 0.18);
                     phase[0] += fd;
                     double breath = lp2.Low(hp.High(noise_.Range(-1, 1)));
-                    v = std::sin(kTwoPi * phase[0]) + 0.18 * std::sin(2 * kTwoPi * phase[0]) + 0.25 * breath * std::exp(-t / 0.2);
+                    v = std::sin(kTwoPi * phase[0]) + 0.18 * std::sin(2 * kTwoPi * phase[0]) +
+                        0.25 * breath * std::exp(-t / 0.2);
                     break;
                 }
                 }
@@ -614,7 +614,8 @@ Stereo RenderTrack(const TrackPlan& params)
     // Gentle limiting, then a fixed loudness.
     double peak = 0;
     for (size_t i = 0; i < loop; ++i)
-        peak = std::max({peak, static_cast<double>(std::fabs(mix.left[i])), static_cast<double>(std::fabs(mix.right[i]))});
+        peak =
+            std::max({peak, static_cast<double>(std::fabs(mix.left[i])), static_cast<double>(std::fabs(mix.right[i]))});
     double gain = peak > 0 ? 1.15 / peak : 1.0;
     for (size_t i = 0; i < loop; ++i) {
         mix.left[i] = static_cast<float>(0.9 * std::tanh(mix.left[i] * gain));
@@ -692,21 +693,89 @@ std::vector<TrackPlan> Tracks()
 {
     return {
         // Menus: relaxed and inviting, electric-piano bells.
-        {"musicmenu.zik", 96, 53, kMajor, {0, 5, 3, 4}, {1, 4, 0, 3}, 32, Lead::Bell, Drums::Soft, Bass::Roots, true, true, 0.0, 1001},
+        {"musicmenu.zik",
+         96,
+         53,
+         kMajor,
+         {0, 5, 3, 4},
+         {1, 4, 0, 3},
+         32,
+         Lead::Bell,
+         Drums::Soft,
+         Bass::Roots,
+         true,
+         true,
+         0.0,
+         1001},
         // Thinking groove in D dorian with a plucked lead.
-        {"musicjeu1.zik", 108, 50, kDorian, {0, 3, 0, 3}, {5, 6, 0, 4}, 32, Lead::Pluck, Drums::Groove, Bass::Synco, false, true, 0.12, 2002},
+        {"musicjeu1.zik",
+         108,
+         50,
+         kDorian,
+         {0, 3, 0, 3},
+         {5, 6, 0, 4},
+         32,
+         Lead::Pluck,
+         Drums::Groove,
+         Bass::Synco,
+         false,
+         true,
+         0.12,
+         2002},
         // Bright and bouncy, a square lead over arpeggios.
-        {"musicjeu2.zik", 116, 55, kMajor, {0, 4, 5, 3}, {1, 4, 0, 5}, 32, Lead::Square, Drums::Four, Bass::Eighths, true, false, 0.0, 3003},
+        {"musicjeu2.zik",
+         116,
+         55,
+         kMajor,
+         {0, 4, 5, 3},
+         {1, 4, 0, 5},
+         32,
+         Lead::Square,
+         Drums::Four,
+         Bass::Eighths,
+         true,
+         false,
+         0.0,
+         3003},
         // Mellow and swung, a breathy flute.
-        {"musicjeu3.zik", 88, 57, kMinor, {0, 5, 2, 6}, {3, 0, 4, 0}, 24, Lead::Flute, Drums::Lazy, Bass::Roots, false, true, 0.3, 4004},
+        {"musicjeu3.zik",
+         88,
+         57,
+         kMinor,
+         {0, 5, 2, 6},
+         {3, 0, 4, 0},
+         24,
+         Lead::Flute,
+         Drums::Lazy,
+         Bass::Roots,
+         false,
+         true,
+         0.3,
+         4004},
         // Upbeat, C minor, bells again over a steady pulse.
-        {"musicjeu4.zik", 124, 48, kMinor, {0, 5, 2, 6}, {3, 0, 5, 6}, 32, Lead::Bell, Drums::Four, Bass::Synco, true, false, 0.0, 5005},
+        {"musicjeu4.zik",
+         124,
+         48,
+         kMinor,
+         {0, 5, 2, 6},
+         {3, 0, 5, 6},
+         32,
+         Lead::Bell,
+         Drums::Four,
+         Bass::Synco,
+         true,
+         false,
+         0.0,
+         5005},
     };
 }
 
 }  // namespace
 
-int MusicTrackCount() { return static_cast<int>(Tracks().size()); }
+int MusicTrackCount()
+{
+    return static_cast<int>(Tracks().size());
+}
 
 void GenerateMusic(const std::string& data, int only)
 {

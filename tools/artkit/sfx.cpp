@@ -42,8 +42,9 @@ struct Bell {
         if (u < 0)
             return 0;
         double env = std::min(1.0, u / 0.003) * std::exp(-u / decay);
-        return env * (std::sin(kTwoPi * freq * u) + 0.35 * std::sin(kTwoPi * freq * 2.76 * u) * std::exp(-u / (decay * 0.4)) +
-                      0.15 * std::sin(kTwoPi * freq * 5.4 * u) * std::exp(-u / (decay * 0.2)));
+        return env *
+               (std::sin(kTwoPi * freq * u) + 0.35 * std::sin(kTwoPi * freq * 2.76 * u) * std::exp(-u / (decay * 0.4)) +
+                0.15 * std::sin(kTwoPi * freq * 5.4 * u) * std::exp(-u / (decay * 0.2)));
     }
 };
 
@@ -104,7 +105,8 @@ std::vector<float> Error2()
         bool second = t >= 0.17;
         double local = second ? t - 0.17 : t;
         double base = second ? NoteFrequency(60) : NoteFrequency(64);
-        double f = base * (1 + 0.012 * std::sin(kTwoPi * 6 * local)) * (second ? 1 - 0.06 * std::min(1.0, local / 0.35) : 1);
+        double f =
+            base * (1 + 0.012 * std::sin(kTwoPi * 6 * local)) * (second ? 1 - 0.06 * std::min(1.0, local / 0.35) : 1);
         double env = std::min(1.0, local / 0.01) * std::exp(-local / (second ? 0.16 : 0.07));
         double ph = osc->Next(f);
         double saw = std::fmod(osc->phase * 2 + 1, 2.0) - 1.0;
@@ -194,9 +196,15 @@ void GenerateSounds(const std::string& data)
         const char* file;
         std::vector<float> (*make)();
     };
-    const Effect effects[] = {{"menuchoix.wav", MenuChoice}, {"menuclic.wav", MenuClick}, {"back.wav", Back},
-                              {"error1.wav", Error1},        {"error2.wav", Error2},      {"explo.wav", Explosion},
-                              {"selbomb.wav", SelectBomb},   {"transfor.wav", Transform}, {"message.wav", Message},
+    const Effect effects[] = {{"menuchoix.wav", MenuChoice},
+                              {"menuclic.wav", MenuClick},
+                              {"back.wav", Back},
+                              {"error1.wav", Error1},
+                              {"error2.wav", Error2},
+                              {"explo.wav", Explosion},
+                              {"selbomb.wav", SelectBomb},
+                              {"transfor.wav", Transform},
+                              {"message.wav", Message},
                               {"push.wav", Push}};
     for (const Effect& e : effects) {
         std::vector<float> s = e.make();

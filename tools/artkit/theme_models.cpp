@@ -2,22 +2,13 @@
 // bomb, special block, explosion and background. One unit is one board
 // cell; a piece stands on y = 0 centred on its cell.
 #include "kit.h"
+#include "puzzle/wallpieces.h"
 #include "rng.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
-
-const char* const kWallFiles[16] = {
-    "mur_blocf.3do",  "mur_blocdgo.3do", "mur_blochbo.3do", "mur_blocco.3do",
-    "mur_blocdbo.3do", "mur_blocbgo.3do", "mur_blochdo.3do", "mur_blochgo.3do",
-    "mur_blocdo.3do", "mur_blocgo.3do",  "mur_blocbo.3do",  "mur_blocho.3do",
-    "mur_blocgf.3do", "mur_blocdf.3do",  "mur_blochf.3do",  "mur_blocbf.3do"};
-
-// Join mask of wall piece i (drawn for wall code 20 + i): up 1 (towards -z),
-// down 2 (+z), right 4 (+x), left 8 (-x).
-const int kWallMask[16] = {0, 12, 3, 15, 6, 10, 5, 9, 4, 8, 2, 1, 7, 11, 14, 13};
 
 constexpr double kWallHeight = 0.8;
 constexpr double kWallHalf = 0.42;
@@ -38,6 +29,7 @@ struct Outline {
     std::vector<bool> open;
 };
 
+// A join reaches the cell's edge: up towards -z, down +z, right +x, left -x.
 Outline WallFootprint(int mask)
 {
     const double a = kWallHalf, e = 0.5;
@@ -48,28 +40,28 @@ Outline WallFootprint(int mask)
     };
     // Counter-clockwise in the (x, z) plane: right side, down side, left
     // side, up side, each with its arm when the piece joins that way.
-    if (mask & 4) {
+    if (mask & kJoinRight) {
         add(a, -a, false);
         add(e, -a, true);
         add(e, a, false);
     } else {
         add(a, -a, false);
     }
-    if (mask & 2) {
+    if (mask & kJoinDown) {
         add(a, a, false);
         add(a, e, true);
         add(-a, e, false);
     } else {
         add(a, a, false);
     }
-    if (mask & 8) {
+    if (mask & kJoinLeft) {
         add(-a, a, false);
         add(-e, a, true);
         add(-e, -a, false);
     } else {
         add(-a, a, false);
     }
-    if (mask & 1) {
+    if (mask & kJoinUp) {
         add(-a, -a, false);
         add(-a, -e, true);
         add(a, -e, false);
@@ -112,8 +104,7 @@ Model3doFile BuildWall(int mask)
     m.objects.push_back(ToObject(side, "mur_cote", "mur_cote"));
     m.objects.push_back(ToObject(top, "mur_dessus", "mur_dessus"));
     m.materials.push_back(MakeMaterial({"mur_cote", Rgb(0.62, 0.66, 0.78), Rgb(0.7, 0.74, 0.86), "mur.png"}));
-    m.materials.push_back(
-        MakeMaterial({"mur_dessus", Rgb(0.8, 0.82, 0.9), Rgb(0.86, 0.88, 0.96), "murhaut.png"}));
+    m.materials.push_back(MakeMaterial({"mur_dessus", Rgb(0.8, 0.82, 0.9), Rgb(0.86, 0.88, 0.96), "murhaut.png"}));
     return m;
 }
 
@@ -185,8 +176,9 @@ Mesh Sphere(V3 c, double r, int segments, int rings, const std::function<double(
         double phi = kPi * i / rings;
         profile.push_back({r * std::sin(phi), -r * std::cos(phi)});
     }
-    AddRevolution(m, Frame{c, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}}, profile, segments,
-                  [rings](int i, double t, V3) { return V2{t, 1.0 - static_cast<double>(i) / rings}; });
+    AddRevolution(m, Frame{c, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}}, profile, segments, [rings](int i, double t, V3) {
+        return V2{t, 1.0 - static_cast<double>(i) / rings};
+    });
     if (displace) {
         m.MapPoints([&](V3 p) {
             V3 d = p - c;
@@ -204,8 +196,9 @@ Model3doFile BuildBomb()
     // Neck and fuse.
     Mesh neck;
     AddRevolution(neck, Frame{{0, 0.47, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
-                  {{0.0, 0.0}, {0.085, 0.0}, {0.085, 0.07}, {0.07, 0.09}, {0.0, 0.09}}, 12,
-                  [](int, double t, V3) { return V2{t, 0.5}; });
+                  {{0.0, 0.0}, {0.085, 0.0}, {0.085, 0.07}, {0.07, 0.09}, {0.0, 0.09}}, 12, [](int, double t, V3) {
+                      return V2{t, 0.5};
+                  });
     std::vector<std::vector<V3>> rings;
     const int steps = 8;
     auto fusePoint = [](double t) { return V3{0.12 * t * t, 0.56 + 0.1 * std::sin(t * kPi * 0.6), 0.03 * t}; };
@@ -270,15 +263,26 @@ Model3doFile BuildSpecial()
     // Column with a base and a capital, turned about the vertical.
     Mesh column;
     AddRevolution(column, Frame{{cx, 0.33, cz}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
-                  {{0.0, 0.0}, {0.24, 0.0}, {0.24, 0.05}, {0.19, 0.09}, {0.16, 0.14}, {0.14, 0.7},
-                   {0.18, 0.76}, {0.25, 0.8}, {0.25, 0.86}, {0.0, 0.86}},
-                  20, [](int i, double t, V3) { return V2{t * 2, i / 9.0}; });
+                  {{0.0, 0.0},
+                   {0.24, 0.0},
+                   {0.24, 0.05},
+                   {0.19, 0.09},
+                   {0.16, 0.14},
+                   {0.14, 0.7},
+                   {0.18, 0.76},
+                   {0.25, 0.8},
+                   {0.25, 0.86},
+                   {0.0, 0.86}},
+                  20, [](int i, double t, V3) {
+                      return V2{t * 2, i / 9.0};
+                  });
     Mesh orb = Sphere({cx, 1.42, cz}, 0.24, 20, 12);
     m.objects.push_back(ToObject(stone, "socle", "special_pierre"));
     m.objects.push_back(ToObject(column, "colonne", "special_colonne"));
     m.objects.push_back(ToObject(orb, "globe", "special_globe"));
     m.materials.push_back(MakeMaterial({"special_pierre", Rgb(0.8, 0.76, 0.7), Rgb(0.9, 0.86, 0.8), "pierre.png"}));
-    m.materials.push_back(MakeMaterial({"special_colonne", Rgb(0.86, 0.86, 0.9), Rgb(0.94, 0.94, 0.98), "colonne.png"}));
+    m.materials.push_back(
+        MakeMaterial({"special_colonne", Rgb(0.86, 0.86, 0.9), Rgb(0.94, 0.94, 0.98), "colonne.png"}));
     m.materials.push_back(MakeMaterial({"special_globe", Rgb(0.95, 0.72, 0.28), Rgb(1.0, 0.8, 0.35)}));
     return m;
 }
@@ -293,8 +297,9 @@ Model3doFile BuildExplosion()
     });
     Mesh ring;
     AddRevolution(ring, Frame{{0, 0.05, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
-                  {{0.3, 0.0}, {0.55, 0.02}, {0.5, 0.05}, {0.3, 0.0}}, 24,
-                  [](int i, double t, V3) { return V2{t * 3, 0.2 + 0.2 * i}; });
+                  {{0.3, 0.0}, {0.55, 0.02}, {0.5, 0.05}, {0.3, 0.0}}, 24, [](int i, double t, V3) {
+                      return V2{t * 3, 0.2 + 0.2 * i};
+                  });
     burst.Append(ring);
     m.objects.push_back(ToObject(burst, "explosion", "explosion"));
     MaterialParams mat{"explosion", Rgb(1, 1, 1), Rgb(1, 1, 1), "explosion.png"};
@@ -335,8 +340,12 @@ Model3doFile BuildSkySphere(double radius, const std::string& material, const st
         double phi = kPi * i / rings;
         profile.push_back({radius * std::sin(phi), -radius * std::cos(phi)});
     }
-    AddRevolution(s, Frame{{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}}, profile, 32,
-                  [](int i, double t, V3) { return V2{t, 1.0 - static_cast<double>(i) / rings}; }, true);
+    AddRevolution(
+        s, Frame{{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}}, profile, 32,
+        [](int i, double t, V3) {
+            return V2{t, 1.0 - static_cast<double>(i) / rings};
+        },
+        true);
     m.objects.push_back(ToObject(s, "fond", material));
     MaterialParams mat{material, Rgb(1, 1, 1), Rgb(1, 1, 1), texture};
     mat.lit = false;
@@ -349,8 +358,8 @@ void GenerateThemeModels(const std::string& data)
 {
     const std::string dir = data + "/gfx/theme1/3d/";
     MakeKitDir(dir);
-    for (int i = 0; i < 16; ++i)
-        WriteKitModel(dir + kWallFiles[i], BuildWall(kWallMask[i]));
+    for (const WallPiece& piece : kWallPieces)
+        WriteKitModel(dir + piece.model, BuildWall(piece.joins));
     WriteKitModel(dir + "car.3do", BuildCar(1, "car_", 0.0));
     WriteKitModel(dir + "carmorph.3do", BuildCar(1, "car_", 1.0));
     WriteKitModel(dir + "sol.3do", BuildFloor());

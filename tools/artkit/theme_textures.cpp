@@ -95,7 +95,8 @@ Canvas FloorTexture()
             double dx = DistToLine(px, tile, 0), dy = DistToLine(py, tile, 0);
             double joint = std::min(dx, dy);
             double rough = TileFbm(px / n * 12, py / n * 12, 12, 4, 31);
-            hgt[static_cast<size_t>(y) * n + x] = static_cast<float>(SmoothStep(1.0, 4.0, joint) * (0.92 + 0.08 * rough));
+            hgt[static_cast<size_t>(y) * n + x] =
+                static_cast<float>(SmoothStep(1.0, 4.0, joint) * (0.92 + 0.08 * rough));
         }
     return ReliefCanvas(n, n, hgt, 3.0, true, [&](int x, int y) {
         double px = x + 0.5, py = y + 0.5;
@@ -140,25 +141,31 @@ Canvas TargetTexture(int colour)
     Canvas img(n, n, Rgb(col.r, col.g, col.b, 0));
     // A faint fill, a glowing ring, a diamond in the middle and four
     // corner brackets so the cell reads as a place to fill.
-    img.Shape(Rgb(col.r, col.g, col.b, 0.16), [&](double x, double y) { return SdBox(x, y, c, c, 54, 54, 14); }, 2.0);
+    img.Shape(
+        Rgb(col.r, col.g, col.b, 0.16), [&](double x, double y) { return SdBox(x, y, c, c, 54, 54, 14); }, 2.0);
     Canvas glow(n, n, Rgb(col.r, col.g, col.b, 0));
-    glow.Shape(Rgb(col.r, col.g, col.b, 0.8), [&](double x, double y) { return std::fabs(SdCircle(x, y, c, c, 38)) - 6; });
+    glow.Shape(Rgb(col.r, col.g, col.b, 0.8),
+               [&](double x, double y) { return std::fabs(SdCircle(x, y, c, c, 38)) - 6; });
     glow.Blur(5, false);
     for (int y = 0; y < n; ++y)
         for (int x = 0; x < n; ++x)
             img.Over(x, y, glow.At(x, y), 1.0);
-    img.Shape(bright, [&](double x, double y) { return std::fabs(SdCircle(x, y, c, c, 38)) - 3.5; }, 1.5);
-    img.Shape(Rgb(bright.r, bright.g, bright.b, 0.85), [&](double x, double y) {
-        return (std::fabs(x - c) + std::fabs(y - c)) / std::sqrt(2.0) - 12;
-    }, 1.5);
+    img.Shape(
+        bright, [&](double x, double y) { return std::fabs(SdCircle(x, y, c, c, 38)) - 3.5; }, 1.5);
+    img.Shape(
+        Rgb(bright.r, bright.g, bright.b, 0.85),
+        [&](double x, double y) { return (std::fabs(x - c) + std::fabs(y - c)) / std::sqrt(2.0) - 12; }, 1.5);
     for (int k = 0; k < 4; ++k) {
         double sx = (k & 1) ? 1 : -1, sy = (k & 2) ? 1 : -1;
         double cx = c + sx * 52, cy = c + sy * 52;
-        img.Shape(Rgb(bright.r, bright.g, bright.b, 0.75), [&](double x, double y) {
-            double a = SdSegment(x, y, cx, cy, cx - sx * 16, cy, 3);
-            double b = SdSegment(x, y, cx, cy, cx, cy - sy * 16, 3);
-            return std::min(a, b);
-        }, 1.5);
+        img.Shape(
+            Rgb(bright.r, bright.g, bright.b, 0.75),
+            [&](double x, double y) {
+                double a = SdSegment(x, y, cx, cy, cx - sx * 16, cy, 3);
+                double b = SdSegment(x, y, cx, cy, cx, cy - sy * 16, 3);
+                return std::min(a, b);
+            },
+            1.5);
     }
     return img;
 }
@@ -233,7 +240,7 @@ Canvas BlockFaceTexture(bool on)
     std::vector<float> hgt(static_cast<size_t>(n) * n);
     auto heightAt = [&](double x, double y) {
         double m = n / 2.0;
-        double frame = SdBox(x, y, m, m, 50, 50, 10);        // inside of the raised frame
+        double frame = SdBox(x, y, m, m, 50, 50, 10);  // inside of the raised frame
         double outer = SdBox(x, y, m, m, 60, 60, 14);
         double h = 0.5;
         h += 0.3 * SmoothStep(1.5, -1.5, outer) * SmoothStep(-1.5, 1.5, frame);  // frame
@@ -290,7 +297,8 @@ Canvas StoneTexture()
     std::vector<V2> seeds;
     for (int j = 0; j < cells; ++j)
         for (int i = 0; i < cells; ++i)
-            seeds.push_back({(i + 0.2 + 0.6 * HashUnit(i, j, 81)) / cells, (j + 0.2 + 0.6 * HashUnit(i, j, 82)) / cells});
+            seeds.push_back(
+                {(i + 0.2 + 0.6 * HashUnit(i, j, 81)) / cells, (j + 0.2 + 0.6 * HashUnit(i, j, 82)) / cells});
     std::vector<float> hgt(static_cast<size_t>(n) * n);
     std::vector<int> owner(hgt.size());
     for (int y = 0; y < n; ++y)
@@ -311,7 +319,8 @@ Canvas StoneTexture()
                         }
                     }
             double rough = TileFbm(u * 8, v * 8, 8, 3, 83);
-            hgt[static_cast<size_t>(y) * n + x] = static_cast<float>(SmoothStep(0.0, 0.03, d2 - d1) * (0.85 + 0.15 * rough));
+            hgt[static_cast<size_t>(y) * n + x] =
+                static_cast<float>(SmoothStep(0.0, 0.03, d2 - d1) * (0.85 + 0.15 * rough));
             owner[static_cast<size_t>(y) * n + x] = best;
         }
     return ReliefCanvas(n, n, hgt, 12.0, true, [&](int x, int y) {
@@ -389,9 +398,10 @@ Canvas GameBackground()
         double bright = rng.Range(0.25, 0.7);
         for (int dx = -1; dx <= 1; ++dx) {  // drawn three times so the seam wraps
             double cx = sx + dx * w;
-            c.ShapeIn(Rgb(0.75, 0.88, 1.0, bright), [&](double x, double y) { return SdCircle(x, y, cx, sy, r); }, 1.0,
-                      static_cast<int>(cx - r - 2), static_cast<int>(sy - r - 2), static_cast<int>(cx + r + 3),
-                      static_cast<int>(sy + r + 3));
+            c.ShapeIn(
+                Rgb(0.75, 0.88, 1.0, bright), [&](double x, double y) { return SdCircle(x, y, cx, sy, r); }, 1.0,
+                static_cast<int>(cx - r - 2), static_cast<int>(sy - r - 2), static_cast<int>(cx + r + 3),
+                static_cast<int>(sy + r + 3));
         }
     }
     return c;

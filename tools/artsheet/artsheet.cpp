@@ -13,6 +13,7 @@
 #include "engine/gltexture.h"
 #include "engine/model3d.h"
 #include "engine/pngwrite.h"
+#include "puzzle/tableau.h"
 
 #include <GL/glu.h>
 #include <SDL.h>
@@ -32,13 +33,14 @@ constexpr int kWidth = 1280, kHeight = 896;
 constexpr int kPicturesTop = 768;
 constexpr float kCell = 0.05f;
 
-std::string gData;
-int gFailures = 0;
+std::string dataDir;
+int faults = 0;
 
-void Fail(const std::string& what)
+// A fault is reported and counted, and the sheet is drawn with what there is.
+void ReportFault(const std::string& what)
 {
     std::fprintf(stderr, "artsheet: %s\n", what.c_str());
-    ++gFailures;
+    ++faults;
 }
 
 struct Theme {
@@ -51,15 +53,15 @@ void ReadTriple(VROConfigFile& cfg, const char* key, float* out)
 {
     std::string v;
     if (!cfg.GetValue(key, v) || std::sscanf(v.c_str(), "%f,%f,%f", &out[0], &out[1], &out[2]) != 3)
-        Fail(std::string("theme.ini: ") + key);
+        ReportFault(std::string("theme.ini: ") + key);
 }
 
 Theme LoadThemeIni()
 {
     Theme t;
     VROConfigFile cfg;
-    if (!cfg.Load((gData + "/gfx/theme1/theme.ini").c_str())) {
-        Fail("no theme.ini");
+    if (!cfg.Load((dataDir + "/gfx/theme1/theme.ini").c_str())) {
+        ReportFault("no theme.ini");
         return t;
     }
     ReadTriple(cfg, "Light0_Position", t.light0Pos);
@@ -74,12 +76,12 @@ Theme LoadThemeIni()
 
 std::unique_ptr<Model3D> LoadModel(const std::string& dir, const std::string& file, float scale)
 {
-    SetObjectPath((gData + "/" + dir + "3d/").c_str());
+    SetObjectPath((dataDir + "/" + dir + "3d/").c_str());
     // Theme models find their textures in texture/, the menu models beside them.
-    SetTexturePath((gData + "/" + dir + (dir == "gfx/" ? "3d/" : "texture/")).c_str());
+    SetTexturePath((dataDir + "/" + dir + (dir == "gfx/" ? "3d/" : "texture/")).c_str());
     auto m = std::make_unique<Model3D>();
     if (!m->Load(file.c_str())) {
-        Fail("cannot load " + dir + file);
+        ReportFault("cannot load " + dir + file);
         return m;
     }
     if (scale != 1.0f) {
@@ -93,8 +95,8 @@ std::unique_ptr<Model3D> LoadModel(const std::string& dir, const std::string& fi
 std::unique_ptr<GLTexture> LoadTexture(const std::string& rel, bool clamp = false)
 {
     auto t = std::make_unique<GLTexture>();
-    if (!t->Load((gData + "/" + rel).c_str())) {
-        Fail("cannot load " + rel);
+    if (!t->Load((dataDir + "/" + rel).c_str())) {
+        ReportFault("cannot load " + rel);
         return t;
     }
     if (clamp)
@@ -176,16 +178,8 @@ void DrawAt(const Model3D* m, float x, float y, float z, float heading = 0)
 
 // Wall cells of the board piece; every join mask 0 … 15 occurs once at least.
 const char* const kWallMap[] = {
-    "............#...",
-    ".###..#.###.##..",
-    ".#.#.....#..#...",
-    ".###............",
-    ".....#...#....#.",
-    "....###.###..##.",
-    ".....#........#.",
-    "................",
-    "................",
-    "................",
+    "............#...", ".###..#.###.##..", ".#.#.....#..#...", ".###............", ".....#...#....#.",
+    "....###.###..##.", ".....#........#.", "................", "................", "................",
 };
 constexpr int kMapW = 16, kMapH = 10;
 
@@ -193,9 +187,6 @@ bool IsWall(int x, int y)
 {
     return x >= 0 && y >= 0 && x < kMapW && y < kMapH && kWallMap[y][x] == '#';
 }
-
-// Piece index by join mask (up 1, down 2, right 4, left 8).
-const int kPieceOfMask[16] = {0, 11, 10, 2, 8, 6, 4, 12, 9, 7, 5, 13, 1, 15, 14, 3};
 
 void DrawBoardPiece(const Theme& theme, std::map<std::string, std::unique_ptr<Model3D>>& m,
                     std::map<std::string, std::unique_ptr<GLTexture>>& t)
@@ -258,13 +249,13 @@ void DrawBoardPiece(const Theme& theme, std::map<std::string, std::unique_ptr<Mo
         for (int x = 0; x < kMapW; ++x) {
             if (!IsWall(x, y))
                 continue;
-            int mask = (IsWall(x, y - 1) ? 1 : 0) | (IsWall(x, y + 1) ? 2 : 0) | (IsWall(x + 1, y) ? 4 : 0) |
-                       (IsWall(x - 1, y) ? 8 : 0);
+            int mask = (IsWall(x, y - 1) ? kJoinUp : 0) | (IsWall(x, y + 1) ? kJoinDown : 0) |
+                       (IsWall(x + 1, y) ? kJoinRight : 0) | (IsWall(x - 1, y) ? kJoinLeft : 0);
             masksSeen |= 1 << mask;
-            DrawAt(m["mur" + std::to_string(kPieceOfMask[mask])].get(), x * kCell, 0, y * kCell);
+            DrawAt(m["mur" + std::to_string(WallCodeForMask(mask) - kWallCodeFirst)].get(), x * kCell, 0, y * kCell);
         }
     if (masksSeen != 0xFFFF)
-        Fail("the board piece does not show every wall piece");
+        ReportFault("the board piece does not show every wall piece");
     // Each block beside its "on" form, standing on its target.
     for (int k = 0; k < 5; ++k) {
         std::string n = "objet" + std::to_string(k + 1);
@@ -291,7 +282,8 @@ void DrawBoardPiece(const Theme& theme, std::map<std::string, std::unique_ptr<Mo
     glPopMatrix();
 }
 
-void DrawMenuPreview(std::map<std::string, std::unique_ptr<Model3D>>& m, std::map<std::string, std::unique_ptr<GLTexture>>& t)
+void DrawMenuPreview(std::map<std::string, std::unique_ptr<Model3D>>& m,
+                     std::map<std::string, std::unique_ptr<GLTexture>>& t)
 {
     Perspective(800, 0, 480, 360);
     glClearColor(0, 0, 0, 1);
@@ -325,8 +317,8 @@ void DrawMenuPreview(std::map<std::string, std::unique_ptr<Model3D>>& m, std::ma
     glPopMatrix();
 }
 
-void CloseUp(int cell, const Model3D* model, float yaw, float pitch, float distance, float lookY,
-             const Theme& theme, bool menuLight = false)
+void CloseUp(int cell, const Model3D* model, float yaw, float pitch, float distance, float lookY, const Theme& theme,
+             bool menuLight = false)
 {
     int x = 800 + (cell % 2) * 240, y = 360 + (cell / 2) * 204;
     Perspective(x, y, 240, 204);
@@ -411,7 +403,8 @@ void DrawPictures(const std::vector<std::pair<std::string, std::unique_ptr<GLTex
         w *= s;
         h *= s;
         float cx = (i % perRow) * cell + cell / 2.0f, cy = top + (i / perRow) * cell + cell / 2.0f;
-        const float q[8] = {cx - w / 2, cy - h / 2, cx + w / 2, cy - h / 2, cx - w / 2, cy + h / 2, cx + w / 2, cy + h / 2};
+        const float q[8] = {cx - w / 2, cy - h / 2, cx + w / 2, cy - h / 2,
+                            cx - w / 2, cy + h / 2, cx + w / 2, cy + h / 2};
         const float uv[8] = {0, 0, 1, 0, 0, 1, 1, 1};
         DrawQuad2DTex(q, uv);
     }
@@ -426,7 +419,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: artsheet DATA_DIR OUT.png\n");
         return 2;
     }
-    gData = argv[1];
+    dataDir = argv[1];
     if (SDL_Init(0) < 0) {
         std::fprintf(stderr, "artsheet: %s\n", SDL_GetError());
         return 1;
@@ -448,12 +441,9 @@ int main(int argc, char** argv)
         std::map<std::string, std::unique_ptr<Model3D>> m;
         std::map<std::string, std::unique_ptr<GLTexture>> t;
         const std::string theme1 = "gfx/theme1/";
-        const char* walls[16] = {"mur_blocf", "mur_blocdgo", "mur_blochbo", "mur_blocco", "mur_blocdbo", "mur_blocbgo",
-                                 "mur_blochdo", "mur_blochgo", "mur_blocdo", "mur_blocgo", "mur_blocbo", "mur_blocho",
-                                 "mur_blocgf", "mur_blocdf", "mur_blochf", "mur_blocbf"};
         SetMipMapping(0);
-        for (int i = 0; i < 16; ++i) {
-            m["mur" + std::to_string(i)] = LoadModel(theme1, std::string(walls[i]) + ".3do", kCell);
+        for (int i = 0; i < kWallPieceCount; ++i) {
+            m["mur" + std::to_string(i)] = LoadModel(theme1, kWallPieces[i].model, kCell);
             // As the game does for wall pieces: clamped, no mipmaps.
             for (Objet3D* o = m["mur" + std::to_string(i)]->objects.head; o; o = o->next)
                 if (o->material && o->material->texture)
@@ -502,14 +492,16 @@ int main(int argc, char** argv)
         t["menushadowcar"] = LoadTexture("gfx/3d/shadowcar.png", true);
 
         std::vector<std::pair<std::string, std::unique_ptr<GLTexture>>> pictures;
-        for (const char* n : {"sol", "bordure", "mur", "murhaut", "bloc", "blocon", "arrive1", "arrive2", "arrive3",
-                              "arrive4", "arrive5", "shadow", "shadowbomb", "shadowcar", "detail", "trace1", "trace2",
-                              "car", "carvitre", "roue", "bombe", "pierre", "colonne", "explosion", "fond"})
+        for (const char* n :
+             {"sol",      "bordure", "mur",    "murhaut",    "bloc",      "blocon",    "arrive1", "arrive2", "arrive3",
+              "arrive4",  "arrive5", "shadow", "shadowbomb", "shadowcar", "detail",    "trace1",  "trace2",  "car",
+              "carvitre", "roue",    "bombe",  "pierre",     "colonne",   "explosion", "fond"})
             pictures.emplace_back(n, LoadTexture(theme1 + "texture/" + n + ".png", true));
-        for (const char* n : {"solmenu", "solmenushadow", "shadowcar", "car", "carvitre", "roue", "logolettres", "fondmenu"})
+        for (const char* n :
+             {"solmenu", "solmenushadow", "shadowcar", "car", "carvitre", "roue", "logolettres", "fondmenu"})
             pictures.emplace_back(n, LoadTexture(std::string("gfx/3d/") + n + ".png", true));
-        for (const char* n : {"pointeur", "selection", "selection_left", "selection_middle", "selection_right",
-                              "fonteicone", "icon"})
+        for (const char* n :
+             {"pointeur", "selection", "selection_left", "selection_middle", "selection_right", "fonteicone", "icon"})
             pictures.emplace_back(n, LoadTexture(std::string("gfx/2d/") + n + ".png", true));
 
         glEnable(GL_SCISSOR_TEST);
@@ -532,8 +524,8 @@ int main(int argc, char** argv)
         for (const char* n : {"selection_left", "selection_middle", "selection_right", "pointeur"})
             t[n] = LoadTexture(std::string("gfx/2d/") + n + ".png", true);
         GLFont2D icons;
-        if (!icons.Load((gData + "/gfx/2d/fonteicone.png").c_str(), 48, 48, 4))
-            Fail("cannot load the icon font");
+        if (!icons.Load((dataDir + "/gfx/2d/fonteicone.png").c_str(), 48, 48, 4))
+            ReportFault("cannot load the icon font");
         DrawOverlays(t, icons);
         DrawPictures(pictures);
         glFinish();
@@ -545,12 +537,12 @@ int main(int argc, char** argv)
         }
         std::free(rgb);
         if (!context.CheckError())
-            Fail("OpenGL error");
+            ReportFault("OpenGL error");
         // Models and textures go while the context is still there.
     }
     context.Close();
     SDL_Quit();
-    if (gFailures)
+    if (faults)
         rc = 1;
     return rc;
 }

@@ -15,7 +15,8 @@ int main(int argc, char** argv)
         return 2;
     }
     std::string prefix = argv[1];
-    if (!prefix.empty() && prefix.back() != '/' && prefix.back() != '\\') prefix += '/';
+    if (!prefix.empty() && prefix.back() != '/' && prefix.back() != '\\')
+        prefix += '/';
 
     int failures = 0;
     int levels = 0;

@@ -24,9 +24,8 @@ namespace {
 
 int Usage()
 {
-    std::fprintf(stderr,
-                 "usage: levelcodes generate N\n"
-                 "       levelcodes build LISTING OUTPUT\n");
+    std::fprintf(stderr, "usage: levelcodes generate N\n"
+                         "       levelcodes build LISTING OUTPUT\n");
     return 2;
 }
 
@@ -67,8 +66,8 @@ int Build(const char* listingPath, const char* outPath)
         return 1;
     }
     if (codes.codeCount > kLevelCount) {
-        std::fprintf(stderr, "levelcodes: %s: %d codes, the game reads at most %d\n", listingPath,
-                     codes.codeCount, kLevelCount);
+        std::fprintf(stderr, "levelcodes: %s: %d codes, the game reads at most %d\n", listingPath, codes.codeCount,
+                     kLevelCount);
         return 1;
     }
     std::string bytes = EncodeLevelCodes(codes);

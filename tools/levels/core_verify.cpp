@@ -39,7 +39,8 @@ std::string PlayStoredSolution(const std::string& prefix, int index)
             return "the Solution playback on Hard is refused a step at action " + std::to_string(position);
         ended = r.playbackEnded;
     }
-    if (!ended) return "the Solution playback on Hard never ends";
+    if (!ended)
+        return "the Solution playback on Hard never ends";
     const bool won = CheckLevelWon(p);
     StopSolution(p);
     if (!won)
@@ -60,7 +61,8 @@ std::string PlayAsKeys(const std::string& prefix, int index, int difficulty)
     StartLevelBoard(p, 0);
     const std::vector<uint8_t> actions = p.solution;
     const std::string why = PlayActionsAsKeys(p, actions);
-    if (!why.empty()) return std::string("on ") + DifficultyName(difficulty) + " " + why;
+    if (!why.empty())
+        return std::string("on ") + DifficultyName(difficulty) + " " + why;
     if (!CheckLevelWon(p))
         return std::string("on ") + DifficultyName(difficulty) + " the solution does not win (" +
                std::to_string(CountPlacedBlocks(p)) + " / " + std::to_string(p.targetCount) + ")";
@@ -80,7 +82,8 @@ std::string PlayActionsAsKeys(Puzzle& p, const std::vector<uint8_t>& actions)
         in.up = dir == kDirUp;
         in.down = dir == kDirDown;
         const PuzzleFrameResult r = UpdatePuzzleFrame(p, in, kFrameStep);
-        if (!r.stepStarted) return "action " + std::to_string(i) + " is refused";
+        if (!r.stepStarted)
+            return "action " + std::to_string(i) + " is refused";
         long frames = 0;
         do {
             UpdatePuzzleFrame(p, PuzzleInput(), kFrameStep);
@@ -98,9 +101,11 @@ std::string VerifyLevelWithCore(const std::string& dataPrefix, int index)
     }
     try {
         std::string why = PlayStoredSolution(dataPrefix, index);
-        if (!why.empty()) return why;
+        if (!why.empty())
+            return why;
         why = PlayAsKeys(dataPrefix, index, kNormal);
-        if (!why.empty()) return why;
+        if (!why.empty())
+            return why;
         return PlayAsKeys(dataPrefix, index, kEasy);
     } catch (const Exception& e) {
         return "the puzzle core refuses the level: " + e.message;
@@ -112,7 +117,8 @@ std::string VerifyLevelBytesWithCore(const std::string& bytes, int index)
     namespace fs = std::filesystem;
     char tmpl[] = "/tmp/pondrake-level-XXXXXX";
     const char* dir = mkdtemp(tmpl);
-    if (!dir) return "cannot make a temporary directory";
+    if (!dir)
+        return "cannot make a temporary directory";
     const std::string prefix = std::string(dir) + "/";
     std::error_code ec;
     fs::create_directories(prefix + "data/level", ec);

@@ -16,7 +16,8 @@ namespace {
 
 int LineOfAction(const LevelSource& src, size_t pos)
 {
-    if (pos < src.solutionLines.size()) return src.solutionLines[pos];
+    if (pos < src.solutionLines.size())
+        return src.solutionLines[pos];
     return src.solutionLines.empty() ? src.gridLine : src.solutionLines.back();
 }
 
@@ -26,7 +27,8 @@ int LineOfAction(const LevelSource& src, size_t pos)
 void PairBlocksWithTargets(const LevelSource& src, int levelIndex, LevelFileData& file)
 {
     file.pairing.assign(size_t(src.blocks), 0);
-    for (size_t b = 0; b < file.pairing.size(); ++b) file.pairing[b] = uint8_t(b);
+    for (size_t b = 0; b < file.pairing.size(); ++b)
+        file.pairing[b] = uint8_t(b);
     std::unique_ptr<Puzzle> owner(new Puzzle());
     Puzzle& p = *owner;
     VerifyHooks hooks;
@@ -35,13 +37,16 @@ void PairBlocksWithTargets(const LevelSource& src, int levelIndex, LevelFileData
     p.difficulty = kHard;
     StartLevelBoard(p, 0);
     const std::string why = PlayActionsAsKeys(p, file.solution);
-    if (!why.empty()) Refuse(src, LineOfAction(src, 0), "the solution does not win on Hard: " + why);
+    if (!why.empty())
+        Refuse(src, LineOfAction(src, 0), "the solution does not win on Hard: " + why);
     for (int y = 0; y < kPlayHeight; ++y)
         for (int x = 0; x < kPlayWidth; ++x) {
             const int block = p.blockIndexMap[y * kPlayWidth + x];
-            if (block == kNoIndex) continue;
+            if (block == kNoIndex)
+                continue;
             const int target = p.targetIndexMap[y * kPlayWidth + x];
-            if (target == kNoIndex) Refuse(src, src.gridLine, "internal: a block ends off the targets");
+            if (target == kNoIndex)
+                Refuse(src, src.gridLine, "internal: a block ends off the targets");
             file.pairing[size_t(block)] = uint8_t(target);
         }
 }
@@ -64,7 +69,8 @@ Board SolverBoard(const LevelSource& src)
     Board b = HardBoard(src);
     for (int y = 0; y < kPlayHeight; ++y)
         for (int x = 0; x < kPlayWidth; ++x)
-            if (src.board.At(x, y) == kCellBomb) b.At(x, y) = kCellBomb;
+            if (src.board.At(x, y) == kCellBomb)
+                b.At(x, y) = kCellBomb;
     return b;
 }
 
@@ -74,8 +80,10 @@ std::vector<uint8_t> ActionsFromLetters(const std::string& letters)
     for (char c : letters) {
         const char* steps = "lrud";
         const char* pushes = "LRUD";
-        if (const char* s = std::strchr(steps, c)) out.push_back(static_cast<uint8_t>(1 + (s - steps)));
-        else if (const char* p = std::strchr(pushes, c)) out.push_back(static_cast<uint8_t>(5 + (p - pushes)));
+        if (const char* s = std::strchr(steps, c))
+            out.push_back(static_cast<uint8_t>(1 + (s - steps)));
+        else if (const char* p = std::strchr(pushes, c))
+            out.push_back(static_cast<uint8_t>(5 + (p - pushes)));
     }
     return out;
 }
@@ -86,9 +94,11 @@ CompiledLevel CompileLevel(const LevelSource& src, const CompileOptions& options
     const Board hard = SolverBoard(src);
     std::string letters = src.solution;
     if (!src.hasSolution || letters.empty()) {
-        if (!options.solveMissing) Refuse(src, src.gridLine, "the level has no solution");
+        if (!options.solveMissing)
+            Refuse(src, src.gridLine, "the level has no solution");
         const SolverResult r = SolveLevel(hard, options.solver);
-        if (!r.solved) Refuse(src, src.gridLine, "the solver found no solution: " + r.reason);
+        if (!r.solved)
+            Refuse(src, src.gridLine, "the solver found no solution: " + r.reason);
         letters = r.solution;
         out.solvedHere = true;
     }
@@ -105,7 +115,8 @@ CompiledLevel CompileLevel(const LevelSource& src, const CompileOptions& options
     out.moves = replay.moves;
 
     for (int y = 0; y < kPlayHeight; ++y)
-        for (int x = 0; x < kPlayWidth; ++x) out.file.cells[y * kPlayWidth + x] = src.board.At(x, y);
+        for (int x = 0; x < kPlayWidth; ++x)
+            out.file.cells[y * kPlayWidth + x] = src.board.At(x, y);
     std::memcpy(out.file.floorMask, src.floorMask, kCellCount);
     out.file.solution = ActionsFromLetters(letters);
     PairBlocksWithTargets(src, options.levelIndex, out.file);

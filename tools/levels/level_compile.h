@@ -12,8 +12,8 @@
 namespace lvl {
 
 struct CompileOptions {
-    int levelIndex = 0;          // counted from 0; sets the Hard colour count
-    bool solveMissing = true;    // run the solver when the source has no solution
+    int levelIndex = 0;        // counted from 0; sets the Hard colour count
+    bool solveMissing = true;  // run the solver when the source has no solution
     SolverOptions solver;
 };
 

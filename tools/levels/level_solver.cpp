@@ -22,22 +22,35 @@ constexpr int kDirStep[4] = {-1, 1, -kBoardCols, kBoardCols};
 constexpr char kStepLetter[4] = {'l', 'r', 'u', 'd'};
 constexpr char kPushLetter[4] = {'L', 'R', 'U', 'D'};
 
-inline int CellX(int i) { return i % kBoardCols - 2; }
-inline int CellY(int i) { return i / kBoardCols - 2; }
+inline int CellX(int i)
+{
+    return i % kBoardCols - 2;
+}
+inline int CellY(int i)
+{
+    return i / kBoardCols - 2;
+}
 inline bool IsPlayable(int i)
 {
     const int x = CellX(i), y = CellY(i);
     return x >= 0 && x < kPlayWidth && y >= 0 && y < kPlayHeight;
 }
-inline uint8_t* Cells(Board& b) { return &b.cells[0][0]; }
-inline const uint8_t* Cells(const Board& b) { return &b.cells[0][0]; }
+inline uint8_t* Cells(Board& b)
+{
+    return &b.cells[0][0];
+}
+inline const uint8_t* Cells(const Board& b)
+{
+    return &b.cells[0][0];
+}
 
 // The car's start cell (the last cell coded 2), or -1.
 int CarStart(const Board& b)
 {
     int car = -1;
     for (int i = 0; i < kBoardSize; ++i)
-        if (IsPlayable(i) && Cells(b)[i] == kCellCarStart) car = i;
+        if (IsPlayable(i) && Cells(b)[i] == kCellCarStart)
+            car = i;
     return car;
 }
 
@@ -52,7 +65,8 @@ void PushAt(Board& b, int p, int d, int carStart)
 // Minimum-cost perfect matching (Hungarian method) on an n x n matrix.
 int MatchCost(const std::vector<int>& cost, int n)
 {
-    if (n == 0) return 0;
+    if (n == 0)
+        return 0;
     std::vector<int> u(n + 1), v(n + 1), p(n + 1), way(n + 1);
     std::vector<int> minv(n + 1);
     std::vector<char> used(n + 1);
@@ -66,7 +80,8 @@ int MatchCost(const std::vector<int>& cost, int n)
             const int i0 = p[j0];
             int delta = kInf * 4, j1 = 0;
             for (int j = 1; j <= n; ++j) {
-                if (used[j]) continue;
+                if (used[j])
+                    continue;
                 const int cur = cost[(i0 - 1) * n + (j - 1)] - u[i0] - v[j];
                 if (cur < minv[j]) {
                     minv[j] = cur;
@@ -94,7 +109,8 @@ int MatchCost(const std::vector<int>& cost, int n)
         } while (j0);
     }
     int total = 0;
-    for (int j = 1; j <= n; ++j) total += cost[(p[j] - 1) * n + (j - 1)];
+    for (int j = 1; j <= n; ++j)
+        total += cost[(p[j] - 1) * n + (j - 1)];
     return total;
 }
 
@@ -114,8 +130,10 @@ public:
             const uint8_t c = Cells(board)[i];
             isTarget_[i] = c == kCellTarget || c == kCellBlockOnTarget || c == kCellBlockFixed;
             isWall_[i] = !IsGround(c) && !IsBlockCode(c);
-            if (IsBlockCode(c)) blocks0_.push_back(i);
-            if (isTarget_[i]) targets_.push_back(i);
+            if (IsBlockCode(c))
+                blocks0_.push_back(i);
+            if (isTarget_[i])
+                targets_.push_back(i);
             Cells(empty_)[i] = isWall_[i] || c == kCellBomb ? c : uint8_t(isTarget_[i] ? kCellTarget : kCellFloor);
         }
         car0_ = CarStart(board);
@@ -128,9 +146,7 @@ public:
     {
         SolverResult res;
         const auto t0 = std::chrono::steady_clock::now();
-        auto elapsed = [&] {
-            return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        };
+        auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(); };
         if (car0_ < 0) {
             res.reason = "no car";
             return res;
@@ -148,8 +164,10 @@ public:
         // The root position. Under plain rules the blocks that start on
         // targets stay movable.
         Board b0 = empty_;
-        for (int p : blocks0_) Cells(b0)[p] = isTarget_[p] ? kCellBlockOnTarget : kCellBlock;
-        if (!opt_.plainRules) SettleBlocksOnTargets(b0);
+        for (int p : blocks0_)
+            Cells(b0)[p] = isTarget_[p] ? kCellBlockOnTarget : kCellBlock;
+        if (!opt_.plainRules)
+            SettleBlocksOnTargets(b0);
         std::vector<uint16_t> key(stride_);
         MakeKey(b0, car0_, key.data());
         const int h0 = Bound(key.data());
@@ -192,22 +210,26 @@ public:
             const uint8_t* c = Cells(b);
             for (int k = 0; k < n_; ++k) {
                 const int p = s[k];
-                if (!IsPushable(c[p])) continue;
+                if (!IsPushable(c[p]))
+                    continue;
                 for (int d = 0; d < 4; ++d) {
                     const int step = kDirStep[d];
                     const int dest = p + step;
-                    if (!reach_[p - step] || !TakesPushedBlock(c[dest]) || !live_[dest]) continue;
+                    if (!reach_[p - step] || !TakesPushedBlock(c[dest]) || !live_[dest])
+                        continue;
                     Board nb = b;
                     PushAt(nb, p, d, -1);
                     // The game's fixing rule and its dead-block test; plain
                     // rules have neither.
                     if (!opt_.plainRules) {
                         SettleBlocksOnTargets(nb);
-                        if (AnyBlockLost(nb, s, k, dest)) continue;
+                        if (AnyBlockLost(nb, s, k, dest))
+                            continue;
                     }
                     MakeKey(nb, p, child.data());
                     const int h = Bound(child.data());
-                    if (h >= kInf) continue;
+                    if (h >= kInf)
+                        continue;
                     const uint32_t before = static_cast<uint32_t>(nodes_.size());
                     const uint32_t cid = AddState(child.data(), Node{id, uint16_t(p), uint8_t(d), uint16_t(g + 1)});
                     if (cid == before) {
@@ -222,7 +244,8 @@ public:
         res.expanded = expanded;
         res.stored = static_cast<long>(nodes_.size());
         if (goal == UINT32_MAX) {
-            if (res.reason.empty()) res.reason = exhausted ? "no solution exists" : res.reason;
+            if (res.reason.empty())
+                res.reason = exhausted ? "no solution exists" : res.reason;
             res.seconds = elapsed();
             return res;
         }
@@ -257,9 +280,10 @@ private:
                 const int q = queue[qi];
                 live_[q] = true;
                 for (int d = 0; d < 4; ++d) {
-                    const int p = q - kDirStep[d];       // block before the push
-                    const int car = p - kDirStep[d];     // car behind it
-                    if (isWall_[p] || isWall_[car] || dist[p] != kInf) continue;
+                    const int p = q - kDirStep[d];    // block before the push
+                    const int car = p - kDirStep[d];  // car behind it
+                    if (isWall_[p] || isWall_[car] || dist[p] != kInf)
+                        continue;
                     dist[p] = dist[q] + 1;
                     queue.push_back(p);
                 }
@@ -282,16 +306,19 @@ private:
     bool AnyBlockLost(const Board& b, const uint16_t* s, int k, int dest) const
     {
         const uint8_t* c = Cells(b);
-        if (c[dest] == kCellBlock && IsBlockLost(b, CellX(dest), CellY(dest))) return true;
+        if (c[dest] == kCellBlock && IsBlockLost(b, CellX(dest), CellY(dest)))
+            return true;
         for (int j = 0; j < n_; ++j)
-            if (j != k && c[s[j]] == kCellBlock && IsBlockLost(b, CellX(s[j]), CellY(s[j]))) return true;
+            if (j != k && c[s[j]] == kCellBlock && IsBlockLost(b, CellX(s[j]), CellY(s[j])))
+                return true;
         return false;
     }
 
     uint64_t FixedMask(const uint16_t* s) const
     {
         uint64_t m = 0;
-        for (int i = 0; i < 4; ++i) m |= uint64_t(s[n_ + 1 + i]) << (16 * i);
+        for (int i = 0; i < 4; ++i)
+            m |= uint64_t(s[n_ + 1 + i]) << (16 * i);
         return m;
     }
 
@@ -323,8 +350,10 @@ private:
         uint64_t fixed = 0;
         for (int i = 0; i < kBoardSize; ++i) {
             const uint8_t c = Cells(b)[i];
-            if (!IsBlockCode(c) || !IsPlayable(i)) continue;
-            if (c == kCellBlockFixed) fixed |= uint64_t(1) << k;
+            if (!IsBlockCode(c) || !IsPlayable(i))
+                continue;
+            if (c == kCellBlockFixed)
+                fixed |= uint64_t(1) << k;
             key[k++] = static_cast<uint16_t>(i);
         }
         ReachInto(b, car, reachKey_);
@@ -335,7 +364,8 @@ private:
                 break;
             }
         key[n_] = static_cast<uint16_t>(lowest);
-        for (int i = 0; i < 4; ++i) key[n_ + 1 + i] = static_cast<uint16_t>(fixed >> (16 * i));
+        for (int i = 0; i < 4; ++i)
+            key[n_ + 1 + i] = static_cast<uint16_t>(fixed >> (16 * i));
     }
 
     int Bound(const uint16_t* s)
@@ -345,12 +375,15 @@ private:
         for (size_t t = 0; t < targets_.size(); ++t) {
             bool taken = false;
             for (int k = 0; k < n_; ++k)
-                if (((fixed >> k) & 1) && s[k] == targets_[t]) taken = true;
-            if (!taken) freeTargets.push_back(static_cast<int>(t));
+                if (((fixed >> k) & 1) && s[k] == targets_[t])
+                    taken = true;
+            if (!taken)
+                freeTargets.push_back(static_cast<int>(t));
         }
         std::vector<int> movable;
         for (int k = 0; k < n_; ++k)
-            if (!((fixed >> k) & 1)) movable.push_back(s[k]);
+            if (!((fixed >> k) & 1))
+                movable.push_back(s[k]);
         const int m = static_cast<int>(movable.size());
         cost_.assign(size_t(m) * m, kInf);
         for (int i = 0; i < m; ++i) {
@@ -358,9 +391,11 @@ private:
             for (int j = 0; j < m; ++j) {
                 const int d = dist_[size_t(freeTargets[j]) * kBoardSize + movable[i]];
                 cost_[size_t(i) * m + j] = d;
-                if (d < kInf) any = true;
+                if (d < kInf)
+                    any = true;
             }
-            if (!any) return kInf;
+            if (!any)
+                return kInf;
         }
         const int total = MatchCost(cost_, m);
         return total >= kInf ? kInf : total;
@@ -369,7 +404,8 @@ private:
     bool IsGoal(const uint16_t* s) const
     {
         for (int k = 0; k < n_; ++k)
-            if (!isTarget_[s[k]]) return false;
+            if (!isTarget_[s[k]])
+                return false;
         return true;
     }
 
@@ -386,7 +422,8 @@ private:
     // Returns the id of the state, adding it when new.
     uint32_t AddState(const uint16_t* key, const Node& node)
     {
-        if ((nodes_.size() + 1) * 2 > table_.size()) Grow();
+        if ((nodes_.size() + 1) * 2 > table_.size())
+            Grow();
         const size_t mask = table_.size() - 1;
         for (size_t slot = Hash(key) & mask;; slot = (slot + 1) & mask) {
             const uint32_t id = table_[slot];
@@ -397,7 +434,8 @@ private:
                 nodes_.push_back(node);
                 return nid;
             }
-            if (std::memcmp(&pool_[size_t(id) * stride_], key, sizeof(uint16_t) * stride_) == 0) return id;
+            if (std::memcmp(&pool_[size_t(id) * stride_], key, sizeof(uint16_t) * stride_) == 0)
+                return id;
         }
     }
 
@@ -407,7 +445,8 @@ private:
         const size_t mask = bigger.size() - 1;
         for (uint32_t id = 0; id < nodes_.size(); ++id) {
             size_t slot = Hash(&pool_[size_t(id) * stride_]) & mask;
-            while (bigger[slot] != kEmptySlot) slot = (slot + 1) & mask;
+            while (bigger[slot] != kEmptySlot)
+                slot = (slot + 1) & mask;
             bigger[slot] = id;
         }
         table_.swap(bigger);
@@ -416,11 +455,14 @@ private:
     // Open list: buckets by f, then by h (lower h first); LIFO inside.
     void Push(uint32_t id, int f, int h)
     {
-        if (f >= static_cast<int>(open_.size())) open_.resize(f + 1);
+        if (f >= static_cast<int>(open_.size()))
+            open_.resize(f + 1);
         auto& byH = open_[f];
-        if (h >= static_cast<int>(byH.size())) byH.resize(h + 1);
+        if (h >= static_cast<int>(byH.size()))
+            byH.resize(h + 1);
         byH[h].push_back(id);
-        if (f < lowestF_) lowestF_ = f;
+        if (f < lowestF_)
+            lowestF_ = f;
     }
 
     bool PopBest()
@@ -434,7 +476,8 @@ private:
                     // A position reached again more cheaply was queued anew;
                     // skip the stale entry.
                     const int h = static_cast<int>(&bucket - &byH[0]);
-                    if (nodes_[id].g + h * opt_.weight != lowestF_) continue;
+                    if (nodes_[id].g + h * opt_.weight != lowestF_)
+                        continue;
                     current_ = id;
                     return true;
                 }
@@ -466,26 +509,31 @@ private:
     // The shortest walk of the car between two cells, as step letters.
     static std::string WalkTo(const Board& b, int from, int to)
     {
-        if (from == to) return std::string();
+        if (from == to)
+            return std::string();
         int prev[kBoardSize];
-        for (int& p : prev) p = -1;
+        for (int& p : prev)
+            p = -1;
         std::vector<int> queue{from};
         prev[from] = from;
         for (size_t qi = 0; qi < queue.size() && prev[to] < 0; ++qi) {
             const int p = queue[qi];
             for (int d = 0; d < 4; ++d) {
                 const int q = p + kDirStep[d];
-                if (prev[q] >= 0 || !IsGround(Cells(b)[q])) continue;
+                if (prev[q] >= 0 || !IsGround(Cells(b)[q]))
+                    continue;
                 prev[q] = p;
                 queue.push_back(q);
             }
         }
         std::string path;
-        if (prev[to] < 0) return "?";  // unreachable: the replay check reports it
+        if (prev[to] < 0)
+            return "?";  // unreachable: the replay check reports it
         for (int p = to; p != from; p = prev[p]) {
             const int d = p - prev[p];
             for (int k = 0; k < 4; ++k)
-                if (kDirStep[k] == d) path.push_back(kStepLetter[k]);
+                if (kDirStep[k] == d)
+                    path.push_back(kStepLetter[k]);
         }
         std::reverse(path.begin(), path.end());
         return path;
@@ -531,7 +579,8 @@ Replay ReplaySolution(const Board& board, const std::string& letters, bool plain
         return r;
     }
     int car = start;
-    if (!plainRules) SettleBlocksOnTargets(b);
+    if (!plainRules)
+        SettleBlocksOnTargets(b);
     for (size_t i = 0; i < letters.size(); ++i) {
         const char c = letters[i];
         const char* steps = "lrud";
@@ -556,7 +605,8 @@ Replay ReplaySolution(const Board& board, const std::string& letters, bool plain
             continue;
         }
         if (!IsPushable(cells[a]) || !TakesPushedBlock(cells[a + kDirStep[d]])) {
-            r.error = cells[a] == kCellBlockFixed ? "pushes a block that is fixed on its target" : "is refused by the rules";
+            r.error =
+                cells[a] == kCellBlockFixed ? "pushes a block that is fixed on its target" : "is refused by the rules";
             return r;
         }
         if (sp) {
@@ -574,7 +624,8 @@ Replay ReplaySolution(const Board& board, const std::string& letters, bool plain
                 return r;
             }
         }
-        if (afterPush) afterPush(c, b, CellX(car), CellY(car));
+        if (afterPush)
+            afterPush(c, b, CellX(car), CellY(car));
     }
     r.errorAt = -1;
     for (int i = 0; i < kBoardSize; ++i)

@@ -13,7 +13,7 @@
 namespace lvl {
 
 struct SolverOptions {
-    long maxStates = 8000000;   // positions kept in the table
+    long maxStates = 8000000;  // positions kept in the table
     double maxSeconds = 60.0;
     // 1 searches for the fewest pushes; above 1 weights the bound and only
     // finds some solution, faster.
@@ -30,10 +30,10 @@ struct SolverResult {
     std::string solution;      // letters l r u d / L R U D
     int pushes = 0;
     int moves = 0;
-    long expanded = 0;         // positions taken from the open list
-    long stored = 0;           // distinct positions in the table
+    long expanded = 0;  // positions taken from the open list
+    long stored = 0;    // distinct positions in the table
     double seconds = 0.0;
-    std::string reason;        // why no solution came out
+    std::string reason;  // why no solution came out
 };
 
 // board: the level as it is played (bombs gone, Hard mask applied); the car

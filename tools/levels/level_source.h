@@ -18,13 +18,13 @@ struct LevelSource {
     std::string path;
     std::string title;
     int gridWidth = 0, gridHeight = 0;
-    int offsetX = 0, offsetY = 0;  // where the grid's top-left cell lands on the board
-    int gridLine = 0;              // source line of the grid's first row
-    Board board = MakeEmptyBoard();  // the level as the file stores it, walls shaped
+    int offsetX = 0, offsetY = 0;        // where the grid's top-left cell lands on the board
+    int gridLine = 0;                    // source line of the grid's first row
+    Board board = MakeEmptyBoard();      // the level as the file stores it, walls shaped
     uint8_t floorMask[kCellCount] = {};  // non-zero: stays floor on Hard
     int blocks = 0, targets = 0, bombs = 0, specials = 0;
     bool hasSolution = false;
-    std::string solution;          // letters l r u d L R U D
+    std::string solution;            // letters l r u d L R U D
     std::vector<int> solutionLines;  // source line of each letter
     std::vector<std::string> hardRows;  // the Hard grid as written (empty: none)
 };

@@ -24,16 +24,25 @@ int main(int argc, char** argv)
     bool show = false;
     std::vector<const char*> sources;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--time") == 0 && i + 1 < argc) options.maxSeconds = std::atof(argv[++i]);
-        else if (std::strcmp(argv[i], "--states") == 0 && i + 1 < argc) options.maxStates = std::atol(argv[++i]);
-        else if (std::strcmp(argv[i], "--weight") == 0 && i + 1 < argc) options.weight = std::atoi(argv[++i]);
-        else if (std::strcmp(argv[i], "--write") == 0) write = true;
-        else if (std::strcmp(argv[i], "--plain") == 0) options.plainRules = true;
-        else if (std::strcmp(argv[i], "--show") == 0) show = true;
-        else sources.push_back(argv[i]);
+        if (std::strcmp(argv[i], "--time") == 0 && i + 1 < argc)
+            options.maxSeconds = std::atof(argv[++i]);
+        else if (std::strcmp(argv[i], "--states") == 0 && i + 1 < argc)
+            options.maxStates = std::atol(argv[++i]);
+        else if (std::strcmp(argv[i], "--weight") == 0 && i + 1 < argc)
+            options.weight = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--write") == 0)
+            write = true;
+        else if (std::strcmp(argv[i], "--plain") == 0)
+            options.plainRules = true;
+        else if (std::strcmp(argv[i], "--show") == 0)
+            show = true;
+        else
+            sources.push_back(argv[i]);
     }
     if (sources.empty() || options.weight < 1) {
-        std::fprintf(stderr, "usage: pondrake_levelsolve [--time S] [--states N] [--weight W] [--plain] [--show] [--write] SOURCE...\n");
+        std::fprintf(
+            stderr,
+            "usage: pondrake_levelsolve [--time S] [--states N] [--weight W] [--plain] [--show] [--write] SOURCE...\n");
         return 2;
     }
     int status = 0;
@@ -75,7 +84,8 @@ int main(int argc, char** argv)
                                     ? "no longer than the solver's"
                                     : "the solver's is shorter");
                     better = r.pushes < given.pushes || (r.pushes == given.pushes && r.moves < given.moves);
-                    if (given.pushes > r.pushes && r.pushOptimal) status = 1;
+                    if (given.pushes > r.pushes && r.pushOptimal)
+                        status = 1;
                 }
             }
             if (write && better) {

@@ -146,8 +146,8 @@ int main(int argc, char** argv)
                 return 1;
             }
             if (table.count(key)) {
-                std::fprintf(stderr, "textgen: %s:%d: key '%s' given twice\n", src.name.c_str(),
-                             src.lineNumbers[i], key.c_str());
+                std::fprintf(stderr, "textgen: %s:%d: key '%s' given twice\n", src.name.c_str(), src.lineNumbers[i],
+                             key.c_str());
                 return 1;
             }
             WideText value(line.Units() + eq + 1, line.Length() - eq - 1);

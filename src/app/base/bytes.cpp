@@ -11,8 +11,8 @@ void PutInt32(std::string& out, int32_t value)
 
 int32_t GetInt32(const unsigned char* p)
 {
-    uint32_t u = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                 static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+    uint32_t u = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+                 static_cast<uint32_t>(p[3]) << 24;
     return static_cast<int32_t>(u);
 }
 

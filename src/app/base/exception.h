@@ -11,7 +11,8 @@ struct Exception {
     int line = 0;
 
     Exception(std::string msg, std::string func, std::string src, int ln)
-        : message(std::move(msg)), function(std::move(func)), file(std::move(src)), line(ln) {}
+            : message(std::move(msg)), function(std::move(func)), file(std::move(src)), line(ln)
+    {}
 };
 
 // printf-style formatting into a std::string, for exception messages.

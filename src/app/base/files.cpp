@@ -20,6 +20,15 @@ void MakeDirectory(const char* path)
         mkdir(NativePath(path).c_str(), 0777);
 }
 
+namespace {
+SyncFileFn syncFile = fsync;
+}
+
+void SetSyncFile(SyncFileFn sync)
+{
+    syncFile = sync ? sync : fsync;
+}
+
 bool StageFile(const char* path, const std::string& data, std::string& staged)
 {
     std::string target = NativePath(path);
@@ -43,7 +52,7 @@ bool StageFile(const char* path, const std::string& data, std::string& staged)
         p += n;
         left -= static_cast<size_t>(n);
     }
-    if (ok && fsync(fd) != 0)
+    if (ok && syncFile(fd) != 0)
         ok = false;
     if (close(fd) != 0)
         ok = false;
@@ -68,8 +77,7 @@ void DiscardFile(const std::string& staged)
 bool WriteFileAtomic(const char* path, const void* data, size_t size)
 {
     std::string staged;
-    return StageFile(path, std::string(static_cast<const char*>(data), size), staged) &&
-           CommitFile(staged, path);
+    return StageFile(path, std::string(static_cast<const char*>(data), size), staged) && CommitFile(staged, path);
 }
 
 bool ReadWholeFile(const char* path, std::string& out)
@@ -94,23 +102,29 @@ FileRead ReadFileHead(const char* path, size_t maxBytes, std::string& out)
         return FileRead::Missing;
     if (!FileExists(path))
         return FileRead::Missing;
-    FILE* f = OpenFile(path, "rb");
-    if (!f)
+    // Opened without waiting for a writer, and read only when it is a
+    // regular file: a FIFO or a device in a file's place would otherwise
+    // hang the game or never end.
+    int fd = open(NativePath(path).c_str(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0)
         return FileRead::Unreadable;
+    struct stat st;
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     char buf[4096];
-    bool ok = true;
-    while (out.size() < maxBytes) {
+    while (ok && out.size() < maxBytes) {
         size_t want = maxBytes - out.size();
         if (want > sizeof buf)
             want = sizeof buf;
-        size_t n = std::fread(buf, 1, want, f);
-        out.append(buf, n);
-        if (n < want) {
-            ok = !std::ferror(f);
+        ssize_t n = read(fd, buf, want);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = n == 0;
             break;
         }
+        out.append(buf, static_cast<size_t>(n));
     }
-    std::fclose(f);
+    close(fd);
     return ok ? FileRead::Ok : FileRead::Unreadable;
 }
 

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <string>
 
-
 // True when the file exists (whatever its type), after separator mapping.
 bool FileExists(const char* path);
 
@@ -29,6 +28,13 @@ bool StageFile(const char* path, const std::string& data, std::string& staged);
 bool CommitFile(const std::string& staged, const char* path);
 void DiscardFile(const std::string& staged);
 
+// The call StageFile makes to flush the staged file to the disk before
+// anything is renamed over the old one (fsync; non-zero is a failure). A
+// seam for the tests, which put a recorder in its place; null puts fsync
+// back.
+using SyncFileFn = int (*)(int fd);
+void SetSyncFile(SyncFileFn sync);
+
 // Reads a whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const char* path, std::string& out);
 
@@ -45,5 +51,7 @@ enum class FileRead {
     Ok,
 };
 
-// Reads at most maxBytes from the start of the file into out.
+// Reads at most maxBytes from the start of the file into out. Anything but
+// a regular file (a FIFO, a device, a directory) is Unreadable and is never
+// waited on.
 FileRead ReadFileHead(const char* path, size_t maxBytes, std::string& out);

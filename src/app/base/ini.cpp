@@ -1,7 +1,5 @@
 #include "app/base/ini.h"
 
-#include "app/base/files.h"
-
 #include <cctype>
 #include <climits>
 #include <cstring>
@@ -26,8 +24,7 @@ bool SameName(const std::string& a, const char* b)
     if (a.size() != tb.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(tb[i])))
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(tb[i])))
             return false;
     return true;
 }
@@ -79,14 +76,23 @@ bool ParseKey(const std::string& line, std::string& key, std::string& value)
 
 }  // namespace
 
-size_t ReadIniString(const char* section, const char* key, const char* def, char* out,
-                     size_t outSize, const char* path)
+FileRead ReadIniFile(const char* path, std::string& text)
+{
+    // One byte past the bound, so that a larger file is refused whole
+    // rather than read, and written back, cut short.
+    FileRead read = ReadFileHead(path, kIniMaxBytes + 1, text);
+    if (read == FileRead::Ok && text.size() > kIniMaxBytes)
+        return FileRead::Unreadable;
+    return read;
+}
+
+size_t ReadIniString(const char* section, const char* key, const char* def, char* out, size_t outSize, const char* path)
 {
     if (!out || outSize == 0)
         return 0;
     std::string value = def ? def : "";
     std::string text;
-    if (ReadWholeFile(path, text)) {
+    if (ReadIniFile(path, text) == FileRead::Ok) {
         bool inSection = false;
         for (const std::string& line : SplitLines(text)) {
             std::string name, k, v;
@@ -111,9 +117,9 @@ bool WriteIniString(const char* section, const char* key, const char* value, con
     if (!section || !key)
         return false;
     std::string text;
-    std::vector<std::string> lines;
-    if (ReadWholeFile(path, text))
-        lines = SplitLines(text);
+    if (ReadIniFile(path, text) == FileRead::Unreadable)
+        return false;
+    std::vector<std::string> lines = SplitLines(text);
 
     const std::string newLine = Trim(key) + "=" + Trim(value ? value : "");
     bool inSection = false;
@@ -161,8 +167,7 @@ int ParseIntLikeAtoi(const char* text)
 {
     if (!text)
         return 0;
-    while (*text == ' ' || *text == '\t' || *text == '\n' || *text == '\r' || *text == '\f' ||
-           *text == '\v')
+    while (*text == ' ' || *text == '\t' || *text == '\n' || *text == '\r' || *text == '\f' || *text == '\v')
         ++text;
     bool negative = false;
     if (*text == '+' || *text == '-')

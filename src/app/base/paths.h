@@ -20,9 +20,3 @@ int MakePath(const char* path);
 // snprintf into a path buffer; false when the result would be cut, so that a
 // cut path is never opened.
 bool FormatPath(char* out, size_t size, const char* fmt, ...) __attribute__((format(printf, 3, 4)));
-
-template <size_t N>
-inline bool FormatPathBuf(char (&out)[N], const char* path)
-{
-    return FormatPath(out, N, "%s", path);
-}

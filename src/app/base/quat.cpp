@@ -22,42 +22,6 @@ void QuatToMatrix(const Quat& q, float m[16])
     m[15] = 1;
 }
 
-Quat QuatExp(const float v[3])
-{
-    double theta = std::sqrt(double(v[0]) * v[0] + double(v[1]) * v[1] + double(v[2]) * v[2]);
-    double s = std::sin(theta);
-    Quat q;
-    q.w = static_cast<float>(std::cos(theta));
-    if (std::fabs(s) >= 0.000001) {
-        double k = s / theta;
-        q.x = static_cast<float>(v[0] * k);
-        q.y = static_cast<float>(v[1] * k);
-        q.z = static_cast<float>(v[2] * k);
-    } else {
-        q.x = v[0];
-        q.y = v[1];
-        q.z = v[2];
-    }
-    return q;
-}
-
-void QuatLog(const Quat& q, float v[3])
-{
-    v[0] = q.x;
-    v[1] = q.y;
-    v[2] = q.z;
-    if (std::fabs(q.w) < 1.0f) {
-        double theta = std::acos(double(q.w));
-        double s = std::sin(theta);
-        if (std::fabs(s) >= 0.000001) {
-            double k = theta / s;
-            v[0] = static_cast<float>(q.x * k);
-            v[1] = static_cast<float>(q.y * k);
-            v[2] = static_cast<float>(q.z * k);
-        }
-    }
-}
-
 Quat EulerToQuat(float ax, float ay, float az)
 {
     const double h = 0.008726646;  // pi / 360: half of one degree in radians

@@ -11,12 +11,6 @@ struct Quat {
 // order (element 4·column + row).
 void QuatToMatrix(const Quat& q, float m[16]);
 
-// Unit quaternion of a rotation vector (axis × angle in radians).
-Quat QuatExp(const float v[3]);
-
-// Rotation vector of a unit quaternion; the inverse of QuatExp.
-void QuatLog(const Quat& q, float v[3]);
-
 // Quaternion of three Euler angles in degrees: the turn about x is applied
 // first, then about y, then about z.
 Quat EulerToQuat(float ax, float ay, float az);

@@ -1,8 +1,5 @@
-#include "loop/menus.h"
+#include "menu/menu.h"
 
-#include "loop/pelmo.h"
-#include "menu/screens.h"
-#include "scene/pelmo3d.h"
 #include "sound/sound.h"
 #include "text/font.h"
 #include "text/texte.h"
@@ -10,26 +7,47 @@
 #include <cstdio>
 #include <cstring>
 
-std::vector<DisplayMode> modeList;
-
 namespace {
 
-OptionsApplier optionsApplier = nullptr;
-
 enum MenuId {
-    kIdGame = 0, kIdOptions = 1, kIdHighScores = 2, kIdAbout = 4, kIdQuit = 6,
-    kIdPlay = 10, kIdCodeMenu = 12, kIdSolution = 13, kIdLoad = 14, kIdGameBack = 15,
-    kIdLang = 20, kIdResolution = 22, kIdReflect = 23, kIdHelp = 24, kIdSpeed = 25, kIdSound = 26,
-    kIdMusic = 27, kIdOptionsBack = 29,
-    kIdContinue = 60, kIdRestart = 62, kIdInGameLoad = 64, kIdSave = 65, kIdLeave = 67,
+    kIdGame = 0,
+    kIdOptions = 1,
+    kIdHighScores = 2,
+    kIdAbout = 4,
+    kIdQuit = 6,
+    kIdPlay = 10,
+    kIdCodeMenu = 12,
+    kIdSolution = 13,
+    kIdLoad = 14,
+    kIdGameBack = 15,
+    kIdLang = 20,
+    kIdResolution = 22,
+    kIdReflect = 23,
+    kIdHelp = 24,
+    kIdSpeed = 25,
+    kIdSound = 26,
+    kIdMusic = 27,
+    kIdOptionsBack = 29,
+    kIdContinue = 60,
+    kIdRestart = 62,
+    kIdInGameLoad = 64,
+    kIdSave = 65,
+    kIdLeave = 67,
 };
 
 enum ValueId {
-    kHelpOn = 50, kHelpOff = 51,
-    kLangFr = 70, kLangEn = 71, kLangEs = 72,
+    kHelpOn = 50,
+    kHelpOff = 51,
+    kLangFr = 70,
+    kLangEn = 71,
+    kLangEs = 72,
     kSpeedFirst = 80,  // 80 … 84
-    kMusicOn = 90, kMusicOff = 91, kSoundOn = 92, kSoundOff = 93,
-    kReflectOn = 100, kReflectOff = 101,
+    kMusicOn = 90,
+    kMusicOff = 91,
+    kSoundOn = 92,
+    kSoundOff = 93,
+    kReflectOn = 100,
+    kReflectOff = 101,
     kResolutionFirst = 1240,
 };
 
@@ -50,8 +68,7 @@ void SetLanguage(GameState& g, const char* lang)
     if (!ChangeLanguage(g.dataPrefix, lang))
         return;  // the language in use stays (and says why)
     std::snprintf(g.settings.Lang, sizeof g.settings.Lang, "%s", lang);
-    BuildMenus(g);
-    SetCurrentMenu(g.menus, g.optionsMenu);
+    BuildMenus(g);  // the options menu stays the current one
 }
 
 void OnValue(GameState& g, int valueId)
@@ -92,14 +109,15 @@ void OnValue(GameState& g, int valueId)
         s.Speed = kSpeeds[valueId - kSpeedFirst];
         return;
     }
-    int mode = valueId - kResolutionFirst;
-    if (mode >= 0 && mode < static_cast<int>(modeList.size())) {
-        g.pendingWidth = modeList[static_cast<size_t>(mode)].width;
-        g.pendingHeight = modeList[static_cast<size_t>(mode)].height;
+    const int mode = valueId - kResolutionFirst;
+    if (mode >= 0 && mode < static_cast<int>(g.displayModes.size())) {
+        g.pendingWidth = g.displayModes[static_cast<size_t>(mode)].width;
+        g.pendingHeight = g.displayModes[static_cast<size_t>(mode)].height;
     }
 }
 
-void OnItem(GameState& g, int itemId)
+// The dialogs are opened here; the game's flow is the loop's.
+ScreenAction OnItem(GameState& g, int itemId)
 {
     switch (itemId) {
     case kIdHighScores:
@@ -109,11 +127,9 @@ void OnItem(GameState& g, int itemId)
         OpenCredits(g);
         break;
     case kIdQuit:
-        RequestQuit(g);
-        break;
+        return {ScreenAction::Quit};
     case kIdPlay:
-        StartNewGame(g, 0);
-        break;
+        return {ScreenAction::StartLevel, 0};
     case kIdCodeMenu:
         OpenCodeEntry(g);
         break;
@@ -128,29 +144,20 @@ void OnItem(GameState& g, int itemId)
         OpenSlotList(g, true);
         break;
     case kIdOptionsBack:
-        if (optionsApplier)
-            optionsApplier(g);
-        break;
+        return {ScreenAction::ApplyOptions};
     case kIdContinue:
-        ResumePlay(g);
-        break;
+        return {ScreenAction::ResumePlay};
     case kIdRestart:
-        RestartLevel(g);
-        break;
+        return {ScreenAction::RestartLevel};
     case kIdLeave:
-        LeaveGame(g);
-        break;
+        return {ScreenAction::LeaveGame};
     default:
         break;
     }
+    return ScreenAction();
 }
 
 }  // namespace
-
-void SetOptionsApplier(OptionsApplier apply)
-{
-    optionsApplier = apply;
-}
 
 void FreeMenus(GameState& g)
 {
@@ -161,7 +168,7 @@ void FreeMenus(GameState& g)
     g.menus.currentMenu = nullptr;
 }
 
-int BuildMenus(GameState& g)
+void BuildMenus(GameState& g)
 {
     Menu* current = g.menus.currentMenu;
     FreeMenus(g);
@@ -201,17 +208,18 @@ int BuildMenus(GameState& g)
     SetMenuItem(g.optionsMenu, 1, kIdResolution, MenuKindOption, Resolution.Units(), nullptr);
     MenuItem& res = g.optionsMenu.items[1];
     // The size in use is always in the list (the start-up adds it).
+    std::vector<DisplayMode>& modes = g.displayModes;
     bool found = false;
-    for (const DisplayMode& m : modeList)
+    for (const DisplayMode& m : modes)
         found = found || (m.width == s.Width && m.height == s.Height);
     if (!found)
-        modeList.push_back(DisplayMode{s.Width, s.Height, 32});
-    InitOption(res, static_cast<int>(modeList.size()));
-    for (size_t i = 0; i < modeList.size(); ++i) {
+        modes.push_back(DisplayMode{s.Width, s.Height, 32});
+    InitOption(res, static_cast<int>(modes.size()));
+    for (size_t i = 0; i < modes.size(); ++i) {
         char label[32];
-        std::snprintf(label, sizeof label, "%dx%d", modeList[i].width, modeList[i].height);
+        std::snprintf(label, sizeof label, "%dx%d", modes[i].width, modes[i].height);
         SetOptionValue8(res, static_cast<int>(i), kResolutionFirst + static_cast<int>(i), label);
-        if (modeList[i].width == s.Width && modeList[i].height == s.Height)
+        if (modes[i].width == s.Width && modes[i].height == s.Height)
             SelectOptionValue(res, kResolutionFirst + static_cast<int>(i));
     }
     g.pendingWidth = s.Width;
@@ -251,10 +259,9 @@ int BuildMenus(GameState& g)
         if (m == current)
             again = m;
     SetCurrentMenu(g.menus, *again);
-    return 1;
 }
 
-void MenuAction(GameState& g)
+ScreenAction MenuAction(GameState& g)
 {
     MenuInputFrame f = MenuFrameFromInput(g.input);
     int itemId = -1, valueId = -1;
@@ -264,12 +271,11 @@ void MenuAction(GameState& g)
         break;
     case MenuBack:
         if (g.gameInProgress)
-            ResumePlay(g);
+            return {ScreenAction::ResumePlay};
         break;
     case MenuValidated:
         PlaySample(SoundId::MenuClick);
-        OnItem(g, itemId);
-        break;
+        return OnItem(g, itemId);
     case MenuValueChanged:
         PlaySample(SoundId::MenuClick);
         OnValue(g, valueId);
@@ -277,4 +283,5 @@ void MenuAction(GameState& g)
     default:
         break;
     }
+    return ScreenAction();
 }

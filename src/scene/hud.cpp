@@ -1,11 +1,11 @@
-// The pieces drawn over the board: the heads-up bar, the colour flash and
-// the mouse pointer.
-#include "menu/screens.h"
+#include "scene/hud.h"
 
 #include "engine/draw3d.h"
 #include "engine/glfont2d.h"
 #include "engine/gltexture.h"
-#include "menu/screenutil.h"
+#include "text/font.h"
+#include "text/texte.h"
+#include "text/textfit.h"
 
 #include <GL/gl.h>
 
@@ -34,7 +34,71 @@ void DrawIcon(char glyph, float x, float y, float size)
     glPopMatrix();
 }
 
+// The window's width (at least 1) and its scale against 1024 pixels.
+struct Scale {
+    int W;
+    float s;
+    explicit Scale(int width) : W(std::max(1, width)), s(static_cast<float>(W) / 1024.0f) {}
+};
+
+int GameLineHeight()
+{
+    return std::max(1, gameFont.lineHeight);
+}
+
 }  // namespace
+
+void DrawRect(float x0, float y0, float x1, float y1, float r, float g, float b, float a)
+{
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(r, g, b, a);
+    glBegin(GL_QUADS);
+    glVertex2f(x0, y0);
+    glVertex2f(x1, y0);
+    glVertex2f(x1, y1);
+    glVertex2f(x0, y1);
+    glEnd();
+    glPopAttrib();
+}
+
+void DrawShade(float x0, float y0, float x1, float y1, float topAlpha, float bottomAlpha)
+{
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT | GL_LIGHTING_BIT);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glShadeModel(GL_SMOOTH);
+    glBegin(GL_QUADS);
+    glColor4f(0, 0, 0, topAlpha);
+    glVertex2f(x0, y0);
+    glVertex2f(x1, y0);
+    glColor4f(0, 0, 0, bottomAlpha);
+    glVertex2f(x1, y1);
+    glVertex2f(x0, y1);
+    glEnd();
+    glPopAttrib();
+}
+
+void DrawFlash(float r, float g, float b, float a)
+{
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    DrawRect(0, 0, static_cast<float>(viewport[2]), static_cast<float>(viewport[3]), r, g, b, a);
+}
+
+float PointerHalfSize(int windowWidth)
+{
+    return windowWidth * 16.0f / 1024.0f;
+}
 
 bool LoadHudIconFont(const char* path)
 {
@@ -77,28 +141,21 @@ void DrawPointer(int x, int y, float halfSize)
     glPopAttrib();
 }
 
-void DrawFlash(float r, float g, float b, float a)
+void DrawHudBar(const HudValues& hud)
 {
-    GLint viewport[4] = {0, 0, 0, 0};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    screens::DrawRect(0, 0, static_cast<float>(viewport[2]), static_cast<float>(viewport[3]), r, g, b, a);
-}
-
-void DrawHudBar(const GameState& g)
-{
-    const screens::Measures m = screens::Measure(g);
+    const Scale m(hud.windowWidth);
     const float C = m.W / 7.0f;
     const float icon = kIconCell * m.s;
     const float margin = (C - icon) / 2;
     const int top = static_cast<int>(std::lround(8 * m.s));
-    const bool bomb = g.puzzle.bombCarried != 0;
-    const int L = m.R;
+    const bool bomb = hud.bombCarried;
+    const int L = GameLineHeight();
     const int groups = bomb ? 3 : 2;
     const float iconX[3] = {std::round(2 * C + margin), std::round(4 * C + margin), std::round(6 * C + margin)};
     const WideText* labels[3] = {&TextKey::IconLevel, &TextKey::IconMoves, &TextKey::IconBomb};
 
     // A soft shade under the bar keeps it readable over a bright board.
-    screens::DrawShade(0, 0, static_cast<float>(m.W), top + icon + 16 * m.s, 0.45f, 0.0f);
+    DrawShade(0, 0, static_cast<float>(m.W), top + icon + 16 * m.s, 0.45f, 0.0f);
 
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT | GL_TEXTURE_BIT);
     glColor4f(1, 1, 1, 1);
@@ -118,8 +175,7 @@ void DrawHudBar(const GameState& g)
     const int labelRoom = static_cast<int>(C * 0.95f);
     float groupLeft[3], groupRight[3];
     for (int k = 0; k < 3; ++k) {
-        const float half = std::max(icon, static_cast<float>(screens::FittedWidth(gameFont, labels[k]->Str(),
-                                                                                   labelRoom))) / 2;
+        const float half = std::max(icon, static_cast<float>(FittedWidth(gameFont, labels[k]->Str(), labelRoom))) / 2;
         groupLeft[k] = iconX[k] + icon / 2 - half;
         groupRight[k] = iconX[k] + icon / 2 + half;
     }
@@ -131,23 +187,48 @@ void DrawHudBar(const GameState& g)
     char text[32];
     for (int k = 0; k < 2; ++k) {
         if (k == 0)
-            std::snprintf(text, sizeof text, "%2d", g.puzzle.levelIndex + 1);
+            std::snprintf(text, sizeof text, "%2d", hud.levelIndex + 1);
         else
-            std::snprintf(text, sizeof text, "%5d", g.puzzle.moves);
+            std::snprintf(text, sizeof text, "%5d", hud.moves);
         const float wanted = k == 0 ? (C - 2 * L) / 2 + 2.5f * C : (C - 5 * L) / 2 + 4.5f * C;
         const int x = static_cast<int>(std::lround(std::max(wanted, groupRight[k] + gap)));
         const float limit = k == 0 ? groupLeft[1] : (bomb ? groupLeft[2] : static_cast<float>(m.W));
         const int room = std::max(1, static_cast<int>(limit) - gap - x);
-        screens::DrawTextFit(gameFont, screens::Widen(text), x, top, room, box, false, true);
+        DrawTextFit(gameFont, WideText(text).Str(), x, top, room, box, false, true);
     }
 
     // The labels over the icons, in red to yellow.
     const float red[3] = {1, 0, 0}, yellow[3] = {1, 1, 0};
-    screens::FontTint tint(gameFont, red, yellow, 1.0f);
+    FontTint tint(gameFont, red, yellow, 1.0f);
     const int labelTop = static_cast<int>(std::lround(16 * m.s));
     for (int k = 0; k < groups; ++k) {
         const int cx = static_cast<int>(iconX[k] + icon / 2);
-        screens::DrawTextFit(gameFont, labels[k]->Units(), cx - labelRoom / 2, labelTop, labelRoom,
-                             static_cast<int>(icon), true, true);
+        DrawTextFit(gameFont, labels[k]->Units(), cx - labelRoom / 2, labelTop, labelRoom, static_cast<int>(icon), true,
+                    true);
     }
+}
+
+void DrawMessageBox(int windowWidth, int windowHeight, const WideText* const lines[3])
+{
+    const Scale m(windowWidth);
+    const int H = std::max(1, windowHeight);
+    const int R = GameLineHeight();
+    const int margin = static_cast<int>(16 * m.s);
+    const int room = m.W - 4 * margin;
+    int widest = 0;
+    for (int i = 0; i < 3; ++i)
+        widest = std::max(widest, FittedWidth(gameFont, lines[i]->Str(), room));
+
+    // The box holds the three lines whatever their length, centred on the
+    // window like the lines themselves.
+    const float step = 1.5f * R;
+    const float firstTop = H / 2.0f - R / 2.0f - step;
+    const float halfWidth = std::max(200 * m.s, widest / 2.0f + 2 * margin);
+    const float x0 = m.W / 2.0f - halfWidth, x1 = m.W / 2.0f + halfWidth;
+    const float y0 = firstTop - 0.6f * R, y1 = firstTop + 2 * step + R + 0.6f * R;
+
+    DrawRect(x0, y0, x1, y1, 0, 0, 0, 0.55f);
+    for (int i = 0; i < 3; ++i)
+        DrawTextFit(gameFont, lines[i]->Units(), 2 * margin, static_cast<int>(firstTop + i * step), room, R, true,
+                    false);
 }
