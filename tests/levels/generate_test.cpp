@@ -13,11 +13,10 @@ using namespace lvl;
 namespace {
 
 // A room with a Hard grid: the candidates must keep it and play on Hard.
-const char* kYard =
-    "Title: Yard\n\n"
-    "##########\n#        #\n#  *  ## #\n#     #  #\n# ##    *#\n#  *  #  #\n#     @  #\n##########\n\n"
-    "Hard:\n"
-    "##########\n#x       #\n#        #\n#        #\n#        #\n#        #\n#       x#\n##########\n";
+const char* kYard = "Title: Yard\n\n"
+                    "##########\n#        #\n#  *  ## #\n#     #  #\n# ##    *#\n#  *  #  #\n#     @  #\n##########\n\n"
+                    "Hard:\n"
+                    "##########\n#x       #\n#        #\n#        #\n#        #\n#        #\n#       x#\n##########\n";
 
 GenerateOptions SmallRun(uint32_t seed)
 {
@@ -45,10 +44,12 @@ TEST(LevelGenerate, APullIsLegalExactlyWhenThePushItUndoesIs)
         {"off its target", "#######\n#     #\n#  *  #\n#     #\n#@    #\n#######\n", 3, 3, kDirUp, true},
         {"the car backs into a wall", "#######\n#     #\n#  *  #\n#     #\n#@    #\n#######\n", 3, 1, kDirDown, false},
         {"no block beside the car", "#######\n#     #\n#  *  #\n#     #\n#@    #\n#######\n", 2, 2, kDirUp, false},
-        {"a block never enters a bomb's cell", "#######\n#     #\n#  *  #\n#  !  #\n#@    #\n#######\n", 3, 3, kDirUp, false},
+        {"a block never enters a bomb's cell", "#######\n#     #\n#  *  #\n#  !  #\n#@    #\n#######\n", 3, 3, kDirUp,
+         false},
         // The game fixes a block on the only target of a lane along a wall:
         // no push could take it off again.
-        {"onto a target the game fixes it on", "#######\n#  .$ #\n#     #\n#     #\n#@    #\n#######\n", 3, 1, kDirRight, false},
+        {"onto a target the game fixes it on", "#######\n#  .$ #\n#     #\n#     #\n#@    #\n#######\n", 3, 1,
+         kDirRight, false},
         {"onto a target in the open", "#######\n#     #\n#  .$ #\n#     #\n#@    #\n#######\n", 3, 2, kDirRight, true},
     };
     for (const auto& c : cases) {
@@ -86,8 +87,10 @@ TEST(LevelGenerate, NamesTheTrivialPartOfASolution)
         const char* says;  // empty: nothing trivial
     } cases[] = {
         {"a block fixed in its corner", "#######\n#@$ . #\n#*    #\n#######\n", "never moves"},
-        {"one push from its target", "######\n#    #\n#@$. #\n#    #\n######\n", "is finished by one push at the start"},
-        {"two blocks in two corridors", "#########\n#@ $  . #\n# ##### #\n#  $  . #\n#########\n", "never meets another"},
+        {"one push from its target", "######\n#    #\n#@$. #\n#    #\n######\n",
+         "is finished by one push at the start"},
+        {"two blocks in two corridors", "#########\n#@ $  . #\n# ##### #\n#  $  . #\n#########\n",
+         "never meets another"},
         {"one block behind the other", "########\n#      #\n# $ $..#\n#@     #\n########\n", ""},
     };
     for (const auto& c : cases) {
@@ -96,8 +99,10 @@ TEST(LevelGenerate, NamesTheTrivialPartOfASolution)
         const SolverResult r = SolveLevel(board);
         ASSERT_TRUE(r.solved) << r.reason;
         const std::string why = TrivialPart(board, r.solution);
-        if (!*c.says) EXPECT_EQ(why, "");
-        else EXPECT_NE(why.find(c.says), std::string::npos) << why;
+        if (!*c.says)
+            EXPECT_EQ(why, "");
+        else
+            EXPECT_NE(why.find(c.says), std::string::npos) << why;
     }
 }
 
@@ -108,11 +113,13 @@ TEST(LevelGenerate, ASeedGivesTheSameCandidatesAndEveryOnePlaysInTheGame)
     const GenerateReport again = GenerateLevels(yard, SmallRun(7));
     ASSERT_FALSE(first.kept.empty());
     ASSERT_EQ(first.kept.size(), again.kept.size());
-    for (size_t i = 0; i < first.kept.size(); ++i) EXPECT_EQ(first.kept[i].text, again.kept[i].text);
+    for (size_t i = 0; i < first.kept.size(); ++i)
+        EXPECT_EQ(first.kept[i].text, again.kept[i].text);
     const GenerateReport other = GenerateLevels(yard, SmallRun(8));
     ASSERT_FALSE(other.kept.empty());
     // The seed, not only the comment naming it, changes the candidate.
-    EXPECT_NE(ParseLevelSource(other.kept[0].text, "o.txt").solution, ParseLevelSource(first.kept[0].text, "f.txt").solution);
+    EXPECT_NE(ParseLevelSource(other.kept[0].text, "o.txt").solution,
+              ParseLevelSource(first.kept[0].text, "f.txt").solution);
 
     for (const Candidate& c : first.kept) {
         SCOPED_TRACE(c.text);

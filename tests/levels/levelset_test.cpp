@@ -55,9 +55,11 @@ TEST(LevelSet, EachPageOpensWithItsIdea)
     for (int y = 0; y < kPlayHeight; ++y)
         for (int x = 0; x < kPlayWidth; ++x) {
             const int c = three.board.At(x, y);
-            if (c != kCellTarget && c != kCellBlockOnTarget) continue;
+            if (c != kCellTarget && c != kCellBlockOnTarget)
+                continue;
             const int colour = t++ % 3;
-            if (column[colour] < 0) column[colour] = x;
+            if (column[colour] < 0)
+                column[colour] = x;
             EXPECT_EQ(x, column[colour]) << "target " << t - 1;
         }
     EXPECT_EQ(t, 9);

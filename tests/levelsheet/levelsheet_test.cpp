@@ -45,10 +45,11 @@ std::string InkAt(const SheetImage& image, const SheetOptions& o, int board, int
 {
     const SheetPoint p = SheetCellOrigin(o, board, x, y);
     const uint8_t* px = image.Pixel(p.x + o.cell / 2, p.y + o.cell / 2);
-    const char* names[] = {"ground", "floor", "hard wall", "wall", "target", "block", "block on target",
-                           "car", "bomb", "statue", "back"};
+    const char* names[] = {"ground",          "floor", "hard wall", "wall",   "target", "block",
+                           "block on target", "car",   "bomb",      "statue", "back"};
     for (int i = 0; i <= static_cast<int>(SheetInk::Back); ++i)
-        if (std::memcmp(px, SheetInkColour(static_cast<SheetInk>(i)), 3) == 0) return names[i];
+        if (std::memcmp(px, SheetInkColour(static_cast<SheetInk>(i)), 3) == 0)
+            return names[i];
     return "unknown";
 }
 
@@ -65,14 +66,22 @@ TEST(LevelSheet, EveryCellIsDrawnInItsInkAtItsPlace)
         int board, x, y;
         const char* ink;
     } cases[] = {
-        {0, 0, 0, "ground"},          {0, kLeft - 1, kTop + 1, "ground"},
-        {0, kLeft, kTop, "wall"},     {0, kLeft + 1, kTop + 1, "car"},
-        {0, kLeft + 2, kTop + 1, "hard wall"}, {0, kLeft + 3, kTop + 1, "block"},
-        {0, kLeft + 4, kTop + 1, "floor"},     {0, kLeft + 5, kTop + 1, "target"},
-        {0, kLeft + 1, kTop + 2, "block on target"}, {0, kLeft + 3, kTop + 2, "bomb"},
-        {0, kLeft + 5, kTop + 2, "statue"},    {0, 19, 14, "ground"},
-        {1, kLeft + 3, kTop + 1, "floor"},     {1, kLeft + 5, kTop + 1, "target"},
-        {2, kLeft + 3, kTop + 1, "block"},     {2, kLeft + 6, kTop + 3, "wall"},
+        {0, 0, 0, "ground"},
+        {0, kLeft - 1, kTop + 1, "ground"},
+        {0, kLeft, kTop, "wall"},
+        {0, kLeft + 1, kTop + 1, "car"},
+        {0, kLeft + 2, kTop + 1, "hard wall"},
+        {0, kLeft + 3, kTop + 1, "block"},
+        {0, kLeft + 4, kTop + 1, "floor"},
+        {0, kLeft + 5, kTop + 1, "target"},
+        {0, kLeft + 1, kTop + 2, "block on target"},
+        {0, kLeft + 3, kTop + 2, "bomb"},
+        {0, kLeft + 5, kTop + 2, "statue"},
+        {0, 19, 14, "ground"},
+        {1, kLeft + 3, kTop + 1, "floor"},
+        {1, kLeft + 5, kTop + 1, "target"},
+        {2, kLeft + 3, kTop + 1, "block"},
+        {2, kLeft + 6, kTop + 3, "wall"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(InkAt(image, o, c.board, c.x, c.y), c.ink) << "board " << c.board << " cell " << c.x << "," << c.y;

@@ -14,7 +14,10 @@ namespace {
 
 using CellSet = std::bitset<kCellCount>;
 
-inline int CellOf(int x, int y) { return y * kPlayWidth + x; }
+inline int CellOf(int x, int y)
+{
+    return y * kPlayWidth + x;
+}
 
 void Delta(Direction dir, int& dx, int& dy)
 {
@@ -25,10 +28,17 @@ void Delta(Direction dir, int& dx, int& dy)
 Direction DirectionOfLetter(char c)
 {
     switch (c) {
-    case 'L': case 'l': return kDirLeft;
-    case 'R': case 'r': return kDirRight;
-    case 'U': case 'u': return kDirUp;
-    default: return kDirDown;
+    case 'L':
+    case 'l':
+        return kDirLeft;
+    case 'R':
+    case 'r':
+        return kDirRight;
+    case 'U':
+    case 'u':
+        return kDirUp;
+    default:
+        return kDirDown;
     }
 }
 
@@ -44,8 +54,10 @@ CellSet Reach(const Board& b, int x, int y)
             int dx, dy;
             Delta(Direction(d), dx, dy);
             const int qx = px + dx, qy = py + dy;
-            if (qx < 0 || qx >= kPlayWidth || qy < 0 || qy >= kPlayHeight) continue;
-            if (seen[size_t(CellOf(qx, qy))] || !IsGround(b.At(qx, qy))) continue;
+            if (qx < 0 || qx >= kPlayWidth || qy < 0 || qy >= kPlayHeight)
+                continue;
+            if (seen[size_t(CellOf(qx, qy))] || !IsGround(b.At(qx, qy)))
+                continue;
             seen.set(size_t(CellOf(qx, qy)));
             queue.push_back(CellOf(qx, qy));
         }
@@ -64,14 +76,17 @@ bool PulledBoard(const Board& b, int carX, int carY, Direction dir, Board& out)
     out = b;
     // The core moves a block off a target as a movable one; the fixing is
     // settled again below.
-    if (out.At(bx, by) == kCellBlockFixed) out.At(bx, by) = kCellBlockOnTarget;
+    if (out.At(bx, by) == kCellBlockFixed)
+        out.At(bx, by) = kCellBlockOnTarget;
     MoveBlock(out, bx, by, -dx, -dy, -1, -1);
     SettleBlocksOnTargets(out);
     // The push this pull undoes: the block movable, its old cell open to it.
-    if (!IsPushable(out.At(carX, carY)) || !TakesPushedBlock(out.At(bx, by))) return false;
+    if (!IsPushable(out.At(carX, carY)) || !TakesPushedBlock(out.At(bx, by)))
+        return false;
     for (int y = 0; y < kPlayHeight; ++y)
         for (int x = 0; x < kPlayWidth; ++x)
-            if (out.At(x, y) == kCellBlock && IsBlockLost(out, x, y)) return false;
+            if (out.At(x, y) == kCellBlock && IsBlockLost(out, x, y))
+                return false;
     return true;
 }
 
@@ -88,8 +103,10 @@ Board EmptyRoom(const LevelSource& room)
     for (int y = 0; y < kPlayHeight; ++y)
         for (int x = 0; x < kPlayWidth; ++x) {
             uint8_t& c = b.At(x, y);
-            if (c == kCellBlockOnTarget || c == kCellBlockFixed) c = kCellTarget;
-            else if (c == kCellBlock || c == kCellCarStart) c = kCellFloor;
+            if (c == kCellBlockOnTarget || c == kCellBlockFixed)
+                c = kCellTarget;
+            else if (c == kCellBlock || c == kCellCarStart)
+                c = kCellFloor;
         }
     return b;
 }
@@ -124,8 +141,10 @@ bool CarStartCell(const Board& w, int& carX, int& carY)
             int dx, dy;
             Delta(Direction(d), dx, dy);
             const int qx = px + dx, qy = py + dy;
-            if (qx < 0 || qx >= kPlayWidth || qy < 0 || qy >= kPlayHeight) continue;
-            if (seen[size_t(CellOf(qx, qy))] || !IsGround(w.At(qx, qy))) continue;
+            if (qx < 0 || qx >= kPlayWidth || qy < 0 || qy >= kPlayHeight)
+                continue;
+            if (seen[size_t(CellOf(qx, qy))] || !IsGround(w.At(qx, qy)))
+                continue;
             seen.set(size_t(CellOf(qx, qy)));
             queue.push_back(CellOf(qx, qy));
         }
@@ -138,10 +157,12 @@ bool CarStartCell(const Board& w, int& carX, int& carY)
 std::string PositionKey(const Board& w, int carX, int carY)
 {
     std::string key;
-    for (int i = 0; i < kCellCount; ++i) key.push_back(IsBlockCode(w.At(i % kPlayWidth, i / kPlayWidth)) ? '1' : '0');
+    for (int i = 0; i < kCellCount; ++i)
+        key.push_back(IsBlockCode(w.At(i % kPlayWidth, i / kPlayWidth)) ? '1' : '0');
     const CellSet reach = Reach(w, carX, carY);
     for (int i = 0; i < kCellCount; ++i)
-        if (reach[size_t(i)]) return key + std::to_string(i);
+        if (reach[size_t(i)])
+            return key + std::to_string(i);
     return key;
 }
 
@@ -161,7 +182,8 @@ std::vector<int> TargetDistances(const Board& goal)
     for (int y = 0; y < kPlayHeight; ++y)
         for (int x = 0; x < kPlayWidth; ++x) {
             uint8_t& c = room.At(x, y);
-            if (!IsBlockCode(c)) continue;
+            if (!IsBlockCode(c))
+                continue;
             c = kCellTarget;
             dist[size_t(CellOf(x, y))] = 0;
             queue.push_back(CellOf(x, y));
@@ -172,8 +194,10 @@ std::vector<int> TargetDistances(const Board& goal)
             int dx, dy;
             Delta(Direction(d), dx, dy);
             const int px = qx - dx, py = qy - dy;  // the block before the push
-            if (!TakesPushedBlock(room.At(px, py)) || !IsGround(room.At(px - dx, py - dy))) continue;
-            if (dist[size_t(CellOf(px, py))] <= dist[size_t(queue[i])] + 1) continue;
+            if (!TakesPushedBlock(room.At(px, py)) || !IsGround(room.At(px - dx, py - dy)))
+                continue;
+            if (dist[size_t(CellOf(px, py))] <= dist[size_t(queue[i])] + 1)
+                continue;
             dist[size_t(CellOf(px, py))] = dist[size_t(queue[i])] + 1;
             queue.push_back(CellOf(px, py));
         }
@@ -190,7 +214,8 @@ void Walk(Board& w, int& carX, int& carY, int pulls, const std::vector<int>& dis
     // A pull from (x, y) towards dir, when legal: the block now stands where
     // the car stood.
     auto pull = [&](int x, int y, Direction dir) {
-        if (!Pull(w, x, y, dir)) return false;
+        if (!Pull(w, x, y, dir))
+            return false;
         carX = x;
         carY = y;
         return true;
@@ -214,7 +239,8 @@ void Walk(Board& w, int& carX, int& carY, int pulls, const std::vector<int>& dis
                 near += dist[size_t(c)] <= 1;
             }
         int x = carX, y = carY;
-        if (CarStartCell(w, x, y)) endings.push_back({w, carX, carY, score, near});
+        if (CarStartCell(w, x, y))
+            endings.push_back({w, carX, carY, score, near});
     };
     struct Position {
         Board board;
@@ -235,7 +261,8 @@ void Walk(Board& w, int& carX, int& carY, int pulls, const std::vector<int>& dis
         std::vector<PullChoice> choices;
         int total = 0;
         for (int c = 0; c < kCellCount; ++c) {
-            if (!reach[size_t(c)]) continue;
+            if (!reach[size_t(c)])
+                continue;
             const int x = c % kPlayWidth, y = c / kPlayWidth;
             for (int d = kDirLeft; d <= kDirDown; ++d) {
                 int dx, dy;
@@ -253,7 +280,8 @@ void Walk(Board& w, int& carX, int& carY, int pulls, const std::vector<int>& dis
         while (!choices.empty() && !straight) {
             int pick = int(rng() % uint32_t(total));
             size_t k = 0;
-            while (pick >= choices[k].weight) pick -= choices[k++].weight;
+            while (pick >= choices[k].weight)
+                pick -= choices[k++].weight;
             const PullChoice ch = choices[k];
             total -= ch.weight;
             choices.erase(choices.begin() + long(k));
@@ -264,10 +292,12 @@ void Walk(Board& w, int& carX, int& carY, int pulls, const std::vector<int>& dis
                 straight = true;
             }
         }
-        if (straight) continue;
+        if (straight)
+            continue;
         // Shut in with no pull to make: back up a few pulls and go on
         // from there.
-        if (history.empty()) break;
+        if (history.empty())
+            break;
         const size_t back = std::min(history.size(), size_t(1 + rng() % 4));
         history.resize(history.size() - back + 1);
         w = history.back().board;
@@ -276,12 +306,15 @@ void Walk(Board& w, int& carX, int& carY, int pulls, const std::vector<int>& dis
         history.pop_back();
     }
     int fewest = kCellCount, best = 0;
-    for (const Ending& e : endings) fewest = std::min(fewest, e.near);
     for (const Ending& e : endings)
-        if (e.near == fewest) best = std::max(best, e.score);
+        fewest = std::min(fewest, e.near);
+    for (const Ending& e : endings)
+        if (e.near == fewest)
+            best = std::max(best, e.score);
     std::vector<const Ending*> far;
     for (const Ending& e : endings)
-        if (e.near == fewest && 4 * e.score >= 3 * best) far.push_back(&e);
+        if (e.near == fewest && 4 * e.score >= 3 * best)
+            far.push_back(&e);
     const Ending& end = *far[rng() % far.size()];
     w = end.board;
     carX = end.carX;
@@ -300,7 +333,8 @@ std::string CandidateText(const LevelSource& room, const GenerateOptions& o, con
     text += RenderSourceGrid(room, c.board, c.carX, c.carY);
     if (!room.hardRows.empty()) {
         text += "\nHard:\n";
-        for (const std::string& row : room.hardRows) text += row + "\n";
+        for (const std::string& row : room.hardRows)
+            text += row + "\n";
     }
     return ReplaceSolutionText(text, r.solution);
 }
@@ -330,7 +364,8 @@ bool CanPull(const Board& b, int carX, int carY, Direction dir)
 bool Pull(Board& b, int& carX, int& carY, Direction dir)
 {
     Board out;
-    if (!PulledBoard(b, carX, carY, dir, out)) return false;
+    if (!PulledBoard(b, carX, carY, dir, out))
+        return false;
     int dx, dy;
     Delta(dir, dx, dy);
     b = out;
@@ -345,8 +380,10 @@ Board GoalBoard(const LevelSource& room)
     for (int y = 0; y < kPlayHeight; ++y)
         for (int x = 0; x < kPlayWidth; ++x) {
             uint8_t& c = b.At(x, y);
-            if (c == kCellTarget || c == kCellBlockOnTarget || c == kCellBlockFixed) c = kCellBlockOnTarget;
-            else if (c == kCellBlock || c == kCellCarStart) c = kCellFloor;
+            if (c == kCellTarget || c == kCellBlockOnTarget || c == kCellBlockFixed)
+                c = kCellBlockOnTarget;
+            else if (c == kCellBlock || c == kCellCarStart)
+                c = kCellFloor;
         }
     SettleBlocksOnTargets(b);
     return b;
@@ -362,8 +399,10 @@ std::string TrivialPart(const Board& board, const std::string& solution)
     for (int y = 0; y < kPlayHeight; ++y)
         for (int x = 0; x < kPlayWidth; ++x) {
             const int c = board.At(x, y);
-            if (c == kCellCarStart) carX = x, carY = y;
-            if (!IsBlockCode(c)) continue;
+            if (c == kCellCarStart)
+                carX = x, carY = y;
+            if (!IsBlockCode(c))
+                continue;
             idAt[size_t(CellOf(x, y))] = int(occupied.size());
             occupied.emplace_back();
             occupied.back().set(size_t(CellOf(x, y)));
@@ -374,7 +413,8 @@ std::string TrivialPart(const Board& board, const std::string& solution)
         }
     std::vector<int> start(occupied.size());
     for (int c = 0; c < kCellCount; ++c)
-        if (idAt[size_t(c)] >= 0) start[size_t(idAt[size_t(c)])] = c;
+        if (idAt[size_t(c)] >= 0)
+            start[size_t(idAt[size_t(c)])] = c;
 
     const Replay replay = ReplaySolution(board, solution, false, [&](char letter, const Board&, int x, int y) {
         const Direction dir = DirectionOfLetter(letter);
@@ -391,7 +431,8 @@ std::string TrivialPart(const Board& board, const std::string& solution)
             firstDir[size_t(id)] = dir;
         }
     });
-    if (!replay.error.empty()) return "the solution does not play: " + replay.error;
+    if (!replay.error.empty())
+        return "the solution does not play: " + replay.error;
 
     const size_t n = occupied.size();
     std::string parts;
@@ -415,9 +456,10 @@ std::string TrivialPart(const Board& board, const std::string& solution)
         }
         bool meets = false;
         for (size_t a = 0; a < n && !meets; ++a)
-            meets = a != b && (((occupied[b] | pushedFrom[b]) & occupied[a]).any() ||
-                               (pushedFrom[a] & occupied[b]).any());
-        if (!meets) add(b, " never meets another");
+            meets =
+                a != b && (((occupied[b] | pushedFrom[b]) & occupied[a]).any() || (pushedFrom[a] & occupied[b]).any());
+        if (!meets)
+            add(b, " never meets another");
     }
     return parts;
 }
@@ -434,7 +476,8 @@ GenerateReport GenerateLevels(const LevelSource& room, const GenerateOptions& op
     for (int y = 0; y < kPlayHeight; ++y)
         for (int x = 0; x < kPlayWidth; ++x) {
             blocks += IsBlockCode(goal.At(x, y));
-            if (!IsGround(goal.At(x, y)) || tried[size_t(CellOf(x, y))]) continue;
+            if (!IsGround(goal.At(x, y)) || tried[size_t(CellOf(x, y))])
+                continue;
             const CellSet region = Reach(goal, x, y);
             tried |= region;
             bool canPull = false;
@@ -442,9 +485,11 @@ GenerateReport GenerateLevels(const LevelSource& room, const GenerateOptions& op
                 for (int d = kDirLeft; d <= kDirDown && region[size_t(c)] && !canPull; ++d)
                     canPull = CanPull(goal, c % kPlayWidth, c / kPlayWidth, Direction(d));
             for (int c = 0; c < kCellCount && canPull; ++c)
-                if (region[size_t(c)]) ground.push_back(c);
+                if (region[size_t(c)])
+                    ground.push_back(c);
         }
-    if (ground.empty() || blocks == 0) return report;
+    if (ground.empty() || blocks == 0)
+        return report;
 
     const std::vector<int> dist = TargetDistances(goal);
     std::mt19937 rng(options.seed);

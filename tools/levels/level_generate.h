@@ -45,35 +45,35 @@ std::string TrivialPart(const Board& board, const std::string& solution);
 
 struct GenerateOptions {
     uint32_t seed = 1;
-    int walks = 200;          // reverse walks tried
-    int keep = 5;             // stop once this many candidates are kept
-    int pullsPerBlock = 20;   // a walk makes about this many pulls per block
+    int walks = 200;         // reverse walks tried
+    int keep = 5;            // stop once this many candidates are kept
+    int pullsPerBlock = 20;  // a walk makes about this many pulls per block
     int minPushes = 0;
-    long minExplored = 0;     // the solver's explored positions, at least
-    long maxExplored = 0;     // at most (0: no limit)
-    int levelIndex = 0;       // the index each candidate is compiled and verified at
+    long minExplored = 0;  // the solver's explored positions, at least
+    long maxExplored = 0;  // at most (0: no limit)
+    int levelIndex = 0;    // the index each candidate is compiled and verified at
     // The bound of each solve. Walks repeat exactly for a seed as long as
     // the state bound, not the time, is what stops a search.
     SolverOptions solver;
 };
 
 struct Candidate {
-    int walk = 0;        // which walk of the run made it
-    Board board;         // the level as its source stores it (Easy: bombs, no Hard walls)
+    int walk = 0;  // which walk of the run made it
+    Board board;   // the level as its source stores it (Easy: bombs, no Hard walls)
     int carX = 0, carY = 0;
     SolverResult result;
-    std::string text;    // the level source, the solver's solution stored
+    std::string text;  // the level source, the solver's solution stored
 };
 
 struct GenerateReport {
     std::vector<Candidate> kept;
-    int walks = 0;       // walks made
-    int repeated = 0;    // ended in a position an earlier walk had made
-    int beyond = 0;      // the solver's bound stopped the search
-    int easy = 0;        // fewer pushes or explored positions than asked
-    int hard = 0;        // more explored positions than asked
-    int trivial = 0;     // a trivial part (see TrivialPart)
-    int refused = 0;     // the compiler or the core's verification refused it
+    int walks = 0;                 // walks made
+    int repeated = 0;              // ended in a position an earlier walk had made
+    int beyond = 0;                // the solver's bound stopped the search
+    int easy = 0;                  // fewer pushes or explored positions than asked
+    int hard = 0;                  // more explored positions than asked
+    int trivial = 0;               // a trivial part (see TrivialPart)
+    int refused = 0;               // the compiler or the core's verification refused it
     std::vector<std::string> log;  // a line for each walk: what came of it
 };
 

@@ -24,8 +24,8 @@ struct LevelSource {
     uint8_t floorMask[kCellCount] = {};  // non-zero: stays floor on Hard
     int blocks = 0, targets = 0, bombs = 0, specials = 0;
     bool hasSolution = false;
-    std::string solution;            // letters l r u d L R U D
-    std::vector<int> solutionLines;  // source line of each letter
+    std::string solution;               // letters l r u d L R U D
+    std::vector<int> solutionLines;     // source line of each letter
     std::vector<std::string> hardRows;  // the Hard grid as written (empty: none)
 };
 

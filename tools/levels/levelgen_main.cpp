@@ -19,11 +19,10 @@
 
 namespace {
 
-const char* kUsage =
-    "usage: pondrake_levelgen [--seed S] [--walks N] [--keep N] [--pulls N] [--min-pushes P]\n"
-    "                         [--min-explored E] [--max-explored E] [--states N] [--time S]\n"
-    "                         [--index N] [--verbose] ROOM OUTDIR\n"
-    "       pondrake_levelgen --check SOURCE...\n";
+const char* kUsage = "usage: pondrake_levelgen [--seed S] [--walks N] [--keep N] [--pulls N] [--min-pushes P]\n"
+                     "                         [--min-explored E] [--max-explored E] [--states N] [--time S]\n"
+                     "                         [--index N] [--verbose] ROOM OUTDIR\n"
+                     "       pondrake_levelgen --check SOURCE...\n";
 
 // The trivial parts of each source's stored solution; 1 when any has one.
 int Check(int count, char** paths)
@@ -35,7 +34,8 @@ int Check(int count, char** paths)
             const std::string why = src.hasSolution ? lvl::TrivialPart(lvl::SolverBoard(src), src.solution)
                                                     : std::string("no stored solution");
             std::printf("%s: %s\n", paths[i], why.empty() ? "no trivial part" : why.c_str());
-            if (!why.empty()) status = 1;
+            if (!why.empty())
+                status = 1;
         } catch (const Exception& e) {
             std::fprintf(stderr, "%s\n", lvl::SourceErrorText(e).c_str());
             status = 1;
@@ -56,7 +56,8 @@ std::string Stem(const std::string& path)
 
 int main(int argc, char** argv)
 {
-    if (argc > 2 && std::strcmp(argv[1], "--check") == 0) return Check(argc - 2, argv + 2);
+    if (argc > 2 && std::strcmp(argv[1], "--check") == 0)
+        return Check(argc - 2, argv + 2);
     lvl::GenerateOptions o;
     // Repeatable by default: the state bound stops a search long before the time.
     o.solver.maxStates = 2000000;
@@ -68,21 +69,36 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i) {
         const bool more = i + 1 < argc;
         const char* a = argv[i];
-        if (std::strcmp(a, "--seed") == 0 && more) o.seed = uint32_t(std::strtoul(argv[++i], nullptr, 10));
-        else if (std::strcmp(a, "--walks") == 0 && more) o.walks = std::atoi(argv[++i]);
-        else if (std::strcmp(a, "--keep") == 0 && more) o.keep = std::atoi(argv[++i]);
-        else if (std::strcmp(a, "--pulls") == 0 && more) o.pullsPerBlock = std::atoi(argv[++i]);
-        else if (std::strcmp(a, "--min-pushes") == 0 && more) o.minPushes = std::atoi(argv[++i]);
-        else if (std::strcmp(a, "--min-explored") == 0 && more) o.minExplored = std::atol(argv[++i]);
-        else if (std::strcmp(a, "--max-explored") == 0 && more) o.maxExplored = std::atol(argv[++i]);
-        else if (std::strcmp(a, "--states") == 0 && more) o.solver.maxStates = std::atol(argv[++i]);
-        else if (std::strcmp(a, "--time") == 0 && more) o.solver.maxSeconds = std::atof(argv[++i]);
-        else if (std::strcmp(a, "--index") == 0 && more) o.levelIndex = std::atoi(argv[++i]);
-        else if (std::strcmp(a, "--verbose") == 0) verbose = true;
-        else if (a[0] == '-' && a[1] == '-') bad = true;
-        else if (!room) room = a;
-        else if (!outDir) outDir = a;
-        else bad = true;
+        if (std::strcmp(a, "--seed") == 0 && more)
+            o.seed = uint32_t(std::strtoul(argv[++i], nullptr, 10));
+        else if (std::strcmp(a, "--walks") == 0 && more)
+            o.walks = std::atoi(argv[++i]);
+        else if (std::strcmp(a, "--keep") == 0 && more)
+            o.keep = std::atoi(argv[++i]);
+        else if (std::strcmp(a, "--pulls") == 0 && more)
+            o.pullsPerBlock = std::atoi(argv[++i]);
+        else if (std::strcmp(a, "--min-pushes") == 0 && more)
+            o.minPushes = std::atoi(argv[++i]);
+        else if (std::strcmp(a, "--min-explored") == 0 && more)
+            o.minExplored = std::atol(argv[++i]);
+        else if (std::strcmp(a, "--max-explored") == 0 && more)
+            o.maxExplored = std::atol(argv[++i]);
+        else if (std::strcmp(a, "--states") == 0 && more)
+            o.solver.maxStates = std::atol(argv[++i]);
+        else if (std::strcmp(a, "--time") == 0 && more)
+            o.solver.maxSeconds = std::atof(argv[++i]);
+        else if (std::strcmp(a, "--index") == 0 && more)
+            o.levelIndex = std::atoi(argv[++i]);
+        else if (std::strcmp(a, "--verbose") == 0)
+            verbose = true;
+        else if (a[0] == '-' && a[1] == '-')
+            bad = true;
+        else if (!room)
+            room = a;
+        else if (!outDir)
+            outDir = a;
+        else
+            bad = true;
     }
     if (bad || !room || !outDir || o.walks < 1 || o.keep < 1 || o.pullsPerBlock < 1 || o.levelIndex < 0) {
         std::fputs(kUsage, stderr);
@@ -96,12 +112,13 @@ int main(int argc, char** argv)
         }
         const lvl::GenerateReport report = lvl::GenerateLevels(src, o);
         if (verbose)
-            for (const std::string& line : report.log) std::printf("%s\n", line.c_str());
+            for (const std::string& line : report.log)
+                std::printf("%s\n", line.c_str());
         MakeDirectory(outDir);
         int status = 0;
         for (const lvl::Candidate& c : report.kept) {
-            const std::string path =
-                std::string(outDir) + "/" + Stem(room) + "-" + std::to_string(o.seed) + "-" + std::to_string(c.walk) + ".txt";
+            const std::string path = std::string(outDir) + "/" + Stem(room) + "-" + std::to_string(o.seed) + "-" +
+                                     std::to_string(c.walk) + ".txt";
             if (!WriteFileAtomic(path.c_str(), c.text.data(), c.text.size())) {
                 std::fprintf(stderr, "%s: cannot write\n", path.c_str());
                 status = 1;

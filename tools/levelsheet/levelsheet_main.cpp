@@ -18,15 +18,21 @@ int main(int argc, char** argv)
     const char* output = nullptr;
     std::vector<const char*> inputs;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--columns") == 0 && i + 1 < argc) options.columns = std::atoi(argv[++i]);
-        else if (std::strcmp(argv[i], "--cell") == 0 && i + 1 < argc) options.cell = std::atoi(argv[++i]);
-        else if (std::strcmp(argv[i], "--first") == 0 && i + 1 < argc) options.firstNumber = std::atoi(argv[++i]);
-        else if (!output) output = argv[i];
-        else inputs.push_back(argv[i]);
+        if (std::strcmp(argv[i], "--columns") == 0 && i + 1 < argc)
+            options.columns = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--cell") == 0 && i + 1 < argc)
+            options.cell = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--first") == 0 && i + 1 < argc)
+            options.firstNumber = std::atoi(argv[++i]);
+        else if (!output)
+            output = argv[i];
+        else
+            inputs.push_back(argv[i]);
     }
     if (!output || inputs.empty() || options.columns < 1 || options.cell < 4 || options.cell > 64 ||
         options.firstNumber < 0) {
-        std::fprintf(stderr, "usage: pondrake_levelsheet [--columns N] [--cell PX 4..64] [--first N] OUT.png LEVEL.lvl...\n");
+        std::fprintf(stderr,
+                     "usage: pondrake_levelsheet [--columns N] [--cell PX 4..64] [--first N] OUT.png LEVEL.lvl...\n");
         return 2;
     }
     std::vector<LevelFileData> levels;

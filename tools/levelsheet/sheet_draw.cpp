@@ -68,7 +68,8 @@ void DrawNumber(Canvas& canvas, int x, int y, int scale, int number)
         const uint8_t* rows = kDigits[ch - '0'];
         for (int r = 0; r < 5; ++r)
             for (int b = 0; b < 3; ++b)
-                if (rows[r] & (4 >> b)) canvas.Fill(x + b * scale, y + r * scale, scale, scale, SheetInk::Floor);
+                if (rows[r] & (4 >> b))
+                    canvas.Fill(x + b * scale, y + r * scale, scale, scale, SheetInk::Floor);
         x += 4 * scale;
     }
 }
@@ -80,17 +81,23 @@ std::vector<bool> RoomCells(const LevelFileData& d)
     std::vector<bool> room(kCellCount, false);
     std::vector<int> stack;
     for (int i = 0; i < kCellCount; ++i)
-        if (d.cells[i] == kCellCarStart) stack.push_back(i);
+        if (d.cells[i] == kCellCarStart)
+            stack.push_back(i);
     while (!stack.empty()) {
         const int i = stack.back();
         stack.pop_back();
-        if (room[i] || IsWallCode(d.cells[i])) continue;
+        if (room[i] || IsWallCode(d.cells[i]))
+            continue;
         room[i] = true;
         const int x = i % kPlayWidth, y = i / kPlayWidth;
-        if (x > 0) stack.push_back(i - 1);
-        if (x + 1 < kPlayWidth) stack.push_back(i + 1);
-        if (y > 0) stack.push_back(i - kPlayWidth);
-        if (y + 1 < kPlayHeight) stack.push_back(i + kPlayWidth);
+        if (x > 0)
+            stack.push_back(i - 1);
+        if (x + 1 < kPlayWidth)
+            stack.push_back(i + 1);
+        if (y > 0)
+            stack.push_back(i - kPlayWidth);
+        if (y + 1 < kPlayHeight)
+            stack.push_back(i + kPlayWidth);
     }
     return room;
 }
@@ -135,7 +142,10 @@ void DrawCell(Canvas& canvas, int px, int py, int c, uint8_t code, bool inRoom, 
 
 }  // namespace
 
-const uint8_t* SheetInkColour(SheetInk ink) { return kInk[static_cast<int>(ink)]; }
+const uint8_t* SheetInkColour(SheetInk ink)
+{
+    return kInk[static_cast<int>(ink)];
+}
 
 SheetPoint SheetCellOrigin(const SheetOptions& o, int board, int x, int y)
 {

@@ -10,8 +10,8 @@
 #include <vector>
 
 struct SheetOptions {
-    int columns = 10;  // boards per row: one page of levels
-    int cell = 8;      // pixels per board cell
+    int columns = 10;     // boards per row: one page of levels
+    int cell = 8;         // pixels per board cell
     int firstNumber = 1;  // the number written above the first board
 };
 
