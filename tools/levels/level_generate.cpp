@@ -42,13 +42,17 @@ Direction DirectionOfLetter(char c)
     }
 }
 
-// The cells the car reaches from (x, y) on ground, as the solver walks it.
-CellSet Reach(const Board& b, int x, int y)
+// Walks the ground from (x, y) nearest cells first, as the solver walks it,
+// marking every cell reached in seen. Stops at the first cell stop accepts
+// and gives its index; -1 when none does.
+template <class Stop>
+int WalkGround(const Board& b, int x, int y, CellSet& seen, Stop stop)
 {
-    CellSet seen;
     std::vector<int> queue{CellOf(x, y)};
     seen.set(size_t(queue[0]));
     for (size_t i = 0; i < queue.size(); ++i) {
+        if (stop(queue[i]))
+            return queue[i];
         const int px = queue[i] % kPlayWidth, py = queue[i] / kPlayWidth;
         for (int d = kDirLeft; d <= kDirDown; ++d) {
             int dx, dy;
@@ -62,6 +66,14 @@ CellSet Reach(const Board& b, int x, int y)
             queue.push_back(CellOf(qx, qy));
         }
     }
+    return -1;
+}
+
+// The cells the car reaches from (x, y) on ground.
+CellSet Reach(const Board& b, int x, int y)
+{
+    CellSet seen;
+    WalkGround(b, x, y, seen, [](int) { return false; });
     return seen;
 }
 
@@ -126,30 +138,16 @@ void PlaceBlocksAndCar(Board& b, const Board& w, int carX, int carY)
 // one code). False when there is none.
 bool CarStartCell(const Board& w, int& carX, int& carY)
 {
-    std::vector<int> queue{CellOf(carX, carY)};
     CellSet seen;
-    seen.set(size_t(queue[0]));
-    for (size_t i = 0; i < queue.size(); ++i) {
-        const int px = queue[i] % kPlayWidth, py = queue[i] / kPlayWidth;
-        const int c = w.At(px, py);
-        if (c != kCellTarget && c != kCellBomb) {
-            carX = px;
-            carY = py;
-            return true;
-        }
-        for (int d = kDirLeft; d <= kDirDown; ++d) {
-            int dx, dy;
-            Delta(Direction(d), dx, dy);
-            const int qx = px + dx, qy = py + dy;
-            if (qx < 0 || qx >= kPlayWidth || qy < 0 || qy >= kPlayHeight)
-                continue;
-            if (seen[size_t(CellOf(qx, qy))] || !IsGround(w.At(qx, qy)))
-                continue;
-            seen.set(size_t(CellOf(qx, qy)));
-            queue.push_back(CellOf(qx, qy));
-        }
-    }
-    return false;
+    const int cell = WalkGround(w, carX, carY, seen, [&](int at) {
+        const int c = w.At(at % kPlayWidth, at / kPlayWidth);
+        return c != kCellTarget && c != kCellBomb;
+    });
+    if (cell < 0)
+        return false;
+    carX = cell % kPlayWidth;
+    carY = cell / kPlayWidth;
+    return true;
 }
 
 // The position a walk ends in, for telling repeated walks apart: the block
