@@ -247,13 +247,24 @@ std::u16string LevelRowText(int level)
     return screens::Concat(TextKey::Area, number);
 }
 
-void OpenLevelPage(GameState& g, ScreenStateId screen)
+// The two lists differ only in which rows start and what starts.
+struct LevelPage {
+    ScreenStateId screen;
+    const WideText& title;
+    RowPickable pickable;
+    ScreenAction::Kind start;
+};
+const LevelPage kSolutionPage{kScreenSolutionList, TextKey::Solution, LevelDone, ScreenAction::StartReplay};
+// The level start screen that follows asks for the difficulty.
+const LevelPage kLevelListPage{kScreenLevelList, TextKey::Level, LevelStartable, ScreenAction::StartLevel};
+
+void OpenLevelPage(GameState& g, const LevelPage& page)
 {
     g.solutionPage = 0;
     g.solutionRow = 0;
     g.codeEntry.codeFound = 0;
     screens::Disarm(g);
-    g.ScreenState = screen;
+    g.ScreenState = page.screen;
 }
 
 // One frame of a page of ten levels: the picked level (-1 none), or
@@ -335,50 +346,47 @@ void DrawLevelPage(const GameState& g, const WideText& title, RowPickable pickab
     End2D();
 }
 
+ScreenAction UpdateLevelPage(GameState& g, const LevelPage& page)
+{
+    const PagePick pick = UpdateLevelPage(g, page.pickable);
+    if (pick.leave)
+        return Leave(g, ScreenAction::ToMenus);
+    if (pick.level < 0)
+        return ScreenAction();
+    g.codeEntry.codeFound = page.start == ScreenAction::StartReplay;
+    return Leave(g, page.start, pick.level);
+}
+
 }  // namespace
 
 void OpenSolutionList(GameState& g)
 {
-    OpenLevelPage(g, kScreenSolutionList);
+    OpenLevelPage(g, kSolutionPage);
 }
 
 ScreenAction UpdateSolutionList(GameState& g)
 {
-    // Only a level already done plays its solution.
-    const PagePick pick = UpdateLevelPage(g, LevelDone);
-    if (pick.leave)
-        return Leave(g, ScreenAction::ToMenus);
-    if (pick.level >= 0) {
-        g.codeEntry.codeFound = 1;
-        return Leave(g, ScreenAction::StartReplay, pick.level);
-    }
-    return ScreenAction();
+    return UpdateLevelPage(g, kSolutionPage);
 }
 
 void DrawSolutionList(const GameState& g)
 {
-    DrawLevelPage(g, TextKey::Solution, LevelDone);
+    DrawLevelPage(g, kSolutionPage.title, kSolutionPage.pickable);
 }
 
 void OpenLevelList(GameState& g)
 {
-    OpenLevelPage(g, kScreenLevelList);
+    OpenLevelPage(g, kLevelListPage);
 }
 
 ScreenAction UpdateLevelList(GameState& g)
 {
-    // The level start screen that follows asks for the difficulty.
-    const PagePick pick = UpdateLevelPage(g, LevelStartable);
-    if (pick.leave)
-        return Leave(g, ScreenAction::ToMenus);
-    if (pick.level >= 0)
-        return Leave(g, ScreenAction::StartLevel, pick.level);
-    return ScreenAction();
+    return UpdateLevelPage(g, kLevelListPage);
 }
 
 void DrawLevelList(const GameState& g)
 {
-    DrawLevelPage(g, TextKey::Level, LevelStartable);
+    DrawLevelPage(g, kLevelListPage.title, kLevelListPage.pickable);
 }
 
 // ---- load and save slot lists ------------------------------------------------------
