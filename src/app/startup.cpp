@@ -180,7 +180,9 @@ int InitPelmo()
         return StopAtCurrentStep();
 
     LogStep("VRO Logo");
-    PlayIntro(gameWindow, g.logoColor, introDriver);
+    // A window closed during the intro ends the run before the first menu.
+    if (PlayIntro(gameWindow, g.logoColor, introDriver) == IntroEnd::Closed)
+        g.quitRequested = 1;
     SetWindowCaptionAndIcon(g);
 
     LogStep("Init menu");

@@ -102,7 +102,13 @@ void ShowLevelStart(GameState& g)
 void EnterMenuScene(GameState& g)
 {
     UseMenuCamera(g);
+    // The menu light is given in eye space: the camera this frame drew the
+    // board with must not turn it.
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
     SetMenuLights();
+    glPopMatrix();
 }
 
 // The won level's record and progress are kept before anything moves on.
@@ -133,6 +139,7 @@ void NextLevel(GameState& g)
     ShowLevelStart(g);
 }
 
+// The in-game menu, and F2 and F3 that open its Save and Load at once.
 void OpenInGameMenu(GameState& g)
 {
     EnterMenuScene(g);
@@ -141,58 +148,69 @@ void OpenInGameMenu(GameState& g)
     SetScreen(g, kScreenMenus);
 }
 
-// Directions relative to the car when the camera turns with it.
-void MapDirections(GameState& g, PuzzleInput& in)
+void OpenSlotsFromGame(GameState& g, bool save)
+{
+    OpenInGameMenu(g);
+    OpenSlotList(g, save);
+}
+
+// Closing the game on the won screen keeps what the player has already been
+// told: the level is done, and a record stands under the name shown.
+void KeepWonLevel(GameState& g)
+{
+    if (g.nameEditor.nameEntryActive)
+        ConfirmScoreName(g.scores, g.nameEditor, g.settings.GamePath);
+    RecordWonLevel(g);
+}
+
+// The board direction each held direction gives; in camera mode 2 they are
+// relative to the car. source[] (by Direction) keeps which held direction
+// gave each board direction, so a refusal lets go of what the player holds.
+void MapDirections(GameState& g, PuzzleInput& in, HeldDirection source[5])
 {
     const InputState& k = g.input;
     const Puzzle& p = g.puzzle;
-    bool idle = p.moveProgress == 0 && p.bombTimer == 0 && p.playbackPause == 0;
-    if (!idle)
-        return;
-    if (k.joystickOn && k.joyButton)
+    if (k.joystickOn && k.joyButton && p.moveProgress == 0 && p.bombTimer == 0 && p.playbackPause == 0)
         in.setOff = true;
-    bool up = k.upHeld || k.joyUp, down = k.downHeld || k.joyDown;
-    bool left = k.leftHeld || k.joyLeft, right = k.rightHeld || k.joyRight;
-    if (g.cameras.mode != 2) {
-        in.up = up;
-        in.down = down;
-        in.left = left;
-        in.right = right;
-        return;
-    }
-    int a = static_cast<int>(p.carAngle);
-    if (static_cast<float>(a) != p.carAngle || a % 90 != 0)
-        return;  // still turning
-    a = ((a % 360) + 360) % 360;
-    // Forward, backward, left hand and right hand for each heading.
-    bool* target[4][4] = {
-        /* 0   */ {&in.left, &in.right, &in.down, &in.up},
-        /* 90  */ {&in.down, &in.up, &in.right, &in.left},
-        /* 180 */ {&in.right, &in.left, &in.up, &in.down},
-        /* 270 */ {&in.up, &in.down, &in.left, &in.right},
+    const bool held[4] = {k.leftHeld || k.joyLeft, k.rightHeld || k.joyRight, k.upHeld || k.joyUp,
+                          k.downHeld || k.joyDown};  // by HeldDirection
+    // Left hand, right hand, forward and backward for each heading.
+    static const Direction relative[4][4] = {
+        /* 0   */ {kDirDown, kDirUp, kDirLeft, kDirRight},
+        /* 90  */ {kDirRight, kDirLeft, kDirDown, kDirUp},
+        /* 180 */ {kDirUp, kDirDown, kDirRight, kDirLeft},
+        /* 270 */ {kDirLeft, kDirRight, kDirUp, kDirDown},
     };
-    int h = a / 90;
-    if (up)
-        *target[h][0] = true;
-    if (down)
-        *target[h][1] = true;
-    if (left)
-        *target[h][2] = true;
-    if (right)
-        *target[h][3] = true;
+    static const Direction plain[4] = {kDirLeft, kDirRight, kDirUp, kDirDown};
+    const Direction* to = plain;
+    if (g.cameras.mode == 2) {
+        // The puzzle reads the directions once the step under way has ended
+        // this frame: then the car faces its heading.
+        float angle = p.carAngle;
+        if (p.moveProgress > 0) {
+            if (p.moveProgress > g.frameStep)
+                return;
+            angle = p.heading;
+        }
+        int a = static_cast<int>(angle);
+        if (static_cast<float>(a) != angle || a % 90 != 0)
+            return;  // still turning
+        to = relative[(((a % 360) + 360) % 360) / 90];
+    }
+    bool* board[5] = {nullptr, &in.left, &in.right, &in.up, &in.down};  // by Direction
+    for (int h = 0; h < 4; ++h)
+        if (held[h]) {
+            *board[to[h]] = true;
+            source[to[h]] = static_cast<HeldDirection>(h);
+        }
 }
 
-void ApplyRefusals(GameState& g, unsigned refused)
+void ApplyRefusals(GameState& g, unsigned refused, const HeldDirection source[5])
 {
-    // A refused direction is heard once per key press.
-    if (refused & (1u << kDirLeft))
-        SuppressDirection(g.input, HeldLeft);
-    if (refused & (1u << kDirRight))
-        SuppressDirection(g.input, HeldRight);
-    if (refused & (1u << kDirUp))
-        SuppressDirection(g.input, HeldUp);
-    if (refused & (1u << kDirDown))
-        SuppressDirection(g.input, HeldDown);
+    // A refused direction is heard once per press.
+    for (Direction d : {kDirLeft, kDirRight, kDirUp, kDirDown})
+        if (refused & (1u << d))
+            SuppressDirection(g.input, source[d]);
 }
 
 void WinLevel(GameState& g)
@@ -330,8 +348,11 @@ bool RunFrame()
     } else {
         PollInput(g.input);
     }
-    if (g.input.quit && !g.quitRequested)
+    if (g.input.quit && !g.quitRequested) {
+        if (g.ScreenState == kScreenLevelWon)
+            KeepWonLevel(g);
         RequestQuit(g);  // closing the window quits like the menu's Quit
+    }
 
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
@@ -414,12 +435,8 @@ void UpdateGame(GameState& g)
             RestartLevel(g);
             return;
         }
-        if (k.fkey[2]) {
-            OpenSlotList(g, true);
-            return;
-        }
-        if (k.fkey[3]) {
-            OpenSlotList(g, false);
+        if (k.fkey[2] || k.fkey[3]) {
+            OpenSlotsFromGame(g, k.fkey[2]);
             return;
         }
     }
@@ -444,8 +461,9 @@ void UpdateGame(GameState& g)
     PuzzleInput in;
     in.undo = k.undo;
     in.setOff = k.setOff;
+    HeldDirection source[5] = {HeldLeft, HeldLeft, HeldRight, HeldUp, HeldDown};
     if (!p.replayMode)
-        MapDirections(g, in);
+        MapDirections(g, in, source);
 
     CameraInput cam;
     cam.pitchDec = k.pitchDecHeld;
@@ -457,7 +475,7 @@ void UpdateGame(GameState& g)
     ApplyCameraKeys(*g.camera, cam, g.frameStep);
 
     PuzzleFrameResult r = UpdatePuzzleFrame(p, in, g.frameStep);
-    ApplyRefusals(g, r.refused);
+    ApplyRefusals(g, r.refused, source);
     if (r.playbackEnded) {
         LeaveGame(g);  // the playback ends there, back to the menus
         return;
@@ -533,7 +551,8 @@ void LeaveGame(GameState& g)
     EnterMenuScene(g);
     InitObjetMenu(g.dataPrefix);
     ResetSoundState();
-    SetCurrentMenu(g.menus, g.mainMenu);
+    // A solution is chosen in the game menu: watching one leads back there.
+    SetCurrentMenu(g.menus, wasReplay ? g.gameMenu : g.mainMenu);
     if (!wasReplay) {
         OpenHighScores(g);
     } else {
@@ -616,8 +635,10 @@ void ApplyScreenAction(GameState& g, const ScreenAction& a)
         LoadSlot(g, a.arg);
         break;
     case ScreenAction::SaveSlot:
-        SaveSlot(g, a.arg);
-        ResumePlay(g);
+        if (SaveSlot(g, a.arg))
+            ResumePlay(g);
+        else
+            PlaySample(SoundId::Error1);  // nothing saved: the list stays open
         break;
     case ScreenAction::LevelWonDone:
         NextLevel(g);

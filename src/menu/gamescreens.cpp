@@ -186,7 +186,6 @@ ScreenAction UpdateLevelWon(GameState& g)
     g.screenCamera.distance = 0.2f * std::cos(kPi * t / 30) + 0.4f;
     g.camera = &g.screenCamera;
     g.puzzle.carAngle = std::fmod(g.puzzle.carAngle + 1.2f * g.frameStep, 360.0f);
-    FadeTracks(g.puzzle, g.frameStep);
 
     const bool armed = screens::Armed(g, kScreenLevelWon);
     const bool clickOk = armed && in.leftClick && InOkZone(m, in.mouseY);

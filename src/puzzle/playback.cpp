@@ -80,18 +80,25 @@ PuzzleFrameResult UpdatePuzzleFrame(Puzzle& p, const PuzzleInput& in, float fram
     if (!p.replayMode && !f.undo)
         f.setOff = in.setOff;
 
+    // The step under way ends, and its cell is judged, before the next one
+    // is read: a held direction goes on without resting a frame on a cell,
+    // but never past the step that wins the level.
+    const bool moving = p.moveProgress != 0;
+    CountDown(p.playbackPause, frameStep);
+    CountDown(p.bombTimer, frameStep);
+    AdvanceCarMove(p, frameStep);
+    if (p.moveProgress == 0 && p.examineDue)
+        ExamineBlocks(p);
+    const bool wonByThisStep = moving && p.moveProgress == 0 && CheckLevelWon(p);
+
     if (p.replayMode) {
         result.playbackEnded = PlaybackStep(p, f);
-    } else if (!f.undo && p.moveProgress == 0 && p.bombTimer == 0 && p.playbackPause == 0) {
+    } else if (!f.undo && p.moveProgress == 0 && p.bombTimer == 0 && p.playbackPause == 0 && !wonByThisStep) {
         f.dir[kDirLeft] = in.left;
         f.dir[kDirRight] = in.right;
         f.dir[kDirUp] = in.up;
         f.dir[kDirDown] = in.down;
     }
-
-    CountDown(p.playbackPause, frameStep);
-    CountDown(p.bombTimer, frameStep);
-    AdvanceCarMove(p, frameStep);
 
     const Direction order[4] = {kDirUp, kDirDown, kDirRight, kDirLeft};
     for (Direction d : order) {

@@ -35,6 +35,7 @@ void ProcessInput(InputState& in, const RawInput& raw)
             in.textEvents[in.textEventCount++] = InputState::TextEvent{erase, sym, unicode};
     };
 
+    bool tapLeft = false, tapRight = false, tapUp = false, tapDown = false;
     for (const SDL_Event& e : raw.events) {
         switch (e.type) {
         case SDL_KEYDOWN: {
@@ -44,13 +45,13 @@ void ProcessInput(InputState& in, const RawInput& raw)
             in.lastUnicode = e.key.keysym.unicode;
             addText(false, k, e.key.keysym.unicode);
             if (k == SDLK_UP || k == SDLK_KP8)
-                in.upPressed = true;
+                in.upPressed = tapUp = true;
             else if (k == SDLK_DOWN || k == SDLK_KP2)
-                in.downPressed = true;
+                in.downPressed = tapDown = true;
             else if (k == SDLK_LEFT || k == SDLK_KP4)
-                in.leftPressed = true;
+                in.leftPressed = tapLeft = true;
             else if (k == SDLK_RIGHT || k == SDLK_KP6)
-                in.rightPressed = true;
+                in.rightPressed = tapRight = true;
             break;
         }
         case SDL_KEYUP: {
@@ -114,18 +115,27 @@ void ProcessInput(InputState& in, const RawInput& raw)
         }
     }
 
-    // A suppressed direction also comes back once its key is no longer down
-    // (its key-up may have gone to another window).
-    auto held = [&](bool& suppressed, SDLKey a, SDLKey b) {
-        bool down = KeyDown(raw, a, b);
-        if (!down)
+    // Within ±8192 of the centre an axis counts as released.
+    const bool stick = in.joystickOn && raw.joystickPresent;
+    const bool stickLeft = stick && raw.axis0 < -8192, stickRight = stick && raw.axis0 > 8192;
+    const bool stickUp = stick && raw.axis1 < -8192, stickDown = stick && raw.axis1 > 8192;
+
+    // A key that went down and up within one frame is held for that frame,
+    // so a quick tap still makes its step. A suppressed direction (key and
+    // stick alike) comes back once neither is down any more (its key-up may
+    // have gone to another window).
+    auto held = [&](bool& suppressed, SDLKey a, SDLKey b, bool tapped, bool stickDown, bool& stickHeld) {
+        bool key = KeyDown(raw, a, b) || tapped;
+        if (!key && !stickDown)
             suppressed = false;
-        return down && !suppressed;
+        stickHeld = stickDown && !suppressed;
+        return key && !suppressed;
     };
-    in.leftHeld = held(in.suppressLeft, SDLK_LEFT, SDLK_KP4);
-    in.rightHeld = held(in.suppressRight, SDLK_RIGHT, SDLK_KP6);
-    in.upHeld = held(in.suppressUp, SDLK_UP, SDLK_KP8);
-    in.downHeld = held(in.suppressDown, SDLK_DOWN, SDLK_KP2);
+    bool wasLeft = in.joyLeft, wasRight = in.joyRight, wasUp = in.joyUp, wasDown = in.joyDown, wasButton = in.joyButton;
+    in.leftHeld = held(in.suppressLeft, SDLK_LEFT, SDLK_KP4, tapLeft, stickLeft, in.joyLeft);
+    in.rightHeld = held(in.suppressRight, SDLK_RIGHT, SDLK_KP6, tapRight, stickRight, in.joyRight);
+    in.upHeld = held(in.suppressUp, SDLK_UP, SDLK_KP8, tapUp, stickUp, in.joyUp);
+    in.downHeld = held(in.suppressDown, SDLK_DOWN, SDLK_KP2, tapDown, stickDown, in.joyDown);
     in.pitchDecHeld = KeyDown(raw, SDLK_HOME, SDLK_KP7);
     in.pitchIncHeld = KeyDown(raw, SDLK_END, SDLK_KP1);
     in.yawDecHeld = KeyDown(raw, SDLK_INSERT, SDLK_KP0);
@@ -139,20 +149,7 @@ void ProcessInput(InputState& in, const RawInput& raw)
     in.mouseRelY = raw.mouseRelY;
     in.mouseButtons = raw.mouseButtons;
 
-    bool wasLeft = in.joyLeft, wasRight = in.joyRight, wasUp = in.joyUp, wasDown = in.joyDown, wasButton = in.joyButton;
-    in.joyLeft = in.joyRight = in.joyUp = in.joyDown = in.joyButton = false;
-    if (in.joystickOn && raw.joystickPresent) {
-        // Within ±8192 of the centre an axis counts as released.
-        if (raw.axis0 < -8192)
-            in.joyLeft = true;
-        else if (raw.axis0 > 8192)
-            in.joyRight = true;
-        if (raw.axis1 < -8192)
-            in.joyUp = true;
-        else if (raw.axis1 > 8192)
-            in.joyDown = true;
-        in.joyButton = raw.anyButton;
-    }
+    in.joyButton = stick && raw.anyButton;
     in.joyLeftPressed = in.joyLeft && !wasLeft;
     in.joyRightPressed = in.joyRight && !wasRight;
     in.joyUpPressed = in.joyUp && !wasUp;
@@ -194,19 +191,19 @@ void SuppressDirection(InputState& in, HeldDirection d)
     switch (d) {
     case HeldLeft:
         in.suppressLeft = true;
-        in.leftHeld = in.leftPressed = false;
+        in.leftHeld = in.leftPressed = in.joyLeft = false;
         break;
     case HeldRight:
         in.suppressRight = true;
-        in.rightHeld = in.rightPressed = false;
+        in.rightHeld = in.rightPressed = in.joyRight = false;
         break;
     case HeldUp:
         in.suppressUp = true;
-        in.upHeld = in.upPressed = false;
+        in.upHeld = in.upPressed = in.joyUp = false;
         break;
     case HeldDown:
         in.suppressDown = true;
-        in.downHeld = in.downPressed = false;
+        in.downHeld = in.downPressed = in.joyDown = false;
         break;
     }
 }

@@ -74,8 +74,9 @@ struct InputState {
     TextEvent textEvents[kMaxTextEvents];
     int textEventCount = 0;
 
-    // A direction let go of by the game (a refused push) stays off until
-    // its key goes up, so a refusal is heard once per key press.
+    // A direction let go of by the game (a refused push) stays off, for its
+    // key and the stick alike, until both are released, so a refusal is
+    // heard once per press.
     bool suppressLeft = false, suppressRight = false, suppressUp = false, suppressDown = false;
 };
 
@@ -86,12 +87,12 @@ void ProcessInput(InputState& in, const RawInput& raw);
 // applies it.
 void PollInput(InputState& in);
 
-// Lets go of the four held direction flags (and their pressed flags) until
-// their keys are pressed again, so the car stops pushing against a block.
+// Lets go of the four held direction flags (and their pressed flags, and
+// the stick's) until they are pressed again, so the car stops pushing against a block.
 void ReleaseDirectionKeys(InputState& in);
 
 enum HeldDirection { HeldLeft, HeldRight, HeldUp, HeldDown };
-// Lets go of one direction until its key is released.
+// Lets go of one direction (key and stick) until it is released.
 void SuppressDirection(InputState& in, HeldDirection d);
 
 // Opens every joystick; joystick input is on when one was opened.

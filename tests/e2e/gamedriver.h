@@ -112,6 +112,16 @@ public:
     }
 
     void MouseAway() { Shell("xdotool mousemove 2 2"); }
+    // The pointer at a point of the window given as fractions of its size.
+    void MouseAt(double fx, double fy)
+    {
+        std::string size = Shell("xdotool getwindowgeometry --shell " + window_ + " | tr '\\n' ' '");
+        int w = 0, h = 0;
+        std::sscanf(size.c_str() + size.find("WIDTH="), "WIDTH=%d HEIGHT=%d", &w, &h);
+        Shell("xdotool mousemove --window " + window_ + " " + std::to_string(int(fx * w)) + " " +
+              std::to_string(int(fy * h)));
+        std::this_thread::sleep_for(300ms);
+    }
 
     // The window as a PNG in the test output, for a person to look at.
     void Picture(const std::string& name)

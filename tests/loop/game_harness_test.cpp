@@ -90,24 +90,6 @@ TEST_F(GameHarness, APushAndItsUndoBringTheDrawnPositionsBackAndAWinIsRecordedBe
     EXPECT_EQ(ReadTestFile("level/leveldata.dat")[0], 1);
 }
 
-TEST_F(GameHarness, ARefusedPushIsHeardOncePerKeyPress)
-{
-    Play(0);
-    SoundRecorder rec;
-    rec.game = g.puzzle.hooks;
-    g.puzzle.hooks = &rec;
-    // The block goes down against the wall, where it can never reach its
-    // target again.
-    for (SDLKey k : {SDLK_UP, SDLK_RIGHT, SDLK_DOWN})
-        Step(k);
-    rec.sounds.clear();
-    Hold(SDLK_DOWN, 60);  // held for a second against the wall
-    EXPECT_EQ(std::count(rec.sounds.begin(), rec.sounds.end(), "error2.wav"), 1);
-    Hold(SDLK_DOWN, 10);  // a new press: heard again
-    EXPECT_EQ(std::count(rec.sounds.begin(), rec.sounds.end(), "error2.wav"), 2);
-    g.puzzle.hooks = rec.game;
-}
-
 TEST_F(GameHarness, TheMenusChoicesAndThePlayKeysAreCarriedOutByTheLoop)
 {
     Keys({SDLK_RETURN, SDLK_RETURN, SDLK_SPACE});  // Game, Play, past the start screen

@@ -67,7 +67,7 @@ uint32_t SkipIntro::Ticks()
 bool SkipIntro::StopRequested(bool* closed)
 {
     if (closed)
-        *closed = false;
+        *closed = closeWindow;
     return true;
 }
 
@@ -101,7 +101,8 @@ void GameHarness::SetUp()
         FAIL() << FormatExceptionReport(e);
     }
     ASSERT_EQ(ready, 1);
-    Frames(120, 1000 / 60);  // past the menus' fade-in
+    if (!g.quitRequested)
+        Frames(120, 1000 / 60);  // past the menus' fade-in
 }
 
 void GameHarness::TearDown()

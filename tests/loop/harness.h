@@ -33,8 +33,9 @@ extern InjectedInput injected;
 void QueueEvent(Uint8 type, SDLKey key = SDLK_UNKNOWN, Uint16 unicode = 0);
 void QueueMouseButton(Uint8 type, Uint8 button, int x, int y);
 
-// The intro stops at once.
+// The intro stops at once (as a closed window when closeWindow is set).
 struct SkipIntro : IntroDriver {
+    bool closeWindow = false;
     uint32_t Ticks() override;
     bool StopRequested(bool* closed) override;
     void EndFrame(GLContext&) override {}

@@ -80,8 +80,8 @@ TEST(Playback, PausesFiftyAfterAnUndoAndAfterABlockIsFixed)
     ASSERT_TRUE(r.ended && r.readAt.size() == 4);
     EXPECT_EQ(c.Picture(), "/     #/ @ c F#");
     EXPECT_EQ(c.hooks.Heard(), "push.wav push.wav push.wav transfor.wav fixed");
-    EXPECT_EQ(r.readAt[2] - r.readAt[1], 13);  // a push lasts 12 frames,
-    EXPECT_EQ(r.readAt[3] - r.readAt[2], 63);  // and the fixing of the block adds 50
+    EXPECT_EQ(r.readAt[2] - r.readAt[1], 12);  // a push lasts 12 frames, the next read as it ends,
+    EXPECT_EQ(r.readAt[3] - r.readAt[2], 62);  // and the fixing of the block adds 50
 }
 
 TEST(Playback, AnUnknownCodeIsReportedOnceAndSkippedAndAnEmptySolutionEndsAtOnce)
