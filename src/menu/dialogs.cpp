@@ -24,9 +24,9 @@ const float kDamagedTop[3] = {1.0f, 0.45f, 0.35f};
 const float kDamagedBottom[3] = {0.8f, 0.2f, 0.15f};
 
 // Leaving a dialog with a click.
-ScreenAction Leave(GameState& g, ScreenAction::Kind kind, int arg = 0)
+ScreenAction Leave(GameState& g, ScreenAction::Kind kind, int arg = 0, SoundId sound = SoundId::MenuClick)
 {
-    PlaySample(SoundId::MenuClick);
+    PlaySample(sound);
     screens::Disarm(g);
     return ScreenAction{kind, arg};
 }
@@ -94,20 +94,6 @@ int PageDelta(const InputState& in)
 
 }  // namespace
 
-int LevelBlockCount(const char* dataPrefix, int level)
-{
-    if (level < 0)
-        return -1;
-    std::string bytes;
-    if (!ReadWholeFile(LevelFilePath(dataPrefix ? dataPrefix : "", level).c_str(), bytes))
-        return -1;
-    LevelFileData data;
-    std::string why;
-    if (!DecodeLevelFile(bytes, data, why))
-        return -1;
-    return static_cast<int>(data.pairing.size());
-}
-
 // ---- level code entry --------------------------------------------------------------
 
 namespace {
@@ -162,7 +148,10 @@ ScreenAction UpdateCodeEntry(GameState& g)
     }
     if (in.setOff || (in.leftClick && screens::InBottomZone(m, in.mouseY))) {
         const int level = EnterLevelCode(g.codes, entry, g.progress, g.settings.GamePath);
-        return level >= 0 ? Leave(g, ScreenAction::StartLevel, level) : Leave(g, ScreenAction::ToMenus);
+        if (level >= 0)
+            return Leave(g, ScreenAction::StartLevel, level);
+        // Heard, so a typo is not taken for a broken screen.
+        return Leave(g, ScreenAction::ToMenus, 0, SoundId::Error1);
     }
     // A click on a letter puts the cursor there.
     if (in.leftClick && in.mouseY >= CodeCellsTop(m) && in.mouseY < CodeCellsTop(m) + m.F)
@@ -604,7 +593,7 @@ namespace {
 int CreditLineHeight(const Measures& m, const CreditLine& line)
 {
     if (line.text.Empty())
-        return static_cast<int>(32 * m.s);
+        return 32;
     return line.heading ? m.F : m.R;
 }
 
@@ -635,7 +624,7 @@ ScreenAction UpdateCredits(GameState& g)
         RestoreFontColours();
         return Leave(g, ScreenAction::ToMenus);
     }
-    g.creditsScroll -= 0.46f * m.s * g.frameStep;
+    g.creditsScroll -= 0.46f * g.frameStep;
     // Round again once the last line has left the top of the window.
     if (g.creditsScroll <= -static_cast<float>(CreditsHeight(m, g.credits)))
         g.creditsScroll = static_cast<float>(g.settings.Height + 16);
@@ -645,7 +634,7 @@ ScreenAction UpdateCredits(GameState& g)
 void DrawCredits(const GameState& g)
 {
     const Measures m = screens::Measure(g);
-    const float fade = 64 * m.s;
+    const float fade = 64;
     const int margin = static_cast<int>(16 * m.s);
     Begin2D();
     float top = g.creditsScroll;

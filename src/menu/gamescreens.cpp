@@ -18,15 +18,15 @@ namespace {
 constexpr float kPi = 3.14159265358979f;
 
 // The difficulty buttons: the top of their texts, and the band of the
-// window in which the mouse chooses one.
+// window in which the pointer chooses one (in pixels whatever the size).
 int DifficultyTextTop(const Measures& m)
 {
-    return m.H - static_cast<int>(128 * m.s);
+    return m.H - 128;
 }
 
 bool InDifficultyBand(const Measures& m, int y)
 {
-    return y >= m.H - 159 * m.s && y < m.H - 48 * m.s;
+    return y >= m.H - 159 && y < m.H - 48;
 }
 
 // "Ok" of the level-won and end screens: its text's top, and the zone a
@@ -41,28 +41,9 @@ bool InOkZone(const Measures& m, int y)
     return y >= m.H - 2.5f * m.R;
 }
 
-// A dark panel behind texts drawn over the board, so they read on any
-// floor: centred on the window, `width` wide for the texts, from top to
-// bottom.
-void DrawBackdrop(const Measures& m, float width, float top, float bottom)
+void DrawOk(const Measures& m)
 {
-    const float pad = 0.6f * m.R;
-    const float half = std::min(m.W / 2.0f, width / 2 + pad);
-    DrawRect(m.W / 2.0f - half, top - pad / 2, m.W / 2.0f + half, bottom + pad / 2, 0, 0, 0, 0.45f);
-}
-
-void DrawOk(const Measures& m, int mouseY, bool confirmable)
-{
-    const int top = OkTop(m);
-    DrawBackdrop(m, static_cast<float>(TextWidth(gameFont, TextKey::Ok) + 48 * m.s), static_cast<float>(top),
-                 static_cast<float>(top + m.R));
-    if (confirmable && InOkZone(m, mouseY)) {
-        const int w = TextWidth(gameFont, TextKey::Ok);
-        const float margin = 24 * m.s;
-        DrawSelectionBar(m.W / 2.0f - w / 2.0f - margin, top - m.R / 4.0f, m.W / 2.0f + w / 2.0f + margin,
-                         top + m.R + m.R / 4.0f);
-    }
-    DrawTextFit(gameFont, TextKey::Ok.Units(), 0, top, m.W, m.R, true, false);
+    DrawTextFit(gameFont, TextKey::Ok.Units(), 0, OkTop(m), m.W, m.R, true, false);
 }
 
 // A confirmation by a key or a click whose press belongs to this screen, or
@@ -104,8 +85,17 @@ ScreenAction UpdateLevelStart(GameState& g)
         return action;
     }
 
-    if (!g.puzzle.replayMode && InDifficultyBand(m, in.mouseY) && in.mouseX >= 0 && in.mouseX < m.W) {
-        const int chosen = 1 + std::min(2, in.mouseX * 3 / m.W);
+    if (in.mouseRelX || in.mouseRelY)
+        g.difficultyByPointer = true;
+    // Left and Right choose as the pointer does; they never start play.
+    const bool armed = screens::Armed(g, kScreenLevelStart);
+    const int stepKey = (armed && in.leftReleased) || in.joyLeftPressed     ? -1
+                        : (armed && in.rightReleased) || in.joyRightPressed ? +1
+                                                                            : 0;
+    if (!g.puzzle.replayMode) {
+        int chosen = std::clamp(g.puzzle.difficulty + stepKey, 1, 3);
+        if (!stepKey && g.difficultyByPointer && InDifficultyBand(m, in.mouseY) && in.mouseX >= 0 && in.mouseX < m.W)
+            chosen = 1 + std::min(2, in.mouseX * 3 / m.W);
         if (chosen != g.puzzle.difficulty) {
             PlaySample(SoundId::MenuChoice);
             g.puzzle.difficulty = chosen;
@@ -115,9 +105,10 @@ ScreenAction UpdateLevelStart(GameState& g)
         }
     }
 
-    if (KeyOrButtonConfirms(g, kScreenLevelStart)) {
+    if (!(stepKey && !g.puzzle.replayMode) && KeyOrButtonConfirms(g, kScreenLevelStart)) {
         PlaySample(SoundId::MenuClick);
         screens::Disarm(g);
+        g.difficultyByPointer = false;  // the next level start waits for the pointer again
         action.kind = ScreenAction::Play;
     }
     return action;
@@ -128,10 +119,7 @@ void DrawLevelStart(const GameState& g)
     const Measures m = screens::Measure(g);
     Begin2D();
     DrawGameHud(g);
-    const int margin = static_cast<int>(16 * m.s);
-    DrawBackdrop(m, static_cast<float>(FittedWidth(menuFont, TextKey::MessageStart.Str(), m.W - 2 * margin)),
-                 3.0f * m.F, 4.0f * m.F);
-    DrawTextFit(menuFont, TextKey::MessageStart.Units(), margin, 3 * m.F, m.W - 2 * margin, m.F, true, false);
+    DrawTextFit(menuFont, TextKey::MessageStart.Units(), 0, 3 * m.F, m.W, m.F, true, false);
 
     // The level line: during a replay the level's number too.
     char code[8] = "?????";
@@ -144,21 +132,16 @@ void DrawLevelStart(const GameState& g)
         line = screens::Concat(TextKey::Area, number);
     }
     line += TextKey::Code.Str() + screens::Widen(" ") + screens::Widen(code);
-    const int top64 = static_cast<int>(64 * m.s);
-    const float lineTop = top64 + (m.H - top64 - m.R) / 2.0f;
-    DrawBackdrop(m, static_cast<float>(FittedWidth(gameFont, line, m.W - 2 * margin)), lineTop, lineTop + m.R);
-    DrawTextFit(gameFont, line, margin, top64, m.W - 2 * margin, m.H - top64, true, true);
+    DrawTextFit(gameFont, line, 0, 64, m.W, m.H - 64, true, true);
 
     if (!g.puzzle.replayMode) {
         const int top = DifficultyTextTop(m);
-        const int third = m.W / 3;
         const int k = std::clamp(g.puzzle.difficulty, 1, 3);
-        DrawShade(0, top - 0.6f * m.F, static_cast<float>(m.W), top + 1.6f * m.F, 0.45f, 0.45f);
-        DrawSelectionBar(static_cast<float>((k - 1) * m.W / 3 + margin), top - m.F / 4.0f,
-                         static_cast<float>(k * m.W / 3 - margin), top + m.F + m.F / 4.0f);
+        DrawSelectionBar(static_cast<float>((k - 1) * m.W / 3), static_cast<float>(top),
+                         static_cast<float>(k * m.W / 3), static_cast<float>(m.H - 80));
         const WideText* names[3] = {&TextKey::Easy, &TextKey::Normal, &TextKey::Hard};
         for (int i = 0; i < 3; ++i)
-            DrawTextFit(menuFont, names[i]->Units(), i * third + margin, top, third - 2 * margin, m.F, true, false);
+            DrawTextFit(menuFont, names[i]->Units(), i * m.W / 3, top, m.W / 3, m.F, true, false);
     }
     DrawMousePointer(g);
     if (g.flash > 0) {
@@ -213,32 +196,24 @@ ScreenAction UpdateLevelWon(GameState& g)
 void DrawLevelWon(const GameState& g)
 {
     const Measures m = screens::Measure(g);
-    const int margin = static_cast<int>(16 * m.s);
-    const int room = m.W - 2 * margin;
     Begin2D();
     DrawGameHud(g);
     if (!g.nameEditor.nameEntryActive) {
-        const float top = (m.H - m.F) / 2.0f;
-        DrawBackdrop(m, static_cast<float>(FittedWidth(menuFont, TextKey::MessageLevelWin.Str(), room)), top,
-                     top + m.F);
-        DrawTextFit(menuFont, TextKey::MessageLevelWin.Units(), margin, 0, room, m.H, true, true);
+        DrawTextFit(menuFont, TextKey::MessageLevelWin.Units(), 0, 0, m.W, m.H, true, true);
     } else {
-        // The name in the middle, the two record lines above it.
-        const int nameTop = static_cast<int>(16 * m.s) + (m.H - static_cast<int>(16 * m.s) - m.R) / 2;
+        // The name in the middle of (0, 16, W, H); the two record lines
+        // stacked above it, as the boxes of fixed pixels they would be
+        // centred in overlap once the fonts grow with the window.
+        const int nameTop = 16 + (m.H - 16 - m.R) / 2;
         const int secondTop = nameTop - static_cast<int>(1.75f * m.R);
         const int firstTop = secondTop - static_cast<int>(0.3f * m.R) - m.F;
-        const int widest = std::max({FittedWidth(menuFont, TextKey::HighScores1.Str(), room),
-                                     FittedWidth(gameFont, TextKey::HighScores2.Str(), room),
-                                     TextWidth(gameFont, u"WWWWWWWWWWWWWWWWWWWW_")});
-        DrawBackdrop(m, static_cast<float>(std::min(widest, room)), static_cast<float>(firstTop),
-                     static_cast<float>(nameTop + m.R));
-        DrawTextFit(menuFont, TextKey::HighScores1.Units(), margin, firstTop, room, m.F, true, false);
-        DrawTextFit(gameFont, TextKey::HighScores2.Units(), margin, secondTop, room, m.R, true, false);
+        DrawTextFit(menuFont, TextKey::HighScores1.Units(), 0, firstTop, m.W, m.F, true, false);
+        DrawTextFit(gameFont, TextKey::HighScores2.Units(), 0, secondTop, m.W, m.R, true, false);
         char name[kScoreNameSize + 2];
         std::snprintf(name, sizeof name, "%s_", g.nameEditor.nameEdit);
-        DrawTextFit(gameFont, screens::Widen(name), margin, nameTop, room, m.R, true, false);
+        DrawTextFit(gameFont, screens::Widen(name), 0, nameTop, m.W, m.R, true, false);
     }
-    DrawOk(m, g.input.mouseY, true);
+    DrawOk(m);
     DrawMousePointer(g);
     End2D();
 }
@@ -308,15 +283,15 @@ ScreenAction UpdateGameEnd(GameState& g)
 void DrawGameEnd(const GameState& g)
 {
     const Measures m = screens::Measure(g);
-    const int margin = static_cast<int>(16 * m.s);
-    const int room = m.W - 2 * margin;
     const int firstTop = m.H / 2 - m.F - static_cast<int>(0.25f * m.R);
     const int secondTop = m.H / 2 + static_cast<int>(0.25f * m.R);
+    const int margin = static_cast<int>(16 * m.s);
+    const int room = m.W - 2 * margin;
     Begin2D();
     DrawRect(0, firstTop - 0.75f * m.F, static_cast<float>(m.W), secondTop + m.R + 0.75f * m.F, 0, 0, 0, 0.35f);
     DrawTextFit(menuFont, TextKey::MessageGameWin1.Units(), margin, firstTop, room, m.F, true, false);
     DrawTextFit(gameFont, TextKey::MessageGameWin2.Units(), margin, secondTop, room, m.R, true, false);
-    DrawOk(m, g.input.mouseY, false);
+    DrawOk(m);
     DrawMousePointer(g);
     End2D();
 }

@@ -154,9 +154,9 @@ void DrawMenu(const GameState& g)
         float y = static_cast<float>(menu->y);
         for (int i = 0; i < menu->count; ++i, y += g.menus.lineStep) {
             const MenuItem& item = menu->items[i];
-            // The bar follows the mouse: with the keyboard alone no item is
-            // marked.
-            const bool bar = g.menus.hoverIndex >= 0 && i == menu->currentIndex;
+            // The bar follows the mouse, and shows a keyboard or joystick
+            // player where Return will act.
+            const bool bar = (g.menus.hoverIndex >= 0 || g.menus.keysLast) && i == menu->currentIndex;
             if (item.kind == MenuKindOption)
                 DrawOptionItem(m, item, y, bar);
             else

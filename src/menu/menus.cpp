@@ -62,12 +62,24 @@ void OnOff(MenuItem& item, int onId, int offId, bool on)
     SelectOptionValue(item, on ? onId : offId);
 }
 
+// The value shown for a language code; any code but "fr" and "es" is shown
+// (and used) as "en".
+int LangValueId(const char* lang)
+{
+    return !std::strcmp(lang, "fr") ? kLangFr : !std::strcmp(lang, "es") ? kLangEs : kLangEn;
+}
+
 void SetLanguage(GameState& g, const char* lang)
 {
     if (std::strcmp(g.settings.Lang, lang) == 0)
         return;  // already in use: nothing happens
-    if (!ChangeLanguage(g.dataPrefix, lang))
-        return;  // the language in use stays (and says why)
+    if (!ChangeLanguage(g.dataPrefix, lang)) {
+        // The language in use stays (and says why); so must the option, or
+        // "Back" would store it under the refused name.
+        if (MenuItem* item = FindMenuItem(g.optionsMenu, kIdLang))
+            SelectOptionValue(*item, LangValueId(g.settings.Lang));
+        return;
+    }
     std::snprintf(g.settings.Lang, sizeof g.settings.Lang, "%s", lang);
     BuildMenus(g);  // the options menu stays the current one
 }
@@ -201,14 +213,9 @@ void BuildMenus(GameState& g)
     SetOptionValue(lang, 0, kLangFr, LangFR.Units());
     SetOptionValue(lang, 1, kLangEn, LangEN.Units());
     SetOptionValue(lang, 2, kLangEs, LangES.Units());
-    if (!std::strcmp(s.Lang, "fr"))
-        SelectOptionValue(lang, kLangFr);
-    else if (!std::strcmp(s.Lang, "es"))
-        SelectOptionValue(lang, kLangEs);
-    else {
-        SelectOptionValue(lang, kLangEn);
+    SelectOptionValue(lang, LangValueId(s.Lang));
+    if (LangValueId(s.Lang) == kLangEn)
         std::snprintf(s.Lang, sizeof s.Lang, "en");
-    }
 
     SetMenuItem(g.optionsMenu, 1, kIdResolution, MenuKindOption, Resolution.Units(), nullptr);
     MenuItem& res = g.optionsMenu.items[1];

@@ -70,10 +70,11 @@ void DrawGameHud(const GameState& g);
 // The mouse pointer where the mouse is, at the window's pointer size.
 void DrawMousePointer(const GameState& g);
 
-// Level start (state 1): the mouse chooses the difficulty (a new choice
-// plays the menu-choice sound and starts the flash; at its middle the
-// update reports ChangeDifficulty once), a released key, click or joystick
-// button reports Play.
+// Level start (state 1): the pointer, once it has moved on this screen, or
+// Left and Right (keys pressed here, or the joystick) choose the difficulty
+// (a new choice plays the menu-choice sound and starts the flash; at its
+// middle the update reports ChangeDifficulty once); any other released key,
+// a click or a joystick button reports Play.
 ScreenAction UpdateLevelStart(GameState& g);
 void DrawLevelStart(const GameState& g);
 
@@ -93,10 +94,6 @@ void DrawGameEnd(const GameState& g);
 
 // The menus' view of this frame's input (for MenuInput).
 MenuInputFrame MenuFrameFromInput(const InputState& in);
-
-// The block count of a level from its file, or -1 when it cannot be read
-// (the saved-slot check needs it).
-int LevelBlockCount(const char* dataPrefix, int level);
 
 // Opening a dialog: each sets its own starting values and ScreenState.
 void OpenCodeEntry(GameState& g);

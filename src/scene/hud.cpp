@@ -34,13 +34,6 @@ void DrawIcon(char glyph, float x, float y, float size)
     glPopMatrix();
 }
 
-// The window's width (at least 1) and its scale against 1024 pixels.
-struct Scale {
-    int W;
-    float s;
-    explicit Scale(int width) : W(std::max(1, width)), s(static_cast<float>(W) / 1024.0f) {}
-};
-
 int GameLineHeight()
 {
     return std::max(1, gameFont.lineHeight);
@@ -61,27 +54,6 @@ void DrawRect(float x0, float y0, float x1, float y1, float r, float g, float b,
     glBegin(GL_QUADS);
     glVertex2f(x0, y0);
     glVertex2f(x1, y0);
-    glVertex2f(x1, y1);
-    glVertex2f(x0, y1);
-    glEnd();
-    glPopAttrib();
-}
-
-void DrawShade(float x0, float y0, float x1, float y1, float topAlpha, float bottomAlpha)
-{
-    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT | GL_LIGHTING_BIT);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glShadeModel(GL_SMOOTH);
-    glBegin(GL_QUADS);
-    glColor4f(0, 0, 0, topAlpha);
-    glVertex2f(x0, y0);
-    glVertex2f(x1, y0);
-    glColor4f(0, 0, 0, bottomAlpha);
     glVertex2f(x1, y1);
     glVertex2f(x0, y1);
     glEnd();
@@ -143,19 +115,16 @@ void DrawPointer(int x, int y, float halfSize)
 
 void DrawHudBar(const HudValues& hud)
 {
-    const Scale m(hud.windowWidth);
-    const float C = m.W / 7.0f;
-    const float icon = kIconCell * m.s;
+    const int W = std::max(1, hud.windowWidth);
+    const float C = W / 7.0f;
+    const float icon = kIconCell;
     const float margin = (C - icon) / 2;
-    const int top = static_cast<int>(std::lround(8 * m.s));
+    const int top = 8;
     const bool bomb = hud.bombCarried;
     const int L = GameLineHeight();
     const int groups = bomb ? 3 : 2;
     const float iconX[3] = {std::round(2 * C + margin), std::round(4 * C + margin), std::round(6 * C + margin)};
     const WideText* labels[3] = {&TextKey::IconLevel, &TextKey::IconMoves, &TextKey::IconBomb};
-
-    // A soft shade under the bar keeps it readable over a bright board.
-    DrawShade(0, 0, static_cast<float>(m.W), top + icon + 16 * m.s, 0.45f, 0.0f);
 
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT | GL_TEXTURE_BIT);
     glColor4f(1, 1, 1, 1);
@@ -180,10 +149,12 @@ void DrawHudBar(const HudValues& hud)
         groupRight[k] = iconX[k] + icon / 2 + half;
     }
 
-    // The numbers right of their groups, vertically centred on the icons,
-    // never running into the next group.
+    // The numbers right of their groups, vertically centred on the icons.
+    // Where they are meant to be, a label grown with the window's font
+    // (and five digits of moves) would run into the icons, so they start
+    // after their group and stop before the next.
     const int gap = std::max(2, L / 4);
-    const int box = static_cast<int>(std::lround(36 * m.s));
+    const int box = 36;
     char text[32];
     for (int k = 0; k < 2; ++k) {
         if (k == 0)
@@ -192,7 +163,7 @@ void DrawHudBar(const HudValues& hud)
             std::snprintf(text, sizeof text, "%5d", hud.moves);
         const float wanted = k == 0 ? (C - 2 * L) / 2 + 2.5f * C : (C - 5 * L) / 2 + 4.5f * C;
         const int x = static_cast<int>(std::lround(std::max(wanted, groupRight[k] + gap)));
-        const float limit = k == 0 ? groupLeft[1] : (bomb ? groupLeft[2] : static_cast<float>(m.W));
+        const float limit = k == 0 ? groupLeft[1] : (bomb ? groupLeft[2] : static_cast<float>(W));
         const int room = std::max(1, static_cast<int>(limit) - gap - x);
         DrawTextFit(gameFont, WideText(text).Str(), x, top, room, box, false, true);
     }
@@ -200,7 +171,7 @@ void DrawHudBar(const HudValues& hud)
     // The labels over the icons, in red to yellow.
     const float red[3] = {1, 0, 0}, yellow[3] = {1, 1, 0};
     FontTint tint(gameFont, red, yellow, 1.0f);
-    const int labelTop = static_cast<int>(std::lround(16 * m.s));
+    const int labelTop = 16;
     for (int k = 0; k < groups; ++k) {
         const int cx = static_cast<int>(iconX[k] + icon / 2);
         DrawTextFit(gameFont, labels[k]->Units(), cx - labelRoom / 2, labelTop, labelRoom, static_cast<int>(icon), true,
@@ -210,25 +181,10 @@ void DrawHudBar(const HudValues& hud)
 
 void DrawMessageBox(int windowWidth, int windowHeight, const WideText* const lines[3])
 {
-    const Scale m(windowWidth);
-    const int H = std::max(1, windowHeight);
+    const int W = std::max(1, windowWidth), H = std::max(1, windowHeight);
     const int R = GameLineHeight();
-    const int margin = static_cast<int>(16 * m.s);
-    const int room = m.W - 4 * margin;
-    int widest = 0;
+    DrawRect(W / 2.0f - 200, H / 2.0f - 64, W / 2.0f + 200, H / 2.0f + 64, 0, 0, 0, 0.2f);
+    const int tops[3] = {static_cast<int>(H / 2.0f - 1.5f * R), H / 2, static_cast<int>(H / 2.0f + 1.5f * R)};
     for (int i = 0; i < 3; ++i)
-        widest = std::max(widest, FittedWidth(gameFont, lines[i]->Str(), room));
-
-    // The box holds the three lines whatever their length, centred on the
-    // window like the lines themselves.
-    const float step = 1.5f * R;
-    const float firstTop = H / 2.0f - R / 2.0f - step;
-    const float halfWidth = std::max(200 * m.s, widest / 2.0f + 2 * margin);
-    const float x0 = m.W / 2.0f - halfWidth, x1 = m.W / 2.0f + halfWidth;
-    const float y0 = firstTop - 0.6f * R, y1 = firstTop + 2 * step + R + 0.6f * R;
-
-    DrawRect(x0, y0, x1, y1, 0, 0, 0, 0.55f);
-    for (int i = 0; i < 3; ++i)
-        DrawTextFit(gameFont, lines[i]->Units(), 2 * margin, static_cast<int>(firstTop + i * step), room, R, true,
-                    false);
+        DrawTextFit(gameFont, lines[i]->Units(), 0, tops[i], W, R, true, false);
 }

@@ -4,17 +4,15 @@
 // plain rectangles they are made of.
 //
 // Each piece draws into a 2D overlay the caller has already entered
-// (Begin2D) and leaves the GL state as it found it. Sizes are given for a
-// 1024-pixel-wide window and scaled to the width passed in; the texts are
-// drawn with the game font (text/font.h).
+// (Begin2D) and leaves the GL state as it found it. Positions follow the
+// window's width and height; icons and boxes are in pixels; the texts are
+// drawn with the game font (text/font.h), which grows with the window.
 #include "text/widetext.h"
 
 struct GLTexture;
 
 // An untextured rectangle, blended.
 void DrawRect(float x0, float y0, float x1, float y1, float r, float g, float b, float a);
-// The same in black, its opacity going from topAlpha to bottomAlpha.
-void DrawShade(float x0, float y0, float x1, float y1, float topAlpha, float bottomAlpha);
 
 // The whole viewport in one colour, blended.
 void DrawFlash(float r, float g, float b, float a);
@@ -46,6 +44,6 @@ struct HudValues {
 // bomb, each under its icon and label ("IconLevel", "IconMoves", "IconBomb").
 void DrawHudBar(const HudValues& hud);
 
-// The three lines of a help message, centred on a window of width × height
-// in a dark box that holds them whatever their length.
+// The three lines of a help message across a window of width × height,
+// over a faint 400 × 128 box in its middle.
 void DrawMessageBox(int windowWidth, int windowHeight, const WideText* const lines[3]);

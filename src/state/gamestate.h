@@ -103,6 +103,9 @@ struct GameState {
     float levelStartOrbit = 0;
     float flash = 0;
     bool difficultyChangeDone = false;
+    // The pointer has moved since the screen showed: only then does its
+    // place choose, so a click that left the screen before never does.
+    bool difficultyByPointer = false;
     // Level won screen: its orbit.
     float levelWonOrbit = 0;
     // The three lines of the help message screen.

@@ -203,6 +203,16 @@ int MenuInput(MenuSystem& sys, const MenuInputFrame& in, int& itemId, int& value
         return MenuNothing;
     Menu& m = *sys.currentMenu;
 
+    const bool keys = in.returnReleased || in.escapeReleased || in.upReleased || in.downReleased ||
+                      in.leftKeyReleased || in.rightKeyReleased || in.joyUp || in.joyDown || in.joyLeft ||
+                      in.joyRight || in.joyFire;
+    const bool mouse = in.mouseX != sys.mouseX || in.mouseY != sys.mouseY || in.leftHeld || in.rightHeld ||
+                       in.leftReleased || in.rightReleased || in.wheelUp || in.wheelDown;
+    if (keys || mouse)
+        sys.keysLast = keys;
+    sys.mouseX = in.mouseX;
+    sys.mouseY = in.mouseY;
+
     sys.hoverIndex = MenuItemAt(m, sys.lineStep, in.mouseY);
     if (sys.hoverIndex >= 0) {
         MakeCurrent(m, sys.hoverIndex);
@@ -235,7 +245,10 @@ int MenuInput(MenuSystem& sys, const MenuInputFrame& in, int& itemId, int& value
             return MenuValueChanged;
         }
     }
-    if ((in.wheelUp || in.wheelDown) && cur) {
+    // The wheel belongs to the item under the mouse, and only to what it can
+    // step through: an option's values, or a link as Return. A notch over
+    // "Quit" or "Restart" must never end the game.
+    if ((in.wheelUp || in.wheelDown) && sys.hoverIndex >= 0 && cur && cur->kind != MenuKindAction) {
         sys.pressedIndex = -1;
         if (cur->kind == MenuKindOption) {
             if (in.wheelUp)
@@ -246,9 +259,8 @@ int MenuInput(MenuSystem& sys, const MenuInputFrame& in, int& itemId, int& value
             valueId = ValueId(*cur);
             return MenuValueChanged;
         }
-        // The wheel over a link or an action acts as Return on it, so a link
-        // never switches menus without its action (the options' "Back"
-        // applies the options).
+        // As Return, so a link never switches menus without its action (the
+        // options' "Back" applies the options).
         return Validate(sys, *cur, itemId, valueId);
     }
     if (in.escapeReleased) {

@@ -56,6 +56,10 @@ struct MenuSystem {
     int lastHoverIndex = -1;
     int pressedIndex = -1;
     float lineStep = 48.0f;  // L = 48 · W / 1024
+    // The last menu input came from a key or the joystick (not the mouse):
+    // the current item is then marked although no item is under the mouse.
+    bool keysLast = false;
+    int mouseX = -1, mouseY = -1;  // the mouse where the last frame saw it
 };
 
 // Copies a label with a bound: at most kMenuTextSize − 1 units and a

@@ -88,7 +88,9 @@ TEST(MenuInput, KeysAndJoystickWrapRoundAndSidewaysDoesNothingOnActions)
         EXPECT_EQ(m.Input(In().Set(s.key)), s.result);
         EXPECT_EQ(m.item, s.item);
     }
+    EXPECT_TRUE(m.sys.keysLast) << "the joystick's item is marked";
     m.Input(In(2));  // with the mouse resting on an item, Up and Down do not apply
+    EXPECT_FALSE(m.sys.keysLast);
     EXPECT_EQ(m.Input(In(2).Set(&MenuInputFrame::upReleased)), MenuNotHere);
     EXPECT_EQ(m.main.currentIndex, 2);
 }
@@ -113,19 +115,26 @@ TEST(MenuInput, ReturnEntersLinksAndCyclesValuesAndEscapeGoesBack)
     EXPECT_EQ(m.sys.currentMenu, &m.main);
 }
 
-TEST(MenuInput, TheWheelOverALinkActsAsReturnAndOverAnOptionTurnsItsValue)
+TEST(MenuInput, TheWheelUnderTheMouseStepsAnOptionAndActsAsReturnOnALinkOnly)
 {
-    Menus m;
-    SetCurrentMenu(m.sys, m.options);
-    m.Input(In(1));
-    // "Back" runs its action (so the options are applied), then enters its menu.
-    EXPECT_EQ(m.Input(In(1).Set(&MenuInputFrame::wheelUp)), MenuValidated);
-    EXPECT_EQ(m.item, 29);
-    EXPECT_EQ(m.sys.currentMenu, &m.main);
-    SetCurrentMenu(m.sys, m.options);
-    m.Input(In(0));
-    EXPECT_EQ(m.Input(In(0).Set(&MenuInputFrame::wheelDown)), MenuValueChanged);
-    EXPECT_EQ(m.value, 84);
+    const struct {
+        Menu Menus::*menu;
+        int over;  // -1: no item
+        bool MenuInputFrame::*wheel;
+        int result, item, value;
+    } cases[] = {
+        {&Menus::options, 1, &MenuInputFrame::wheelUp, MenuValidated, 29, -1},  // "Back" applies, then leaves
+        {&Menus::options, 0, &MenuInputFrame::wheelDown, MenuValueChanged, 25, 84},
+        {&Menus::main, 2, &MenuInputFrame::wheelUp, MenuNothing, -1, -1},     // "Quit" never quits by the wheel
+        {&Menus::main, -1, &MenuInputFrame::wheelDown, MenuNothing, -1, -1},  // nor acts on the current link
+    };
+    for (const auto& c : cases) {
+        Menus m;
+        SetCurrentMenu(m.sys, m.*c.menu);
+        m.Input(In(c.over));
+        EXPECT_EQ(m.Input(In(c.over).Set(c.wheel)), c.result) << c.over;
+        EXPECT_EQ(m.item * 1000 + m.value, c.item * 1000 + c.value) << c.over;
+    }
 }
 
 TEST(MenuBuild, LabelsAreBoundedAndValuesSelectedById)

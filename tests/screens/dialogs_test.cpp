@@ -213,15 +213,6 @@ TEST_F(SlotListTest, BackAndEscapeReturnToWhereThePlayerCameFrom)
     }
 }
 
-TEST_F(DialogTest, LevelBlockCountReadsTheLevelFile)
-{
-    WriteLevel(1, LevelFromText({"", " @ $$$ ..."}));
-    WriteLevelBytes(4, std::string("LVL\0short", 9));
-    EXPECT_EQ(LevelBlockCount(g.dataPrefix, 1), 3);
-    for (int level : {2, -1, 4})  // no file, no level, a damaged file
-        EXPECT_EQ(LevelBlockCount(g.dataPrefix, level), -1) << level;
-}
-
 TEST_F(DialogTest, HighScoresF1ResetsThePageAndWritesTheFile)
 {
     SetScoreName(g.scores, 3, "ANNE");

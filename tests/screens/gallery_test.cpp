@@ -66,7 +66,8 @@ TEST_F(ScreenTest, GalleryOfEveryScreenWithItsTextsInsideTheWindow)
         {"levelwon", true, [&] { g.flash = 0, RecordLevelWon(g.scores, g.nameEditor, 3, 6000); }, DrawLevelWon},
         {"levelwon_record", true,
          [&] {
-             RecordLevelWon(g.scores, g.nameEditor, 3, 123);
+             g.scores.entries[3].moves = 99999,
+             RecordLevelWon(g.scores, g.nameEditor, 3, 123);  // a record at every size
              std::strcpy(g.nameEditor.nameEdit, "WWWWWWWWWWWWWWWWWWWW");
              MoveTo(width / 2, height - gameFont.lineHeight);
          },

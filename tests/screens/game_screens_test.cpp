@@ -17,59 +17,27 @@ protected:
     void PointAtDifficulty(int k, int dx = 0) { MoveTo((2 * k - 1) * width / 6 + dx, height - 100 * width / 1024); }
 };
 
-TEST_F(GameScreenTest, LevelStartMouseChoosesTheDifficultyAndTheLevelIsSetUpOnceAtTheFlashsMiddle)
+TEST_F(GameScreenTest, LevelStartSetsTheLevelUpOnceAtTheFlashsMiddleEvenAfterAStall)
 {
     g.puzzle.difficulty = kNormal;
     Watch(UpdateLevelStart);
-    MoveTo(width - 5, height / 2);
-    MoveTo(width - 5, height - 2);  // above and below the band
-    EXPECT_EQ(g.puzzle.difficulty, kNormal);
     PointAtDifficulty(3);
-    EXPECT_EQ(g.puzzle.difficulty, kHard);
-    // 0.025 per time unit: 20 frames to the middle, 40 to the end; keys
-    // wait for the flash.
-    int frames = 0, changeFrame = -1;
-    for (; g.flash > 0 && frames < 1000; ++frames) {
-        Press(SDLK_SPACE, ' ');
-        if (Reported(ScreenAction::ChangeDifficulty, kHard))
+    int frames = 0, changeFrame = -1;  // 0.025 per time unit: 20 frames to the middle, 40 to the end
+    for (; g.flash > 0 && frames < 1000; ++frames)
+        if (Frame(), Reported(ScreenAction::ChangeDifficulty, kHard))
             changeFrame = frames + 1;
-    }
     EXPECT_EQ(reports, 1);
     EXPECT_NEAR(changeFrame, 20, 1);
     EXPECT_NEAR(frames, 40, 1);
-    PointAtDifficulty(3, 5);  // resting over the chosen button
     PointAtDifficulty(1);
-    step = 500;  // a stall still sets the level up once
+    step = 500;
     Frame();
     EXPECT_TRUE(Reported(ScreenAction::ChangeDifficulty, kEasy));
-    EXPECT_FLOAT_EQ(g.flash, 0.0f);
     Frame();
     EXPECT_EQ(reports, 2);
     g.puzzle.replayMode = 1;  // no difficulty to choose in a replay
     PointAtDifficulty(3);
     EXPECT_EQ(g.puzzle.difficulty + g.flash, kEasy);
-}
-
-TEST_F(GameScreenTest, LevelStartAKeyPressedHereStartsPlayAKeyHeldFromBeforeDoesNot)
-{
-    Watch(UpdateLevelStart);
-    MoveTo(width / 2, height / 2);
-    Hold(SDLK_RIGHT);
-    g.armedScreen = -1;  // pressed on the screen before
-    for (int i = 0; i < 7; ++i)
-        Frame();
-    Release(SDLK_RIGHT);
-    EXPECT_EQ(reports, 0);
-    // Meanwhile, for ten frames, the camera has circled the board.
-    EXPECT_EQ(g.camera, &g.screenCamera);
-    EXPECT_NEAR(g.screenCamera.yaw, 2 * 0.075f * 10, 1e-4);
-    EXPECT_FLOAT_EQ(g.screenCamera.pitch, -45);
-    EXPECT_FLOAT_EQ(g.screenCamera.distance, 1.2f);
-    Press(SDLK_SPACE, ' ');
-    EXPECT_TRUE(Reported(ScreenAction::Play));
-    EXPECT_EQ(g.armedScreen, -1);
-    Click(width / 2, height / 2);
-    EXPECT_TRUE(Reported(ScreenAction::Play));
 }
 
 TEST_F(GameScreenTest, LevelWonTheNameTakesEveryKeyPressOnceAndARecordIsConfirmedByReturnOrOk)
@@ -199,6 +167,10 @@ TEST_F(GameScreenTest, ScreensPlayTheirSounds)
     EXPECT_EQ(heard(), nullptr) << "the difficulty already chosen";
     Press(SDLK_SPACE, ' ');
     EXPECT_EQ(heard(), SampleChunk(SoundId::MenuClick)) << "play starts";
+    OpenCodeEntry(g);
+    Watch(UpdateCodeEntry);
+    Press(SDLK_RETURN, 13);  // "AAAAA" is no level's code
+    EXPECT_EQ(heard(), SampleChunk(SoundId::Error1)) << "a wrong code";
     const struct {
         void (*open)(GameState&);
         ScreenAction (*update)(GameState&);

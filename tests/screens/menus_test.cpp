@@ -105,6 +105,10 @@ TEST_F(MenuTest, OptionsShowTheSettingsAndChangeThem)
     EXPECT_EQ(g.menus.currentMenu, &g.optionsMenu) << "the menus are built again in the new language";
     EXPECT_EQ(WideText(g.optionsMenu.items[0].text), TextKey::Lang);
     EXPECT_EQ(WideText(g.optionsMenu.items[4].value->text), TextKey::VeryFast);
+    std::filesystem::remove("data/text_fr.txt");
+    CaptureStderr([&] { Choose(g.optionsMenu, 0, SDLK_RIGHT); });  // on to "fr", which cannot be read
+    EXPECT_STREQ(g.settings.Lang, "es");
+    EXPECT_EQ(WideText(g.optionsMenu.items[0].value->text), TextKey::LangES) << "the option steps back";
 }
 
 TEST_F(MenuTest, TheBarSitsOnTheItemUnderTheMouseAndOnlyThere)
@@ -123,9 +127,10 @@ TEST_F(MenuTest, TheBarSitsOnTheItemUnderTheMouseAndOnlyThere)
     }
     MoveTo(5, 2);
     SetCurrentMenu(g.menus, g.mainMenu);
-    Press(SDLK_DOWN);
-    EXPECT_EQ(g.mainMenu.currentIndex, 1);
-    EXPECT_TRUE(Bar().Empty()) << "with the keyboard alone no item is marked";
+    Press(SDLK_DOWN);  // the keys' item is marked until the mouse moves again
+    EXPECT_NEAR(Bar().top, main.y + L - F / 4, 3);
+    MoveTo(6, 2);
+    EXPECT_TRUE(Bar().Empty()) << "the mouse over no item marks none";
 
     SetCurrentMenu(g.menus, g.optionsMenu);  // an option: a bar behind its label, one behind its value
     MoveTo(width / 2, static_cast<int>(g.optionsMenu.y + 4.5f * L));
