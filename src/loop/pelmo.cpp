@@ -455,6 +455,9 @@ bool RunFrame()
     case kScreenSolutionList:
         RunDialog(g, UpdateSolutionList, DrawSolutionList);
         break;
+    case kScreenLevelList:
+        RunDialog(g, UpdateLevelList, DrawLevelList);
+        break;
     case kScreenLoadSlots:
     case kScreenSaveSlots:
         RunDialog(g, UpdateSlotList, DrawSlotList);

@@ -202,7 +202,7 @@ void DrawCodeEntry(const GameState& g)
     End2D();
 }
 
-// ---- solution list -------------------------------------------------------------------
+// ---- level pages: the solution list and the level list -----------------------------
 
 namespace {
 
@@ -211,6 +211,24 @@ bool LevelDone(const GameState& g, int level)
     return level >= 0 && level < kLevelCount && g.progress.done[level] != 0;
 }
 
+// Codes mark every level below theirs done, so the first gap is where the
+// player stands.
+int FirstLevelNotDone(const GameState& g)
+{
+    int level = 0;
+    while (level < kLevelCount && LevelDone(g, level))
+        ++level;
+    return level;
+}
+
+bool LevelStartable(const GameState& g, int level)
+{
+    return LevelDone(g, level) || (level < kLevelCount && level == FirstLevelNotDone(g));
+}
+
+// Which rows of a page may be confirmed; the others are drawn grey.
+using RowPickable = bool (*)(const GameState&, int level);
+
 std::u16string LevelRowText(int level)
 {
     char number[16];
@@ -218,18 +236,34 @@ std::u16string LevelRowText(int level)
     return screens::Concat(TextKey::Area, number);
 }
 
-}  // namespace
+// The two lists differ only in which rows start and what starts.
+struct LevelPage {
+    ScreenStateId screen;
+    const WideText& title;
+    RowPickable pickable;
+    ScreenAction::Kind start;
+};
+const LevelPage kSolutionPage{kScreenSolutionList, TextKey::Solution, LevelDone, ScreenAction::StartReplay};
+// The level start screen that follows asks for the difficulty.
+const LevelPage kLevelListPage{kScreenLevelList, TextKey::Level, LevelStartable, ScreenAction::StartLevel};
 
-void OpenSolutionList(GameState& g)
+void OpenLevelPage(GameState& g, const LevelPage& page)
 {
     g.solutionPage = 0;
     g.solutionRow = 0;
     g.codeEntry.codeFound = 0;
     screens::Disarm(g);
-    g.ScreenState = kScreenSolutionList;
+    g.ScreenState = page.screen;
 }
 
-ScreenAction UpdateSolutionList(GameState& g)
+// One frame of a page of ten levels: the picked level (-1 none), or
+// leave set when the page is closed.
+struct PagePick {
+    bool leave = false;
+    int level = -1;
+};
+
+PagePick UpdateLevelPage(GameState& g, RowPickable pickable)
 {
     const Measures m = screens::Measure(g);
     const InputState& in = g.input;
@@ -238,8 +272,11 @@ ScreenAction UpdateSolutionList(GameState& g)
     if (under >= 0 && MouseActive(in))
         g.solutionRow = under;
 
-    if (in.escape)
-        return Leave(g, ScreenAction::ToMenus);
+    PagePick pick;
+    if (in.escape) {
+        pick.leave = true;
+        return pick;
+    }
     if (in.upReleased || in.joyUpPressed)
         g.solutionRow = g.solutionRow <= 0 ? 9 : g.solutionRow - 1;
     if (in.downReleased || in.joyDownPressed)
@@ -250,36 +287,34 @@ ScreenAction UpdateSolutionList(GameState& g)
         switch (screens::BottomButtonAt(m, in.mouseX, in.mouseY)) {
         case 0:
             TurnPage(g.solutionPage, -1, kLevelCount);
-            return ScreenAction();
+            return pick;
         case 1:
-            return Leave(g, ScreenAction::ToMenus);
+            pick.leave = true;
+            return pick;
         case 2:
             TurnPage(g.solutionPage, +1, kLevelCount);
-            return ScreenAction();
+            return pick;
         default:
             break;
         }
     }
-    // Only a row from 0 to 9 of a level already done plays its solution.
     const bool clickOnRow = (in.leftClick || in.rightClick) && under >= 0;
     const bool confirm = clickOnRow || in.setOff || in.joyButtonPressed;
     const int row = clickOnRow ? under : g.solutionRow;
     if (confirm && row >= 0 && row <= 9) {
         const int level = g.solutionPage * 10 + row;
-        if (LevelDone(g, level)) {
-            g.codeEntry.codeFound = 1;
-            return Leave(g, ScreenAction::StartReplay, level);
-        }
+        if (pickable(g, level))
+            pick.level = level;
     }
-    return ScreenAction();
+    return pick;
 }
 
-void DrawSolutionList(const GameState& g)
+void DrawLevelPage(const GameState& g, const WideText& title, RowPickable pickable)
 {
     const Measures m = screens::Measure(g);
     const screens::Rows rows = screens::LayOutRows(m, 10);
     Begin2D();
-    screens::DrawTitle(m, TextKey::Solution);
+    screens::DrawTitle(m, title);
     int widest = 0;
     for (int row = 0; row < 10; ++row)
         widest = std::max(widest, FittedWidth(gameFont, LevelRowText(g.solutionPage * 10 + row), RowRoom(m)));
@@ -287,7 +322,7 @@ void DrawSolutionList(const GameState& g)
         DrawRowBar(m, rows.Top(g.solutionRow), RowBarHalfWidth(m, widest, 320));
     for (int row = 0; row < 10; ++row) {
         const int level = g.solutionPage * 10 + row;
-        if (LevelDone(g, level)) {
+        if (pickable(g, level)) {
             DrawRowText(m, LevelRowText(level), rows.Top(row));
         } else {
             FontTint grey(gameFont, kGreyTop, kGreyBottom, 1.0f);
@@ -298,6 +333,49 @@ void DrawSolutionList(const GameState& g)
                                g.solutionPage < PageCount(kLevelCount) - 1);
     DrawMousePointer(g);
     End2D();
+}
+
+ScreenAction UpdateLevelPage(GameState& g, const LevelPage& page)
+{
+    const PagePick pick = UpdateLevelPage(g, page.pickable);
+    if (pick.leave)
+        return Leave(g, ScreenAction::ToMenus);
+    if (pick.level < 0)
+        return ScreenAction();
+    g.codeEntry.codeFound = page.start == ScreenAction::StartReplay;
+    return Leave(g, page.start, pick.level);
+}
+
+}  // namespace
+
+void OpenSolutionList(GameState& g)
+{
+    OpenLevelPage(g, kSolutionPage);
+}
+
+ScreenAction UpdateSolutionList(GameState& g)
+{
+    return UpdateLevelPage(g, kSolutionPage);
+}
+
+void DrawSolutionList(const GameState& g)
+{
+    DrawLevelPage(g, kSolutionPage.title, kSolutionPage.pickable);
+}
+
+void OpenLevelList(GameState& g)
+{
+    OpenLevelPage(g, kLevelListPage);
+}
+
+ScreenAction UpdateLevelList(GameState& g)
+{
+    return UpdateLevelPage(g, kLevelListPage);
+}
+
+void DrawLevelList(const GameState& g)
+{
+    DrawLevelPage(g, kLevelListPage.title, kLevelListPage.pickable);
 }
 
 // ---- load and save slot lists ------------------------------------------------------

@@ -16,6 +16,7 @@ enum MenuId {
     kIdAbout = 4,
     kIdQuit = 6,
     kIdPlay = 10,
+    kIdLevelList = 11,
     kIdCodeMenu = 12,
     kIdSolution = 13,
     kIdLoad = 14,
@@ -148,6 +149,9 @@ ScreenAction OnItem(GameState& g, int itemId)
     case kIdSolution:
         OpenSolutionList(g);
         break;
+    case kIdLevelList:
+        OpenLevelList(g);
+        break;
     case kIdLoad:
     case kIdInGameLoad:
         OpenSlotList(g, false);
@@ -193,12 +197,13 @@ void BuildMenus(GameState& g)
     SetMenuItem(g.mainMenu, 3, kIdAbout, MenuKindAction, About.Units(), nullptr);
     SetMenuItem(g.mainMenu, 4, kIdQuit, MenuKindAction, Quit.Units(), nullptr);
 
-    CreateMenu(g.gameMenu, 5, &g.mainMenu);
+    CreateMenu(g.gameMenu, 6, &g.mainMenu);
     SetMenuItem(g.gameMenu, 0, kIdPlay, MenuKindAction, Play.Units(), nullptr);
     SetMenuItem(g.gameMenu, 1, kIdCodeMenu, MenuKindAction, CodeMenu.Units(), nullptr);
-    SetMenuItem(g.gameMenu, 2, kIdSolution, MenuKindAction, Solution.Units(), nullptr);
-    SetMenuItem(g.gameMenu, 3, kIdLoad, MenuKindAction, Load.Units(), nullptr);
-    SetMenuItem(g.gameMenu, 4, kIdGameBack, MenuKindLink, Back.Units(), &g.mainMenu);
+    SetMenuItem(g.gameMenu, 2, kIdLevelList, MenuKindAction, Level.Units(), nullptr);
+    SetMenuItem(g.gameMenu, 3, kIdSolution, MenuKindAction, Solution.Units(), nullptr);
+    SetMenuItem(g.gameMenu, 4, kIdLoad, MenuKindAction, Load.Units(), nullptr);
+    SetMenuItem(g.gameMenu, 5, kIdGameBack, MenuKindLink, Back.Units(), &g.mainMenu);
 
     Settings& s = g.settings;
     CreateMenu(g.optionsMenu, 8, &g.mainMenu);

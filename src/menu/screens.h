@@ -1,6 +1,6 @@
 #pragma once
 // The 2D side of the game's screens: the menus' drawing, the dialog screens
-// (code entry, solution list, load and save slots, high scores, credits)
+// (code entry, solution list, level list, load and save slots, high scores, credits)
 // and the overlays of the level-start, level-won, help-message and
 // end-of-game screens (made of the scene's HUD pieces, scene/hud.h).
 //
@@ -98,6 +98,8 @@ MenuInputFrame MenuFrameFromInput(const InputState& in);
 // Opening a dialog: each sets its own starting values and ScreenState.
 void OpenCodeEntry(GameState& g);
 void OpenSolutionList(GameState& g);
+// The levels page by page: the done ones and the first not done start.
+void OpenLevelList(GameState& g);
 void OpenSlotList(GameState& g, bool save);  // reads the slot summaries
 void OpenHighScores(GameState& g);
 void OpenCredits(GameState& g);  // reads the credits of g.settings.Lang
@@ -106,6 +108,8 @@ ScreenAction UpdateCodeEntry(GameState& g);
 void DrawCodeEntry(const GameState& g);
 ScreenAction UpdateSolutionList(GameState& g);
 void DrawSolutionList(const GameState& g);
+ScreenAction UpdateLevelList(GameState& g);
+void DrawLevelList(const GameState& g);
 ScreenAction UpdateSlotList(GameState& g);  // load (state 10) or save (state 11)
 void DrawSlotList(const GameState& g);
 ScreenAction UpdateHighScores(GameState& g);

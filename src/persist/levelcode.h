@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-// The game ships ten levels and keeps one progress byte for each; a code
-// table may hold no more codes than that.
-constexpr int kLevelCount = 10;
+// The number of levels the game ships: one progress byte, one code and one
+// score entry each. The build reads the level sources' count from this line.
+constexpr int kLevelCount = 60;
 constexpr int kCodeLength = 5;
 // Distinct codes of five letters with no two neighbours equal: 26 · 25⁴.
 constexpr int kMaxDistinctCodes = 26 * 25 * 25 * 25 * 25;
@@ -80,13 +80,14 @@ int GenerateLevelCodesSeeded(LevelCodes& codes, int count, unsigned seed);
 // "%slevel/leveldata.dat" of the game directory; false when it does not fit.
 bool ProgressPath(const char* gamePath, std::string& path);
 
-// Reads the progress file; a short file fills only the bytes it holds. A
+// Reads the progress file; a short file (one written by a game with fewer
+// levels) fills only the bytes it holds and is extended on the next write. A
 // missing file is created with every level not done. A file that exists but
 // cannot be read keeps the defaults in memory, is reported on stderr and is
 // left alone for the whole run. Always returns 1.
 int LoadProgress(Progress& progress, const char* gamePath);
 
-// Writes the 10 bytes (through a temporary file and a rename). Returns 0 on
+// Writes the kLevelCount bytes (through a temporary file and a rename). Returns 0 on
 // success, 1 when the file could not be written (reported on stderr; the old
 // file stays whole).
 int SaveProgress(const Progress& progress, const char* gamePath);

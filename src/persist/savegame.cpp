@@ -4,6 +4,7 @@
 #include "app/base/files.h"
 #include "app/base/bytes.h"
 #include "persist/levelcode.h"
+#include "puzzle/tableau.h"
 #include "app/base/log.h"
 
 #include <cmath>
@@ -163,9 +164,9 @@ SlotFault CheckSlot(const SlotData& slot, int levelCount, int levelBlockCount)
     }
     if (bombs > kSlotMaxBombs)
         return SlotFault::Bombs;
-    // The car only ever stands on cells it can drive over (codes below 14).
+    // The car only ever stands on cells it can drive over.
     if (slot.carX < 0 || slot.carX >= kSlotBoardWidth || slot.carY < 0 || slot.carY >= kSlotBoardHeight ||
-        slot.cells[slot.carY * kSlotBoardWidth + slot.carX] > 13)
+        !IsGround(slot.cells[slot.carY * kSlotBoardWidth + slot.carX]))
         return SlotFault::Car;
     for (int i = 0; i < slot.blockCount; ++i)
         if (slot.targetColours[i] >= kSlotColours || slot.blockColours[i] >= kSlotColours)

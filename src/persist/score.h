@@ -1,14 +1,16 @@
 #pragma once
 // High scores: for every level, the fewest moves it was ever finished in
 // and the name of the player who did it, kept in "score.vro" in the game
-// directory (ten entries of 24 bytes). Also the rule run when a level is won
+// directory (one entry of 24 bytes per level). Also the rule run when a level is won
 // and the editing of the record holder's name, as logic over typed
 // characters so that it runs without a window.
 #include <cstddef>
 #include <cstdint>
 
-constexpr int kScoreEntries = 10;   // one per level
-constexpr int kScoreNameSize = 21;  // 20 characters and a terminator
+#include "persist/levelcode.h"
+
+constexpr int kScoreEntries = kLevelCount;  // one per level
+constexpr int kScoreNameSize = 21;          // 20 characters and a terminator
 constexpr int kScoreNameLength = 20;
 constexpr int kScoreEntryBytes = 24;  // 20 name bytes, 4 move bytes
 constexpr int kScoreFileBytes = kScoreEntries * kScoreEntryBytes;
@@ -48,22 +50,22 @@ void FreeScores(ScoreTable& table);
 bool ScorePath(const char* gamePath, char* out, size_t size);
 
 // Fills every entry with "VRO GAMES" and 5000, then reads the file over
-// them: only whole 24-byte entries, so a short file fills only the entries
-// it holds. A missing file is written at once with the defaults. A file that
+// them: only whole 24-byte entries, so a short file (one written by a game
+// with fewer levels) fills only the entries it holds. A missing file is written at once with the defaults. A file that
 // exists but cannot be read keeps the defaults, is reported on stderr and is
 // left alone for the whole run.
 void LoadScores(ScoreTable& table, const char* gamePath);
 
-// Writes the 240 bytes through a temporary file and a rename. False, with
+// Writes kScoreFileBytes through a temporary file and a rename. False, with
 // "unable to write score file\n" on stderr, when it cannot (the old file
 // stays whole); false without a word when no table exists.
 bool SaveScores(const ScoreTable& table, const char* gamePath);
 
 // A record needs strictly fewer moves. Returns 1 when stored, else 0. An
-// index outside 0 … 9 does nothing.
+// index outside the table does nothing.
 int SubmitScore(ScoreTable& table, int level, int moves);
 // Stores at most 20 characters of name (the rest zero). An index outside
-// 0 … 9 does nothing.
+// the table does nothing.
 void SetScoreName(ScoreTable& table, int level, const char* name);
 // Gives entries 10·page … 10·page + 9 the default entry; entries beyond the
 // table are skipped.

@@ -34,6 +34,7 @@ enum ScreenStateId : int {
     kScreenHighScores = 12,
     kScreenHelpMessage = 15,
     kScreenGameEnd = 16,  // after the last level
+    kScreenLevelList = 17,
 };
 
 struct GameState {
@@ -88,8 +89,8 @@ struct GameState {
     int pendingWidth = 0, pendingHeight = 0;
 
     // Dialog screens.
-    int solutionPage = 0, solutionRow = 0;
-    int slotRow = -1;  // load/save lists: 0 … 9 a slot, 10 "Back", -1 none
+    int solutionPage = 0, solutionRow = 0;  // also the level list's
+    int slotRow = -1;                       // load/save lists: 0 … 9 a slot, 10 "Back", -1 none
     // The screen on which a key or a mouse button last went down (-1: none
     // since a screen was left). A release confirms a screen only when its
     // press belongs to that screen, so a key still held from the play

@@ -2,6 +2,7 @@
 // server and driven with real key and mouse events (xdotool), checked from
 // the files it writes, its log and screenshots of its window.
 #include "gamedriver.h"
+#include "persist/score.h"
 #include "testdir.h"
 
 #include <gtest/gtest.h>
@@ -30,18 +31,6 @@ std::string FileBytes(const std::string& path)
     return ReadTestFile(path);
 }
 
-// The code of a level from the shipped listing.
-std::string LevelCodeOf(int levelNumber)
-{
-    for (const std::string& line : ReadTestLines(SourceDir() + "/levels/codes.txt")) {
-        char code[6] = {};
-        int n = 0;
-        if (std::sscanf(line.c_str(), "Level %d - Code = %5s", &n, code) == 2 && n == levelNumber)
-            return code;
-    }
-    return "";
-}
-
 TEST(GameEndToEnd, APlayersSessionFromFirstStartToQuit)
 {
     ScopedTempDir dir;
@@ -53,7 +42,7 @@ TEST(GameEndToEnd, APlayersSessionFromFirstStartToQuit)
     ReachMenus(game);
     EXPECT_TRUE(fs::is_directory("save"));
     EXPECT_TRUE(fs::is_directory("capture"));
-    EXPECT_EQ(FileBytes("score.vro").size(), 240u);
+    EXPECT_EQ(FileBytes("score.vro").size(), size_t(kScoreFileBytes));
     game.Picture("main_menu_en");
 
     // New game: level 1's start screen, then play.
@@ -76,13 +65,13 @@ TEST(GameEndToEnd, APlayersSessionFromFirstStartToQuit)
     game.Type("Tester");
     game.Key("Return", 1000ms);
     std::string scores = FileBytes("score.vro");
-    ASSERT_EQ(scores.size(), 240u);
+    ASSERT_EQ(scores.size(), size_t(kScoreFileBytes));
     EXPECT_EQ(std::string(scores.c_str(), 6), "Tester");
     int32_t moves = 0;
     std::memcpy(&moves, scores.data() + 20, 4);
     EXPECT_EQ(moves, 3);
     std::string progress = FileBytes("level/leveldata.dat");
-    ASSERT_EQ(progress.size(), 10u);
+    ASSERT_EQ(progress.size(), size_t(kLevelCount));
     EXPECT_EQ(progress[0], 1);
 
     // Level 2: play a step, save into slot 2 (F2), step on, load slot 2
@@ -128,7 +117,7 @@ TEST(GameEndToEnd, APlayersSessionFromFirstStartToQuit)
     game.Key("Return", 1500ms);
     game.Picture("level4_start");
     progress = FileBytes("level/leveldata.dat");
-    ASSERT_EQ(progress.size(), 10u);
+    ASSERT_EQ(progress.size(), size_t(kLevelCount));
     EXPECT_EQ(progress[1], 1);
     EXPECT_EQ(progress[2], 1);
     EXPECT_EQ(progress[3], 0);

@@ -213,7 +213,7 @@ TEST_F(Faults, ASlotLoadedFromTheTitleMenuIsTheRunningGame)
     Step(SDLK_RIGHT);
     Keys({SDLK_F2, SDLK_DOWN, SDLK_RETURN});
     LeaveGame(g);
-    Keys({SDLK_ESCAPE, SDLK_RETURN, SDLK_DOWN, SDLK_DOWN, SDLK_DOWN, SDLK_RETURN});  // Game, Load
+    Keys({SDLK_ESCAPE, SDLK_RETURN, SDLK_DOWN, SDLK_DOWN, SDLK_DOWN, SDLK_DOWN, SDLK_RETURN});  // Game, Load
     ASSERT_EQ(g.ScreenState, kScreenLoadSlots);
     ASSERT_EQ(g.inMenu, 1);
     Keys({SDLK_DOWN, SDLK_RETURN});

@@ -11,16 +11,27 @@
 
 namespace {
 
-TEST_F(GameHarness, EveryShippedSolutionWinsThroughTheRealLoopWhateverTheFrameRate)
+// The whole set watched at the fastest car in a small window without the
+// floor reflection: drawing is most of a frame.
+class FastCarHarness : public GameHarness {
+    void SetUp() override
+    {
+        gameIni = "[Game]\nWidth=320\nHeight=240\nSpeed=4\nHelp=0\nReflect=0\n";
+        GameHarness::SetUp();
+    }
+};
+
+TEST_F(FastCarHarness, EveryShippedSolutionWinsThroughTheRealLoopWhateverTheFrameRate)
 {
-    // Watched as a stored solution, each at a frame length of its own.
-    const uint32_t frameMs[kLevelCount - 1] = {5, 100, 33, 100, 100, 100, 100, 100, 100};
+    // Watched as a stored solution; the first three at frame lengths of their own.
+    const uint32_t frameMs[3] = {5, 100, 33};
     for (int level = 0; level < kLevelCount - 1; ++level) {
+        const uint32_t ms = level < 3 ? frameMs[level] : 100;
         StartReplay(g, level);
         ASSERT_EQ(g.ScreenState, kScreenLevelStart);
-        Hold(SDLK_SPACE, 1, frameMs[level]);
+        Hold(SDLK_SPACE, 1, ms);
         for (int i = 0; i < 200000 && g.ScreenState == kScreenPlay; ++i)
-            Frames(1, frameMs[level]);
+            Frames(1, ms);
         ASSERT_EQ(g.ScreenState, kScreenMenus) << "level " << level + 1;
         EXPECT_TRUE(CheckLevelWon(g.puzzle)) << "level " << level + 1;
         EXPECT_TRUE(g.puzzle.carDrawX == g.puzzle.carX && g.puzzle.carDrawY == g.puzzle.carY) << "on its cell";

@@ -33,14 +33,15 @@ void ForEachDamagedFile(const char* path, const std::string& good, int rounds,
     });
 }
 
-TEST(LevelCodeFile, TablesOfZeroToTenCodesLoadAnyOtherIsRefusedWholeAndDamagedOnesNeverHalfLoad)
+TEST(LevelCodeFile, TablesOfUpToOneCodePerLevelLoadAnyOtherIsRefusedWholeAndDamagedOnesNeverHalfLoad)
 {
     ScopedTempDir dir;
     LevelCodes codes{1, {'K', 'E', 'E', 'P', 'S'}};
     // Missing, short of its count, negative, 5 × count overflowing, more codes
     // than levels, not capitals; the last one empty, and sound.
-    const int counts[] = {0, 3, -1, 0x40000000, 11, 1, 0};
-    const std::string letters[] = {"", "ABCDEFGHIJKLMN", "", std::string(50, 'A'), std::string(55, 'A'), "ABCDe", ""};
+    const int counts[] = {0, 3, -1, 0x40000000, kLevelCount + 1, 1, 0};
+    const std::string letters[] = {
+        "", "ABCDEFGHIJKLMN", "", std::string(50, 'A'), std::string(5 * kLevelCount + 5, 'A'), "ABCDe", ""};
     for (int i = 0; i < 7; ++i) {
         std::string bytes, thrown;
         PutInt32(bytes, counts[i]);
@@ -57,9 +58,9 @@ TEST(LevelCodeFile, TablesOfZeroToTenCodesLoadAnyOtherIsRefusedWholeAndDamagedOn
             << i;
     }
     EXPECT_EQ(LevelCode(codes, 0), nullptr);
-    std::string eleven;  // more codes than levels, whole
-    PutInt32(eleven, 11);
-    EXPECT_FALSE(DecodeLevelCodes(eleven + std::string(55, 'A'), codes));
+    std::string tooMany;  // more codes than levels, whole
+    PutInt32(tooMany, kLevelCount + 1);
+    EXPECT_FALSE(DecodeLevelCodes(tooMany + std::string(5 * kLevelCount + 5, 'A'), codes));
     std::string good;
     PutInt32(good, 10);
     int accepted = 0;
@@ -84,9 +85,9 @@ TEST(LevelCodes, TheFirstEqualCodeStartsItsLevelWithTheEarlierLevelsDoneAndTheGe
     ScopedTempDir dir;
     WriteTestFile("level/.keep", "");
     WriteTestFile("data/level/.keep", "");
-    // Level 5 repeats the code of level 2; level 11 lies beyond the progress bytes.
-    const std::string letters = "AAAAABBBBBCCCCCDDDDDBBBBBFFFFFGGGGGHHHHHIIIIIJJJJJKKKKK";
-    LevelCodes codes{11, {letters.begin(), letters.end()}};
+    // Level 5 repeats the code of level 2; the last code lies beyond the progress bytes.
+    const std::string letters = "AAAAABBBBBCCCCCDDDDDBBBBB" + std::string(5 * kLevelCount - 25, 'F') + "KKKKK";
+    LevelCodes codes{kLevelCount + 1, {letters.begin(), letters.end()}};
     EXPECT_EQ(MatchCode(codes, "BBBBB"), 1);
     Progress progress;
     progress.done[4] = progress.done[7] = 1;
@@ -94,13 +95,14 @@ TEST(LevelCodes, TheFirstEqualCodeStartsItsLevelWithTheEarlierLevelsDoneAndTheGe
     std::memcpy(entry.typedCode, "DDDDD", 5);
     EXPECT_EQ(EnterLevelCode(codes, entry, progress, "./"), 3);
     EXPECT_TRUE(entry.codeFound == 1 && entry.foundLevel == 3);
-    const std::string expected("\1\1\1\0\1\0\0\1\0\0", 10);
+    std::string expected("\1\1\1\0\1\0\0\1", 8);
+    expected.resize(kLevelCount, '\0');
     EXPECT_EQ(ReadTestFile("level/leveldata.dat"), expected);
     for (const char* refused : {"ZZZZZ", "KKKKK"}) {
         std::memcpy(entry.typedCode, refused, 5);
         EXPECT_EQ(EnterLevelCode(codes, entry, progress, "./") * 10 + entry.codeFound, -10) << refused;
     }
-    EXPECT_EQ(std::string(progress.done, progress.done + 10), expected);
+    EXPECT_EQ(std::string(progress.done, progress.done + kLevelCount), expected);
 
     ASSERT_EQ(GenerateLevelCodesSeeded(codes, 20, 7), 1);
     const std::vector<std::string> lines = ReadTestLines("codes.txt");
@@ -128,13 +130,13 @@ TEST(LevelCodes, TheFirstEqualCodeStartsItsLevelWithTheEarlierLevelsDoneAndTheGe
     EXPECT_EQ(seen.size(), 5000u);
 }
 
-TEST(ScoreFile, AFirstRunWritesTenDefaultEntriesAndARecordNeedsFewerMovesAndTakesOnlyLettersDigitsAndSpaces)
+TEST(ScoreFile, AFirstRunWritesADefaultEntryPerLevelAndARecordNeedsFewerMovesAndTakesOnlyLettersDigitsAndSpaces)
 {
     ScopedTempDir dir;
     ScoreTable t;
     InitScores(t, "./");
     std::string defaults;
-    for (int i = 0; i < 10; ++i)
+    for (int i = 0; i < kScoreEntries; ++i)
         defaults += ScoreEntryBytes("VRO GAMES", 5000);
     EXPECT_EQ(ReadTestFile("score.vro"), defaults);
     const int moves[] = {5000, 6000, 4999, 4999, 120}, stored[] = {0, 0, 1, 0, 1};
@@ -148,11 +150,11 @@ TEST(ScoreFile, AFirstRunWritesTenDefaultEntriesAndARecordNeedsFewerMovesAndTake
     EXPECT_EQ(back.entries[6].name + std::to_string(back.entries[6].moves) + t.entries[6].name,
               "ABCDEFGHIJKLMNOPQRST120ABCDEFGHIJKLMNOPQRST");
     const std::string before = ReadTestFile("score.vro");  // nothing outside the table changes
-    for (int index : {-1, 10, 1000, -2147483647 - 1}) {
+    for (int index : {-1, kScoreEntries, 1000, -2147483647 - 1}) {
         EXPECT_EQ(SubmitScore(t, index, 1), 0);
         SetScoreName(t, index, "X");
     }
-    for (int page : {-1, 1, 2, 214748365})
+    for (int page : {-1, kScoreEntries / 10, 214748365})
         ResetScorePage(t, page);
     ASSERT_TRUE(SaveScores(t, "./"));
     EXPECT_EQ(ReadTestFile("score.vro"), before);
@@ -186,13 +188,13 @@ TEST(PlayerFiles, DamagedFilesAreReadAsFarAsTheyAreSoundAndNeverRewritten)
     ForEachDamagedFile("score.vro", good, 300, [&](const std::string& bytes) {
         ScoreTable t;
         InitScores(t, "./");
-        std::string loaded, expected = bytes.substr(0, std::min<size_t>(bytes.size(), 240) / 24 * 24);
+        std::string loaded, expected = bytes.substr(0, bytes.size() / 24 * 24);
         for (const ScoreEntry& e : t.entries)
             loaded.append(e.name, 21), PutInt32(loaded, e.moves);
-        while (expected.size() < 240)
+        while (expected.size() < size_t(kScoreFileBytes))
             expected += ScoreEntryBytes("VRO GAMES", 5000);  // only whole entries are read
-        for (size_t at = 20; at < 250; at += 25)
-            expected.insert(at, 1, '\0');  // each name ends within its 21 bytes
+        for (int i = 0; i < kScoreEntries; ++i)
+            expected.insert(20 + 25 * i, 1, '\0');  // each name ends within its 21 bytes
         EXPECT_EQ(loaded, expected);
         EXPECT_STREQ(t.playerName, "noname");  // nothing past the table is read
         EXPECT_EQ(ReadTestFile("score.vro"), bytes);
@@ -201,9 +203,9 @@ TEST(PlayerFiles, DamagedFilesAreReadAsFarAsTheyAreSoundAndNeverRewritten)
                        [&](const std::string& bytes) {
                            Progress p;
                            LoadProgress(p, "./");
-                           std::string expected = bytes.substr(0, 10);
-                           expected.resize(10, '\0');
-                           EXPECT_EQ(std::string(reinterpret_cast<const char*>(p.done), 10), expected);
+                           std::string expected = bytes.substr(0, kLevelCount);
+                           expected.resize(kLevelCount, '\0');
+                           EXPECT_EQ(std::string(reinterpret_cast<const char*>(p.done), kLevelCount), expected);
                            EXPECT_EQ(ReadTestFile("level/leveldata.dat"), bytes);
                        });
 }
@@ -214,7 +216,7 @@ TEST(PlayerFiles, AMissingFileIsCreatedButOneThatCannotBeReadIsNeverReplaced)
     WriteTestFile("game/level/.keep", "");
     Progress p;
     EXPECT_EQ(LoadProgress(p, "game/"), 1);
-    EXPECT_EQ(ReadTestFile("game/level/leveldata.dat"), std::string(10, '\0'));
+    EXPECT_EQ(ReadTestFile("game/level/leveldata.dat"), std::string(kLevelCount, '\0'));
     // A FIFO and a directory in place of the files: they exist but cannot be read.
     WriteTestFile("level/.keep", "");
     ASSERT_EQ(mkfifo("level/leveldata.dat", 0644), 0);
@@ -224,7 +226,7 @@ TEST(PlayerFiles, AMissingFileIsCreatedButOneThatCannotBeReadIsNeverReplaced)
     EXPECT_EQ(CaptureStderr([&] { LoadProgress(p, "./"), InitScores(t, "./"); }),
               "can't read progress file ./level/leveldata.dat : left as it is\ncan't read score file ./score.vro : "
               "left as it is\n");
-    EXPECT_EQ(std::string(p.done, p.done + 10), std::string(10, '\0'));
+    EXPECT_EQ(std::string(p.done, p.done + kLevelCount), std::string(kLevelCount, '\0'));
     for (const ScoreEntry& e : t.entries)
         EXPECT_EQ(e.name + std::to_string(e.moves), "VRO GAMES5000");
     EXPECT_TRUE(p.keepFile && t.keepFile);  // for the whole run

@@ -93,8 +93,8 @@ TEST(SlotCheck, EveryFieldIsChecked)
         EXPECT_EQ(CheckSlot(s, kFixtureLevelCount, FixtureBlockCount(s.level)), c.fault) << c.what;
     }
     SlotData beyond = MidGameSlot();  // levels the game has but the progress bytes do not
-    beyond.level = 10;
-    EXPECT_EQ(CheckSlot(beyond, 12, kFixtureBlocks), SlotFault::Level);
+    beyond.level = kLevelCount;
+    EXPECT_EQ(CheckSlot(beyond, kLevelCount + 2, kFixtureBlocks), SlotFault::Level);
     EXPECT_EQ(CheckSlot(MidGameSlot(), 4, kFixtureBlocks), SlotFault::Level);
     for (int32_t n : {201, 224, -1, 0x7fffffff}) {  // N outside 0 … 200, with as many colour bytes
         std::string bytes = EncodeSlot(MidGameSlot()).substr(0, 928);

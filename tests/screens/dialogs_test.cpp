@@ -100,13 +100,14 @@ TEST_F(DialogTest, SolutionListPlaysOnlyTheSolutionOfADoneLevel)
     EXPECT_TRUE(Reported(ScreenAction::None));
 }
 
-TEST_F(DialogTest, SolutionListAndHighScoresKeepTheirOnePageAndLeaveByBackOrEscape)
+TEST_F(DialogTest, LevelPagesTurnWithinTheLevelsAndLeaveByBackOrEscape)
 {
     const struct {
         void (*open)(GameState&);
         ScreenAction (*update)(GameState&);
         const int* page;
     } cases[] = {{OpenSolutionList, UpdateSolutionList, &g.solutionPage},
+                 {OpenLevelList, UpdateLevelList, &g.solutionPage},
                  {OpenHighScores, UpdateHighScores, &g.scores.scorePage}};
     for (const auto& c : cases) {
         c.open(g);
@@ -115,10 +116,14 @@ TEST_F(DialogTest, SolutionListAndHighScoresKeepTheirOnePageAndLeaveByBackOrEsca
         const std::function<void()> turns[] = {
             [&] { Click(ButtonX(2), BottomY()); }, [&] { Wheel(false); }, [&] { Press(SDLK_RIGHT); },
             [&] { Click(ButtonX(0), BottomY()); }, [&] { Wheel(true); },  [&] { Press(SDLK_LEFT); }};
-        for (const auto& turn : turns) {
-            turn();
-            EXPECT_EQ(*c.page, 0) << "ten levels: one page";
+        const int pages[] = {1, 2, 3, 2, 1, 0};
+        for (int i = 0; i < 6; ++i) {
+            turns[i]();
+            EXPECT_EQ(*c.page, pages[i]) << i;
         }
+        for (int i = 0; i < 2 * kLevelCount / 10; ++i)
+            turns[i % 3]();
+        EXPECT_EQ(*c.page, (kLevelCount - 1) / 10) << "the last page holds the last level";
         EXPECT_EQ(reports, 0);
         Click(ButtonX(1), BottomY());
         EXPECT_TRUE(Reported(ScreenAction::ToMenus));

@@ -46,12 +46,19 @@ TEST_F(MenuTest, EveryChoiceOpensItsScreenOrAsksTheLoopForItsStep)
         ScreenAction::Kind asked;
         int screen;  // afterwards
     } cases[] = {
-        {&g.mainMenu, 2, A::None, kScreenHighScores},    {&g.mainMenu, 3, A::None, kScreenCredits},
-        {&g.mainMenu, 4, A::Quit, kScreenMenus},         {&g.gameMenu, 0, A::StartLevel, kScreenMenus},
-        {&g.gameMenu, 1, A::None, kScreenCodeEntry},     {&g.gameMenu, 2, A::None, kScreenSolutionList},
-        {&g.gameMenu, 3, A::None, kScreenLoadSlots},     {&g.optionsMenu, 7, A::ApplyOptions, kScreenMenus},
-        {&g.inGameMenu, 0, A::ResumePlay, kScreenMenus}, {&g.inGameMenu, 1, A::RestartLevel, kScreenMenus},
-        {&g.inGameMenu, 2, A::None, kScreenLoadSlots},   {&g.inGameMenu, 3, A::None, kScreenSaveSlots},
+        {&g.mainMenu, 2, A::None, kScreenHighScores},
+        {&g.mainMenu, 3, A::None, kScreenCredits},
+        {&g.mainMenu, 4, A::Quit, kScreenMenus},
+        {&g.gameMenu, 0, A::StartLevel, kScreenMenus},
+        {&g.gameMenu, 1, A::None, kScreenCodeEntry},
+        {&g.gameMenu, 2, A::None, kScreenLevelList},
+        {&g.gameMenu, 3, A::None, kScreenSolutionList},
+        {&g.gameMenu, 4, A::None, kScreenLoadSlots},
+        {&g.optionsMenu, 7, A::ApplyOptions, kScreenMenus},
+        {&g.inGameMenu, 0, A::ResumePlay, kScreenMenus},
+        {&g.inGameMenu, 1, A::RestartLevel, kScreenMenus},
+        {&g.inGameMenu, 2, A::None, kScreenLoadSlots},
+        {&g.inGameMenu, 3, A::None, kScreenSaveSlots},
         {&g.inGameMenu, 4, A::LeaveGame, kScreenMenus},
     };
     for (const auto& c : cases) {

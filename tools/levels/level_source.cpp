@@ -136,6 +136,7 @@ LevelSource ParseLevelSource(const std::string& text, const std::string& path)
         }
         case Section::Hard:
             hard.push_back({TrimRight(line), lineNo});
+            src.hardRows.push_back(hard.back().text);
             break;
         case Section::Solution:
             for (char c : line) {
@@ -295,12 +296,14 @@ LevelSource ReadLevelSource(const std::string& path)
     return ParseLevelSource(text, path);
 }
 
-std::string RenderGrid(const Board& b, int carX, int carY)
+namespace {
+
+std::string RenderRect(const Board& b, int carX, int carY, int left, int top, int width, int height)
 {
     std::string out;
-    for (int y = 0; y < kPlayHeight; ++y) {
+    for (int y = top; y < top + height; ++y) {
         std::string row;
-        for (int x = 0; x < kPlayWidth; ++x) {
+        for (int x = left; x < left + width; ++x) {
             const bool car = x == carX && y == carY;
             const uint8_t c = b.At(x, y);
             char ch = ' ';
@@ -323,6 +326,18 @@ std::string RenderGrid(const Board& b, int carX, int carY)
         out += TrimRight(row) + "\n";
     }
     return out;
+}
+
+}  // namespace
+
+std::string RenderGrid(const Board& b, int carX, int carY)
+{
+    return RenderRect(b, carX, carY, 0, 0, kPlayWidth, kPlayHeight);
+}
+
+std::string RenderSourceGrid(const LevelSource& src, const Board& b, int carX, int carY)
+{
+    return RenderRect(b, carX, carY, src.offsetX, src.offsetY, src.gridWidth, src.gridHeight);
 }
 
 std::string ReplaceSolutionText(const std::string& text, const std::string& letters)

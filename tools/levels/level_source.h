@@ -24,8 +24,9 @@ struct LevelSource {
     uint8_t floorMask[kCellCount] = {};  // non-zero: stays floor on Hard
     int blocks = 0, targets = 0, bombs = 0, specials = 0;
     bool hasSolution = false;
-    std::string solution;            // letters l r u d L R U D
-    std::vector<int> solutionLines;  // source line of each letter
+    std::string solution;               // letters l r u d L R U D
+    std::vector<int> solutionLines;     // source line of each letter
+    std::vector<std::string> hardRows;  // the Hard grid as written (empty: none)
 };
 
 // Throw Exception (see SourceErrorText).
@@ -34,6 +35,9 @@ LevelSource ReadLevelSource(const std::string& path);
 
 // The grid as text again, the car at (carX, carY) (for the solver's reports).
 std::string RenderGrid(const Board& b, int carX, int carY);
+// Only the source's own grid rectangle, so that the rows read back onto the
+// same cells (the generator writes its candidates so).
+std::string RenderSourceGrid(const LevelSource& src, const Board& b, int carX, int carY);
 
 // The source text with its solution section replaced by (or given) these
 // letters, wrapped at 60 per line.
