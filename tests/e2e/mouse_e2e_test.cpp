@@ -2,6 +2,7 @@
 // cells the car should reach, aimed through the play camera's own mapping.
 #include "app/base/exception.h"
 #include "gamedriver.h"
+#include "persist/score.h"
 #include "puzzle/tableau.h"
 #include "scene/camera.h"
 #include "testdir.h"
@@ -69,7 +70,7 @@ TEST(GameEndToEnd, LevelOneWonByMouseClicksAlone)
     game.Picture("mouse_level1_won");
     game.Key("Return", 1000ms);  // the record, under the name offered
     const std::string scores = ReadTestFile("score.vro");
-    ASSERT_EQ(scores.size(), 240u);
+    ASSERT_EQ(scores.size(), size_t(kScoreFileBytes));
     int32_t moves = 0;
     std::memcpy(&moves, scores.data() + 20, 4);
     EXPECT_EQ(moves, std::abs(target - block) + std::abs(block + side - car)) << "every step counted, none more";
