@@ -172,7 +172,8 @@ bool DecodeLevelFile(const std::string& bytes, LevelFileData& out, std::string& 
         if (c == kCellCarStart)
             ++starts;
     }
-    if (blocks > kMaxBlocks || targets > kMaxTargets || bombs > kMaxBombs || starts == 0)
+    // A level without a target would be won on its first frame.
+    if (blocks > kMaxBlocks || targets == 0 || targets > kMaxTargets || bombs > kMaxBombs || starts == 0)
         return false;
     out = std::move(d);
     why.clear();

@@ -105,6 +105,7 @@ TEST(LevelFile, ARefusedFileIsNamedAndChangesNothing)
         {"225 targets", edit([](LevelFileData& d) { std::memset(d.cells + 1, 1, 225), d.pairing.clear(); })},
         {"five bombs", edit([](LevelFileData& d) { std::memset(d.cells + 20, 5, 5); })},
         {"no car start", edit([](LevelFileData& d) { d.cells[0] = 0; })},
+        {"no target", edit([](LevelFileData& d) { d.cells[4] = 0; })},  // else won on its first frame
     };
     const std::string format = "bad level format : data/level/level2.lvl";
     auto expectRefused = [&](const std::string& file, const std::string& expected, const std::string& what) {
