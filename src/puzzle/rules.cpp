@@ -88,6 +88,17 @@ int BlockColourOf(const Puzzle& p, int blockIndex)
     return c < kMaxColours ? c : 0;
 }
 
+// A wall piece seen in the mirror is its partner piece.
+void SwapPieceCode(uint8_t& c, const uint8_t (&swaps)[6][2])
+{
+    for (const auto& s : swaps) {
+        if (c == s[0] || c == s[1]) {
+            c = c == s[0] ? s[1] : s[0];
+            return;
+        }
+    }
+}
+
 void MirrorLeftRight(Puzzle& p)
 {
     static const uint8_t swaps[][2] = {{24, 25}, {26, 27}, {28, 29}, {32, 33}, {36, 37}, {38, 39}};
@@ -99,17 +110,7 @@ void MirrorLeftRight(Puzzle& p)
             std::swap(p.targetIndexMap[CellIndex(x, y)], p.targetIndexMap[CellIndex(xr, y)]);
         }
         for (int x = 0; x < kPlayWidth; ++x) {
-            uint8_t& c = p.board.At(x, y);
-            for (const auto& s : swaps) {
-                if (c == s[0]) {
-                    c = s[1];
-                    break;
-                }
-                if (c == s[1]) {
-                    c = s[0];
-                    break;
-                }
-            }
+            SwapPieceCode(p.board.At(x, y), swaps);
         }
     }
 }
@@ -127,17 +128,7 @@ void MirrorTopBottom(Puzzle& p)
     }
     for (int y = 0; y < kPlayHeight; ++y)
         for (int x = 0; x < kPlayWidth; ++x) {
-            uint8_t& c = p.board.At(x, y);
-            for (const auto& s : swaps) {
-                if (c == s[0]) {
-                    c = s[1];
-                    break;
-                }
-                if (c == s[1]) {
-                    c = s[0];
-                    break;
-                }
-            }
+            SwapPieceCode(p.board.At(x, y), swaps);
         }
 }
 
