@@ -49,9 +49,9 @@ Vec3 LoadedPoint(const Model3doObject& o, size_t i)
             Snap3doCoordinate(o.points[3 * i + 2], 2)};
 }
 
-KitBox ObjectBox(const Model3doObject& o)
+// The box b grown by the object's loaded points.
+KitBox ObjectBox(const Model3doObject& o, KitBox b = KitBox())
 {
-    KitBox b;
     for (size_t i = 0; i < o.points.size() / 3; ++i)
         b.Add(LoadedPoint(o, i));
     return b;
@@ -60,20 +60,15 @@ KitBox ObjectBox(const Model3doObject& o)
 KitBox ModelBox(const Model3doFile& m)
 {
     KitBox b;
-    for (const Model3doObject& o : m.objects) {
-        const KitBox ob = ObjectBox(o);
-        b.Add(ob.min);
-        b.Add(ob.max);
-    }
+    for (const Model3doObject& o : m.objects)
+        b = ObjectBox(o, b);
     return b;
 }
 
 const Model3doObject* FindKitObject(const Model3doFile& m, const std::string& name)
 {
-    for (const Model3doObject& o : m.objects)
-        if (o.name == name)
-            return &o;
-    return nullptr;
+    const auto it = std::find_if(m.objects.begin(), m.objects.end(), [&](const auto& o) { return o.name == name; });
+    return it == m.objects.end() ? nullptr : &*it;
 }
 
 // The normal the loader gives face f: minus the cross product of its edges,

@@ -293,23 +293,19 @@ TEST(Screenshot, TopRowFirstAndNoShearAtOddWidths)
     EXPECT_EQ(std::make_tuple(bmp.substr(0, 2), le32(18), le32(22), le32(28) & 0xFFFF, le32(30), bmp.size()),
               std::make_tuple(std::string("BM"), 101u, 60u, 24u, 0u, le32(10) + 60u * 304u));
 
-    SDL_Surface* s = SDL_LoadBMP("shot.bmp");
-    ASSERT_NE(s, nullptr);
-    ASSERT_EQ(s->format->BytesPerPixel, 3);
-    auto at = [&](int x, int y) {
-        Uint32 v = 0;
-        std::memcpy(&v, static_cast<uint8_t*>(s->pixels) + y * s->pitch + x * 3, 3);
-        Uint8 r, g, b;
-        SDL_GetRGB(v, s->format, &r, &g, &b);
-        return Rgb{r, g, b};
-    };
+    // Read back by the loader the BMP cases above check.
+    uint32_t w = 0, h = 0, bpp = 0;
+    uint8_t* px = LoadImage("shot.bmp", &w, &h, &bpp);
+    ASSERT_TRUE(px && bpp == 3);
+    const Picture shot{int(w), int(h), std::vector<uint8_t>(px, px + size_t(w) * h * 3)};
+    std::free(px);
+    auto at = [&](int x, int y) { return shot.At(x, y); };
     EXPECT_TRUE(Near(at(50, 0), Rgb{255, 0, 0})) << at(50, 0);
     EXPECT_TRUE(Near(at(50, 59), Rgb{0, 0, 255})) << at(50, 59);
     for (int y = 0; y < 60; ++y) {
         ASSERT_TRUE(Near(at(0, y), Rgb{0, 255, 0}) && Near(at(9, y), Rgb{0, 255, 0})) << "row " << y;
         ASSERT_FALSE(Near(at(10, y), Rgb{0, 255, 0}, 60) || Near(at(100, y), Rgb{0, 255, 0}, 60)) << "row " << y;
     }
-    SDL_FreeSurface(s);
 
     // A file that cannot be written is a failure, and leaves nothing behind.
     const std::string err = CaptureStderr([&] { EXPECT_FALSE(Screenshot(c, "no/such/dir/shot.bmp")); });
