@@ -91,8 +91,7 @@ TEST(ArtKitFiles, PicturesHaveTheSizesAndChannelsTheGameNeeds)
         if (!EndsWith(rel, ".png"))
             continue;
         const PngInfo info = ReadPngInfo(KitDataDir() + "/" + rel);
-        EXPECT_EQ(info.depth, 8) << rel;
-        EXPECT_EQ(info.colourType, NeedsAlpha(rel) ? 6 : 2) << rel;
+        EXPECT_EQ(std::make_pair(info.depth, info.colourType), std::make_pair(8, NeedsAlpha(rel) ? 6 : 2)) << rel;
         // Textures go to the GL as they are (and through mipmap building).
         auto powerOfTwo = [](uint32_t v) { return v && !(v & (v - 1)); };
         if (rel.rfind("gfx/2d/", 0) != 0) {
@@ -110,8 +109,7 @@ TEST(ArtKitFiles, PicturesHaveTheSizesAndChannelsTheGameNeeds)
                  {"gfx/2d/icon.png", 32, 32}};
     for (const auto& s : sizes) {
         const PngInfo p = ReadPngInfo(KitDataDir() + "/" + s.rel);
-        EXPECT_EQ(p.width, s.width) << s.rel;
-        EXPECT_EQ(p.height, s.height) << s.rel;
+        EXPECT_EQ(std::make_pair(p.width, p.height), std::make_pair(s.width, s.height)) << s.rel;
     }
     for (const char* cap : {"selection_left.png", "selection_right.png"}) {
         const PngInfo p = ReadPngInfo(KitDataDir() + "/gfx/2d/" + cap);

@@ -79,8 +79,7 @@ TEST(ArtKitContactSheet, RendersEveryModelAndPictureIntoAPicture)
     uint32_t w = 0, h = 0, bpp = 0;
     uint8_t* px = LoadImage(out.c_str(), &w, &h, &bpp);
     ASSERT_NE(px, nullptr);
-    EXPECT_EQ(w, 1280u);
-    EXPECT_EQ(h, 896u);
+    EXPECT_EQ(std::make_pair(w, h), std::make_pair(1280u, 896u));
     // The board piece is drawn: its middle is full of varied colour, not
     // one cleared background.
     double sum = 0, sum2 = 0;

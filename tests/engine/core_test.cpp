@@ -236,8 +236,7 @@ TEST(ConfigFile, BadInputIsHandledSafely)
     // Reloading replaces everything.
     WriteTestFile("t2.ini", "only=1\n");
     ASSERT_TRUE(f.Load("t2.ini"));
-    EXPECT_EQ(Value(f, "next"), "<unchanged>");
-    EXPECT_EQ(f.keys.count, 1);
+    EXPECT_EQ(std::make_pair(Value(f, "next"), f.keys.count), std::make_pair(std::string("<unchanged>"), 1));
 }
 
 struct Item {
@@ -250,11 +249,9 @@ TEST(Lists, InsertFindAtAndUnlink)
     VROList<Item> list;
     for (int i = 0; i < 4; ++i)
         list.InsertHead(new Item{i});
-    EXPECT_EQ(list.count, 4);
-    EXPECT_EQ(list.At(0)->id, 3);  // head insertion reverses the order
-    EXPECT_EQ(list.At(3)->id, 0);
-    EXPECT_EQ(list.At(4), nullptr);
-    EXPECT_EQ(list.At(-1), nullptr);
+    // Head insertion reverses the order.
+    EXPECT_EQ(std::make_tuple(list.count, list.At(0)->id, list.At(3)->id), std::make_tuple(4, 3, 0));
+    EXPECT_TRUE(list.At(4) == nullptr && list.At(-1) == nullptr);
     ASSERT_NE(list.Find([](const Item& e) { return e.id == 1; }), nullptr);
     delete list.UnlinkCursor();
     EXPECT_EQ(list.count, 3);
@@ -275,8 +272,7 @@ TEST(Lists, InsertFindAtAndUnlink)
     CList<std::string> strings;
     strings.InsertHead("x");
     strings.InsertHead("y");
-    EXPECT_EQ(*strings.At(1), "x");
-    EXPECT_EQ(strings.At(2), nullptr);
+    EXPECT_TRUE(*strings.At(1) == "x" && strings.At(2) == nullptr);
 }
 
 }  // namespace

@@ -282,8 +282,7 @@ TEST(Screenshot, TopRowFirstAndNoShearAtOddWidths)
     ScopedTempDir dir;
     GLContext c;
     ASSERT_TRUE(c.Create(101, 60, 0));
-    EXPECT_EQ(ReadPixelsRGB(0, 0, 0, 10), nullptr);
-    EXPECT_EQ(ReadPixelsRGB(0, 0, 10, -1), nullptr);
+    EXPECT_TRUE(ReadPixelsRGB(0, 0, 0, 10) == nullptr && ReadPixelsRGB(0, 0, 10, -1) == nullptr);
     ClearThreeColours(101, 60);
     ASSERT_TRUE(Screenshot(c, "shot.bmp"));
     const std::string bmp = ReadTestFile("shot.bmp");
@@ -358,10 +357,10 @@ TEST_F(Fonts, GlyphsAreMeasuredAndPackedIntoTextures)
     EXPECT_EQ(font.textures[1], kNoGLTexture);
     // The texture holds each glyph in its cell, transparent black elsewhere.
     const std::vector<uint8_t> a = TextureAlpha(font.textures[0]);
-    EXPECT_EQ(a[10 * 256 + 3 * 48 + 5], 255);
-    EXPECT_EQ(a[10 * 256 + 48 + 15], 255);
-    EXPECT_EQ(a[30 * 256 + 48 + 15], 0);
-    EXPECT_EQ(a[60 * 256 + 5], 0);  // below the first row of cells
+    // (The last texel is below the first row of cells.)
+    EXPECT_EQ(
+        std::vector<int>({a[10 * 256 + 3 * 48 + 5], a[10 * 256 + 48 + 15], a[30 * 256 + 48 + 15], a[60 * 256 + 5]}),
+        std::vector<int>({255, 255, 0, 0}));
     // The characters from space on, within the glyph count; the rest draw glyph 0.
     const std::pair<unsigned char, uint32_t> map[] = {{' ', 0}, {'!', 1}, {'"', 2},    {'#', 3},
                                                       {'$', 0}, {'~', 0}, {'\x01', 0}, {0xE9, 0}};
@@ -392,9 +391,8 @@ TEST_F(Fonts, PixelsOutsideTheImageCountAsTransparent)
     EXPECT_EQ(std::make_tuple(font.glyphs[1].width, font.glyphs[2].left, font.glyphs[2].width, font.glyphs[3].width),
               std::make_tuple(48, 0, 4, 1 - 48));
     const std::vector<uint8_t> a = TextureAlpha(font.textures[0]);
-    EXPECT_EQ(a[5 * 256 + 2 * 48 + 3], 255);
-    EXPECT_EQ(a[5 * 256 + 2 * 48 + 4], 0);
-    EXPECT_EQ(a[5 * 256 + 3 * 48 + 4], 0);
+    EXPECT_EQ(std::vector<int>({a[5 * 256 + 2 * 48 + 3], a[5 * 256 + 2 * 48 + 4], a[5 * 256 + 3 * 48 + 4]}),
+              std::vector<int>({255, 0, 0}));
     font.Free();
     // Cells taller than the picture: the rows below it are transparent too.
     ASSERT_TRUE(font.Load("narrow.png", 48, 64, 2));
@@ -418,8 +416,8 @@ TEST_F(Fonts, RefusedFontsSayWhyAndStayUnloaded)
     for (const auto& c : bad) {
         const std::string err = CaptureStderr([&] { EXPECT_FALSE(font.Load("ok.png", c.w, c.h, c.count)); });
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-        EXPECT_EQ(font.loaded, 0) << c.w << "x" << c.h << " × " << c.count;
-        EXPECT_EQ(font.textures[0], kNoGLTexture);
+        EXPECT_EQ(std::make_pair(font.loaded, font.textures[0]), std::make_pair(0, kNoGLTexture))
+            << c.w << "x" << c.h << " × " << c.count;
     }
     // The limits themselves are fine.
     EXPECT_TRUE(font.Load("ok.png", 256, 256, 16));

@@ -54,8 +54,7 @@ TEST_F(Models, LoadKeepsObjectsInReverseFileOrderOnTheGridAndFindsTheLastOfTwoNa
     EXPECT_EQ(sq->texCoords, (std::vector<float>{0, 0, 1, 0, 0, 1, 1, 1}));
     EXPECT_EQ(sq->faces, (std::vector<uint32_t>{0, 1, 2, 2, 1, 3}));
     ASSERT_NE(sq->material, nullptr);
-    EXPECT_EQ(sq->material->name, "red");
-    EXPECT_EQ(sq->material->ambient[0], 1.0f);
+    EXPECT_EQ(std::make_pair(sq->material->name, sq->material->ambient[0]), std::make_pair(std::string("red"), 1.0f));
     // Of two equal names the last read is found.
     const Objet3D* last = m.FindObject("RoueAvD");
     ASSERT_EQ(last, m.objects.head);
@@ -82,8 +81,7 @@ TEST_F(Models, AKnownMaterialTakesNothingFromASecondFile)
     EXPECT_EQ(std::make_tuple(shared->ambient[0], shared->ambient[1], shared->flags, shared->texture),
               std::make_tuple(1.0f, 0.0f, int32_t(kMatSmooth), static_cast<GLTexture*>(nullptr)));
     m.Free();
-    EXPECT_EQ(FindMaterial("shared"), shared);
-    EXPECT_EQ(shared->refCount, 1);
+    EXPECT_EQ(std::make_pair(FindMaterial("shared"), shared->refCount), std::make_pair(shared, 1));
     b.Free();
     EXPECT_EQ(FindMaterial("shared"), nullptr);
 }
@@ -146,9 +144,9 @@ TEST_F(Models, MaterialFlagsTexturesAndNormalsFollowTheRecord)
     LoadModel(orphan, "orphan.3do",
               ModelFile({Triangle("orphan", "nowhere"), Triangle("ok", "opaque")}, {cases[1].in}));
     other.Free();
-    EXPECT_EQ(orphan.FindObject("orphan")->material, DefaultMaterial());
-    EXPECT_EQ(orphan.FindObject("orphan")->normalMode, kNormalsVertex);
-    EXPECT_EQ(orphan.FindObject("ok")->material, FindMaterial("opaque"));
+    EXPECT_EQ(std::make_tuple(orphan.FindObject("orphan")->material, orphan.FindObject("orphan")->normalMode,
+                              orphan.FindObject("ok")->material),
+              std::make_tuple(DefaultMaterial(), int(kNormalsVertex), FindMaterial("opaque")));
 }
 
 TEST_F(Models, RefusedFilesSayWhyAndLeaveTheModelEmpty)
@@ -181,8 +179,7 @@ TEST_F(Models, RefusedFilesSayWhyAndLeaveTheModelEmpty)
             << c.file;
         EXPECT_EQ(FindMaterial("m"), nullptr);
     }
-    EXPECT_EQ(FindMaterial("textured"), nullptr);
-    EXPECT_EQ(FindMaterial("plain"), nullptr);
+    EXPECT_TRUE(FindMaterial("textured") == nullptr && FindMaterial("plain") == nullptr);
 }
 
 TEST_F(Models, DamagedCopiesLoadWholeOrNotAtAll)
