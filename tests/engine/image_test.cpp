@@ -261,21 +261,6 @@ TEST_F(Images, TheFiltersGLGetsAreValidAndAMipmapFilterWithoutMipmapsStillDraws)
     EXPECT_EQ(FindMaterial("filters"), nullptr);
 }
 
-// Red on top, blue below, a green stripe down the left edge.
-void ClearThreeColours(int w, int h)
-{
-    glClearColor(1, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(0, 0, w, h / 2);  // GL rows count from the bottom
-    glClearColor(0, 0, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glScissor(0, 0, 10, h);
-    glClearColor(0, 1, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glDisable(GL_SCISSOR_TEST);
-}
-
 // A window whose rows are 101 × 3 = 303 bytes: not a multiple of 4.
 TEST(Screenshot, TopRowFirstAndNoShearAtOddWidths)
 {
@@ -283,7 +268,17 @@ TEST(Screenshot, TopRowFirstAndNoShearAtOddWidths)
     GLContext c;
     ASSERT_TRUE(c.Create(101, 60, 0));
     EXPECT_TRUE(ReadPixelsRGB(0, 0, 0, 10) == nullptr && ReadPixelsRGB(0, 0, 10, -1) == nullptr);
-    ClearThreeColours(101, 60);
+    // Red on top, blue below, a green stripe down the left edge.
+    glClearColor(1, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 101, 30);  // GL rows count from the bottom
+    glClearColor(0, 0, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glScissor(0, 0, 10, 60);
+    glClearColor(0, 1, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
     ASSERT_TRUE(Screenshot(c, "shot.bmp"));
     const std::string bmp = ReadTestFile("shot.bmp");
     ASSERT_GE(bmp.size(), 54u);
