@@ -11,43 +11,26 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <memory>
 
-namespace {
-
-class KitThroughTheEngine : public GLWindowTest {
-protected:
-    void SetUp() override
-    {
-        GLWindowTest::SetUp();
-        SetMipMapping(1);
-    }
-
-    // A model with its textures from the directories the game reads them from.
-    std::unique_ptr<Model3D> Load(const std::string& rel)
-    {
-        const std::string dir = rel.substr(0, rel.rfind('/') + 1);
-        SetObjectPath((KitDataDir() + "/" + dir).c_str());
-        SetTexturePath((KitDataDir() + "/" + (dir.rfind("gfx/theme1/", 0) == 0 ? "gfx/theme1/texture/" : dir)).c_str());
-        auto m = std::make_unique<Model3D>();
-        EXPECT_TRUE(m->Load(rel.substr(dir.size()).c_str())) << rel;
-        return m;
-    }
-};
-
-}  // namespace
+class KitThroughTheEngine : public GLWindowTest {};
 
 // Every model and picture loading through the engine is the contact
 // sheet's to show (it fails on the first that does not).
 TEST_F(KitThroughTheEngine, TheCarsGiveTheSceneTheirWheelsAndTheIconFontItsGlyphs)
 {
-    for (const char* rel : {"gfx/theme1/3d/car.3do", "gfx/3d/carmenu.3do"}) {
-        const std::unique_ptr<Model3D> car = Load(rel);
+    SetMipMapping(1);
+    for (const std::string rel : {"gfx/theme1/3d/car.3do", "gfx/3d/carmenu.3do"}) {
+        // With its textures from the directories the game reads them from.
+        const std::string dir = rel.substr(0, rel.rfind('/') + 1);
+        SetObjectPath((KitDataDir() + "/" + dir).c_str());
+        SetTexturePath((KitDataDir() + "/" + (dir.rfind("gfx/theme1/", 0) == 0 ? "gfx/theme1/texture/" : dir)).c_str());
+        Model3D car;
+        ASSERT_TRUE(car.Load(rel.substr(dir.size()).c_str())) << rel;
         // Round in x and y about their pivots, thin in z, on the floor; the
         // car looks along -x, so its right side is -z.
         Objet3D* wheels[4];
         float pivots[4][3];
-        ASSERT_TRUE(TakeWheels(*car, wheels, pivots)) << rel;
+        ASSERT_TRUE(TakeWheels(car, wheels, pivots)) << rel;
         for (int w = 0; w < 4; ++w) {
             float mn[3], mx[3];
             wheels[w]->BoundingBox(mn, mx);
@@ -79,8 +62,7 @@ TEST(ArtKitContactSheet, RendersEveryModelAndPictureIntoAPicture)
     uint32_t w = 0, h = 0, bpp = 0;
     uint8_t* px = LoadImage(out.c_str(), &w, &h, &bpp);
     ASSERT_NE(px, nullptr);
-    EXPECT_EQ(w, 1280u);
-    EXPECT_EQ(h, 896u);
+    EXPECT_EQ(std::make_pair(w, h), std::make_pair(1280u, 896u));
     // The board piece is drawn: its middle is full of varied colour, not
     // one cleared background.
     double sum = 0, sum2 = 0;

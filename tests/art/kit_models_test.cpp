@@ -3,17 +3,113 @@
 // exactly on the sides the wall table says, faces turned the way the game
 // culls them.
 #include "engine/configfile.h"
+#include "engine/format3do.h"
 #include "kit.h"
 #include "puzzle/wallpieces.h"
 #include "testdir.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <map>
 #include <set>
 
 namespace {
+
+// A model of the data directory read by the engine's strict reader.
+Model3doFile KitModel(const std::string& rel)
+{
+    Model3doFile m;
+    std::string error;
+    EXPECT_TRUE(Read3do((KitDataDir() + "/" + rel).c_str(), m, error)) << rel << ": " << error;
+    return m;
+}
+
+using Vec3 = std::array<double, 3>;
+
+struct KitBox {
+    Vec3 min{1e9, 1e9, 1e9};
+    Vec3 max{-1e9, -1e9, -1e9};
+    void Add(const Vec3& p)
+    {
+        for (int a = 0; a < 3; ++a) {
+            min[a] = std::min(min[a], p[a]);
+            max[a] = std::max(max[a], p[a]);
+        }
+    }
+    Vec3 Centre() const { return {(min[0] + max[0]) / 2, (min[1] + max[1]) / 2, (min[2] + max[2]) / 2}; }
+    double Extent(int axis) const { return max[axis] - min[axis]; }
+};
+
+// Point i of an object as loaded.
+Vec3 LoadedPoint(const Model3doObject& o, size_t i)
+{
+    return {Snap3doCoordinate(o.points[3 * i], 0), Snap3doCoordinate(o.points[3 * i + 1], 1),
+            Snap3doCoordinate(o.points[3 * i + 2], 2)};
+}
+
+// The box b grown by the object's loaded points.
+KitBox ObjectBox(const Model3doObject& o, KitBox b = KitBox())
+{
+    for (size_t i = 0; i < o.points.size() / 3; ++i)
+        b.Add(LoadedPoint(o, i));
+    return b;
+}
+
+KitBox ModelBox(const Model3doFile& m)
+{
+    KitBox b;
+    for (const Model3doObject& o : m.objects)
+        b = ObjectBox(o, b);
+    return b;
+}
+
+const Model3doObject* FindKitObject(const Model3doFile& m, const std::string& name)
+{
+    const auto it = std::find_if(m.objects.begin(), m.objects.end(), [&](const auto& o) { return o.name == name; });
+    return it == m.objects.end() ? nullptr : &*it;
+}
+
+// The normal the loader gives face f: minus the cross product of its edges,
+// so a face whose corners run clockwise as seen faces the viewer.
+Vec3 LoadedFaceNormal(const Model3doObject& o, size_t f)
+{
+    const Vec3 p0 = LoadedPoint(o, o.faces[3 * f]), p1 = LoadedPoint(o, o.faces[3 * f + 1]),
+               p2 = LoadedPoint(o, o.faces[3 * f + 2]);
+    const Vec3 a{p1[0] - p0[0], p1[1] - p0[1], p1[2] - p0[2]}, b{p2[0] - p0[0], p2[1] - p0[1], p2[2] - p0[2]};
+    Vec3 n{a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+    const double l = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    if (l > 0)
+        for (double& v : n)
+            v = -v / l;
+    return n;
+}
+
+Vec3 FaceCentroid(const Model3doObject& o, size_t f)
+{
+    Vec3 c{0, 0, 0};
+    for (int k = 0; k < 3; ++k) {
+        const Vec3 p = LoadedPoint(o, o.faces[3 * f + k]);
+        for (int a = 0; a < 3; ++a)
+            c[a] += p[a] / 3;
+    }
+    return c;
+}
+
+// Share of faces whose loaded normal points away from the centre (towards
+// it when inward).
+double OutwardShare(const Model3doObject& o, const Vec3& centre, bool inward = false)
+{
+    const size_t faces = o.faces.size() / 3;
+    size_t good = 0;
+    for (size_t f = 0; f < faces; ++f) {
+        const Vec3 n = LoadedFaceNormal(o, f), c = FaceCentroid(o, f);
+        const double d = n[0] * (c[0] - centre[0]) + n[1] * (c[1] - centre[1]) + n[2] * (c[2] - centre[2]);
+        good += inward ? d < 0 : d > 0;
+    }
+    return faces ? double(good) / faces : 0.0;
+}
 
 std::string Theme(const std::string& name)
 {

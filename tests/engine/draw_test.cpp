@@ -53,6 +53,13 @@ protected:
 
 const Rgb kBlack{0, 0, 0}, kRed{255, 0, 0};
 
+bool DepthWrites()
+{
+    GLboolean mask = GL_FALSE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
+    return mask;
+}
+
 bool NoClientArrayEnabled()
 {
     return !glIsEnabled(GL_VERTEX_ARRAY) && !glIsEnabled(GL_NORMAL_ARRAY) && !glIsEnabled(GL_TEXTURE_COORD_ARRAY) &&
@@ -131,11 +138,7 @@ TEST_F(Drawing, TransparentObjectsComeAfterOpaqueOnesAndTheAdditiveModeWritesNoD
     ASSERT_EQ(FindMaterial("blue")->transparencyMode, 5);
     DrawModel(&m);
     ExpectColours({{{90, 60}, Rgb{128, 0, 128}}, {{135, 60}, Rgb{0, 0, 128}}, {{50, 60}, kRed}}, 4);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    GLboolean mask = GL_FALSE;
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
-    EXPECT_TRUE(mask);
-    EXPECT_TRUE(NoClientArrayEnabled());
+    EXPECT_TRUE(!glIsEnabled(GL_BLEND) && DepthWrites() && NoClientArrayEnabled());
 
     Load(flame, "fire.3do", {SquareObject("flame", "fire", -1, -1, 1, 1, 0)}, {fire});
     Load(behind, "behind.3do", {SquareObject("behind", "deep", -1, -1, 1, 1, -1)}, {FlatColour("deep", 0, 0, 1)});
@@ -144,15 +147,13 @@ TEST_F(Drawing, TransparentObjectsComeAfterOpaqueOnesAndTheAdditiveModeWritesNoD
     glClearColor(0, 1, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     ApplyMaterial(mat);
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
-    EXPECT_FALSE(mask);
     GLint blend[2];
     glGetIntegerv(GL_BLEND_SRC, &blend[0]);
     glGetIntegerv(GL_BLEND_DST, &blend[1]);
-    EXPECT_EQ(std::make_pair(blend[0], blend[1]), std::make_pair(GLint(GL_SRC_ALPHA), GLint(GL_ONE)));
+    EXPECT_EQ(std::make_tuple(DepthWrites(), blend[0], blend[1]),
+              std::make_tuple(false, GLint(GL_SRC_ALPHA), GLint(GL_ONE)));
     EndMaterial(mat);
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
-    EXPECT_TRUE(mask);
+    EXPECT_TRUE(DepthWrites());
     DrawObject(flame.objects.head);
     ExpectColours({{{80, 60}, Rgb{128, 255, 0}}}, 4);
     DrawModel(&behind);  // no depth was written: it still shows through

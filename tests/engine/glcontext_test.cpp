@@ -21,18 +21,14 @@ std::string Error(GLContext& c)
     return CaptureStderr([&] { EXPECT_FALSE(c.CheckError()); });
 }
 
-TEST(GLContextCreate, AZeroSizeIsRefusedBeforeSDLIsTouchedAndErrorsNeedAContext)
-{
-    GLContext c;
-    EXPECT_FALSE(c.Create(0, 480, 0) || c.Create(640, 0, 0) || c.Recreate(0, 0, 0));
-    EXPECT_EQ(std::make_tuple(SDL_WasInit(SDL_INIT_VIDEO), c.surface, c.initialised),
-              std::make_tuple(0u, static_cast<SDL_Surface*>(nullptr), 0));
-    EXPECT_EQ(Error(c), "OpenGL Error : Not Initialized !!!\n");
-}
-
 TEST(GLContextCreate, CreateSetsTheInitialStateRecreateRetiresOldNamesAndCloseEndsIt)
 {
     GLContext c;
+    const auto closed = std::make_tuple(0u, static_cast<SDL_Surface*>(nullptr), 0);
+    // A zero size is refused before SDL is touched, and errors need a context.
+    EXPECT_FALSE(c.Create(0, 480, 0) || c.Create(640, 0, 0) || c.Recreate(0, 0, 0));
+    EXPECT_EQ(std::make_tuple(SDL_WasInit(SDL_INIT_VIDEO), c.surface, c.initialised), closed);
+    EXPECT_EQ(Error(c), "OpenGL Error : Not Initialized !!!\n");
     c.nearDist = 0.01f;
     c.farDist = 1000;
     ASSERT_TRUE(c.Create(200, 100, 0));
@@ -78,14 +74,9 @@ TEST(GLContextCreate, CreateSetsTheInitialStateRecreateRetiresOldNamesAndCloseEn
     t.Reset();
     EXPECT_TRUE(c.CheckError());
     c.Close();
-    EXPECT_EQ(std::make_tuple(SDL_WasInit(SDL_INIT_VIDEO), c.surface, c.initialised),
-              std::make_tuple(0u, static_cast<SDL_Surface*>(nullptr), 0));
-}
+    EXPECT_EQ(std::make_tuple(SDL_WasInit(SDL_INIT_VIDEO), c.surface, c.initialised), closed);
 
-TEST(GLContextCreate, AFullScreenThatCannotBeGrantedFallsBackToAWindow)
-{
     // The virtual screen is 1280 × 1024: no full-screen mode is this large.
-    GLContext c;
     bool ok = false;
     const std::string err = CaptureStderr([&] { ok = c.Create(1400, 1100, 1); });
     ASSERT_TRUE(ok);

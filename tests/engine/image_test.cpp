@@ -1,5 +1,6 @@
 // Pictures and textures: every kind of image file the game may meet, damaged
-// ones, the filters GL gets, the frame buffer read back and the screenshot.
+// ones, the filters GL gets, the frame buffer read back, the screenshot, and
+// the bitmap fonts (glyph measures, packing, refusals, the character map).
 #include "app/base/bytes.h"
 #include "engine/draw3d.h"
 #include "engine/glfont2d.h"
@@ -49,12 +50,29 @@ void WritePaletteBmp(const std::string& path, int w, int h, const std::vector<ui
     SDL_FreeSurface(s);
 }
 
-std::vector<uint8_t> TextureImage(const GLTexture& t, int channels)
+// Level 0 of the texture of that name, w × h texels of `channels` bytes.
+std::vector<uint8_t> TextureImage(GLuint name, uint32_t w, uint32_t h, int channels)
 {
-    std::vector<uint8_t> out(size_t(t.width) * t.height * channels);
-    EXPECT_TRUE(t.Bind());
+    std::vector<uint8_t> out(size_t(w) * h * channels);
+    glBindTexture(GL_TEXTURE_2D, name);
     glGetTexImage(GL_TEXTURE_2D, 0, channels == 4 ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE, out.data());
     return out;
+}
+
+std::vector<uint8_t> TextureImage(const GLTexture& t, int channels)
+{
+    EXPECT_TRUE(t.Bind());
+    return TextureImage(t.glName, t.width, t.height, channels);
+}
+
+// The alpha of each texel of a font's 256 × 256 texture.
+std::vector<uint8_t> TextureAlpha(GLuint name)
+{
+    const std::vector<uint8_t> rgba = TextureImage(name, 256, 256, 4);
+    std::vector<uint8_t> alpha(256 * 256);
+    for (size_t i = 0; i < alpha.size(); ++i)
+        alpha[i] = rgba[4 * i + 3];
+    return alpha;
 }
 
 GLint TexParameter(const GLTexture& t, GLenum which)
@@ -243,30 +261,24 @@ TEST_F(Images, TheFiltersGLGetsAreValidAndAMipmapFilterWithoutMipmapsStillDraws)
     EXPECT_EQ(FindMaterial("filters"), nullptr);
 }
 
-// Red on top, blue below, a green stripe down the left edge.
-void ClearThreeColours(int w, int h)
-{
-    glClearColor(1, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(0, 0, w, h / 2);  // GL rows count from the bottom
-    glClearColor(0, 0, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glScissor(0, 0, 10, h);
-    glClearColor(0, 1, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glDisable(GL_SCISSOR_TEST);
-}
-
 // A window whose rows are 101 × 3 = 303 bytes: not a multiple of 4.
 TEST(Screenshot, TopRowFirstAndNoShearAtOddWidths)
 {
     ScopedTempDir dir;
     GLContext c;
     ASSERT_TRUE(c.Create(101, 60, 0));
-    EXPECT_EQ(ReadPixelsRGB(0, 0, 0, 10), nullptr);
-    EXPECT_EQ(ReadPixelsRGB(0, 0, 10, -1), nullptr);
-    ClearThreeColours(101, 60);
+    EXPECT_TRUE(ReadPixelsRGB(0, 0, 0, 10) == nullptr && ReadPixelsRGB(0, 0, 10, -1) == nullptr);
+    // Red on top, blue below, a green stripe down the left edge.
+    glClearColor(1, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 101, 30);  // GL rows count from the bottom
+    glClearColor(0, 0, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glScissor(0, 0, 10, 60);
+    glClearColor(0, 1, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
     ASSERT_TRUE(Screenshot(c, "shot.bmp"));
     const std::string bmp = ReadTestFile("shot.bmp");
     ASSERT_GE(bmp.size(), 54u);
@@ -275,23 +287,19 @@ TEST(Screenshot, TopRowFirstAndNoShearAtOddWidths)
     EXPECT_EQ(std::make_tuple(bmp.substr(0, 2), le32(18), le32(22), le32(28) & 0xFFFF, le32(30), bmp.size()),
               std::make_tuple(std::string("BM"), 101u, 60u, 24u, 0u, le32(10) + 60u * 304u));
 
-    SDL_Surface* s = SDL_LoadBMP("shot.bmp");
-    ASSERT_NE(s, nullptr);
-    ASSERT_EQ(s->format->BytesPerPixel, 3);
-    auto at = [&](int x, int y) {
-        Uint32 v = 0;
-        std::memcpy(&v, static_cast<uint8_t*>(s->pixels) + y * s->pitch + x * 3, 3);
-        Uint8 r, g, b;
-        SDL_GetRGB(v, s->format, &r, &g, &b);
-        return Rgb{r, g, b};
-    };
+    // Read back by the loader the BMP cases above check.
+    uint32_t w = 0, h = 0, bpp = 0;
+    uint8_t* px = LoadImage("shot.bmp", &w, &h, &bpp);
+    ASSERT_TRUE(px && bpp == 3);
+    const Picture shot{int(w), int(h), std::vector<uint8_t>(px, px + size_t(w) * h * 3)};
+    std::free(px);
+    auto at = [&](int x, int y) { return shot.At(x, y); };
     EXPECT_TRUE(Near(at(50, 0), Rgb{255, 0, 0})) << at(50, 0);
     EXPECT_TRUE(Near(at(50, 59), Rgb{0, 0, 255})) << at(50, 59);
     for (int y = 0; y < 60; ++y) {
         ASSERT_TRUE(Near(at(0, y), Rgb{0, 255, 0}) && Near(at(9, y), Rgb{0, 255, 0})) << "row " << y;
         ASSERT_FALSE(Near(at(10, y), Rgb{0, 255, 0}, 60) || Near(at(100, y), Rgb{0, 255, 0}, 60)) << "row " << y;
     }
-    SDL_FreeSurface(s);
 
     // A file that cannot be written is a failure, and leaves nothing behind.
     const std::string err = CaptureStderr([&] { EXPECT_FALSE(Screenshot(c, "no/such/dir/shot.bmp")); });
@@ -299,6 +307,150 @@ TEST(Screenshot, TopRowFirstAndNoShearAtOddWidths)
     EXPECT_FALSE(TestFileExists("no/such/dir/shot.bmp"));
     c.Close();
     EXPECT_FALSE(Screenshot(c, "closed.bmp"));
+}
+
+// A font image of `count` cells of w × h side by side, `width` pixels wide
+// (less than count × w leaves the last cells partly or wholly outside).
+// ink(glyph, x, y) says which texels are opaque white.
+template <class Ink>
+void WriteFont(const std::string& path, int width, int w, int h, int count, Ink ink)
+{
+    std::vector<uint8_t> rgba(size_t(width) * h * 4, 0);
+    for (int g = 0; g < count; ++g)
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w && g * w + x < width; ++x)
+                if (ink(g, x, y))
+                    std::fill_n(&rgba[(size_t(y) * width + g * w + x) * 4], 4, 255);
+    WriteTestPng(path, width, h, 4, rgba);
+}
+
+// Glyph 1 is inked in columns 10 to 20 of its top half only, glyph 2 is
+// blank, glyph 3 fills its cell.
+bool IconInk(int g, int x, int y)
+{
+    return (g == 1 && x >= 10 && x <= 20 && y < 24) || g == 3;
+}
+
+class Fonts : public GLWindowTest {};
+
+TEST_F(Fonts, GlyphsAreMeasuredAndPackedIntoTextures)
+{
+    WriteFont(dir.file("icons.png"), 4 * 48, 48, 48, 4, IconInk);
+    GLFont2D font;
+    ASSERT_TRUE(font.Load("icons.png", 48, 48, 4));
+    // The source picture is released once uploaded.
+    EXPECT_EQ(std::make_tuple(font.loaded, font.glyphsPerRow, font.rowsPerTexture, font.glyphsPerTexture,
+                              font.textureCount, font.source),
+              std::make_tuple(1, 5u, 5u, 25u, 1u, static_cast<uint8_t*>(nullptr)));
+    const std::pair<int, int> inked[] = {{0, 48}, {10, 11}, {48, 1 - 48}, {0, 48}};  // left, width; glyph 2 has no ink
+    for (int g = 0; g < 4; ++g)
+        EXPECT_EQ(std::make_pair(font.glyphs[size_t(g)].left, font.glyphs[size_t(g)].width), inked[g]) << g;
+    const GLFont2D::Glyph& full = font.glyphs[3];
+    EXPECT_EQ(std::vector<float>({full.s0, full.s1, full.t0, full.t1}),
+              std::vector<float>({3 * 48 / 256.0f, 4 * 48 / 256.0f, 0, 48 / 256.0f}));
+    ASSERT_TRUE(glIsTexture(font.textures[0]));
+    EXPECT_EQ(font.textures[1], kNoGLTexture);
+    // The texture holds each glyph in its cell, transparent black elsewhere.
+    const std::vector<uint8_t> a = TextureAlpha(font.textures[0]);
+    // (The last texel is below the first row of cells.)
+    EXPECT_EQ(
+        std::vector<int>({a[10 * 256 + 3 * 48 + 5], a[10 * 256 + 48 + 15], a[30 * 256 + 48 + 15], a[60 * 256 + 5]}),
+        std::vector<int>({255, 255, 0, 0}));
+    // The characters from space on, within the glyph count; the rest draw glyph 0.
+    const std::pair<unsigned char, uint32_t> map[] = {{' ', 0}, {'!', 1}, {'"', 2},    {'#', 3},
+                                                      {'$', 0}, {'~', 0}, {'\x01', 0}, {0xE9, 0}};
+    for (const auto& [c, glyph] : map)
+        EXPECT_EQ(font.GlyphIndex(c), glyph) << int(c);
+    const GLuint name = font.textures[0];
+    font.Free();
+    EXPECT_FALSE(glIsTexture(name));
+    EXPECT_EQ(font.loaded, 0);
+
+    // Twenty-six large glyphs take two textures.
+    WriteFont(dir.file("big.png"), 26 * 48, 48, 48, 26, [](int g, int x, int) { return x == g; });
+    ASSERT_TRUE(font.Load("big.png", 48, 48, 26));
+    const GLFont2D::Glyph &g24 = font.glyphs[24], &g25 = font.glyphs[25];
+    EXPECT_EQ(std::make_tuple(font.textureCount, g24.texture, g25.texture, g25.left, g25.width),
+              std::make_tuple(2u, 0, 1, 25, 1));
+    EXPECT_EQ(std::vector<float>({g25.s0, g24.s0, g24.t0}), std::vector<float>({0, 4 * 48 / 256.0f, 4 * 48 / 256.0f}));
+    font.Free();
+}
+
+TEST_F(Fonts, PixelsOutsideTheImageCountAsTransparent)
+{
+    // 4 cells of 48 announced, but the picture is only 100 pixels wide.
+    WriteFont(dir.file("narrow.png"), 100, 48, 48, 4, [](int, int, int) { return true; });
+    GLFont2D font;
+    ASSERT_TRUE(font.Load("narrow.png", 48, 48, 4));
+    // Columns 96 to 99 exist; the fourth cell is wholly outside.
+    EXPECT_EQ(std::make_tuple(font.glyphs[1].width, font.glyphs[2].left, font.glyphs[2].width, font.glyphs[3].width),
+              std::make_tuple(48, 0, 4, 1 - 48));
+    const std::vector<uint8_t> a = TextureAlpha(font.textures[0]);
+    EXPECT_EQ(std::vector<int>({a[5 * 256 + 2 * 48 + 3], a[5 * 256 + 2 * 48 + 4], a[5 * 256 + 3 * 48 + 4]}),
+              std::vector<int>({255, 0, 0}));
+    font.Free();
+    // Cells taller than the picture: the rows below it are transparent too.
+    ASSERT_TRUE(font.Load("narrow.png", 48, 64, 2));
+    EXPECT_EQ(font.glyphs[1].width, 48);
+    font.Free();
+}
+
+TEST_F(Fonts, RefusedFontsSayWhyAndStayUnloaded)
+{
+    WriteTestPng(dir.file("rgb.png"), 48 * 4, 48, 3, std::vector<uint8_t>(48 * 4 * 48 * 3, 255));
+    WriteFont(dir.file("ok.png"), 4 * 48, 48, 48, 4, IconInk);
+    GLFont2D font;
+    EXPECT_EQ(CaptureStderr([&] { EXPECT_FALSE(font.Load("rgb.png", 48, 48, 4)); }), "File rgb.png : not 32 bpp !\n");
+    EXPECT_EQ(CaptureStderr([&] { EXPECT_FALSE(font.Load("absent.png", 48, 48, 4)); }),
+              "Couldn't load texture absent.png\n");
+    ASSERT_TRUE(font.Load("ok.png", 48, 48, 4));
+    const struct {
+        uint32_t w, h, count;
+    } bad[] = {{0, 48, 4},  {48, 0, 4},     {257, 48, 4},   {48, 300, 4},
+               {48, 48, 0}, {256, 256, 17}, {128, 128, 65}, {1, 1, 65536 * 16 + 1}};
+    for (const auto& c : bad) {
+        const std::string err = CaptureStderr([&] { EXPECT_FALSE(font.Load("ok.png", c.w, c.h, c.count)); });
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_EQ(std::make_pair(font.loaded, font.textures[0]), std::make_pair(0, kNoGLTexture))
+            << c.w << "x" << c.h << " × " << c.count;
+    }
+    // The limits themselves are fine.
+    EXPECT_TRUE(font.Load("ok.png", 256, 256, 16));
+    EXPECT_EQ(font.textureCount, 16u);
+    font.Free();
+}
+
+TEST_F(Fonts, TextIsDrawnUprightOneCellPerCharacter)
+{
+    WriteFont(dir.file("icons.png"), 4 * 48, 48, 48, 4, IconInk);
+    GLFont2D font;
+    ASSERT_TRUE(font.Load("icons.png", 48, 48, 4));
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    Begin2D();
+    glColor4f(1, 1, 0, 1);
+    font.Draw(2, 10, "$!~#");  // '$' and '~' are beyond the glyph count: blank cells that still advance
+    End2D();
+    const Picture p = ReadPicture();
+    const Rgb yellow{255, 255, 0}, black{0, 0, 0};
+    // '!' in the second cell: ink in its top half only (upright).
+    EXPECT_TRUE(Near(p.At(2 + 48 + 15, 10 + 5), yellow)) << p.At(2 + 48 + 15, 10 + 5);
+    EXPECT_TRUE(Near(p.At(2 + 48 + 15, 10 + 40), black)) << p.At(2 + 48 + 15, 10 + 40);
+    EXPECT_TRUE(Near(p.At(2 + 48 + 5, 10 + 5), black)) << p.At(2 + 48 + 5, 10 + 5);
+    // Nothing in the first and third cells, the full '#' in the fourth.
+    for (int x = 2; x < 50; x += 6)
+        EXPECT_TRUE(Near(p.At(x, 30), black)) << x;
+    for (int x = 98 + 2; x < 146 - 2; x += 6)
+        EXPECT_TRUE(Near(p.At(x, 30), black)) << x;
+    EXPECT_TRUE(Near(p.At(146 + 5, 30), yellow)) << p.At(146 + 5, 30);
+    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
+    EXPECT_TRUE(context.CheckError());
+    // An unloaded font draws nothing.
+    font.Free();
+    glClear(GL_COLOR_BUFFER_BIT);
+    Begin2D();
+    font.Draw(2, 10, "###");
+    End2D();
+    EXPECT_TRUE(Near(ReadPicture().At(10, 20), black));
 }
 
 }  // namespace

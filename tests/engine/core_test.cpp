@@ -1,8 +1,10 @@
-// The .3do bytes: what the writer writes, what the reader accepts and
-// refuses, and the loader's coordinate grid.
+// The headless engine: the .3do bytes (what the writer writes, what the
+// reader accepts and refuses, the loader's coordinate grid), configuration
+// files (theme.ini's reader) and the engine's lists.
 #include "app/base/bytes.h"
+#include "engine/configfile.h"
 #include "engine/format3do.h"
-#include "fuzz.h"
+#include "engine/vrolist.h"
 #include "testdir.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +13,7 @@
 #include <functional>
 #include <limits>
 #include <random>
+#include <type_traits>
 
 namespace {
 
@@ -43,17 +46,15 @@ constexpr size_t kSecondObject = kFirstObject + 168 + 20 * 4 + 12 * 2;
 constexpr size_t kMaterialCountAt = kSecondObject + 168 + 20;
 constexpr size_t kFirstMaterial = kMaterialCountAt + 4;
 
-void SetInt(std::string& s, size_t at, int32_t v)
+// The 4-byte field at `at` set to v.
+template <class T>
+void Set(std::string& s, size_t at, T v)
 {
     std::string field;
-    PutInt32(field, v);
-    s.replace(at, 4, field);
-}
-
-void SetFloat(std::string& s, size_t at, float f)
-{
-    std::string field;
-    PutFloat(field, f);
+    if constexpr (std::is_same_v<T, float>)
+        PutFloat(field, v);
+    else
+        PutInt32(field, v);
     s.replace(at, 4, field);
 }
 
@@ -112,7 +113,7 @@ TEST(Format3do, DamagedFieldsAreRefusedAndTheirLimitsAccepted)
         Change change;
         bool decodes;
     };
-    auto setInt = [](size_t at, int32_t v) { return Change([=](std::string& s) { SetInt(s, at, v); }); };
+    auto setInt = [](size_t at, int32_t v) { return Change([=](std::string& s) { Set<int32_t>(s, at, v); }); };
     std::vector<Case> cases = {
         {"negative object count", setInt(kObjectCountAt, -1), false},
         {"huge object count", setInt(kObjectCountAt, 0x7FFFFFFF), false},
@@ -128,8 +129,7 @@ TEST(Format3do, DamagedFieldsAreRefusedAndTheirLimitsAccepted)
         {"negative material count", setInt(kMaterialCountAt, -2), false},
         {"material count beyond the bytes", setInt(kMaterialCountAt, 3), false},
         {"huge material count", setInt(kMaterialCountAt, 0x7FFFFFFF), false},
-        {"the largest float", [](std::string& s) { SetFloat(s, kFirstPointsAt, std::numeric_limits<float>::max()); },
-         true},
+        {"the largest float", [](std::string& s) { Set(s, kFirstPointsAt, std::numeric_limits<float>::max()); }, true},
     };
     for (size_t at : {kFirstObject, kFirstObject + 80, kSecondObject, kFirstMaterial, kFirstMaterial + 132,
                       kFirstMaterial + 212, kFirstMaterial + k3doMaterialSize + 212}) {
@@ -146,35 +146,12 @@ TEST(Format3do, DamagedFieldsAreRefusedAndTheirLimitsAccepted)
                     -std::numeric_limits<float>::infinity()})
         for (size_t axis = 0; axis < 3; ++axis)
             cases.push_back({std::to_string(f) + " on axis " + std::to_string(axis),
-                             [=](std::string& s) { SetFloat(s, kFirstPointsAt + 12 * 3 + 4 * axis, f); }, false});
+                             [=](std::string& s) { Set(s, kFirstPointsAt + 12 * 3 + 4 * axis, f); }, false});
     for (const Case& c : cases) {
         std::string bytes = good;
         c.change(bytes);
         EXPECT_EQ(Decodes(bytes), c.decodes) << c.what;
     }
-}
-
-TEST(Format3do, DamagedCopiesNeverDecodeIntoAnInconsistentModel)
-{
-    int decoded = 0;
-    ForEachDamagedCopy(Bytes(SampleModel()), 4000, 12345, [&](const std::string& bytes, int round) {
-        Model3doFile out;
-        std::string error;
-        if (!Decode3do(bytes.data(), bytes.size(), out, error)) {
-            ASSERT_TRUE(out.objects.empty()) << "round " << round;
-            return;
-        }
-        ++decoded;
-        for (const Model3doObject& o : out.objects) {
-            ASSERT_EQ(o.points.size() % 3, 0u);
-            ASSERT_EQ(o.uvs.size(), o.points.size() / 3 * 2);
-            for (uint32_t idx : o.faces)
-                ASSERT_LT(idx, o.points.size() / 3);
-            for (float f : o.points)
-                ASSERT_TRUE(std::isfinite(f));
-        }
-    });
-    EXPECT_GT(decoded, 0);  // some damage only touches values
 }
 
 TEST(Format3do, TheLoadersGridAndItsInverse)
@@ -211,6 +188,91 @@ TEST(Format3do, TheLoadersGridAndItsInverse)
             ASSERT_NEAR(loaded, designed, 1e-5);
         }
     }
+}
+
+std::string Value(VROConfigFile& f, const char* key)
+{
+    std::string v = "<unchanged>";
+    f.GetValue(key, v);
+    return v;
+}
+
+TEST(ConfigFile, KeysValuesLineEndsAndTheLaterKey)
+{
+    ScopedTempDir dir;
+    WriteTestFile("t.ini", "a=\n=\nb = spaced\n[Header]\nremark without equals\nc=x=y\nk=1 \t\r\nk2=first\nk2=second");
+    VROConfigFile f;
+    ASSERT_TRUE(f.Load("t.ini"));
+    const std::pair<const char*, const char*> cases[] = {
+        {"a", ""},
+        {"", "<unchanged>"},   // "=" alone is too short
+        {"b", "<unchanged>"},  // the key is "b "
+        {"b ", " spaced"},
+        {"c", "x=y"},
+        {"C", "<unchanged>"},  // exact, case-sensitive
+        {"k", "1"},            // CR LF and trailing blanks go
+        {"k2", "second"},      // the last line needs no line end; the later key wins
+    };
+    for (const auto& [key, value] : cases)
+        EXPECT_EQ(Value(f, key), value) << key;
+    // Saving writes the keys in reverse order.
+    WriteTestFile("t.ini", "k=first\nj=1\nk=second\n");
+    ASSERT_TRUE(f.Load("t.ini"));
+    ASSERT_TRUE(f.Save("out.ini"));
+    EXPECT_EQ(ReadTestFile("out.ini"), "k=second\nj=1\nk=first\n");
+}
+
+TEST(ConfigFile, BadInputIsHandledSafely)
+{
+    ScopedTempDir dir;
+    VROConfigFile f;
+    EXPECT_FALSE(f.Load("missing.ini"));
+    EXPECT_FALSE(f.Load(nullptr));
+    // An over-long line is cut, never overrun, and the next line still reads.
+    WriteTestFile("t.ini", "long=" + std::string(100000, 'v') + "\nnext=ok\n" + std::string("bin\0ary=1\n", 10));
+    ASSERT_TRUE(f.Load("t.ini"));
+    EXPECT_EQ(Value(f, "long").size(), VROConfigFile::kMaxLine - 5);
+    EXPECT_EQ(Value(f, "next"), "ok");
+    // Reloading replaces everything.
+    WriteTestFile("t2.ini", "only=1\n");
+    ASSERT_TRUE(f.Load("t2.ini"));
+    EXPECT_EQ(std::make_pair(Value(f, "next"), f.keys.count), std::make_pair(std::string("<unchanged>"), 1));
+}
+
+struct Item {
+    int id;
+    Item* next = nullptr;
+};
+
+TEST(Lists, InsertFindAtAndUnlink)
+{
+    VROList<Item> list;
+    for (int i = 0; i < 4; ++i)
+        list.InsertHead(new Item{i});
+    // Head insertion reverses the order.
+    EXPECT_EQ(std::make_tuple(list.count, list.At(0)->id, list.At(3)->id), std::make_tuple(4, 3, 0));
+    EXPECT_TRUE(list.At(4) == nullptr && list.At(-1) == nullptr);
+    ASSERT_NE(list.Find([](const Item& e) { return e.id == 1; }), nullptr);
+    delete list.UnlinkCursor();
+    EXPECT_EQ(list.count, 3);
+    EXPECT_EQ(list.Find([](const Item& e) { return e.id == 1; }), nullptr);
+    ASSERT_NE(list.Find([](const Item& e) { return e.id == 3; }), nullptr);
+    delete list.UnlinkCursor();  // unlinking the head
+    EXPECT_EQ(list.head->id, 2);
+
+    int a = 1, b = 2;
+    VROList<int*> ptrs;
+    ptrs.InsertHead(&a);
+    ptrs.InsertHead(&b);
+    EXPECT_EQ(*ptrs.At(0), 2);
+    ptrs.First();
+    EXPECT_EQ(*ptrs.UnlinkCursor(), 2);
+    EXPECT_EQ(ptrs.count, 1);
+
+    CList<std::string> strings;
+    strings.InsertHead("x");
+    strings.InsertHead("y");
+    EXPECT_TRUE(*strings.At(1) == "x" && strings.At(2) == nullptr);
 }
 
 }  // namespace
