@@ -10,9 +10,11 @@ namespace {
 const char* const kCorridor = "// @$   .";
 const char* const kCorner = "/     #/ @$  .#";
 
+// Plays the level's stored solution to its end; the frame at which each
+// action was read, and what the frames said.
 struct Playback {
     bool ended = false, won = false, wonScreen = false;
-    std::vector<int> readAt;  // the frame at which each action was read
+    std::string readAt;
 };
 
 Playback StartAndPlay(PuzzleBench& t, const char* level, std::vector<uint8_t> solution)
@@ -26,7 +28,7 @@ Playback StartAndPlay(PuzzleBench& t, const char* level, std::vector<uint8_t> so
     for (int frame = 0, pos = 0; frame < 5000 && !r.ended; ++frame) {
         const PuzzleFrameResult f = UpdatePuzzleFrame(t.p, PuzzleInput(), 1.0f);
         for (; pos < t.p.playbackPos; ++pos)
-            r.readAt.push_back(frame);
+            r.readAt += (pos ? " " : "") + std::to_string(frame);
         r.ended = f.playbackEnded;
         r.won |= f.won;
         r.wonScreen |= f.openWonScreen;
@@ -48,50 +50,49 @@ TEST(History, FillsUpAndADifficultyChangeEmptiesIt)
     EXPECT_EQ(t.p.historyCount, 0);
 }
 
-TEST(Playback, PushCodesPlayLikeStepsAndASolutionWinsWithoutTheWonScreen)
+TEST(Playback, PlaysTheStoredActionsAndWinsWithoutTheWonScreen)
 {
-    PuzzleBench a, b;
-    a.p.difficulty = kEasy;
-    const Playback ra = StartAndPlay(a, kCorridor, {6, 2, 6, 6});
-    EXPECT_EQ(a.p.replayMode * 10 + a.p.difficulty, 13);
-    EXPECT_TRUE(ra.ended && ra.won && !ra.wonScreen);
-    EXPECT_EQ(a.Picture(), "// @   c*");
-    EXPECT_EQ(a.State(), "4/8/4/180");  // nothing recorded while playing
-    const Playback rb = StartAndPlay(b, kCorridor, {2, 2, 2, 2});
-    EXPECT_EQ(rb.readAt, ra.readAt);
-    EXPECT_EQ(b.Picture(), a.Picture());
-    StartSolution(a.p, 0, "");  // a second start keeps the difficulty to go back to
-    StopSolution(a.p);
-    EXPECT_EQ(a.p.replayMode * 10 + a.p.difficulty, kEasy);
-    a.p.difficulty = kHard;
-    StopSolution(a.p);  // without a playback it changes nothing
-    EXPECT_EQ(a.p.difficulty, kHard);
-}
-
-TEST(Playback, PausesFiftyAfterAnUndoAndAfterABlockIsFixed)
-{
-    PuzzleBench t, c;
-    Playback r = StartAndPlay(t, kCorridor, {6, 10, 6, 6});
-    ASSERT_TRUE(r.ended && r.readAt.size() == 4);
-    EXPECT_EQ(r.readAt[2] - r.readAt[1], 50);  // the undo is read once the push has ended
-    EXPECT_EQ(t.Picture(), "// @ c$ .");
-    r = StartAndPlay(c, kCorner, {6, 6, 6, 1});
-    ASSERT_TRUE(r.ended && r.readAt.size() == 4);
-    EXPECT_EQ(c.Picture(), "/     #/ @ c F#");
-    EXPECT_EQ(c.hooks.Heard(), "push.wav push.wav push.wav transfor.wav fixed");
-    EXPECT_EQ(r.readAt[2] - r.readAt[1], 12);  // a push lasts 12 frames, the next read as it ends,
-    EXPECT_EQ(r.readAt[3] - r.readAt[2], 62);  // and the fixing of the block adds 50
-}
-
-TEST(Playback, AnUnknownCodeIsReportedOnceAndSkippedAndAnEmptySolutionEndsAtOnce)
-{
-    PuzzleBench t, e;
-    Playback r;
-    EXPECT_EQ(CaptureStderr([&] { r = StartAndPlay(t, kCorridor, {6, 99, 6, 6, 6}); }), "demo : unknown action : 99\n");
-    EXPECT_TRUE(r.ended && r.won);
-    EXPECT_EQ(t.Picture(), "// @   c*");
-    r = StartAndPlay(e, kCorridor, {});
-    EXPECT_TRUE(r.ended && r.readAt.empty());
+    // A push lasts 12 frames and the next action is read as it ends; an undo
+    // and the fixing of a block each add a pause of 50.
+    const std::string pushes = "push.wav push.wav push.wav push.wav";
+    const struct {
+        const char* what;
+        const char* level;
+        std::vector<uint8_t> solution;
+        const char* readAt;
+        const char* board;
+        std::string heard, said = "";  // said: once, for an unknown code
+    } cases[] = {
+        {"push codes", kCorridor, {6, 2, 6, 6}, "0 24 36 48", "// @   c*", pushes},
+        {"step codes", kCorridor, {2, 2, 2, 2}, "0 24 36 48", "// @   c*", pushes},
+        {"an undo", kCorridor, {6, 10, 6, 6}, "0 24 74 98", "// @ c$ .", "push.wav back.wav push.wav push.wav"},
+        {"a fix", kCorner, {6, 6, 6, 1}, "0 24 36 98", "/     #/ @ c F#", pushes.substr(9) + " transfor.wav fixed"},
+        {"code 99", kCorridor, {6, 99, 6, 6, 6}, "0 24 25 37 49", "// @   c*", pushes, "demo : unknown action : 99\n"},
+        {"no actions", kCorridor, {}, "", "// c$   .", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        PuzzleBench t;
+        Playback r;
+        EXPECT_EQ(CaptureStderr([&] { r = StartAndPlay(t, c.level, c.solution); }), c.said);
+        EXPECT_TRUE(r.ended && r.won == !std::strchr(c.board, '.') && !r.wonScreen);  // won once no target is open
+        EXPECT_EQ(r.readAt, c.readAt);
+        EXPECT_EQ(t.Picture(), c.board);
+        EXPECT_EQ(t.hooks.Heard(), c.heard);
+    }
+    // A solution plays on Hard, records nothing, and a stop gives back the
+    // difficulty of the first start.
+    PuzzleBench t;
+    t.p.difficulty = kEasy;
+    StartAndPlay(t, kCorridor, {6, 6, 6, 6});
+    EXPECT_EQ(t.p.replayMode * 10 + t.p.difficulty, 13);
+    EXPECT_EQ(t.State(), "4/8/4/180");
+    StartSolution(t.p, 0, "");
+    StopSolution(t.p);
+    EXPECT_EQ(t.p.replayMode * 10 + t.p.difficulty, kEasy);
+    t.p.difficulty = kHard;
+    StopSolution(t.p);  // without a playback it changes nothing
+    EXPECT_EQ(t.p.difficulty, kHard);
 }
 
 TEST(Playback, NeverMirrorsNeverHintsAndIgnoresThePlayersKeys)

@@ -45,6 +45,7 @@ const Scenario kScenarios[] = {
      "0/0/0/180", 0},
     {"walls and the outside stop the car; ground 3 to 13 is passable and remembered", "@3#//// $ .", kNormal, "RRU",
      "mrr", "@c#//// $ .", "", "1/1/1/270"},
+    {"ground 3 to 13 comes back with an undo", "@3//// $ .", kNormal, "RZ", "mu", "c3//// $ .", "back.wav", "11/0/2/0"},
     {"a block pushed off a target leaves the target", "// @*  .", kNormal, "RR", "pp", "// @.c$.", "push.wav push.wav",
      "2/4/2/180"},
     {"bombs lie only on Easy", "@b//// $ .", kNormal, "", "", "c//// $ .", "", "0/0/0/0"},
@@ -69,24 +70,6 @@ TEST(Rules, Scenarios)
         EXPECT_EQ(t.hooks.Heard(), s.heard);
         EXPECT_EQ(t.State(), s.state);
     }
-}
-
-TEST(Rules, WhatTheHistoryAndTheUndoStackHoldAndABusyCarIgnoresRequests)
-{
-    PuzzleBench t;
-    t.Start(Rows("// @$   ."));
-    t.Play("LRR");
-    const std::vector<uint8_t> history(t.p.history, t.p.history + t.p.historyCount);
-    EXPECT_EQ(history, std::vector<uint8_t>({kActLeft, kActRight, kActRight}));
-    const UndoEntry& a = t.p.undo[0];
-    const UndoEntry& b = t.p.undo[1];
-    EXPECT_EQ(FormatText("%d %d %d %d/%d %d %d", a.kind, a.code, a.x, a.carX, b.kind, b.code, b.x), "1 14 2 1/2 0 3");
-    EXPECT_EQ(StepCar(t.p, kDirDown), kStepMoved);
-    EXPECT_EQ(StepCar(t.p, kDirLeft), kStepBusy);
-    EXPECT_EQ(t.p.heading, 90);
-    t.Start(Rows("@3"));
-    t.Play("R");
-    EXPECT_EQ(t.p.undo[0].code * 10 + t.p.undo[0].kind, 31);  // ground 3 to 13 comes back with an undo
 }
 
 TEST(DeadBlock, Cases)

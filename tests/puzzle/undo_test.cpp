@@ -113,7 +113,7 @@ TEST(Redo, PlaysTheUndoneStepsAgainThroughTheStepRuleUntilANewStepOrALevelStart)
         const char* keys;
         const char* letters;
         const char* picture;  // "": as before the first undo
-        const char* history;  // directions and pushes as L R U D, undos Z, blasts X
+        const char* history;  // steps and pushes as L R U D, undos Z, blasts X
     } cases[] = {
         {"@$  .", kNormal, "RRZZYYY", "ppuuyy-", "", "RRZZRR"},
         {"@/ $/  $", kNormal, "DRDRZZYY", "mpmpuuyy", "", "DRDRZZRDR"},  // drives to where a push began
@@ -135,7 +135,7 @@ TEST(Redo, PlaysTheUndoneStepsAgainThroughTheStepRuleUntilANewStepOrALevelStart)
         EXPECT_EQ(letters, c.letters);
         for (int i = 0; i < t.p.historyCount; ++i) {
             const int a = t.p.history[i];
-            history += a == kActUndo ? 'Z' : a == kActSetOff ? 'X' : "LRUD"[(a - 1) % 4];
+            history += a == kActUndo ? 'Z' : a == kActSetOff ? 'X' : a >= 1 && a <= 4 ? "LRUD"[a - 1] : '?';
         }
         EXPECT_EQ(history, c.history);
         EXPECT_EQ(t.Picture(), *c.picture ? c.picture : before);
