@@ -34,6 +34,7 @@ GenerateOptions SmallRun(uint32_t seed)
 
 TEST(LevelGenerate, APullIsLegalExactlyWhenThePushItUndoesIs)
 {
+    const char* const room = "#######\n#     #\n#  *  #\n#     #\n#@    #\n#######\n";
     const struct {
         const char* name;
         const char* grid;
@@ -41,9 +42,9 @@ TEST(LevelGenerate, APullIsLegalExactlyWhenThePushItUndoesIs)
         Direction dir;   // from the car to the block
         bool legal;
     } cases[] = {
-        {"off its target", "#######\n#     #\n#  *  #\n#     #\n#@    #\n#######\n", 3, 3, kDirUp, true},
-        {"the car backs into a wall", "#######\n#     #\n#  *  #\n#     #\n#@    #\n#######\n", 3, 1, kDirDown, false},
-        {"no block beside the car", "#######\n#     #\n#  *  #\n#     #\n#@    #\n#######\n", 2, 2, kDirUp, false},
+        {"off its target", room, 3, 3, kDirUp, true},
+        {"the car backs into a wall", room, 3, 1, kDirDown, false},
+        {"no block beside the car", room, 2, 2, kDirUp, false},
         {"a block never enters a bomb's cell", "#######\n#     #\n#  *  #\n#  !  #\n#@    #\n#######\n", 3, 3, kDirUp,
          false},
         // The game fixes a block on the only target of a lane along a wall:
