@@ -72,6 +72,9 @@ TEST(GameLocation, TheCommandLineKnowsItsThreeOptionsAndNamesTheFirstUnknown)
         {{"pondrake", "--version"}, false, false, true, ""},
         {{"pondrake", "-window", "--bad"}, false, false, false, "-window"},
         {{"pondrake", "-windowed", "level3"}, true, false, false, "level3"},
+        {{"pondrake", "x", "-windowed"}, false, false, false, "x"},  // only as the first argument
+        {{"pondrake", "-WINDOWED"}, false, false, false, "-WINDOWED"},
+        {{"pondrake", "-windowed2"}, false, false, false, "-windowed2"},
     };
     for (const Case& c : cases) {
         const CommandLine line = ReadCommandLine(int(c.args.size()), const_cast<char**>(c.args.data()));
