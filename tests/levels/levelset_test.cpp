@@ -2,17 +2,21 @@
 // plays in the core on every difficulty; the first page rises with the
 // fewest pushes, each later page opens with its idea and moves every block
 // it starts with. The compiler replays the solutions at build time, the
-// frame-driven harness (tests/loop) through the real loop.
+// frame-driven harness (tests/loop) through the real loop. Their code
+// table comes from the level-code tool, run as the developer runs it.
 #include "core_verify.h"
 #include "level_compile.h"
 #include "level_generate.h"
+#include "persist/levelcode.h"
 #include "testdir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <set>
+#include <string>
 
 using namespace lvl;
 
@@ -25,6 +29,12 @@ LevelSource Source(int n)
     char name[32];
     std::snprintf(name, sizeof name, "/levels/level%02d.txt", n);
     return ReadLevelSource(SourceDir() + name);
+}
+
+int Generate(int count)
+{
+    return std::system(
+        (std::string(LEVELCODES_PATH) + " generate " + std::to_string(count) + " >out.txt 2>err.txt").c_str());
 }
 
 }  // namespace
@@ -99,4 +109,26 @@ TEST(ShippedLevels, TheFirstPageRisesAndHasItsFeatures)
     EXPECT_EQ(Source(1).blocks, 1);
     EXPECT_GE(withBombs, 2);
     EXPECT_GE(withSpecials, 2);
+}
+
+TEST(LevelCodesTool, RefusesMoreCodesThanTheGameReadsBeforeWritingAnything)
+{
+    ScopedTempDir dir;
+    EXPECT_NE(Generate(kLevelCount + 1), 0);
+    EXPECT_NE(ReadTestFile("err.txt").find("at most " + std::to_string(kLevelCount)), std::string::npos);
+    EXPECT_FALSE(TestFileExists("data"));
+    EXPECT_FALSE(TestFileExists("codes.txt"));
+
+    // A table already there is left as it was.
+    ASSERT_TRUE(WriteTestFile("data/level/levelcode.dat", "old table"));
+    ASSERT_TRUE(WriteTestFile("codes.txt", "old listing"));
+    EXPECT_NE(Generate(kLevelCount + 1), 0);
+    EXPECT_EQ(ReadTestFile("data/level/levelcode.dat"), "old table");
+    EXPECT_EQ(ReadTestFile("codes.txt"), "old listing");
+
+    // As many as the game reads: a table the game's own reader takes.
+    ASSERT_EQ(Generate(kLevelCount), 0);
+    LevelCodes codes;
+    EXPECT_EQ(loadLevelCodes(codes, ""), 1);
+    EXPECT_EQ(codes.codeCount, kLevelCount);
 }
