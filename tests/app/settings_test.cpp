@@ -1,8 +1,11 @@
-// The base layer's files, paths and INI files, the settings files, and the
-// choice of the start size.
+// The base layer's files, paths and INI files, the settings files, the
+// choice of the start size; where the game runs: beside its data as the
+// build lays it out, or installed, with the player's files in the XDG data
+// directory; the command line.
 #include "app/base/exception.h"
 #include "app/base/files.h"
 #include "app/base/ini.h"
+#include "app/location.h"
 #include "app/settings.h"
 #include "app/videomode.h"
 #include "fuzz.h"
@@ -12,8 +15,10 @@
 
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <tuple>
 
 namespace {
 
@@ -88,52 +93,42 @@ TEST(Files, AnAtomicWriteIsSyncedBeforeItsRenameAndAFailedOneLeavesTheOldFileWho
     EXPECT_FALSE(TestFileExists("a.ini.tmp") || TestFileExists("dir.ini.tmp"));
 }
 
+// A game.ini that cannot be read (no read permission, a FIFO) or is larger
+// than one may be is read as missing, without waiting or reading it whole;
+// the failure is said, and it is never written over.
 TEST(Ini, AFileThatCannotBeReadIsNeverWrittenOverAndTheFailureIsSaid)
 {
     ScopedTempDir dir;
     fs::permissions(dir.path(), fs::perms::all);
-    const std::string kept = "[Game]\nMipMapping=0\n";
-    WriteTestFile("game.ini", kept);
-    fs::permissions("game.ini", fs::perms::owner_write);
-    // As the player: game.ini is there but cannot be read, so the options
-    // are not read from it (a first run) and it is not written over.
-    EXPECT_EQ(ExitStatusWithin(
-                  10,
-                  [] {
-                      Settings s;
-                      const std::string err = CaptureStderr([&] { LoadGameConfig(s); });
-                      return err == "unable to write .\\game.ini\n" && s.firstRun && !SaveGameConfig(s) &&
-                             !WriteIniString("Game", "Width", "800", "game.ini");
-                  },
-                  true),
-              1);
-    EXPECT_EQ(ReadTestFile("game.ini"), kept);
-}
-
-// Read at most what an INI file may hold: a huge file costs no more, a FIFO
-// in its place never stops the game.
-TEST(Ini, AHugeFileOrAFifoIsRefusedWithoutBeingReadWhole)
-{
-    ScopedTempDir dir;
-    ASSERT_TRUE(MakeHugeFile("game.ini", 1LL << 26));
-    EXPECT_LT(BytesReadDuring([] { EXPECT_EQ(Read("Game", "Width", "game.ini"), "<default>"); }),
-              2 * (long long)kIniMaxBytes);
-    EXPECT_FALSE(WriteIniString("Game", "Width", "800", "game.ini"));
-    EXPECT_EQ(fs::file_size("game.ini"), 1ull << 26);
     WriteTestFile("edge.ini", "[Game]\nWidth=7\n" + std::string(kIniMaxBytes - 15, ';'));  // the largest that is read
     EXPECT_EQ(Read("Game", "Width", "edge.ini"), "7");
-    std::remove("game.ini");
-    ASSERT_EQ(mkfifo("game.ini", 0644), 0);
-    EXPECT_EQ(ExitStatusWithin(5,
-                               [] {
-                                   Settings s;
-                                   const std::string err = CaptureStderr([&] { LoadGameConfig(s); });
-                                   return Read("Game", "Width", "game.ini") == "<default>" &&
-                                          !WriteIniString("Game", "Width", "1", "game.ini") && s.firstRun &&
-                                          err == "unable to write .\\game.ini\n";
-                               }),
-              1);
-    EXPECT_TRUE(fs::is_fifo("game.ini"));
+    const std::function<bool()> blockers[] = {
+        [] { return WriteTestFile("game.ini", "[Game]\nWidth=9\n") && chmod("game.ini", 0200) == 0; },
+        [] { return mkfifo("game.ini", 0644) == 0; },
+        [] { return MakeHugeFile("game.ini", 1LL << 26); },
+    };
+    for (const auto& block : blockers) {
+        std::remove("game.ini");
+        ASSERT_TRUE(block());
+        struct stat before, after;
+        stat("game.ini", &before);
+        EXPECT_EQ(ExitStatusWithin(
+                      10,
+                      [] {
+                          Settings s;
+                          const std::string err = CaptureStderr([&] { LoadGameConfig(s); });
+                          return err == "unable to write .\\game.ini\n" && s.firstRun &&
+                                 Read("Game", "Width", "game.ini") == "<default>" && !SaveGameConfig(s) &&
+                                 !WriteIniString("Game", "Width", "800", "game.ini");
+                      },
+                      true),
+                  1)
+            << before.st_size;
+        stat("game.ini", &after);
+        EXPECT_TRUE(after.st_ino == before.st_ino && after.st_size == before.st_size &&
+                    after.st_mtime == before.st_mtime && after.st_mode == before.st_mode);
+    }
+    EXPECT_LT(BytesReadDuring([] { Read("Game", "Width", "game.ini"); }), 2 * (long long)kIniMaxBytes);  // the huge one
 }
 
 TEST(Settings, AFirstRunWritesGameIniWithFirstRunValuesAndTheLanguageOfConfigIni)
@@ -238,6 +233,78 @@ TEST(VideoModes, TheFirst32BitModeOfEachSizeAndAStartSizeThatIsAlwaysOffered)
         const std::string list = Sizes(ChooseStartSize(s, c.desktop, c.desktopWidth, c.desktopHeight, c.offered));
         const std::string size = std::to_string(s.Width) + "x" + std::to_string(s.Height);
         EXPECT_EQ(std::string(c.chosen).find(' ') == std::string::npos ? size : size + " " + list, c.chosen);
+    }
+}
+
+TEST(GameLocation, InstalledTreesAreFoundFromTheBinarysOwnPath)
+{
+    ScopedTempDir dir;
+    fs::create_directories("usr/share/games/pondrake/data");
+    fs::create_directories("build/game/data");
+    const std::string root = dir.path() + "/";
+    struct Case {
+        const char *exe, *xdg, *home;
+        bool installed;
+        std::string userDir;
+    } cases[] = {
+        {"usr/games/pondrake", "/x/data", "/h", true, "/x/data/pondrake/"},
+        {"usr/bin/pondrake", "/x/data/", "/h", true, "/x/data/pondrake/"},
+        {"usr/games/pondrake", nullptr, "/h", true, "/h/.local/share/pondrake/"},
+        {"usr/games/pondrake", "", "/h/", true, "/h/.local/share/pondrake/"},
+        {"usr/games/pondrake", "relative/dir", "/h", true, "/h/.local/share/pondrake/"},
+        // The build's game directory: the game runs as it always has.
+        {"build/game/pondrake", "/x/data", "/h", false, ""},
+        {"", "/x/data", "/h", false, ""},
+    };
+    for (const Case& c : cases) {
+        const std::string exe = *c.exe ? root + c.exe : "";
+        const GameLocation where = FindGameLocation(exe, c.xdg, c.home);
+        EXPECT_EQ(std::tie(where.installed, where.userDir, where.dataPrefix),
+                  std::make_tuple(c.installed, c.userDir, c.installed ? root + "usr/share/games/pondrake/" : ""))
+            << c.exe;
+    }
+}
+
+TEST(GameLocation, TheUserDirectoryIsMadeWithItsParentsOrRefusedWithWhy)
+{
+    ScopedTempDir dir;
+    GameLocation where;
+    where.installed = true;
+    where.userDir = dir.path() + "/a/b/pondrake/";
+    std::string why;
+    ASSERT_TRUE(EnterUserDir(where, why)) << why;
+    EXPECT_EQ(fs::current_path(), fs::path(dir.path() + "/a/b/pondrake"));
+    fs::current_path(dir.path());
+    WriteTestFile("file", "x");
+    where.userDir = dir.path() + "/file/pondrake/";
+    EXPECT_FALSE(EnterUserDir(where, why));
+    EXPECT_NE(why.find(dir.path() + "/file"), std::string::npos) << why;
+}
+
+TEST(GameLocation, TheCommandLineKnowsItsThreeOptionsAndNamesTheFirstUnknown)
+{
+    struct Case {
+        std::vector<const char*> args;
+        bool windowed, help, version;
+        std::string unknown;
+    } cases[] = {
+        {{"pondrake"}, false, false, false, ""},
+        {{"pondrake", "-windowed"}, true, false, false, ""},
+        {{"pondrake", "--help"}, false, true, false, ""},
+        {{"pondrake", "-h", "-windowed"}, false, true, false, "-windowed"},
+        {{"pondrake", "-windowed", "-h"}, true, true, false, ""},
+        {{"pondrake", "--version"}, false, false, true, ""},
+        {{"pondrake", "-window", "--bad"}, false, false, false, "-window"},
+        {{"pondrake", "-windowed", "level3"}, true, false, false, "level3"},
+        {{"pondrake", "x", "-windowed"}, false, false, false, "x"},  // only as the first argument
+        {{"pondrake", "-WINDOWED"}, false, false, false, "-WINDOWED"},
+        {{"pondrake", "-windowed2"}, false, false, false, "-windowed2"},
+    };
+    for (const Case& c : cases) {
+        const CommandLine line = ReadCommandLine(int(c.args.size()), const_cast<char**>(c.args.data()));
+        EXPECT_EQ(std::tie(line.windowed, line.help, line.version, line.unknown),
+                  std::tie(c.windowed, c.help, c.version, c.unknown))
+            << c.args.size();
     }
 }
 

@@ -1,14 +1,16 @@
-// The compiler: the source's refusals, the stored solution checked by the
-// core's rules, every block paired through the core's own Hard play, and the
-// written file verified by the core's level check, its Hard playback and its
-// key presses.
+// The level notation read onto the puzzle core's board, and the compiler:
+// the source's refusals, the stored solution checked by the core's rules,
+// every block paired through the core's own Hard play, and the written file
+// verified by the core's level check, its Hard playback and its key presses.
 #include "core_verify.h"
 #include "level_compile.h"
+#include "level_source.h"
 #include "testdir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 using namespace lvl;
@@ -31,6 +33,8 @@ void WriteLevel(const ScopedTempDir& dir, int index, const LevelFileData& file)
 
 const char* kMasked =
     "#######\n#     #\n#@ $ .#\n#     #\n#######\n\nHard:\n#######\n#xxxxx#\n#     #\n#   x #\n#######\n";
+
+const char* kCorridor = "; a corridor\nTitle: Corridor\n\n#######\n#@ $ .#\n#######\n\nSolution: rRR\n";
 
 }  // namespace
 
@@ -88,25 +92,6 @@ TEST(LevelCompile, RefusesABadSourceOrSolutionAtItsLine)
     EXPECT_THROW(CompileLevel(ParseLevelSource(kMasked, "room.txt"), noSolver), Exception);
 }
 
-TEST(LevelCompile, WritesWhatTheCoreReadsBack)
-{
-    const LevelSource s = ParseLevelSource("#######\n#@ $ .#\n#######\n\nSolution: rRR\n", "c.txt");
-    const CompiledLevel c = CompileLevel(s, CompileOptions());
-    const std::string bytes = EncodeLevelFile(c.file);
-    EXPECT_EQ(bytes.size(), 630u + 1u + 3u);
-    LevelFileData back;
-    std::string why;
-    ASSERT_TRUE(DecodeLevelFile(bytes, back, why)) << why;
-    EXPECT_EQ(back.solution, (std::vector<uint8_t>{kActRight, kActPushRight, kActPushRight}));
-    EXPECT_EQ(back.pairing, std::vector<uint8_t>{0});
-    for (int y = 0; y < kPlayHeight; ++y)
-        for (int x = 0; x < kPlayWidth; ++x) {
-            ASSERT_EQ(back.cells[y * kPlayWidth + x], s.board.At(x, y)) << x << "," << y;
-            ASSERT_EQ(back.floorMask[y * kPlayWidth + x], s.floorMask[y * kPlayWidth + x]) << x << "," << y;
-        }
-    EXPECT_EQ(std::make_pair(c.pushes, c.moves), std::make_pair(2, 3));
-}
-
 TEST(LevelCompile, PairsEveryBlockWithItsTargetForTheCoresHardColours)
 {
     // Block 0 (upper left) is closest to target 1 (lower left), block 1 to
@@ -149,7 +134,12 @@ TEST(LevelCompile, TheHardGridWallsInFloorOnHardOnly)
     EXPECT_TRUE(IsWallCode(hard.At(x0 + 1, y0 + 1)));
     EXPECT_TRUE(IsWallCode(hard.At(x0 + 4, y0 + 3)));
     EXPECT_EQ(hard.At(x0 + 3, y0 + 3), kCellFloor);
-    EXPECT_EQ(VerifyLevelBytesWithCore(EncodeLevelFile(CompileLevel(s, CompileOptions()).file), 0), "");
+    // The file holds the grid, the Hard grid and the solution's codes, and plays in the core.
+    const CompiledLevel c = CompileLevel(s, CompileOptions());
+    EXPECT_EQ(std::make_pair(c.pushes, c.moves), std::make_pair(2, 3));
+    EXPECT_EQ(c.file.solution, (std::vector<uint8_t>{kActRight, kActPushRight, kActPushRight}));
+    EXPECT_EQ(std::memcmp(c.file.floorMask, s.floorMask, kCellCount), 0);
+    EXPECT_EQ(VerifyLevelBytesWithCore(EncodeLevelFile(c.file), 0), "");
 }
 
 TEST(LevelCompile, TheCoreVerificationCatchesWhatTheGameRefuses)
@@ -176,4 +166,55 @@ TEST(LevelCompile, TheCoreVerificationCatchesWhatTheGameRefuses)
         file.solution = ActionsFromLetters(c.letters);
         EXPECT_EQ(VerifyLevelBytesWithCore(EncodeLevelFile(file), 0), c.says);
     }
+}
+
+TEST(LevelSource, ReadsTheNotationOntoTheCentredBoard)
+{
+    const LevelSource s = ParseLevelSource(kCorridor, "corridor.txt");
+    EXPECT_EQ(s.title, "Corridor");
+    EXPECT_EQ(s.solution, "rRR");
+    EXPECT_EQ(std::make_pair(s.gridWidth, s.gridHeight), std::make_pair(7, 3));
+    EXPECT_EQ(std::make_pair(s.offsetX, s.offsetY), std::make_pair(6, 6));
+    EXPECT_EQ(std::make_pair(s.blocks, s.targets), std::make_pair(1, 1));
+    EXPECT_EQ(s.board.At(7, 7), kCellCarStart);
+    EXPECT_EQ(s.board.At(9, 7), kCellBlock);
+    EXPECT_EQ(s.board.At(11, 7), kCellTarget);
+    // The room stays floor on Hard, the open ground around it does not.
+    EXPECT_EQ(s.floorMask[7 * kPlayWidth + 8], 1);
+    EXPECT_EQ(s.floorMask[0], 0);
+
+    const LevelSource t = ParseLevelSource("#########\n#@ ! 6 *#\n# 7 8 9 #\n#########\n", "x.txt");
+    const int cells[][3] = {{3, 1, kCellBomb}, {5, 1, 36}, {7, 1, kCellBlockOnTarget},
+                            {2, 2, 37},        {4, 2, 38}, {6, 2, 39}};
+    for (const auto& c : cells)
+        EXPECT_EQ(t.board.At(t.offsetX + c[0], t.offsetY + c[1]), c[2]) << c[0] << "," << c[1];
+    EXPECT_EQ(std::make_pair(t.bombs, t.specials), std::make_pair(1, 4));
+}
+
+TEST(LevelSource, WallsJoinTheirWallNeighboursSoTheLoaderKeepsThem)
+{
+    const LevelSource s = ParseLevelSource(kCorridor, "corridor.txt");
+    const int x0 = s.offsetX, y0 = s.offsetY;
+    EXPECT_EQ(s.board.At(x0, y0), WallCodeForMask(2 | 4));          // top-left corner: down, right
+    EXPECT_EQ(s.board.At(x0 + 3, y0), WallCodeForMask(4 | 8));      // top run: left, right
+    EXPECT_EQ(s.board.At(x0 + 6, y0 + 2), WallCodeForMask(1 | 8));  // bottom-right: up, left
+    EXPECT_EQ(s.board.At(x0, y0 + 1), WallCodeForMask(1 | 2));      // left side: up, down
+    // The loader's shaper joins only what the codes join: it changes nothing.
+    Board loaded = s.board;
+    ShapeAllWalls(loaded);
+    EXPECT_EQ(std::memcmp(&loaded, &s.board, sizeof loaded), 0);
+    // A special block is no wall piece to join.
+    const LevelSource t = ParseLevelSource("#####\n#@$.#\n##6##\n #.$#\n #  #\n ####\n", "s.txt");
+    EXPECT_EQ(t.board.At(t.offsetX + 1, t.offsetY + 2), WallCodeForMask(2 | 8));
+    EXPECT_EQ(t.board.At(t.offsetX + 3, t.offsetY + 2), WallCodeForMask(4));
+}
+
+TEST(LevelSource, ReplaceSolutionTextKeepsEverythingElse)
+{
+    const std::string updated = ReplaceSolutionText(kCorridor, "rRR");
+    const LevelSource s = ParseLevelSource(updated, "c.txt");
+    EXPECT_EQ(s.solution, "rRR");
+    EXPECT_EQ(s.title, "Corridor");
+    EXPECT_EQ(updated.find("Solution:"), updated.rfind("Solution:"));
+    EXPECT_EQ(ParseLevelSource(ReplaceSolutionText("#####\n#@$.#\n#####\n", "rR"), "d.txt").solution, "rR");
 }

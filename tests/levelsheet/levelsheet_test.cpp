@@ -1,43 +1,22 @@
 // The contact sheet must put every cell of every board where a designer
 // expects it, in the ink of what the cell holds.
+#include "puzzledriver.h"
 #include "sheet_draw.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <string>
 
 namespace {
 
-// A small room in the middle of the board (row-major, '#' wall, ' ' floor,
-// '.' target, '$' block, '*' block on target, '@' car start, '!' bomb,
-// '6' statue); everything outside the walls is open ground.
-const char* const kRoom[] = {
-    "#######",
-    "#@ $ .#",
-    "#* ! 6#",
-    "#######",
-};
+// A small room at (6, 5) with a statue ('S'); everything outside its walls
+// is open ground, and the floor right of the car is walled up on Hard.
 constexpr int kLeft = 6, kTop = 5;
 
 LevelFileData RoomLevel()
 {
-    LevelFileData d;
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 7; ++x) {
-            const char ch = kRoom[y][x];
-            uint8_t& c = d.cells[(kTop + y) * kPlayWidth + kLeft + x];
-            c = ch == '#'   ? 20
-                : ch == '@' ? kCellCarStart
-                : ch == '$' ? kCellBlock
-                : ch == '.' ? kCellTarget
-                : ch == '*' ? kCellBlockOnTarget
-                : ch == '!' ? kCellBomb
-                : ch == '6' ? kCellSpecialFirst
-                            : kCellFloor;
-            d.floorMask[(kTop + y) * kPlayWidth + kLeft + x] = ch == '#' ? 0 : 1;
-        }
-    d.floorMask[(kTop + 1) * kPlayWidth + kLeft + 2] = 0;  // floor that Hard walls up
+    LevelFileData d = LevelFromText(Rows("/////      #######/      #@ $ .#/      #* b S#/      #######"));
+    d.floorMask[(kTop + 1) * kPlayWidth + kLeft + 2] = 0;
     return d;
 }
 

@@ -38,6 +38,7 @@ TEST(CarMove, DurationsTurnsAndTheSnapAtTheEnd)
     for (const auto& s : steps) {
         const int x = t.p.carX, y = t.p.carY;
         ASSERT_EQ(StepCar(t.p, s.dir), kStepMoved);
+        EXPECT_EQ(StepCar(t.p, kDirUp), kStepBusy);  // a car under way takes no new step
         EXPECT_EQ(t.p.moveProgress, s.duration);
         Advance(t.p, s.duration / 2);
         EXPECT_EQ(FormatText("%g %g %g", t.p.carAngle, t.p.carDrawX, t.p.carDrawY),

@@ -1,4 +1,6 @@
-// The move rules: steps and pushes, fixed blocks, the dead-block test, bombs.
+// The move rules: steps and pushes, fixed blocks, the dead-block test,
+// bombs; walks by click: the shortest way over quiet ground, clicks that do
+// nothing, pushes by click against the same pushes by arrow key.
 #include "puzzledriver.h"
 
 #include <gtest/gtest.h>
@@ -45,6 +47,7 @@ const Scenario kScenarios[] = {
      "0/0/0/180", 0},
     {"walls and the outside stop the car; ground 3 to 13 is passable and remembered", "@3#//// $ .", kNormal, "RRU",
      "mrr", "@c#//// $ .", "", "1/1/1/270"},
+    {"ground 3 to 13 comes back with an undo", "@3//// $ .", kNormal, "RZ", "mu", "c3//// $ .", "back.wav", "11/0/2/0"},
     {"a block pushed off a target leaves the target", "// @*  .", kNormal, "RR", "pp", "// @.c$.", "push.wav push.wav",
      "2/4/2/180"},
     {"bombs lie only on Easy", "@b//// $ .", kNormal, "", "", "c//// $ .", "", "0/0/0/0"},
@@ -69,24 +72,6 @@ TEST(Rules, Scenarios)
         EXPECT_EQ(t.hooks.Heard(), s.heard);
         EXPECT_EQ(t.State(), s.state);
     }
-}
-
-TEST(Rules, WhatTheHistoryAndTheUndoStackHoldAndABusyCarIgnoresRequests)
-{
-    PuzzleBench t;
-    t.Start(Rows("// @$   ."));
-    t.Play("LRR");
-    const std::vector<uint8_t> history(t.p.history, t.p.history + t.p.historyCount);
-    EXPECT_EQ(history, std::vector<uint8_t>({kActLeft, kActRight, kActRight}));
-    const UndoEntry& a = t.p.undo[0];
-    const UndoEntry& b = t.p.undo[1];
-    EXPECT_EQ(FormatText("%d %d %d %d/%d %d %d", a.kind, a.code, a.x, a.carX, b.kind, b.code, b.x), "1 14 2 1/2 0 3");
-    EXPECT_EQ(StepCar(t.p, kDirDown), kStepMoved);
-    EXPECT_EQ(StepCar(t.p, kDirLeft), kStepBusy);
-    EXPECT_EQ(t.p.heading, 90);
-    t.Start(Rows("@3"));
-    t.Play("R");
-    EXPECT_EQ(t.p.undo[0].code * 10 + t.p.undo[0].kind, 31);  // ground 3 to 13 comes back with an undo
 }
 
 TEST(DeadBlock, Cases)
@@ -200,6 +185,87 @@ TEST(Bombs, PickUpSetOffAndOneUndoForTheWholeBlast)
     EXPECT_EQ(t.Cell(2, 5) * 10 + t.p.bombListCount, 0);
     ChangeDifficulty(t.p, kEasy);
     EXPECT_EQ(t.Cell(2, 5) * 10 + t.p.bombListCount, 51);
+}
+
+struct WalkCase {
+    const char* board;
+    int difficulty;
+    int x, y;
+    int steps;  // -1: the click does nothing
+    int pushes;
+};
+
+TEST(Walk, AClickDrivesTheShortestWayWithoutPushingOrDoesNothing)
+{
+    const WalkCase cases[] = {
+        {"@   .", kNormal, 4, 0, 4, 0},
+        {"@=  /    ", kNormal, 2, 0, 4, 0},         // round a wall
+        {"@ $ /    ", kNormal, 3, 0, 5, 0},         // round a block, never through it
+        {"@$  /    ", kNormal, 2, 0, 1, 1},         // in line beyond a block it touches: a push
+        {"@   /=== /.", kNormal, 0, 2, 8, 0},       // the only way, not the straight line
+        {"   =/@ =.=/   =", kNormal, 3, 1, -1, 0},  // walled in
+        {"@b. /=== ", kEasy, 2, 0, -1, 0},          // only over a bomb: it would be picked up
+        {"@#", kNormal, 1, 0, -1, 0},               // a wall
+        {"@ ", kNormal, 0, 0, -1, 0},               // the car's own cell
+        {"@ ", kNormal, 25, 3, -1, 0},              // off the board
+        {"@ /$", kNormal, 0, 1, 1, 1},              // a block beside the car: a push, not a walk
+    };
+    for (const WalkCase& c : cases) {
+        SCOPED_TRACE(c.board);
+        PuzzleBench t;
+        t.Start(Rows(c.board), c.difficulty);
+        const std::string before = t.Picture();
+        const int walked = c.steps > 0 && !c.pushes ? c.steps : 0;
+        if (!c.pushes) {
+            EXPECT_EQ(int(FindPath(t.p, c.x, c.y).size()), walked);
+        }
+        EXPECT_EQ(ClickableCell(t.p, c.x, c.y), c.steps > 0);
+        EXPECT_EQ(t.Click(c.x, c.y), c.steps > 0);
+        EXPECT_EQ(t.p.moves, c.steps > 0 ? c.steps : 0);
+        EXPECT_EQ(t.p.historyCount, t.p.moves);
+        EXPECT_EQ(t.p.undoCount, 2 * c.pushes);
+        if (walked) {
+            EXPECT_EQ(FormatText("%d %d", t.p.carX, t.p.carY), FormatText("%d %d", c.x, c.y));
+        } else if (c.steps < 0) {
+            EXPECT_EQ(t.Picture(), before);
+        }
+    }
+}
+
+TEST(Walk, APushByClickIsRefusedExactlyWhereTheArrowKeysAre)
+{
+    // Each click against the arrow presses that make the same pushes.
+    const struct {
+        const char* board;
+        int x, y;
+        const char* keys;
+    } cases[] = {
+        {"@$   .", 1, 0, "R"}, {"@$   .", 4, 0, "RRR"}, {"@$=", 1, 0, "R"},
+        {"@$$ ", 3, 0, "R"},   {"@$ = ", 4, 0, "RR"},   {"/@*  .", 2, 1, "R"},
+        {"/$/@", 0, 0, "U"},   {"/  $@", 0, 1, "LL"},   {"@$b", 1, 0, "R"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.board);
+        PuzzleBench byClick, byKeys;
+        byClick.Start(Rows(c.board), kEasy);
+        byKeys.Start(Rows(c.board), kEasy);
+        byClick.Click(c.x, c.y);
+        byKeys.Play(c.keys);
+        EXPECT_EQ(byClick.Picture(), byKeys.Picture());
+        EXPECT_EQ(byClick.State(), byKeys.State());
+        EXPECT_EQ(byClick.hooks.Heard(), byKeys.hooks.Heard());
+        EXPECT_FALSE(Walking(byClick.p));
+    }
+}
+
+TEST(Walk, AWalkIsUndoneStepByStep)
+{
+    PuzzleBench t;
+    t.Start(Rows("@$    ."));
+    ASSERT_TRUE(t.Click(5, 0));
+    EXPECT_EQ(t.Picture(), "@   c$.");
+    EXPECT_EQ(t.Play("ZZZZZ"), "uuuu-");
+    EXPECT_EQ(t.Picture(), "c$    .");
 }
 
 }  // namespace
