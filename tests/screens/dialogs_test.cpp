@@ -37,7 +37,7 @@ TEST_F(DialogTest, CodeEntryTypesCapitalsAndMovesItsCursorWithinTheCode)
     Press(SDLK_LEFT);
     Type(u"q");
     EXPECT_EQ(Typed() + std::to_string(g.codeEntry.cursor), "LEQAX3");
-    const int cell = static_cast<int>(1.4f * menuFont.lineHeight);
+    const int cell = menuFont.lineHeight;
     Click((width - 5 * cell) / 2 + cell / 2, height / 2 + menuFont.lineHeight / 2);  // on the first letter
     Press(SDLK_LEFT);
     EXPECT_EQ(g.codeEntry.cursor, 0);
@@ -130,6 +130,61 @@ TEST_F(DialogTest, LevelPagesTurnWithinTheLevelsAndLeaveByBackOrEscape)
         c.open(g);
         Press(SDLK_ESCAPE);
         EXPECT_TRUE(Reported(ScreenAction::ToMenus));
+    }
+}
+
+// Where the design puts the code's letters, the list rows and the bars, at
+// the smallest, a middle and the largest window. The bars keep to their
+// rows and to the window where the design's fixed pixels would not.
+TEST_F(DialogTest, CellsRowsAndBarsStandWhereTheDesignPutsThemAtEverySize)
+{
+    for (auto [w, h] : {std::pair{640, 480}, {1024, 768}, {1600, 1200}}) {
+        Use(w, h, "en");
+        const int F = menuFont.lineHeight, R = gameFont.lineHeight, first = (h - 10 * R) / 2;
+        OpenCodeEntry(g);
+        Watch(UpdateCodeEntry);
+        for (int i : {4, 0, 2}) {
+            const int left = (w - 5 * F) / 2 + i * F;  // cells one line wide, centred
+            Click(left + F - 1, h / 2 + 1);
+            EXPECT_EQ(g.codeEntry.cursor, i) << w;
+            Click(left, h / 2 + F - 1);
+            EXPECT_EQ(g.codeEntry.cursor, i) << w;
+        }
+        const struct {
+            void (*open)(GameState&);
+            ScreenAction (*update)(GameState&);
+            void (*draw)(const GameState&);
+            int* row;
+        } lists[] = {{[](GameState& s) { OpenSlotList(s, false); }, UpdateSlotList, DrawSlotList, &g.slotRow},
+                     {OpenSolutionList, UpdateSolutionList, DrawSolutionList, &g.solutionRow}};
+        for (const auto& list : lists) {
+            list.open(g);
+            Watch(list.update);
+            for (int i : {0, 9}) {  // rows one line high, one under the other, the ten centred
+                MoveTo(w / 2, first + i * R);
+                EXPECT_EQ(*list.row, i) << w;
+                MoveTo(w / 2, first + (i + 1) * R - 1);
+                EXPECT_EQ(*list.row, i) << w;
+            }
+            MoveTo(2, 2);
+            *list.row = -1;
+            const Picture plain = Draw(list.draw);
+            *list.row = 3;
+            const PixelBox bar = Draw(list.draw).DifferenceBox(plain, 8, 0, 0, w, h);
+            EXPECT_NEAR(bar.CentreX(), w / 2.0f, 2) << w;
+            EXPECT_NEAR(bar.right - bar.left, 320, 3) << w;
+            EXPECT_NEAR(bar.top, first + 3 * R - 10.0f * R / 36, 2) << w;
+            EXPECT_NEAR(bar.bottom, first + 4 * R, 2) << w;
+        }
+        g.slotRow = -1;
+        const Picture plain = Draw(DrawSlotList);
+        g.slotRow = kSlotCount;
+        const PixelBox back = Draw(DrawSlotList).DifferenceBox(plain, 8, 0, 0, w, h);
+        const int backTop = h - static_cast<int>(1.2f * F);  // "Back" 1.2 lines above the bottom
+        EXPECT_NEAR(back.top, backTop - 10.0f * F / 36, 2) << w;
+        EXPECT_NEAR(back.bottom, backTop + F, 2) << w;
+        EXPECT_GE(back.right - back.left, 157) << w;
+        EXPECT_GE(back.right - back.left, TextWidth(menuFont, TextKey::Back)) << w;
     }
 }
 
