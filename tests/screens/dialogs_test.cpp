@@ -2,8 +2,6 @@
 // code entry, solution list, slot lists, high scores and credits.
 #include "screens_fixture.h"
 
-#include "menu/screenutil.h"
-
 #include <functional>
 
 namespace {
@@ -12,20 +10,27 @@ class DialogTest : public ScreenTest {
 protected:
     int BottomY() const { return height - menuFont.lineHeight / 2; }  // "Ok", "Back", the three buttons
     int ButtonX(int k) const { return k * width / 3 + width / 6; }    // "Previous", "Back", "Next"
-    // The middle of row i of a list of n rows, where the list draws it.
-    int RowY(int i, int n = kSlotCount) const
-    {
-        return screens::LayOutRows(screens::Measure(g), n).Top(i) + gameFont.lineHeight / 2;
-    }
+    // The lists' rows: ten lines of the second font one under the other,
+    // centred on the window's height.
+    int RowTop(int i) const { return (height - 10 * gameFont.lineHeight) / 2 + i * gameFont.lineHeight; }
+    int RowY(int i) const { return RowTop(i) + gameFont.lineHeight / 2; }
     std::string Typed() const { return std::string(g.codeEntry.typedCode, kCodeLength); }
 };
 
-TEST_F(DialogTest, CodeEntryTypesCapitalsAndMovesItsCursorWithinTheCode)
+TEST_F(DialogTest, CodeEntryTypesCapitalsMovesItsCursorWithinTheCodeAndStartsTheCodesLevel)
 {
     g.codeEntry.cursor = 3;
     OpenCodeEntry(g);
     EXPECT_EQ(g.ScreenState, kScreenCodeEntry);
     EXPECT_EQ(Typed() + std::to_string(g.codeEntry.cursor), "AAAAA0");
+    Watch(UpdateCodeEntry);
+    Press(SDLK_RETURN, 13);  // "AAAAA" is no level's code
+    EXPECT_TRUE(Reported(ScreenAction::ToMenus));
+    g.codeEntry.codeFound = 1;
+    Press(SDLK_ESCAPE);
+    EXPECT_TRUE(Reported(ScreenAction::ToMenus));
+    EXPECT_EQ(g.codeEntry.codeFound, 0);
+    OpenCodeEntry(g);
     Watch(UpdateCodeEntry);
     Type(u"levab");
     EXPECT_EQ(Typed(), "LEVAB");
@@ -44,20 +49,8 @@ TEST_F(DialogTest, CodeEntryTypesCapitalsAndMovesItsCursorWithinTheCode)
     Press(SDLK_RIGHT);
     EXPECT_EQ(g.codeEntry.cursor, 1);
     EXPECT_EQ(reports, 0);
-}
-
-TEST_F(DialogTest, CodeEntryConfirmStartsTheCodesLevelAndAWrongCodeGoesBack)
-{
-    OpenCodeEntry(g);
-    Watch(UpdateCodeEntry);
-    Press(SDLK_RETURN, 13);  // "AAAAA" is no level's code
-    EXPECT_TRUE(Reported(ScreenAction::ToMenus));
-    g.codeEntry.codeFound = 1;
-    Press(SDLK_ESCAPE);
-    EXPECT_TRUE(Reported(ScreenAction::ToMenus));
-    EXPECT_EQ(g.codeEntry.codeFound, 0);
-    OpenCodeEntry(g);
-    Type(u"LEVAD");
+    Type(u"EVAD");
+    EXPECT_EQ(Typed(), "LEVAD");
     Click(width / 2, height / 4);  // above "Ok"
     EXPECT_TRUE(Reported(ScreenAction::None));
     Click(width / 2, BottomY());
@@ -89,11 +82,11 @@ TEST_F(DialogTest, SolutionListPlaysOnlyTheSolutionOfADoneLevel)
         Press(SDLK_RETURN, 13);
         EXPECT_TRUE(Reported(ScreenAction::None)) << row;
     }
-    MoveTo(width / 2, RowY(1, 10));
+    MoveTo(width / 2, RowY(1));
     EXPECT_EQ(g.solutionRow, 1) << "the row under the mouse is selected";
-    Click(width / 2, RowY(1, 10));
+    Click(width / 2, RowY(1));
     EXPECT_TRUE(Reported(ScreenAction::None));
-    Click(width / 2, RowY(0, 10), SDL_BUTTON_RIGHT);
+    Click(width / 2, RowY(0), SDL_BUTTON_RIGHT);
     EXPECT_TRUE(Reported(ScreenAction::StartReplay, 0));
     g.solutionRow = 0;
     Click(width / 2, 2);  // over the title: not the selected row
@@ -140,7 +133,7 @@ TEST_F(DialogTest, CellsRowsAndBarsStandWhereTheDesignPutsThemAtEverySize)
 {
     for (auto [w, h] : {std::pair{640, 480}, {1024, 768}, {1600, 1200}}) {
         Use(w, h, "en");
-        const int F = menuFont.lineHeight, R = gameFont.lineHeight, first = (h - 10 * R) / 2;
+        const int F = menuFont.lineHeight, R = gameFont.lineHeight;
         OpenCodeEntry(g);
         Watch(UpdateCodeEntry);
         for (int i : {4, 0, 2}) {
@@ -160,10 +153,10 @@ TEST_F(DialogTest, CellsRowsAndBarsStandWhereTheDesignPutsThemAtEverySize)
         for (const auto& list : lists) {
             list.open(g);
             Watch(list.update);
-            for (int i : {0, 9}) {  // rows one line high, one under the other, the ten centred
-                MoveTo(w / 2, first + i * R);
+            for (int i : {0, 9}) {
+                MoveTo(w / 2, RowTop(i));
                 EXPECT_EQ(*list.row, i) << w;
-                MoveTo(w / 2, first + (i + 1) * R - 1);
+                MoveTo(w / 2, RowTop(i + 1) - 1);
                 EXPECT_EQ(*list.row, i) << w;
             }
             MoveTo(2, 2);
@@ -173,8 +166,8 @@ TEST_F(DialogTest, CellsRowsAndBarsStandWhereTheDesignPutsThemAtEverySize)
             const PixelBox bar = Draw(list.draw).DifferenceBox(plain, 8, 0, 0, w, h);
             EXPECT_NEAR(bar.CentreX(), w / 2.0f, 2) << w;
             EXPECT_NEAR(bar.right - bar.left, 320, 3) << w;
-            EXPECT_NEAR(bar.top, first + 3 * R - 10.0f * R / 36, 2) << w;
-            EXPECT_NEAR(bar.bottom, first + 4 * R, 2) << w;
+            EXPECT_NEAR(bar.top, RowTop(3) - 10.0f * R / 36, 2) << w;
+            EXPECT_NEAR(bar.bottom, RowTop(4), 2) << w;
         }
         g.slotRow = -1;
         const Picture plain = Draw(DrawSlotList);
