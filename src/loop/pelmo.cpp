@@ -189,7 +189,10 @@ void MapDirections(GameState& g, PuzzleInput& in, HeldDirection source[5])
 {
     const InputState& k = g.input;
     const Puzzle& p = g.puzzle;
-    if (k.joystickOn && k.joyButton && p.moveProgress == 0 && p.bombTimer == 0 && p.playbackPause == 0)
+    // One set-off per press of a button, as Return gives one per release: a
+    // held button would otherwise set off the next bomb the moment it is
+    // picked up, and sound the refusal every frame on a target.
+    if (k.joystickOn && k.joyButtonPressed)
         in.setOff = true;
     const bool held[4] = {k.leftHeld || k.joyLeft, k.rightHeld || k.joyRight, k.upHeld || k.joyUp,
                           k.downHeld || k.joyDown};  // by HeldDirection

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <string>
 
+using screens::DrawTextBar;
 using screens::Measures;
 
 namespace {
@@ -47,28 +48,24 @@ int RowUnderMouse(const Measures& m, const screens::Rows& rows, const InputState
     return rows.At(in.mouseY);
 }
 
-// A bar behind a row whose text is `width` wide at most, centred on the
-// window.
-void DrawRowBar(const Measures& m, int top, float halfWidth)
+// The bar of a list's selected row, as wide as the widest row needs.
+void DrawRowBar(const Measures& m, int top, int widestText)
 {
-    DrawSelectionBar(m.W / 2.0f - halfWidth, top - m.R / 4.0f, m.W / 2.0f + halfWidth, top + m.R + m.R / 4.0f);
-}
-
-float RowBarHalfWidth(const Measures& m, int widestText, float minimum)
-{
-    const float cap = (1.5f * m.R) / 2.0f;
-    return std::min(m.W / 2.0f - 2, std::max(minimum * m.s / 2.0f, widestText / 2.0f + cap + 8 * m.s));
-}
-
-int RowRoom(const Measures& m)
-{
-    return m.W - static_cast<int>(64 * m.s);
+    DrawTextBar(m.W / 2.0f, top, m.R, widestText, 320, m.W);
 }
 
 void DrawRowText(const Measures& m, const std::u16string& text, int top)
 {
-    const int room = RowRoom(m);
-    DrawTextFit(gameFont, text, (m.W - room) / 2, top, room, m.R, true, false);
+    DrawTextFit(gameFont, text, 0, top, m.W, m.R, true, false);
+}
+
+// "Ok" or "Back" alone across the bottom, with its bar when selected.
+void DrawBottomWord(const Measures& m, const WideText& word, bool selected)
+{
+    const int top = screens::BottomRowTop(m);
+    if (selected)
+        DrawTextBar(m.W / 2.0f, top, m.F, FittedWidth(menuFont, word.Str(), m.W), 160, m.W);
+    DrawTextFit(menuFont, word.Units(), 0, top, m.W, m.F, true, false);
 }
 
 int PageCount(int entries)
@@ -98,11 +95,10 @@ int PageDelta(const InputState& in)
 
 namespace {
 
-// The letters' cells: a little wider than a line is high, so that wide
-// capitals (W, M) never touch.
+// The letters' cells are one line of the big font wide.
 int CodeCellWidth(const Measures& m)
 {
-    return static_cast<int>(1.4f * m.F);
+    return m.F;
 }
 
 int CodeCellLeft(const Measures& m, int i)
@@ -178,26 +174,18 @@ void DrawCodeEntry(const GameState& g)
     const Measures m = screens::Measure(g);
     const CodeEntry& entry = g.codeEntry;
     Begin2D();
-    const int margin = static_cast<int>(16 * m.s);
-    DrawTextFit(gameFont, TextKey::MessageCode.Units(), margin, CodeCellsTop(m) - 2 * m.F, m.W - 2 * margin, m.R, true,
-                false);
+    screens::DrawTitle(m, TextKey::MessageCode, gameFont);
     const int top = CodeCellsTop(m);
     const int cursor = std::clamp(entry.cursor, 0, kCodeLength - 1);
     const int cell = CodeCellWidth(m);
-    const float centre = CodeCellLeft(m, cursor) + cell / 2.0f;
-    const float half = std::max(0.6f * cell, 0.8f * m.F);
-    DrawSelectionBar(centre - half, top - m.F / 4.0f, centre + half, top + m.F + m.F / 4.0f);
+    // The bar's round ends (half its height each) stand out of the cell by
+    // a quarter line on every side.
+    const float left = static_cast<float>(CodeCellLeft(m, cursor));
+    DrawSelectionBar(left - m.F / 4.0f, top - m.F / 4.0f, left + cell + m.F / 4.0f, top + m.F + m.F / 4.0f);
     for (int i = 0; i < kCodeLength; ++i)
         DrawChar(menuFont, static_cast<char16_t>(static_cast<unsigned char>(entry.typedCode[i])), CodeCellLeft(m, i),
                  top, cell, m.F, true, false);
-
-    const int okTop = screens::BottomRowTop(m);
-    if (screens::InBottomZone(m, g.input.mouseY)) {
-        const int w = TextWidth(menuFont, TextKey::Ok);
-        DrawSelectionBar(m.W / 2.0f - w / 2.0f - 24 * m.s, okTop - m.F / 4.0f, m.W / 2.0f + w / 2.0f + 24 * m.s,
-                         okTop + m.F + m.F / 4.0f);
-    }
-    DrawTextFit(menuFont, TextKey::Ok.Units(), margin, okTop, m.W - 2 * margin, m.F, true, false);
+    DrawBottomWord(m, TextKey::Ok, screens::InBottomZone(m, g.input.mouseY));
     DrawMousePointer(g);
     End2D();
 }
@@ -317,9 +305,9 @@ void DrawLevelPage(const GameState& g, const WideText& title, RowPickable pickab
     screens::DrawTitle(m, title);
     int widest = 0;
     for (int row = 0; row < 10; ++row)
-        widest = std::max(widest, FittedWidth(gameFont, LevelRowText(g.solutionPage * 10 + row), RowRoom(m)));
+        widest = std::max(widest, FittedWidth(gameFont, LevelRowText(g.solutionPage * 10 + row), m.W));
     if (g.solutionRow >= 0 && g.solutionRow <= 9)
-        DrawRowBar(m, rows.Top(g.solutionRow), RowBarHalfWidth(m, widest, 320));
+        DrawRowBar(m, rows.Top(g.solutionRow), widest);
     for (int row = 0; row < 10; ++row) {
         const int level = g.solutionPage * 10 + row;
         if (pickable(g, level)) {
@@ -483,9 +471,9 @@ void DrawSlotList(const GameState& g)
     screens::DrawTitle(m, save ? TextKey::SaveGame : TextKey::LoadGame);
     int widest = 0;
     for (const SlotSummary& s : g.slots)
-        widest = std::max(widest, FittedWidth(gameFont, SlotRowText(s), RowRoom(m)));
+        widest = std::max(widest, FittedWidth(gameFont, SlotRowText(s), m.W));
     if (g.slotRow >= 0 && g.slotRow < kSlotCount)
-        DrawRowBar(m, rows.Top(g.slotRow), RowBarHalfWidth(m, widest, 320));
+        DrawRowBar(m, rows.Top(g.slotRow), widest);
     for (int n = 0; n < kSlotCount; ++n) {
         const SlotSummary& s = g.slots[n];
         const std::u16string text = SlotRowText(s);
@@ -499,14 +487,7 @@ void DrawSlotList(const GameState& g)
             DrawRowText(m, text, rows.Top(n));
         }
     }
-    const int backTop = screens::BottomRowTop(m);
-    const int margin = static_cast<int>(16 * m.s);
-    if (g.slotRow == kBackRow) {
-        const int w = FittedWidth(menuFont, TextKey::Back.Str(), m.W - 2 * margin);
-        const float half = std::max(80 * m.s, w / 2.0f + 24 * m.s);
-        DrawSelectionBar(m.W / 2.0f - half, backTop - m.F / 4.0f, m.W / 2.0f + half, backTop + m.F + m.F / 4.0f);
-    }
-    DrawTextFit(menuFont, TextKey::Back.Units(), margin, backTop, m.W - 2 * margin, m.F, true, false);
+    DrawBottomWord(m, TextKey::Back, g.slotRow == kBackRow);
     DrawMousePointer(g);
     End2D();
 }
@@ -554,7 +535,6 @@ void DrawHighScores(const GameState& g)
     const Measures m = screens::Measure(g);
     const screens::Rows rows = screens::LayOutRows(m, 11);
     const int third = m.W / 3;
-    const int pad = static_cast<int>(8 * m.s);
     Begin2D();
     screens::DrawTitle(m, TextKey::HighScores);
     {
@@ -562,7 +542,7 @@ void DrawHighScores(const GameState& g)
         FontTint heads(gameFont, menuFont.colorTop, menuFont.colorBottom, 1.0f);
         const WideText* names[3] = {&TextKey::Area, &TextKey::Name, &TextKey::Moves};
         for (int k = 0; k < 3; ++k)
-            DrawTextFit(gameFont, names[k]->Units(), k * third + pad, rows.Top(0), third - 2 * pad, m.R, true, false);
+            DrawTextFit(gameFont, names[k]->Units(), k * third, rows.Top(0), third, m.R, true, false);
     }
     for (int row = 0; row < 10; ++row) {
         const int entry = g.scores.scorePage * 10 + row;
@@ -572,13 +552,13 @@ void DrawHighScores(const GameState& g)
         const int top = rows.Top(row + 1);
         char text[32];
         std::snprintf(text, sizeof text, "% 2d", entry + 1);
-        DrawTextFit(gameFont, screens::Widen(text), pad, top, third - 2 * pad, m.R, true, false);
+        DrawTextFit(gameFont, screens::Widen(text), 0, top, third, m.R, true, false);
         char name[kScoreNameSize];
         std::memcpy(name, e.name, sizeof name);
         name[kScoreNameSize - 1] = 0;
-        DrawTextFit(gameFont, screens::Widen(name), third + pad, top, third - 2 * pad, m.R, true, false);
+        DrawTextFit(gameFont, screens::Widen(name), third, top, third, m.R, true, false);
         std::snprintf(text, sizeof text, "% 5d", static_cast<int>(e.moves));
-        DrawTextFit(gameFont, screens::Widen(text), 2 * third + pad, top, third - 2 * pad, m.R, true, false);
+        DrawTextFit(gameFont, screens::Widen(text), 2 * third, top, third, m.R, true, false);
     }
     screens::DrawBottomButtons(m, screens::BottomButtonAt(m, g.input.mouseX, g.input.mouseY), g.scores.scorePage > 0,
                                g.scores.scorePage < PageCount(kScoreEntries) - 1);

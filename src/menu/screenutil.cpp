@@ -47,7 +47,7 @@ void Disarm(GameState& g)
 
 int BottomRowTop(const Measures& m)
 {
-    return m.H - static_cast<int>(1.35f * m.F);
+    return m.H - static_cast<int>(1.2f * m.F);
 }
 
 bool InBottomZone(const Measures& m, int mouseY)
@@ -65,55 +65,50 @@ int BottomButtonAt(const Measures& m, int mouseX, int mouseY)
 const float kGreyTop[3] = {0.7f, 0.7f, 0.7f};
 const float kGreyBottom[3] = {0.5f, 0.5f, 0.5f};
 
+void DrawTextBar(float centreX, int top, int lineHeight, int textWidth, int width, int room)
+{
+    const float y0 = top - 10.0f * lineHeight / 36, y1 = static_cast<float>(top + lineHeight);
+    const float caps = y1 - y0;  // the bar's two round ends, half its height each
+    const float half = std::min(room / 2.0f, std::max(width, textWidth + static_cast<int>(caps)) / 2.0f);
+    DrawSelectionBar(centreX - half, y0, centreX + half, y1);
+}
+
 void DrawBottomButtons(const Measures& m, int hovered, bool previousPage, bool nextPage)
 {
     const WideText* labels[3] = {&TextKey::Previous, &TextKey::Back, &TextKey::Next};
     const bool enabled[3] = {previousPage, true, nextPage};
     const int top = BottomRowTop(m);
     const int third = m.W / 3;
-    const int margin = static_cast<int>(24 * m.s);
-    if (hovered >= 0 && hovered < 3 && enabled[hovered]) {
-        const int w = FittedWidth(menuFont, labels[hovered]->Str(), third - 2 * margin);
-        const float centre = hovered * third + third / 2.0f;
-        DrawSelectionBar(centre - w / 2.0f - margin, top - m.F / 4.0f, centre + w / 2.0f + margin,
-                         top + m.F + m.F / 4.0f);
-    }
+    if (hovered >= 0 && hovered < 3 && enabled[hovered])
+        DrawTextBar(hovered * third + third / 2.0f, top, m.F, FittedWidth(menuFont, labels[hovered]->Str(), third), 160,
+                    third);
     for (int k = 0; k < 3; ++k) {
         if (enabled[k]) {
-            DrawTextFit(menuFont, labels[k]->Units(), k * third + margin, top, third - 2 * margin, m.F, true, false);
+            DrawTextFit(menuFont, labels[k]->Units(), k * third, top, third, m.F, true, false);
         } else {
             FontTint grey(menuFont, kGreyTop, kGreyBottom, 0.6f);
-            DrawTextFit(menuFont, labels[k]->Units(), k * third + margin, top, third - 2 * margin, m.F, true, false);
+            DrawTextFit(menuFont, labels[k]->Units(), k * third, top, third, m.F, true, false);
         }
     }
 }
 
-namespace {
 int TitleTop(const Measures& m)
 {
     return std::max(8, static_cast<int>(0.6f * m.F));
 }
-}  // namespace
 
-int TitleBottom(const Measures& m)
+int DrawTitle(const Measures& m, const WideText& title, GLTTF2D& font)
 {
-    return TitleTop(m) + m.F;
-}
-
-int DrawTitle(const Measures& m, const WideText& title)
-{
-    const int margin = static_cast<int>(16 * m.s);
-    DrawTextFit(menuFont, title.Units(), margin, TitleTop(m), m.W - 2 * margin, m.F, true, false);
-    return TitleBottom(m);
+    const int h = std::max(1, font.lineHeight);
+    DrawTextFit(font, title.Units(), 0, TitleTop(m), m.W, h, true, false);
+    return TitleTop(m) + h;
 }
 
 int Rows::At(int y) const
 {
-    const float gap = step - lineHeight;
-    const float from = top - gap / 2.0f;
-    if (y < from)
+    if (y < top)
         return -1;
-    const int i = static_cast<int>((y - from) / step);
+    const int i = (y - top) / lineHeight;
     return i < count ? i : -1;
 }
 
@@ -122,12 +117,7 @@ Rows LayOutRows(const Measures& m, int count)
     Rows rows;
     rows.count = std::max(1, count);
     rows.lineHeight = m.R;
-    const float areaTop = TitleBottom(m) + 0.25f * m.F;
-    const float areaBottom = BottomRowTop(m) - 0.35f * m.F;
-    const float area = std::max(1.0f, areaBottom - areaTop);
-    rows.step = std::min(1.3f * m.R, area / rows.count);
-    const float block = rows.step * (rows.count - 1) + m.R;
-    rows.top = areaTop + (area - block) / 2.0f;
+    rows.top = (m.H - rows.count * m.R) / 2;
     return rows;
 }
 

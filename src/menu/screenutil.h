@@ -44,20 +44,28 @@ void DrawBottomButtons(const Measures& m, int hovered, bool previousPage, bool n
 extern const float kGreyTop[3];
 extern const float kGreyBottom[3];
 
-// The title of a dialog across the top in the big font; the bottom of its
-// line is returned.
-int DrawTitle(const Measures& m, const WideText& title);
-int TitleBottom(const Measures& m);
+// The bar behind a selected row or button whose text, `textWidth` wide and
+// `lineHeight` high, is centred on centreX: `width` pixels wide, from 10
+// pixels above the text's top to 36 below it for a 36-pixel line. The fonts
+// grow with the window while those pixels do not, so the bar keeps those
+// proportions to the line it marks (it would cover the next row in a small
+// window and leave half a large font bare), and grows to hold a text wider
+// than itself within `room`.
+void DrawTextBar(float centreX, int top, int lineHeight, int textWidth, int width, int room);
 
-// Ten (or n) rows between the title and the bottom row.
+// The title of a dialog across the top (the big font unless told
+// otherwise); the bottom of its line is returned.
+int DrawTitle(const Measures& m, const WideText& title, GLTTF2D& font = menuFont);
+int TitleTop(const Measures& m);
+
+// A list's rows, one line of the second font each, one under the other,
+// the whole block centred on the window's height.
 struct Rows {
     int count = 10;
-    float top = 0;   // top of row 0's text
-    float step = 1;  // from one row's top to the next
+    int top = 0;  // top of row 0's text
     int lineHeight = 1;
-    int Top(int i) const { return static_cast<int>(top + step * i); }
-    // The row whose band (its text and half the gap on either side) holds
-    // y, or -1.
+    int Top(int i) const { return top + lineHeight * i; }
+    // The row whose text holds y, or -1.
     int At(int y) const;
 };
 Rows LayOutRows(const Measures& m, int count);

@@ -113,7 +113,10 @@ TEST_F(Installed, TheDesktopEntryAndTheMetainfoValidate)
     EXPECT_NE(out.find("status 0"), std::string::npos) << out;
     for (const char* size : {"16x16", "32x32", "48x48", "256x256"})
         EXPECT_TRUE(fs::exists(prefix + "/share/icons/hicolor/" + size + "/apps/pondrake.png")) << size;
-    EXPECT_TRUE(fs::exists(prefix + "/share/man/man6/pondrake.6.gz"));
+    // The manual names every way to play: the redo key and the mouse too.
+    const std::string page = Shell("zcat '" + prefix + "/share/man/man6/pondrake.6.gz'");
+    for (const char* entry : {".B Space, Backspace\n", ".B R\n", ".B mouse click\n", ".B mouse drag, wheel\n"})
+        EXPECT_NE(page.find(entry), std::string::npos) << entry;
 }
 
 }  // namespace

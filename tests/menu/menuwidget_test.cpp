@@ -46,73 +46,60 @@ struct Menus {
     int Input(const MenuInputFrame& f) { return MenuInput(sys, f, item, value); }
 };
 
-TEST(MenuInput, HoveringReportsAMoveOnlyInTheFirstFrame)
+// One menu session frame by frame: the mouse, the keys and the joystick.
+TEST(MenuInput, TheMouseKeysAndJoystickMoveValidateCycleAndGoBack)
 {
-    Menus m;
-    EXPECT_EQ(m.Input(In(1)), MenuMoved);
-    EXPECT_EQ(m.item, 2);
-    EXPECT_EQ(m.main.currentIndex, 1);
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(m.Input(In(1)), MenuNothing);
-    In edge;
-    edge.mouseY = 100 + 48;  // the edges between items belong to neither
-    m.Input(edge);
-    EXPECT_EQ(m.sys.hoverIndex, -1);
-}
-
-TEST(MenuInput, ClickValidatesOnlyWhenPressedAndReleasedOverTheSameItem)
-{
-    Menus m;
-    m.Input(In(1));
-    m.Input(In(1).Set(&MenuInputFrame::leftHeld));
-    m.Input(In(2));  // moved away before releasing
-    EXPECT_NE(m.Input(In(2).Set(&MenuInputFrame::leftReleased)), MenuValidated);
-    m.Input(In(2).Set(&MenuInputFrame::leftHeld));
-    EXPECT_EQ(m.Input(In(2).Set(&MenuInputFrame::leftReleased)), MenuValidated);
-    EXPECT_EQ(m.item, 6);
-}
-
-TEST(MenuInput, KeysAndJoystickWrapRoundAndSidewaysDoesNothingOnActions)
-{
+    using F = MenuInputFrame;
+    const int on1 = In(1).mouseY, on2 = In(2).mouseY, off = In().mouseY, edge = 100 + 48;
+    const Menu Menus::*main = &Menus::main, Menus::*options = &Menus::options;
+    const int any = -2;
     const struct {
-        bool MenuInputFrame::*key;
-        int result, item;
+        const char* name;
+        int mouseY;
+        bool F::*flag;  // or none
+        int result, item, value;
+        const Menu Menus::*menu;  // current afterwards, with its current index
+        int current;
     } steps[] = {
-        {&MenuInputFrame::upReleased, MenuMoved, 6},    // up from the first is the last
-        {&MenuInputFrame::downReleased, MenuMoved, 1},  // down from the last is the first
-        {&MenuInputFrame::leftKeyReleased, MenuNotHere, -1}, {&MenuInputFrame::joyDown, MenuMoved, 2},
-        {&MenuInputFrame::joyFire, MenuValidated, 2},
+        {"hover", on1, nullptr, MenuMoved, 2, any, main, 1},
+        {"hover again", on1, nullptr, MenuNothing, any, any, main, 1},
+        {"pressed", on1, &F::leftHeld, MenuNothing, any, any, main, 1},
+        {"moved away", on2, nullptr, MenuMoved, 6, any, main, 2},
+        {"released elsewhere", on2, &F::leftReleased, MenuNothing, any, any, main, 2},
+        {"pressed", on2, &F::leftHeld, MenuNothing, any, any, main, 2},
+        {"released over the same", on2, &F::leftReleased, MenuValidated, 6, any, main, 2},
+        {"up under a resting mouse", on2, &F::upReleased, MenuNotHere, -1, any, main, 2},
+        {"the edge between items", edge, nullptr, MenuNothing, any, any, main, 2},
+        {"down from the last", off, &F::downReleased, MenuMoved, 1, any, main, 0},
+        {"up from the first", off, &F::upReleased, MenuMoved, 6, any, main, 2},
+        {"sideways on an action", off, &F::leftKeyReleased, MenuNotHere, -1, any, main, 2},
+        {"joystick down", off, &F::joyDown, MenuMoved, 1, any, main, 0},
+        {"escape at the top", off, &F::escapeReleased, MenuBack, -1, -1, main, 0},
+        {"return on a link", off, &F::returnReleased, MenuValidated, 1, any, options, 0},
+        {"return on an option", off, &F::returnReleased, MenuValueChanged, 25, 82, options, 0},
+        {"left", off, &F::leftKeyReleased, MenuValueChanged, 25, 80, options, 0},
+        {"left from the first value", off, &F::leftKeyReleased, MenuValueChanged, 25, 84, options, 0},
+        {"escape", off, &F::escapeReleased, MenuBack, -1, -1, main, 0},
+        {"joystick fire", off, &F::joyFire, MenuValidated, 1, any, options, 0},
     };
     Menus m;
     for (const auto& s : steps) {
-        EXPECT_EQ(m.Input(In().Set(s.key)), s.result);
-        EXPECT_EQ(m.item, s.item);
+        In f;
+        f.mouseY = s.mouseY;
+        if (s.flag)
+            f.*s.flag = true;
+        m.item = m.value = any;
+        EXPECT_EQ(m.Input(f), s.result) << s.name;
+        if (s.item != any)
+            EXPECT_EQ(m.item, s.item) << s.name;
+        if (s.value != any)
+            EXPECT_EQ(m.value, s.value) << s.name;
+        EXPECT_EQ(m.sys.currentMenu, &(m.*s.menu)) << s.name;
+        EXPECT_EQ(m.sys.currentMenu->currentIndex, s.current) << s.name;
     }
     EXPECT_TRUE(m.sys.keysLast) << "the joystick's item is marked";
-    m.Input(In(2));  // with the mouse resting on an item, Up and Down do not apply
+    m.Input(In(1));
     EXPECT_FALSE(m.sys.keysLast);
-    EXPECT_EQ(m.Input(In(2).Set(&MenuInputFrame::upReleased)), MenuNotHere);
-    EXPECT_EQ(m.main.currentIndex, 2);
-}
-
-TEST(MenuInput, ReturnEntersLinksAndCyclesValuesAndEscapeGoesBack)
-{
-    Menus m;
-    const In esc = In().Set(&MenuInputFrame::escapeReleased), ret = In().Set(&MenuInputFrame::returnReleased);
-    EXPECT_EQ(m.Input(esc), MenuBack);  // top level: nothing else changes
-    EXPECT_EQ(m.sys.currentMenu, &m.main);
-    EXPECT_EQ(m.Input(ret), MenuValidated);
-    EXPECT_EQ(m.item, 1);
-    EXPECT_EQ(m.sys.currentMenu, &m.options);
-    EXPECT_EQ(m.options.currentIndex, 0);
-    EXPECT_EQ(m.Input(ret), MenuValueChanged);
-    EXPECT_EQ(m.item, 25);
-    EXPECT_EQ(m.value, 82);
-    m.Input(In().Set(&MenuInputFrame::leftKeyReleased));
-    EXPECT_EQ(m.Input(In().Set(&MenuInputFrame::leftKeyReleased)), MenuValueChanged);
-    EXPECT_EQ(m.value, 84) << "wrapped from the first value to the last";
-    EXPECT_EQ(m.Input(esc), MenuBack);
-    EXPECT_EQ(m.sys.currentMenu, &m.main);
 }
 
 TEST(MenuInput, TheWheelUnderTheMouseStepsAnOptionAndActsAsReturnOnALinkOnly)

@@ -2,8 +2,6 @@
 // code entry, solution list, slot lists, high scores and credits.
 #include "screens_fixture.h"
 
-#include "menu/screenutil.h"
-
 #include <functional>
 
 namespace {
@@ -12,20 +10,27 @@ class DialogTest : public ScreenTest {
 protected:
     int BottomY() const { return height - menuFont.lineHeight / 2; }  // "Ok", "Back", the three buttons
     int ButtonX(int k) const { return k * width / 3 + width / 6; }    // "Previous", "Back", "Next"
-    // The middle of row i of a list of n rows, where the list draws it.
-    int RowY(int i, int n = kSlotCount) const
-    {
-        return screens::LayOutRows(screens::Measure(g), n).Top(i) + gameFont.lineHeight / 2;
-    }
+    // The lists' rows: ten lines of the second font one under the other,
+    // centred on the window's height.
+    int RowTop(int i) const { return (height - 10 * gameFont.lineHeight) / 2 + i * gameFont.lineHeight; }
+    int RowY(int i) const { return RowTop(i) + gameFont.lineHeight / 2; }
     std::string Typed() const { return std::string(g.codeEntry.typedCode, kCodeLength); }
 };
 
-TEST_F(DialogTest, CodeEntryTypesCapitalsAndMovesItsCursorWithinTheCode)
+TEST_F(DialogTest, CodeEntryTypesCapitalsMovesItsCursorWithinTheCodeAndStartsTheCodesLevel)
 {
     g.codeEntry.cursor = 3;
     OpenCodeEntry(g);
     EXPECT_EQ(g.ScreenState, kScreenCodeEntry);
     EXPECT_EQ(Typed() + std::to_string(g.codeEntry.cursor), "AAAAA0");
+    Watch(UpdateCodeEntry);
+    Press(SDLK_RETURN, 13);  // "AAAAA" is no level's code
+    EXPECT_TRUE(Reported(ScreenAction::ToMenus));
+    g.codeEntry.codeFound = 1;
+    Press(SDLK_ESCAPE);
+    EXPECT_TRUE(Reported(ScreenAction::ToMenus));
+    EXPECT_EQ(g.codeEntry.codeFound, 0);
+    OpenCodeEntry(g);
     Watch(UpdateCodeEntry);
     Type(u"levab");
     EXPECT_EQ(Typed(), "LEVAB");
@@ -37,27 +42,15 @@ TEST_F(DialogTest, CodeEntryTypesCapitalsAndMovesItsCursorWithinTheCode)
     Press(SDLK_LEFT);
     Type(u"q");
     EXPECT_EQ(Typed() + std::to_string(g.codeEntry.cursor), "LEQAX3");
-    const int cell = static_cast<int>(1.4f * menuFont.lineHeight);
+    const int cell = menuFont.lineHeight;
     Click((width - 5 * cell) / 2 + cell / 2, height / 2 + menuFont.lineHeight / 2);  // on the first letter
     Press(SDLK_LEFT);
     EXPECT_EQ(g.codeEntry.cursor, 0);
     Press(SDLK_RIGHT);
     EXPECT_EQ(g.codeEntry.cursor, 1);
     EXPECT_EQ(reports, 0);
-}
-
-TEST_F(DialogTest, CodeEntryConfirmStartsTheCodesLevelAndAWrongCodeGoesBack)
-{
-    OpenCodeEntry(g);
-    Watch(UpdateCodeEntry);
-    Press(SDLK_RETURN, 13);  // "AAAAA" is no level's code
-    EXPECT_TRUE(Reported(ScreenAction::ToMenus));
-    g.codeEntry.codeFound = 1;
-    Press(SDLK_ESCAPE);
-    EXPECT_TRUE(Reported(ScreenAction::ToMenus));
-    EXPECT_EQ(g.codeEntry.codeFound, 0);
-    OpenCodeEntry(g);
-    Type(u"LEVAD");
+    Type(u"EVAD");
+    EXPECT_EQ(Typed(), "LEVAD");
     Click(width / 2, height / 4);  // above "Ok"
     EXPECT_TRUE(Reported(ScreenAction::None));
     Click(width / 2, BottomY());
@@ -89,11 +82,11 @@ TEST_F(DialogTest, SolutionListPlaysOnlyTheSolutionOfADoneLevel)
         Press(SDLK_RETURN, 13);
         EXPECT_TRUE(Reported(ScreenAction::None)) << row;
     }
-    MoveTo(width / 2, RowY(1, 10));
+    MoveTo(width / 2, RowY(1));
     EXPECT_EQ(g.solutionRow, 1) << "the row under the mouse is selected";
-    Click(width / 2, RowY(1, 10));
+    Click(width / 2, RowY(1));
     EXPECT_TRUE(Reported(ScreenAction::None));
-    Click(width / 2, RowY(0, 10), SDL_BUTTON_RIGHT);
+    Click(width / 2, RowY(0), SDL_BUTTON_RIGHT);
     EXPECT_TRUE(Reported(ScreenAction::StartReplay, 0));
     g.solutionRow = 0;
     Click(width / 2, 2);  // over the title: not the selected row
@@ -130,6 +123,61 @@ TEST_F(DialogTest, LevelPagesTurnWithinTheLevelsAndLeaveByBackOrEscape)
         c.open(g);
         Press(SDLK_ESCAPE);
         EXPECT_TRUE(Reported(ScreenAction::ToMenus));
+    }
+}
+
+// Where the design puts the code's letters, the list rows and the bars, at
+// the smallest, a middle and the largest window. The bars keep to their
+// rows and to the window where the design's fixed pixels would not.
+TEST_F(DialogTest, CellsRowsAndBarsStandWhereTheDesignPutsThemAtEverySize)
+{
+    for (auto [w, h] : {std::pair{640, 480}, {1024, 768}, {1600, 1200}}) {
+        Use(w, h, "en");
+        const int F = menuFont.lineHeight, R = gameFont.lineHeight;
+        OpenCodeEntry(g);
+        Watch(UpdateCodeEntry);
+        for (int i : {4, 0, 2}) {
+            const int left = (w - 5 * F) / 2 + i * F;  // cells one line wide, centred
+            Click(left + F - 1, h / 2 + 1);
+            EXPECT_EQ(g.codeEntry.cursor, i) << w;
+            Click(left, h / 2 + F - 1);
+            EXPECT_EQ(g.codeEntry.cursor, i) << w;
+        }
+        const struct {
+            void (*open)(GameState&);
+            ScreenAction (*update)(GameState&);
+            void (*draw)(const GameState&);
+            int* row;
+        } lists[] = {{[](GameState& s) { OpenSlotList(s, false); }, UpdateSlotList, DrawSlotList, &g.slotRow},
+                     {OpenSolutionList, UpdateSolutionList, DrawSolutionList, &g.solutionRow}};
+        for (const auto& list : lists) {
+            list.open(g);
+            Watch(list.update);
+            for (int i : {0, 9}) {
+                MoveTo(w / 2, RowTop(i));
+                EXPECT_EQ(*list.row, i) << w;
+                MoveTo(w / 2, RowTop(i + 1) - 1);
+                EXPECT_EQ(*list.row, i) << w;
+            }
+            MoveTo(2, 2);
+            *list.row = -1;
+            const Picture plain = Draw(list.draw);
+            *list.row = 3;
+            const PixelBox bar = Draw(list.draw).DifferenceBox(plain, 8, 0, 0, w, h);
+            EXPECT_NEAR(bar.CentreX(), w / 2.0f, 2) << w;
+            EXPECT_NEAR(bar.right - bar.left, 320, 3) << w;
+            EXPECT_NEAR(bar.top, RowTop(3) - 10.0f * R / 36, 2) << w;
+            EXPECT_NEAR(bar.bottom, RowTop(4), 2) << w;
+        }
+        g.slotRow = -1;
+        const Picture plain = Draw(DrawSlotList);
+        g.slotRow = kSlotCount;
+        const PixelBox back = Draw(DrawSlotList).DifferenceBox(plain, 8, 0, 0, w, h);
+        const int backTop = h - static_cast<int>(1.2f * F);  // "Back" 1.2 lines above the bottom
+        EXPECT_NEAR(back.top, backTop - 10.0f * F / 36, 2) << w;
+        EXPECT_NEAR(back.bottom, backTop + F, 2) << w;
+        EXPECT_GE(back.right - back.left, 157) << w;
+        EXPECT_GE(back.right - back.left, TextWidth(menuFont, TextKey::Back)) << w;
     }
 }
 

@@ -67,46 +67,42 @@ TEST_F(GameScreenTest, LevelWonTheNameTakesEveryKeyPressOnceAndARecordIsConfirme
     EXPECT_EQ(ReadTestFile("score.vro").substr(4 * kScoreEntryBytes, 4), std::string("Ada\0", 4));
 }
 
-TEST_F(GameScreenTest, LevelWonTheArrowHeldFromTheWinningPushDoesNotSkipIt)
+// The key of the push that won the level, or made a block lost, is still
+// held when the screen opens: only a press made while it shows confirms.
+TEST_F(GameScreenTest, LevelWonHelpAndGameEndAreConfirmedByAKeyPressedWhileTheyShowOrAClick)
 {
     RecordLevelWon(g.scores, g.nameEditor, 1, 6000);  // no record: any key confirms
     ASSERT_EQ(g.nameEditor.nameEntryActive, 0);
     g.puzzle.carAngle = 90;
-    MoveTo(width / 2, height / 2);
-    Watch(UpdateLevelWon);
-    Hold(SDLK_UP);
-    g.armedScreen = -1;  // the push was made on the play screen
-    // The camera swings round the board while the car turns on the spot.
-    const float t = 0.3f, pi = 3.14159265f;
-    EXPECT_NEAR(g.screenCamera.yaw, 360 * std::cos(0.5f * t * pi / 180), 1e-3);
-    EXPECT_NEAR(g.screenCamera.pitch, 20 * std::sin(0.8f * t * pi / 90) - 30, 1e-3);
-    EXPECT_NEAR(g.screenCamera.distance, 0.2f * std::cos(pi * t / 30) + 0.4f, 1e-4);
-    EXPECT_FLOAT_EQ(g.puzzle.carAngle, 91.2f);
-    EXPECT_EQ(g.camera, &g.screenCamera);
-    for (int i = 0; i < 5; ++i)
-        Frame();
-    Release(SDLK_UP);
-    EXPECT_EQ(reports, 0);
-    Press(SDLK_UP);
-    EXPECT_TRUE(Reported(ScreenAction::LevelWonDone));
-}
-
-TEST_F(GameScreenTest, HelpMessageAndGameEndAreConfirmedByAKeyPressedWhileTheyShowOrAClick)
-{
     const struct {
         ScreenAction (*update)(GameState&);
         ScreenAction::Kind done;
-    } cases[] = {{UpdateHelpMessage, ScreenAction::HelpDone}, {UpdateGameEnd, ScreenAction::GameEndDone}};
+        int clickY;
+    } cases[] = {{UpdateLevelWon, ScreenAction::LevelWonDone, height - gameFont.lineHeight},
+                 {UpdateHelpMessage, ScreenAction::HelpDone, 10},
+                 {UpdateGameEnd, ScreenAction::GameEndDone, 10}};
     for (const auto& c : cases) {
+        MoveTo(width / 2, height / 2);
         Watch(c.update);
-        Hold(SDLK_LEFT);  // the push that made the block lost
-        g.armedScreen = -1;
-        Release(SDLK_LEFT);
+        Hold(SDLK_UP);
+        g.armedScreen = -1;  // pressed on the play screen
+        if (c.update == UpdateLevelWon) {
+            // The camera swings round the board while the car turns on the spot.
+            const float t = 0.3f, pi = 3.14159265f;
+            EXPECT_NEAR(g.screenCamera.yaw, 360 * std::cos(0.5f * t * pi / 180), 1e-3);
+            EXPECT_NEAR(g.screenCamera.pitch, 20 * std::sin(0.8f * t * pi / 90) - 30, 1e-3);
+            EXPECT_NEAR(g.screenCamera.distance, 0.2f * std::cos(pi * t / 30) + 0.4f, 1e-4);
+            EXPECT_FLOAT_EQ(g.puzzle.carAngle, 91.2f);
+            EXPECT_EQ(g.camera, &g.screenCamera);
+        }
+        for (int i = 0; i < 5; ++i)
+            Frame();
+        Release(SDLK_UP);
         Frame();
-        EXPECT_EQ(reports, 0);
-        Press(SDLK_RETURN, 13);
+        EXPECT_EQ(reports, 0) << c.done;
+        Press(SDLK_UP);
         EXPECT_TRUE(Reported(c.done));
-        Click(10, 10);
+        Click(width / 2, c.clickY);
         EXPECT_TRUE(Reported(c.done));
     }
 }
