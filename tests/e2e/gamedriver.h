@@ -165,15 +165,3 @@ inline void ReachMenus(Game& game, const std::string& log = "log.txt")
     ASSERT_TRUE(WaitFor([&] { return LogHas("Start game...", log); }, 30s));
     std::this_thread::sleep_for(2500ms);  // the menus fade in
 }
-
-// The code of a level (counted from 1) from the shipped listing, read by the
-// game's own listing parser.
-inline std::string LevelCodeOf(int levelNumber)
-{
-    LevelCodes codes;
-    std::string error;
-    if (!ParseCodeListing(ReadTestFile(SourceDir() + "/levels/codes.txt"), codes, error))
-        return error;
-    const char* code = LevelCode(codes, levelNumber - 1);
-    return code ? std::string(code, kCodeLength) : "";
-}
