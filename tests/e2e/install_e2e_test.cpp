@@ -1,13 +1,18 @@
 // The game as a player installs it: `cmake --install` into a prefix of the
 // test's own, the installed binary started from another directory with a
-// home of its own, a level won, and everything it wrote found per user and
-// nothing of the prefix changed. The desktop entry and the metainfo pass
-// the desktop's own validators.
+// home of its own, a level won by mouse clicks alone, and everything it
+// wrote found per user and nothing of the prefix changed. The desktop entry
+// and the metainfo pass the desktop's own validators.
+#include "app/base/exception.h"
 #include "gamedriver.h"
+#include "persist/score.h"
+#include "puzzle/tableau.h"
+#include "scene/camera.h"
 #include "testdir.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -15,6 +20,23 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+// The middle of the pixels of a 640 × 480 window that the default camera
+// shows cell (x, y) under.
+bool CellPixel(int x, int y, int& px, int& py)
+{
+    long sx = 0, sy = 0, n = 0;
+    for (int j = 0; j < 480; j += 2)
+        for (int i = 0; i < 640; i += 2) {
+            int cx, cy;
+            if (CellUnderPointer(DefaultCamera(0), 0, CarPlace{}, i, j, 640, 480, 45, cx, cy) && cx == x && cy == y)
+                sx += i, sy += j, ++n;
+        }
+    if (n == 0)
+        return false;
+    px = int(sx / n), py = int(sy / n);
+    return true;
+}
 
 // Every file below dir with its bytes.
 std::map<std::string, std::string> Snapshot(const std::string& dir)
@@ -45,10 +67,27 @@ protected:
 TEST_F(Installed, PlaysFromAnyDirectoryAndKeepsEverythingItWritesPerUser)
 {
     const auto before = Snapshot(prefix);
+    std::string bytes, why;
+    LevelFileData level;
+    ASSERT_TRUE(ReadLevelFileBytes((prefix + "/share/games/pondrake/").c_str(), 0, bytes) &&
+                DecodeLevelFile(bytes, level, why))
+        << why;
+    int car = -1, block = -1, target = -1;
+    for (int i = 0; i < kCellCount; ++i) {
+        const int c = level.cells[i];
+        car = c == kCellCarStart ? i : car;
+        block = IsBlockCode(c) ? i : block;
+        target = c == kCellTarget ? i : target;
+    }
+    // Level 1 lines them up in one row: the car drives beside the block, then
+    // a click on the target pushes the block there.
+    ASSERT_TRUE(car / kPlayWidth == block / kPlayWidth && block / kPlayWidth == target / kPlayWidth);
+    const int side = block < target ? -1 : 1;
     fs::create_directories("home");
     fs::create_directories("elsewhere");
     fs::current_path("elsewhere");
     const std::string user = dir.path() + "/xdg/pondrake/";
+    WriteTestFile(user + "game.ini", "[Game]\nWidth=640\nHeight=480\nSpeed=25\nReflect=1\n");
     {
         Game game("-windowed", "dummy", binary,
                   {{"HOME", dir.path() + "/home"}, {"XDG_DATA_HOME", dir.path() + "/xdg"}});
@@ -57,11 +96,18 @@ TEST_F(Installed, PlaysFromAnyDirectoryAndKeepsEverythingItWritesPerUser)
         game.Key("Return");  // Play
         std::this_thread::sleep_for(1s);
         game.Key("space");
-        std::this_thread::sleep_for(500ms);
-        // Level 1's stored solution.
-        for (int i = 0; i < 3; ++i)
-            game.Step("Right");
         std::this_thread::sleep_for(800ms);
+        const std::string window = Shell("xdotool search --onlyvisible --name '^Pondrake$' 2>/dev/null | head -1");
+        for (int cell : {block + side, target}) {
+            if (cell == car)
+                continue;
+            int px, py;
+            ASSERT_TRUE(CellPixel(cell % kPlayWidth, cell / kPlayWidth, px, py));
+            Shell(FormatText("xdotool mousemove --window %s %d %d click 1", window.c_str(), px, py));
+            std::this_thread::sleep_for(3s);
+        }
+        game.Picture("mouse_level1_won");
+        game.MouseAway();  // off the menu items, so the keys drive them
         game.Key("Return", 1000ms);  // the record, under the name shown
         game.Key("space", 500ms);    // level 2 is played
         game.Key("Escape", 500ms);   // the in-game menu
@@ -78,8 +124,11 @@ TEST_F(Installed, PlaysFromAnyDirectoryAndKeepsEverythingItWritesPerUser)
     ASSERT_GE(progress.size(), 1u);
     EXPECT_EQ(progress[0], 1) << "level 1 is done";
     const std::string scores = ReadTestFile(user + "score.vro");
-    ASSERT_GE(scores.size(), 24u);
+    ASSERT_EQ(scores.size(), size_t(kScoreFileBytes));
     EXPECT_EQ(scores.substr(0, 6), "noname");
+    int32_t moves = 0;
+    std::memcpy(&moves, scores.data() + 20, 4);
+    EXPECT_EQ(moves, std::abs(target - block) + std::abs(block + side - car)) << "every step counted, none more";
     EXPECT_NE(ReadTestFile(user + "game.ini").find("Width="), std::string::npos);
     EXPECT_EQ(ReadTestLines(user + "log.txt").back(), "End.");
     EXPECT_TRUE(fs::is_directory(user + "save"));
