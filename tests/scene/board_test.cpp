@@ -264,6 +264,7 @@ TEST_F(Board3D, AnExplosionIsDrawnAndTheBlownWallLeavesTheScenery)
         UpdatePuzzleEffects(p, 1.0f);
     view.cameraMode = 1;
     const Picture blast = DrawFrame(0, -50, 0.6f);
+    blast.SaveToGallery("scene_explosion.png");  // the gallery's, no assertion
     for (int i = 0; i < 80; ++i)
         UpdatePuzzleEffects(p, 1.0f);
     EXPECT_EQ(p.explosionCount, 0);
