@@ -96,15 +96,6 @@ public:
         std::this_thread::sleep_for(after);
     }
 
-    // A direction held for a moment: one step of the car.
-    void Step(const std::string& key)
-    {
-        Shell("xdotool keydown " + key);
-        std::this_thread::sleep_for(150ms);
-        Shell("xdotool keyup " + key);
-        std::this_thread::sleep_for(550ms);
-    }
-
     void Type(const std::string& text)
     {
         Shell("xdotool type --delay 120 '" + text + "'");

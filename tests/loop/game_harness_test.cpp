@@ -1,11 +1,9 @@
 // The whole game driven frame by frame through the real loop (harness.h).
 #include "harness.h"
 
-#include "app/base/log.h"
 #include "scene/pelmo3d.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
