@@ -1,6 +1,5 @@
 // The board renderer: scenery lists from a board, the view-volume test, the
 // baked detail layer, the lost-block overlay, the wheels and the reflection.
-#include "engine/format3do.h"
 #include "scene_fixture.h"
 
 #include <cmath>
@@ -118,13 +117,7 @@ TEST_F(Board3D, WallsAndSpecialsBakeShadowsABuriedWallOnlyTheSpecialsAndNoWallsN
 // detail layer is the picture alone, never pixels from outside the window.
 TEST_F(Board3D, ASmallWindowBakesTheDetailPictureAlone)
 {
-    FreeTheme();
-    FreeScene();
-    width = 200;
-    height = 150;
-    ASSERT_TRUE(context.Recreate(200, 150, 0));
-    glEnable(GL_LIGHTING);
-    LoadGameTheme();
+    OpenAt(200, 150);
     StartLevel({"", "", "", "   ####", "   #  #  @", "   ####"});
     DrawFrame();
     EXPECT_TRUE(DetailTexels() == CurrentTheme().detailPixels);

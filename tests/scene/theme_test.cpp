@@ -1,6 +1,5 @@
 // Themes: "theme.ini", the theme list, the built theme and damaged copies of
 // it, freeing, the lights, a change of resolution and the program's end.
-#include "engine/format3do.h"
 #include "engine/pngwrite.h"
 #include "scene_fixture.h"
 
@@ -217,17 +216,7 @@ TEST_F(Themes, TheBuiltThemeLoadsWholeWithItsFiltersAndFreesWhole)
 TEST_F(Themes, EveryMissingOrBadFileHasItsMessageAndLeavesNothingLoaded)
 {
     auto remove = [](const std::string& path) { return [=] { std::remove(path.c_str()); }; };
-    auto withoutWheel = [&] {
-        Model3doFile car;
-        std::string error;
-        ASSERT_TRUE(Read3do(ThemeFile("3d/car.3do").c_str(), car, error)) << error;
-        const size_t before = car.objects.size();
-        car.objects.erase(std::remove_if(car.objects.begin(), car.objects.end(),
-                                         [](const Model3doObject& o) { return o.name == "RoueAvG"; }),
-                          car.objects.end());
-        ASSERT_EQ(car.objects.size(), before - 1);
-        ASSERT_TRUE(Write3do(ThemeFile("3d/car.3do").c_str(), car, error)) << error;
-    };
+    auto withoutWheel = [&] { RemoveObject(ThemeFile("3d/car.3do"), "RoueAvG"); };
     auto smallDetail = [&] {
         std::string error;
         const std::vector<uint8_t> small(128 * 128 * 4, 200);
