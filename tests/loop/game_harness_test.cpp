@@ -130,14 +130,6 @@ TEST_F(GameHarness, TheMenusChoicesAndThePlayKeysAreCarriedOutByTheLoop)
     EXPECT_LT(passes, 1000);
 }
 
-TEST_F(GameHarness, ClosingTheWindowQuitsLikeTheMenusQuit)
-{
-    QueueEvent(SDL_QUIT);
-    Frames(1, 16);
-    EXPECT_EQ(g.quitRequested, 1);
-    EXPECT_GT(g.fadeOut, 0);
-}
-
 TEST_F(GameHarness, ScreenshotsNeverOverwriteEarlierOnes)
 {
     Play(0);
