@@ -96,15 +96,6 @@ public:
         std::this_thread::sleep_for(after);
     }
 
-    // A direction held for a moment: one step of the car.
-    void Step(const std::string& key)
-    {
-        Shell("xdotool keydown " + key);
-        std::this_thread::sleep_for(150ms);
-        Shell("xdotool keyup " + key);
-        std::this_thread::sleep_for(550ms);
-    }
-
     void Type(const std::string& text)
     {
         Shell("xdotool type --delay 120 '" + text + "'");
@@ -164,16 +155,4 @@ inline void ReachMenus(Game& game, const std::string& log = "log.txt")
     game.Key("space");
     ASSERT_TRUE(WaitFor([&] { return LogHas("Start game...", log); }, 30s));
     std::this_thread::sleep_for(2500ms);  // the menus fade in
-}
-
-// The code of a level (counted from 1) from the shipped listing, read by the
-// game's own listing parser.
-inline std::string LevelCodeOf(int levelNumber)
-{
-    LevelCodes codes;
-    std::string error;
-    if (!ParseCodeListing(ReadTestFile(SourceDir() + "/levels/codes.txt"), codes, error))
-        return error;
-    const char* code = LevelCode(codes, levelNumber - 1);
-    return code ? std::string(code, kCodeLength) : "";
 }

@@ -68,6 +68,7 @@ TEST_F(Faults, ClosingTheGameOnTheWonScreenKeepsTheLevelDoneAndTheRecordUnderThe
     QueueEvent(SDL_QUIT);
     Frames(1, 16);
     EXPECT_EQ(g.quitRequested, 1);
+    EXPECT_GT(g.fadeOut, 0) << "like the menus' Quit";
     EXPECT_EQ(ReadTestFile("level/leveldata.dat")[0], 1);
     ScoreTable stored;
     LoadScores(stored, g.settings.GamePath);

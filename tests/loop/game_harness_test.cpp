@@ -1,11 +1,9 @@
 // The whole game driven frame by frame through the real loop (harness.h).
 #include "harness.h"
 
-#include "app/base/log.h"
 #include "scene/pelmo3d.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -130,14 +128,6 @@ TEST_F(GameHarness, TheMenusChoicesAndThePlayKeysAreCarriedOutByTheLoop)
         ++passes;
     EXPECT_GT(passes, 10) << "the fade plays out first";
     EXPECT_LT(passes, 1000);
-}
-
-TEST_F(GameHarness, ClosingTheWindowQuitsLikeTheMenusQuit)
-{
-    QueueEvent(SDL_QUIT);
-    Frames(1, 16);
-    EXPECT_EQ(g.quitRequested, 1);
-    EXPECT_GT(g.fadeOut, 0);
 }
 
 TEST_F(GameHarness, ScreenshotsNeverOverwriteEarlierOnes)

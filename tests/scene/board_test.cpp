@@ -1,6 +1,5 @@
 // The board renderer: scenery lists from a board, the view-volume test, the
 // baked detail layer, the lost-block overlay, the wheels and the reflection.
-#include "engine/format3do.h"
 #include "scene_fixture.h"
 
 #include <cmath>
@@ -118,13 +117,7 @@ TEST_F(Board3D, WallsAndSpecialsBakeShadowsABuriedWallOnlyTheSpecialsAndNoWallsN
 // detail layer is the picture alone, never pixels from outside the window.
 TEST_F(Board3D, ASmallWindowBakesTheDetailPictureAlone)
 {
-    FreeTheme();
-    FreeScene();
-    width = 200;
-    height = 150;
-    ASSERT_TRUE(context.Recreate(200, 150, 0));
-    glEnable(GL_LIGHTING);
-    LoadGameTheme();
+    OpenAt(200, 150);
     StartLevel({"", "", "", "   ####", "   #  #  @", "   ####"});
     DrawFrame();
     EXPECT_TRUE(DetailTexels() == CurrentTheme().detailPixels);
@@ -264,6 +257,7 @@ TEST_F(Board3D, AnExplosionIsDrawnAndTheBlownWallLeavesTheScenery)
         UpdatePuzzleEffects(p, 1.0f);
     view.cameraMode = 1;
     const Picture blast = DrawFrame(0, -50, 0.6f);
+    blast.SaveToGallery("scene_explosion.png");  // the gallery's, no assertion
     for (int i = 0; i < 80; ++i)
         UpdatePuzzleEffects(p, 1.0f);
     EXPECT_EQ(p.explosionCount, 0);

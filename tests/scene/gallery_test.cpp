@@ -15,12 +15,8 @@ protected:
     }
 };
 
-// A bomb beside the car, a wall on the car's right.
-const std::vector<std::string> kBombLevel = {
-    "", "", "", "", "     ##########", "     #   #    #", "     # !@#  . #", "     #   # $  #", "     ##########"};
-
 // Six blocks, a group of statues and a lone one, bombs.
-const std::vector<std::string> kHarderLevel = {
+const std::vector<std::string> kLevel = {
     "",
     "  ################",
     "  #. $    #   #  #",
@@ -38,46 +34,23 @@ const std::vector<std::string> kHarderLevel = {
 TEST_F(PlayScreenGallery, TheBoardInPlay)
 {
     LoadGameTheme();
-    if (TestFileExists(RunDir() + "/data/level/level1.lvl")) {
-        LoadLevel(p, 0, GameDataPrefix().c_str());
-        p.difficulty = kNormal;
-        StartLevelBoard(p, 0);
-        ExamineBlocks(p);
-        CopyThemeToPuzzle(p);
-        BuildSceneryLists(p);
-        DrawFrame().SaveToGallery("scene_level1_start.png");
-    }
     const struct {
         const char* file;
-        const std::vector<std::string>& level;
         int difficulty;
         const char* keys;
-        int blastFrames;  // effect frames after setting the carried bomb off; -1: none
-        float T;
-        int cameraMode;
-        bool reflect;
+        BoardView view;
         float yaw, pitch, distance;
     } shots[] = {
-        {"scene_midplay.png", kHarderLevel, kNormal, "lluuull", -1, 40, 0, false, 0, -60, 1.2f},
-        {"scene_midplay_closeup.png", kHarderLevel, kNormal, "lluuull", -1, 40, 1, false, 20, -50, 0.6f},
-        {"scene_explosion.png", kBombLevel, kEasy, "lr", 12, 10, 1, false, 0, -50, 0.6f},
-        {"scene_explosion_after.png", kBombLevel, kEasy, "lr", 92, 10, 1, false, 0, -50, 0.6f},
-        {"scene_reflection_off.png", kHarderLevel, kNormal, "ll", -1, 20, 1, false, 30, -35, 0.7f},
-        {"scene_reflection_on.png", kHarderLevel, kNormal, "ll", -1, 20, 1, true, 30, -35, 0.7f},
-        {"scene_hard_mirrored.png", kHarderLevel, kHard, "", -1, 30, 0, false, 0, -60, 1.2f},
+        {"scene_midplay.png", kNormal, "lluuull", {0, 40, false}, 0, -60, 1.2f},
+        {"scene_midplay_closeup.png", kNormal, "lluuull", {1, 40, false}, 20, -50, 0.6f},
+        {"scene_reflection_on.png", kNormal, "ll", {1, 20, true}, 30, -35, 0.7f},
+        {"scene_hard_mirrored.png", kHard, "", {0, 30, false}, 0, -60, 1.2f},
     };
     for (const auto& s : shots) {
         hooks.randomValues = {1, 1};  // on Hard: mirrored both ways
-        StartLevel(s.level, s.difficulty);
+        StartLevel(kLevel, s.difficulty);
         Play(s.keys);
-        if (s.blastFrames >= 0) {
-            PuzzleInput setOff;
-            setOff.setOff = true;
-            UpdatePuzzleFrame(p, setOff, 1.0f);
-            for (int i = 0; i < s.blastFrames; ++i)
-                UpdatePuzzleEffects(p, 1.0f);
-        }
-        view = BoardView{s.cameraMode, s.T, s.reflect};
+        view = s.view;
         DrawFrame(s.yaw, s.pitch, s.distance).SaveToGallery(s.file);
     }
 }

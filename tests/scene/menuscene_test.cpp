@@ -1,6 +1,5 @@
 // Scene set-up and the menu picture: what InitPelmo3D and InitObjetMenu load
 // and refuse, the menu animation, the logo's box and the menu car's wheels.
-#include "engine/format3do.h"
 #include "scene_fixture.h"
 
 #include <cmath>
@@ -149,15 +148,7 @@ TEST_F(MenuScene, MissingFilesAreRefusedWithTheirMessagesAndAMissingPointerIsNot
     std::remove((prefix + "data/gfx/3d/logomorph.3do").c_str());
     ExpectException([&] { InitObjetMenu(prefix.c_str()); }, "Couldn't load 3D Objet logomorph.3do", "InitObjetMenu");
     EXPECT_FALSE(CurrentScene().menuObjectsLoaded);
-    // A menu car without its rear left wheel.
-    Model3doFile car;
-    std::string error;
-    const std::string carFile = prefix + "data/gfx/3d/carmenu.3do";
-    ASSERT_TRUE(Read3do(carFile.c_str(), car, error)) << error;
-    car.objects.erase(std::remove_if(car.objects.begin(), car.objects.end(),
-                                     [](const Model3doObject& o) { return o.name == "RoueArG"; }),
-                      car.objects.end());
-    ASSERT_TRUE(Write3do(carFile.c_str(), car, error)) << error;
+    RemoveObject(prefix + "data/gfx/3d/carmenu.3do", "RoueArG");  // the menu car's rear left wheel
     ExpectException([&] { InitObjetMenu(prefix.c_str()); }, "Couldn't load 3D Objet carmenu.3do", "InitObjetMenu");
     EXPECT_FALSE(CurrentScene().menuObjectsLoaded);
 }

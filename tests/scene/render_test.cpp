@@ -14,13 +14,6 @@ protected:
         if (!HasFatalFailure())
             LoadGameTheme();
     }
-    void OpenAt(int w, int h)
-    {
-        FreeTheme();
-        FreeScene();
-        Reopen(w, h);
-        LoadGameTheme();
-    }
     // Level 151 on Hard has all five colours.
     void Start(const std::vector<std::string>& rows, int difficulty)
     {

@@ -11,6 +11,7 @@
 
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -27,6 +28,20 @@ inline void CopyGameData(const std::string& sub, const std::string& dest)
     fs::create_directories(dest + "/" + sub);
     fs::copy(RunDir() + "/" + sub, dest + "/" + sub,
              fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+// Takes the object of that name out of a model file.
+inline void RemoveObject(const std::string& file, const std::string& name)
+{
+    Model3doFile model;
+    std::string error;
+    ASSERT_TRUE(Read3do(file.c_str(), model, error)) << error;
+    const size_t before = model.objects.size();
+    model.objects.erase(std::remove_if(model.objects.begin(), model.objects.end(),
+                                       [&](const Model3doObject& o) { return o.name == name; }),
+                        model.objects.end());
+    ASSERT_EQ(model.objects.size(), before - 1) << name;
+    ASSERT_TRUE(Write3do(file.c_str(), model, error)) << error;
 }
 
 // fn must throw the Exception of this message, function and module.
@@ -86,6 +101,16 @@ protected:
         InitListTheme(GameDataPrefix().c_str());
         ASSERT_TRUE(LoadTheme(0, GameDataPrefix().c_str(), settings));
         CopyThemeToPuzzle(p);
+    }
+
+    // A window of another size, the theme loaded into it again.
+    void OpenAt(int w, int h)
+    {
+        FreeTheme();
+        FreeScene();
+        Reopen(w, h);
+        glEnable(GL_LIGHTING);
+        LoadGameTheme();
     }
 
     // The level in the puzzle driver's notation, started and its scenery built.

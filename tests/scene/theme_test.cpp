@@ -1,6 +1,5 @@
 // Themes: "theme.ini", the theme list, the built theme and damaged copies of
 // it, freeing, the lights, a change of resolution and the program's end.
-#include "engine/format3do.h"
 #include "engine/pngwrite.h"
 #include "scene_fixture.h"
 
@@ -81,20 +80,18 @@ TEST(ThemeConfig, AMissingOrBadValueKeepsItsStartValueAndNeverTakesTheKeyBefore)
                  "BackgroundColor=1,2\nShadowColor=abc\nRotationCenter1=nan,inf,0.5\nObjetMorphType=" +
                      std::string(6000, '9') + "\n"),  // longer than a line may be
              start);
-    EXPECT_FLOAT_EQ(s.lightPosition[0][0], 0.125f);
-    EXPECT_FLOAT_EQ(s.lightDiffuse[0][0], 0.9f) << "not Light0_Ambient's 0.1";
-    EXPECT_FLOAT_EQ(s.lightDiffuse[0][2], 0.7f);
-    EXPECT_FLOAT_EQ(s.shadowStrength, 0.33f) << "not ShadowColor's 0.16";
-    EXPECT_EQ(s.carMorphType, 7);
-    EXPECT_FLOAT_EQ(s.lightAmbient[0][0], 0.1f);
-    EXPECT_FLOAT_EQ(s.reflectStrength, 0.25f);
-    // Two numbers for three keep the third; bad text changes nothing.
-    EXPECT_FLOAT_EQ(s.background[0], 1);
-    EXPECT_FLOAT_EQ(s.background[1], 2);
-    EXPECT_FLOAT_EQ(s.background[2], 0.75f);
-    EXPECT_FLOAT_EQ(s.shadowColour[0], 0.5f);
-    EXPECT_FLOAT_EQ(s.rotationCentre[0][0], 0.25f) << "no NaN in the scene";
-    EXPECT_FLOAT_EQ(s.rotationCentre[0][2], 0.5f);
+    // Not Light0_Ambient's 0.1 for the diffuse, nor ShadowColor's 0.16 for the
+    // strength; two numbers for three keep the third; bad text, NaN and
+    // infinity change nothing.
+    const std::pair<float, float> values[] = {
+        {s.lightPosition[0][0], 0.125f}, {s.lightDiffuse[0][0], 0.9f}, {s.lightDiffuse[0][2], 0.7f},
+        {s.shadowStrength, 0.33f},       {float(s.carMorphType), 7},   {s.lightAmbient[0][0], 0.1f},
+        {s.reflectStrength, 0.25f},      {s.background[0], 1},         {s.background[1], 2},
+        {s.background[2], 0.75f},        {s.shadowColour[0], 0.5f},    {s.rotationCentre[0][0], 0.25f},
+        {s.rotationCentre[0][2], 0.5f},
+    };
+    for (size_t i = 0; i < std::size(values); ++i)
+        EXPECT_FLOAT_EQ(values[i].first, values[i].second) << "value " << i;
 }
 
 TEST(ThemeConfig, AMissingFileIsReportedAndThrown)
@@ -219,17 +216,7 @@ TEST_F(Themes, TheBuiltThemeLoadsWholeWithItsFiltersAndFreesWhole)
 TEST_F(Themes, EveryMissingOrBadFileHasItsMessageAndLeavesNothingLoaded)
 {
     auto remove = [](const std::string& path) { return [=] { std::remove(path.c_str()); }; };
-    auto withoutWheel = [&] {
-        Model3doFile car;
-        std::string error;
-        ASSERT_TRUE(Read3do(ThemeFile("3d/car.3do").c_str(), car, error)) << error;
-        const size_t before = car.objects.size();
-        car.objects.erase(std::remove_if(car.objects.begin(), car.objects.end(),
-                                         [](const Model3doObject& o) { return o.name == "RoueAvG"; }),
-                          car.objects.end());
-        ASSERT_EQ(car.objects.size(), before - 1);
-        ASSERT_TRUE(Write3do(ThemeFile("3d/car.3do").c_str(), car, error)) << error;
-    };
+    auto withoutWheel = [&] { RemoveObject(ThemeFile("3d/car.3do"), "RoueAvG"); };
     auto smallDetail = [&] {
         std::string error;
         const std::vector<uint8_t> small(128 * 128 * 4, 200);

@@ -8,12 +8,8 @@
 #include <functional>
 #include <string>
 
-enum class Damage { Truncated, Random, Flipped };
-
-// The round's damage kind cycles through the three.
-Damage DamageOfRound(int round);
-
-// One damaged copy of good: the same round and seed give the same bytes.
+// One damaged copy of good: the same round and seed give the same bytes;
+// the kind of damage cycles with the round.
 std::string DamagedCopy(const std::string& good, int round, uint32_t seed);
 
 // Calls check(bytes, round) for `rounds` damaged copies of good.

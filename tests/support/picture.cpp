@@ -92,14 +92,6 @@ double Picture::MeanBrightness(int x0, int y0, int x1, int y1) const
     return n ? sum / n : 0;
 }
 
-int Picture::CountNotBackground() const
-{
-    if (rgb.empty())
-        return 0;
-    const Rgb bg = At(0, 0);
-    return width * height - CountNear(bg, 0, 0, 0, width, height);
-}
-
 void Picture::SaveToGallery(const std::string& name) const
 {
     std::string error;

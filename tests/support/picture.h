@@ -46,8 +46,6 @@ struct Picture {
     // Pixels of the rectangle [x0, x1) × [y0, y1) near the colour.
     int CountNear(const Rgb& colour, int tolerance, int x0, int y0, int x1, int y1) const;
     double MeanBrightness(int x0, int y0, int x1, int y1) const;
-    // Pixels that are not the colour at (0, 0).
-    int CountNotBackground() const;
 
     // Into the gallery: build/test-output/<name> as PNG.
     void SaveToGallery(const std::string& name) const;

@@ -114,13 +114,6 @@ struct RecordingHooks : PuzzleHooks {
             randomValues.pop_front();
         return v;
     }
-    int Count(const std::string& wav) const
-    {
-        int n = 0;
-        for (const auto& s : sounds)
-            n += s == wav;
-        return n;
-    }
     // Everything asked for, in order of kind: the sounds, "hint<kind>",
     // "fixed" for each block fixed, "release" for each release of the keys.
     std::string Heard() const
@@ -243,13 +236,6 @@ struct PuzzleDriver {
     }
 
     int Cell(int x, int y) const { return p.board.At(x, y); }
-    std::string Row(int y) const
-    {
-        std::string s;
-        for (int x = 0; x < kPlayWidth; ++x)
-            s += std::to_string(p.board.At(x, y)) + (x + 1 < kPlayWidth ? "," : "");
-        return s;
-    }
     // The board in the level text's signs with the car as 'c' and a block
     // marked lost as 'x', rows cut after their last sign and joined by '/',
     // empty rows at the end left out.

@@ -26,10 +26,6 @@ std::string ReadTestFile(const std::string& path);
 bool TestFileExists(const std::string& path);
 std::vector<std::string> ReadTestLines(const std::string& path);
 
-// Runs fn with standard error captured; returns what was written there.
-template <class Fn>
-std::string CaptureStderr(Fn fn);
-
 // Directory of the source tree and of the built game (set by ctest).
 std::string SourceDir();
 std::string RunDir();
@@ -37,6 +33,7 @@ std::string RunDir();
 std::string TestOutputDir();
 
 #include <gtest/gtest.h>
+// Runs fn with standard error captured; returns what was written there.
 template <class Fn>
 std::string CaptureStderr(Fn fn)
 {
