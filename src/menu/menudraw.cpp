@@ -116,7 +116,7 @@ void DrawOptionItem(const screens::Measures& m, const MenuItem& item, float y, b
     for (int k = 0; k < 2; ++k)
         widths[k] = FittedWidth(menuFont, texts[k], half - 2 * pad);
     if (bar) {
-        const float margin = 48 * m.s;
+        const float margin = 48;
         for (int k = 0; k < 2; ++k) {
             if (!texts[k][0])
                 continue;
@@ -139,8 +139,7 @@ void DrawPlainItem(const screens::Measures& m, const Menu& menu, const MenuItem&
     const int room = 2 * std::min(menu.x, m.W - menu.x) - 2 * margin;
     const int w = FittedWidth(menuFont, item.text, room);
     if (bar)
-        DrawSelectionBar(menu.x - w / 2.0f - 24 * m.s, y - m.F / 4.0f, menu.x + w / 2.0f + 24 * m.s,
-                         y + m.F + m.F / 4.0f);
+        DrawSelectionBar(menu.x - w / 2.0f - 24, y - m.F / 4.0f, menu.x + w / 2.0f + 24, y + m.F + m.F / 4.0f);
     DrawTextFit(menuFont, item.text, menu.x - room / 2, static_cast<int>(y), room, m.F, true, false);
 }
 
