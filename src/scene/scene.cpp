@@ -35,7 +35,7 @@ void LoadMenuTexture(GLTexture& t, const std::string& path, bool mipmap, int lin
     if (!t.Load(path.c_str()))
         Fail(FormatText("Couldn't load Texture %s\n", path.c_str()), "InitPelmo3D", kModule, line);
     t.mipmap = mipmap ? 1 : 0;
-    t.SetFilters(mipmap ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR, GL_LINEAR);
+    t.SetFilters(mipmap ? kMipmapMinFilter : GL_LINEAR, GL_LINEAR);
     t.Upload();
 }
 
