@@ -252,6 +252,8 @@ Mesh Frame12()
             }
             bar.center = c;
             bar.half = h;
+            // The ends lie inside the corner knobs.
+            bar.faces[2 * axis] = bar.faces[2 * axis + 1] = false;
             AddRoundedBox(m, bar);
         }
     // Corner knobs.
