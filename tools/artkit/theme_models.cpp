@@ -257,9 +257,6 @@ Model3doFile BuildSpecial()
     plinth.radius = 0.04;
     plinth.bandSteps = 1;  // a pixel or two on screen
     plinth.margin = 0.02;
-    // Its underside stands on the floor and the step's on the plinth: never
-    // seen, in the reflection either (the plinth above covers it).
-    plinth.faces[2] = false;
     Mesh stone;
     AddRoundedBox(stone, plinth);
     RoundedBoxParams step = plinth;
