@@ -77,7 +77,9 @@ Mesh Cabin(double detail)
 
 Mesh Wheel(V3 centre, double detail)
 {
-    const int seg = Steps(detail, 14, 6);
+    // A multiple of four keeps a point at the bottom of the tyre, where it
+    // stands on the floor, however few the steps.
+    const int seg = (Steps(detail, 14, 6) + 3) / 4 * 4;
     const double r = kWheelRadius, hw = kWheelHalfWidth, ch = 0.022;
     Frame f{centre, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
     Mesh m;
