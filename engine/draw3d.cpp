@@ -306,24 +306,27 @@ bool BeginOverlayTexture(const GLTexture& overlay, const float uv[8], bool cover
     active(GL_TEXTURE1);
     glEnable(GL_TEXTURE_2D);
     overlay.Bind();
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_INTERPOLATE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_TEXTURE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_PREVIOUS);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE2_RGB, GL_TEXTURE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND2_RGB, GL_SRC_ALPHA);
+    // Colour: overlay × its alpha + previous × (1 − its alpha); alpha the
+    // same with an opaque constant for the overlay, or the previous alpha.
+    const GLenum colour[][2] = {{GL_TEXTURE_ENV_MODE, GL_COMBINE}, {GL_COMBINE_RGB, GL_INTERPOLATE},
+                                {GL_SOURCE0_RGB, GL_TEXTURE},      {GL_SOURCE1_RGB, GL_PREVIOUS},
+                                {GL_SOURCE2_RGB, GL_TEXTURE},      {GL_OPERAND2_RGB, GL_SRC_ALPHA}};
+    const GLenum covering[][2] = {{GL_COMBINE_ALPHA, GL_INTERPOLATE},
+                                  {GL_SOURCE0_ALPHA, GL_CONSTANT},
+                                  {GL_SOURCE1_ALPHA, GL_PREVIOUS},
+                                  {GL_SOURCE2_ALPHA, GL_TEXTURE},
+                                  {GL_OPERAND2_ALPHA, GL_SRC_ALPHA}};
+    const GLenum kept[][2] = {{GL_COMBINE_ALPHA, GL_REPLACE}, {GL_SOURCE0_ALPHA, GL_CONSTANT}};
+    for (const auto& p : colour)
+        glTexEnvi(GL_TEXTURE_ENV, p[0], static_cast<GLint>(p[1]));
     if (coverAlpha) {
-        // The constant colour's alpha is the opaque 1 the overlay mixes in.
         const float opaque[4] = {0, 0, 0, 1};
         glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, opaque);
-        glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, GL_INTERPOLATE);
-        glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA, GL_CONSTANT);
-        glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_ALPHA, GL_PREVIOUS);
-        glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE2_ALPHA, GL_TEXTURE);
-        glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND2_ALPHA, GL_SRC_ALPHA);
+        for (const auto& p : covering)
+            glTexEnvi(GL_TEXTURE_ENV, p[0], static_cast<GLint>(p[1]));
     } else {
-        glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, GL_REPLACE);
-        glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA, GL_PREVIOUS);
+        for (const auto& p : kept)
+            glTexEnvi(GL_TEXTURE_ENV, p[0], static_cast<GLint>(p[1]));
     }
     clientActive(GL_TEXTURE1);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);

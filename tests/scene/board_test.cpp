@@ -246,6 +246,23 @@ TEST_F(Board3D, TheReflectionIsNotInsideOutAndAStrengthOfZeroDrawsNone)
     EXPECT_EQ(DrawFrame(0, -40, 0.6f).CountDifferent(off, 2), 0);
 }
 
+// The floor's layers merged in two texture units give the picture their
+// separate blends give on a driver with one unit, reflection on and off.
+TEST_F(Board3D, TheFloorLayersInOnePassLookAsTheirSeparateBlends)
+{
+    StartLevel({"", "", "   #####", "   # 6 #  $ @", "   #####"});
+    CurrentTheme().settings.reflectStrength = 0.4f;
+    for (bool reflect : {false, true}) {
+        view.reflect = reflect;
+        const Picture merged = DrawFrame(0, -40, 0.6f);
+        const int units = glExtensions.textureUnits;
+        glExtensions.textureUnits = 1;
+        const Picture separate = DrawFrame(0, -40, 0.6f);
+        glExtensions.textureUnits = units;
+        EXPECT_EQ(merged.CountDifferent(separate, 3), 0) << "reflection " << reflect;
+    }
+}
+
 TEST_F(Board3D, AnExplosionIsDrawnAndTheBlownWallLeavesTheScenery)
 {
     StartLevel(

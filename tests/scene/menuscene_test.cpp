@@ -103,6 +103,21 @@ TEST_F(MenuScene, TheMenuAnimationFollowsItsClock)
     EXPECT_EQ(std::make_pair(s.menuClock, s.backgroundAngle), std::make_pair(0.0f, 0.0f));
 }
 
+// The floor's shadow laid on in the second texture unit looks as its blend
+// over the floor on a driver with one unit.
+TEST_F(MenuScene, TheFloorAndItsShadowInOnePassLookAsTheBlend)
+{
+    InitPelmo3D(GameDataPrefix().c_str(), settings);
+    InitObjetMenu(GameDataPrefix().c_str());
+    AdvanceMenuScene(30, true);
+    const Picture merged = DrawMenu(false);
+    const int units = glExtensions.textureUnits;
+    glExtensions.textureUnits = 1;
+    const Picture separate = DrawMenu(false);
+    glExtensions.textureUnits = units;
+    EXPECT_EQ(merged.CountDifferent(separate, 3), 0);
+}
+
 TEST_F(MenuScene, TheLogoBecomesABoxOfPointFourAndAFlatAxisKeepsItsSize)
 {
     const std::string prefix = CopiedPrefix();
