@@ -1,5 +1,7 @@
 #include "engine/draw3d.h"
 
+#include "engine/glcontext.h"
+
 #include <GL/gl.h>
 
 #include <cmath>
@@ -54,6 +56,18 @@ bool SameShape(const Objet3D* a, const Objet3D* b)
     return a->pointCount == b->pointCount && a->faceCount == b->faceCount && a->points.size() == b->points.size() &&
            a->vertexNormals.size() == b->vertexNormals.size() && a->faceNormals.size() == b->faceNormals.size() &&
            a->texCoords.size() == b->texCoords.size();
+}
+
+using ActiveTextureFunction = void (*)(GLenum);
+
+ActiveTextureFunction ActiveTexture()
+{
+    return reinterpret_cast<ActiveTextureFunction>(glExtensions.glActiveTextureARB);
+}
+
+ActiveTextureFunction ClientActiveTexture()
+{
+    return reinterpret_cast<ActiveTextureFunction>(glExtensions.glClientActiveTextureARB);
 }
 
 void Lerp(std::vector<float>& out, const std::vector<float>& a, const std::vector<float>& b, size_t n, float t)
@@ -282,6 +296,58 @@ void Morph(Model3D* instance, float t)
         else if (oi->normalMode == kNormalsFace)
             Lerp(oi->faceNormals, oa->faceNormals, ob->faceNormals, oi->faceNormals.size(), t);
     }
+}
+
+bool BeginOverlayTexture(const GLTexture& overlay, const float uv[8], bool coverAlpha)
+{
+    const ActiveTextureFunction active = ActiveTexture(), clientActive = ClientActiveTexture();
+    if (!glExtensions.multitexture || glExtensions.textureUnits < 2 || !active || !clientActive || !overlay.HasGLName())
+        return false;
+    active(GL_TEXTURE1);
+    glEnable(GL_TEXTURE_2D);
+    overlay.Bind();
+    // Colour: overlay × its alpha + previous × (1 − its alpha); alpha the
+    // same with an opaque constant for the overlay, or the previous alpha.
+    const GLenum colour[][2] = {{GL_TEXTURE_ENV_MODE, GL_COMBINE}, {GL_COMBINE_RGB, GL_INTERPOLATE},
+                                {GL_SOURCE0_RGB, GL_TEXTURE},      {GL_SOURCE1_RGB, GL_PREVIOUS},
+                                {GL_SOURCE2_RGB, GL_TEXTURE},      {GL_OPERAND2_RGB, GL_SRC_ALPHA}};
+    const GLenum covering[][2] = {{GL_COMBINE_ALPHA, GL_INTERPOLATE},
+                                  {GL_SOURCE0_ALPHA, GL_CONSTANT},
+                                  {GL_SOURCE1_ALPHA, GL_PREVIOUS},
+                                  {GL_SOURCE2_ALPHA, GL_TEXTURE},
+                                  {GL_OPERAND2_ALPHA, GL_SRC_ALPHA}};
+    const GLenum kept[][2] = {{GL_COMBINE_ALPHA, GL_REPLACE}, {GL_SOURCE0_ALPHA, GL_CONSTANT}};
+    for (const auto& p : colour)
+        glTexEnvi(GL_TEXTURE_ENV, p[0], static_cast<GLint>(p[1]));
+    if (coverAlpha) {
+        const float opaque[4] = {0, 0, 0, 1};
+        glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, opaque);
+        for (const auto& p : covering)
+            glTexEnvi(GL_TEXTURE_ENV, p[0], static_cast<GLint>(p[1]));
+    } else {
+        for (const auto& p : kept)
+            glTexEnvi(GL_TEXTURE_ENV, p[0], static_cast<GLint>(p[1]));
+    }
+    clientActive(GL_TEXTURE1);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(2, GL_FLOAT, 0, uv);
+    clientActive(GL_TEXTURE0);
+    active(GL_TEXTURE0);
+    return true;
+}
+
+void EndOverlayTexture()
+{
+    const ActiveTextureFunction active = ActiveTexture(), clientActive = ClientActiveTexture();
+    if (!active || !clientActive)
+        return;
+    clientActive(GL_TEXTURE1);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    clientActive(GL_TEXTURE0);
+    active(GL_TEXTURE1);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glDisable(GL_TEXTURE_2D);
+    active(GL_TEXTURE0);
 }
 
 void DrawQuad2D(const float xy[8])

@@ -30,6 +30,16 @@ void SetMorph(Model3D* instance, Model3D* a, Model3D* b);
 // t = 0 gives a's shape, 1 gives b's.
 void Morph(Model3D* instance, float t);
 
+// A second texture laid on in texture unit 1 as its alpha blend over the
+// first unit's colour would lay it (texture × a + below × (1 − a)), for the
+// quads drawn until EndOverlayTexture, with `uv` as their unit-1 coordinates:
+// one rasterised pass where there were two. With `coverAlpha` the alpha
+// becomes a + below × (1 − a), the coverage of the two layers together, for a
+// pass blended with premultiplied colour (GL_ONE, GL_ONE_MINUS_SRC_ALPHA).
+// False, with nothing set, where the driver has a single texture unit.
+bool BeginOverlayTexture(const GLTexture& overlay, const float uv[8], bool coverAlpha);
+void EndOverlayTexture();
+
 // Single quads, corners in triangle-strip order (e.g. top-left, top-right,
 // bottom-left, bottom-right). No client array is left enabled.
 void DrawQuad2D(const float xy[8]);

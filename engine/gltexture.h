@@ -11,6 +11,12 @@ struct GLContext;
 
 constexpr GLuint kNoGLTexture = 0xFFFFFFFFu;
 
+// The minification filter of every mipmapped texture in the game: the
+// nearer mipmap level sampled bilinearly. Blending two levels as well costs
+// the software rasteriser twice the texel reads, for a change on the
+// receding floor no player sees.
+constexpr GLenum kMipmapMinFilter = GL_LINEAR_MIPMAP_NEAREST;
+
 struct GLTexture {
     uint8_t* pixels = nullptr;  // malloc'd, packed rows; null when empty
     uint32_t width = 0, height = 0;

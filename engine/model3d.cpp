@@ -44,7 +44,7 @@ GLTexture* FinishTexture(Material* m, GLTexture* t)
     }
     t->mipmap = mipMapping;
     if (mipMapping) {
-        t->minFilter = GL_LINEAR_MIPMAP_LINEAR;
+        t->minFilter = kMipmapMinFilter;
         t->magFilter = GL_LINEAR;
     }
     t->Upload();

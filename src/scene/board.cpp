@@ -135,46 +135,71 @@ void DrawDetail(Theme& th)
     glEnable(GL_LIGHTING);
 }
 
+constexpr float kDetailUv[8] = {0, 0, 1, 0, 0, 1, 1, 1};
+
 // The opaque floor with the baked detail layer over it in one pass: the
 // detail is laid on in the second texture unit as its blend over the floor
 // would be, so the board is rasterised once where it took two passes (two
 // passes remain where the driver has one texture unit).
 void DrawFloorAndDetail(Theme& th)
 {
-    using ActiveTexture = void (*)(GLenum);
-    const auto active = reinterpret_cast<ActiveTexture>(glExtensions.glActiveTextureARB);
-    const auto clientActive = reinterpret_cast<ActiveTexture>(glExtensions.glClientActiveTextureARB);
-    if (!glExtensions.multitexture || glExtensions.textureUnits < 2 || !active || !clientActive) {
+    ApplyMaterial(th.floorMaterial);
+    glDisable(GL_BLEND);
+    glDisable(GL_LIGHTING);
+    if (!BeginOverlayTexture(th.detail, kDetailUv, false)) {
+        EndMaterial(th.floorMaterial);
+        glEnable(GL_LIGHTING);
         DrawOpaqueFloor(th);
         DrawDetail(th);
         return;
     }
-    ApplyMaterial(th.floorMaterial);
-    glDisable(GL_BLEND);
-    glDisable(GL_LIGHTING);
-    active(GL_TEXTURE1);
-    glEnable(GL_TEXTURE_2D);
-    th.detail.Bind();
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, GL_INTERPOLATE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_TEXTURE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_PREVIOUS);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE2_RGB, GL_TEXTURE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND2_RGB, GL_SRC_ALPHA);
-    clientActive(GL_TEXTURE1);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    const float detailUv[8] = {0, 0, 1, 0, 0, 1, 1, 1};
-    glTexCoordPointer(2, GL_FLOAT, 0, detailUv);
-    clientActive(GL_TEXTURE0);
     FloorQuad();
-    clientActive(GL_TEXTURE1);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    clientActive(GL_TEXTURE0);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    glDisable(GL_TEXTURE_2D);
-    active(GL_TEXTURE0);
+    EndOverlayTexture();
     EndMaterial(th.floorMaterial);
     glEnable(GL_LIGHTING);
+}
+
+// The floor blended over its reflection with the detail blended over both,
+// in one pass where the driver has two texture units: the floor's colour
+// comes premultiplied by its opacity and the detail is mixed into it by its
+// alpha, whose coverage also hides that much more of the reflection, so each
+// pixel is detail × a + (floor × o + reflection × (1 − o)) × (1 − a) as the
+// two blends gave it.
+void DrawFloorOverReflection(Theme& th, float opacity)
+{
+    Material* floor = th.floorMaterial;
+    floor->transparency = opacity;
+    ApplyMaterial(floor);
+    glDisable(GL_LIGHTING);
+    // An unlit floor's texture replaces the colour, and one with its own
+    // alpha would cover the reflection by that alpha: only an opaque texture
+    // takes its opacity from the colour, premultiplied.
+    const GLTexture* texture = floor->texture;
+    const bool opaqueTexture = !(floor->flags & kMatMapping) || (texture && texture->pixelFormat != GL_RGBA);
+    const bool merged = opaqueTexture && BeginOverlayTexture(th.detail, kDetailUv, true);
+    if (merged) {
+        GLint mode = GL_MODULATE;
+        glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+        float c[4];
+        glGetFloatv(GL_CURRENT_COLOR, c);
+        if (mode == GL_REPLACE) {
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+            c[0] = c[1] = c[2] = 1;
+        }
+        glColor4f(c[0] * c[3], c[1] * c[3], c[2] * c[3], c[3]);
+        glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    } else {
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
+    FloorQuad();
+    if (merged)
+        EndOverlayTexture();
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    EndMaterial(floor);
+    floor->transparency = 1.0f;
+    glEnable(GL_LIGHTING);
+    if (!merged)
+        DrawDetail(th);
 }
 
 void MoveBox(const Model3D& m, const SceneryRecord& r, float mn[3], float mx[3])
@@ -780,19 +805,8 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
         }
         glPopMatrix();
         SetGameLightPositions();
-        Material* floor = th.floorMaterial;
-        floor->transparency = std::clamp(1.0f - th.settings.reflectStrength, 0.0f, 1.0f);
-        ApplyMaterial(floor);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glDisable(GL_LIGHTING);
-        FloorQuad();
-        EndMaterial(floor);
-        floor->transparency = 1.0f;
-        glEnable(GL_LIGHTING);
+        DrawFloorOverReflection(th, std::clamp(1.0f - th.settings.reflectStrength, 0.0f, 1.0f));
     }
-
-    if (reflect)
-        DrawDetail(th);
 
     DrawTracks(th, p);
     DrawTargets(th, p);

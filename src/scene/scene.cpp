@@ -35,7 +35,7 @@ void LoadMenuTexture(GLTexture& t, const std::string& path, bool mipmap, int lin
     if (!t.Load(path.c_str()))
         Fail(FormatText("Couldn't load Texture %s\n", path.c_str()), "InitPelmo3D", kModule, line);
     t.mipmap = mipmap ? 1 : 0;
-    t.SetFilters(mipmap ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR, GL_LINEAR);
+    t.SetFilters(mipmap ? kMipmapMinFilter : GL_LINEAR, GL_LINEAR);
     t.Upload();
 }
 
@@ -219,12 +219,19 @@ void DrawMenuScene(bool showLogo)
         glDisable(GL_CULL_FACE);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
         glColor4f(1, 1, 1, 1);
-        if (s.menuFloor.Bind())
+        // The floor's shadow, fixed while the floor runs under it, goes on
+        // in the second texture unit as its blend over the floor would.
+        static const float kShadowUv[8] = {0, 0, 1, 0, 0, 1, 1, 1};
+        const bool floorBound = s.menuFloor.Bind();
+        const bool shadowMerged = floorBound && BeginOverlayTexture(s.menuFloorShadow, kShadowUv, false);
+        if (floorBound)
             GroundQuad(4, -M / 128.0f, 0, -M / 128.0f + 1.0f, 1);
+        if (shadowMerged)
+            EndOverlayTexture();
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glDisable(GL_DEPTH_TEST);
-        if (s.menuFloorShadow.Bind())
+        if (!shadowMerged && s.menuFloorShadow.Bind())
             GroundQuad(4, 0, 0, 1, 1);
         if (s.menuCarShadow.Bind())
             GroundQuad(0.5f, 0, 0, 1, 1);

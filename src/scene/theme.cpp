@@ -63,7 +63,7 @@ void LoadTextureOrThrow(GLTexture& t, const std::string& path, int line)
 void SetMipmapFilters(GLTexture& t, bool mipmap)
 {
     t.mipmap = mipmap ? 1 : 0;
-    t.SetFilters(mipmap ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR, GL_LINEAR);
+    t.SetFilters(mipmap ? kMipmapMinFilter : GL_LINEAR, GL_LINEAR);
 }
 
 // The bake reads exactly 256 × 256 RGBA texels; an RGB picture is widened

@@ -356,3 +356,19 @@ TEST(ArtKitModels, CarBodiesBackgroundsAndTheLogoFaceTheWayTheyAreSeen)
     EXPECT_GT(lb.Extent(2), 0.05);
     EXPECT_GT(lb.Extent(0), lb.Extent(1));
 }
+
+// What the software rasteriser can afford per frame: a board model is
+// drawn twice (with its reflection) at about a cell's size on the screen.
+TEST(ArtKitModels, ModelsKeepToTheTrianglesTheirSizeOnTheScreenShows)
+{
+    const std::pair<std::string, size_t> budgets[] = {
+        {Theme("car.3do"), 3000},  {Theme("special.3do"), 1000}, {Theme("objet1.3do"), 320},
+        {"gfx/3d/logo.3do", 7500}, {"gfx/3d/carmenu.3do", 9000},
+    };
+    for (const auto& [rel, most] : budgets) {
+        size_t triangles = 0;
+        for (const Model3doObject& o : KitModel(rel).objects)
+            triangles += o.faces.size() / 3;
+        EXPECT_TRUE(triangles > most / 4 && triangles <= most) << rel << ": " << triangles;
+    }
+}

@@ -254,7 +254,7 @@ TEST_F(Images, TheFiltersGLGetsAreValidAndAMipmapFilterWithoutMipmapsStillDraws)
         ASSERT_NE(t, nullptr);
         EXPECT_EQ(std::make_tuple(t->mipmap, TexParameter(*t, GL_TEXTURE_MIN_FILTER),
                                   TexParameter(*t, GL_TEXTURE_MAG_FILTER)),
-                  std::make_tuple(on, GLint(on ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR), GLint(GL_LINEAR)));
+                  std::make_tuple(on, GLint(on ? kMipmapMinFilter : GL_LINEAR), GLint(GL_LINEAR)));
     }
     EXPECT_EQ(m->flags & kMatTransparency, 0);
     ReleaseMaterial(m);

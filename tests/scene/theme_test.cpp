@@ -175,9 +175,9 @@ TEST_F(Themes, TheBuiltThemeLoadsWholeWithItsFiltersAndFreesWhole)
         GLenum name;
         GLint value;
     } params[] = {
-        {t.targets[0], GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR},
+        {t.targets[0], GL_TEXTURE_MIN_FILTER, kMipmapMinFilter},
         {t.targets[0], GL_TEXTURE_MAG_FILTER, GL_LINEAR},
-        {t.border, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR},
+        {t.border, GL_TEXTURE_MIN_FILTER, kMipmapMinFilter},
         {t.border, GL_TEXTURE_MAG_FILTER, GL_LINEAR},
         {t.border, GL_TEXTURE_WRAP_S, GL_REPEAT},
         {t.tracks[0], GL_TEXTURE_WRAP_S, GL_CLAMP},

@@ -25,9 +25,15 @@ double EndScale(double t, double p)
     return std::pow(std::max(0.0, 1 - std::pow(e, p)), 1.0 / p);
 }
 
-Mesh Body(int detail)
+// Steps round a curve: `base` at the least detail, `per` more for each unit.
+int Steps(double detail, int per, int base)
 {
-    const int sections = 12 * detail + 8, ring = 16 * detail + 8;
+    return static_cast<int>(std::lround(per * detail)) + base;
+}
+
+Mesh Body(double detail)
+{
+    const int sections = Steps(detail, 12, 8), ring = Steps(detail, 16, 8);
     std::vector<std::vector<V3>> rings;
     std::vector<double> ts;
     for (int i = 0; i <= sections; ++i) {
@@ -46,9 +52,9 @@ Mesh Body(int detail)
     return m;
 }
 
-Mesh Cabin(int detail)
+Mesh Cabin(double detail)
 {
-    const int sections = 8 * detail + 6, ring = 14 * detail + 8;
+    const int sections = Steps(detail, 8, 6), ring = Steps(detail, 14, 8);
     const double x0 = -0.12, x1 = 0.23, yb = 0.19, h = 0.17;
     std::vector<std::vector<V3>> rings;
     for (int i = 0; i <= sections; ++i) {
@@ -69,9 +75,11 @@ Mesh Cabin(int detail)
     return m;
 }
 
-Mesh Wheel(V3 centre, int detail)
+Mesh Wheel(V3 centre, double detail)
 {
-    const int seg = 14 * detail + 6;
+    // A multiple of four keeps a point at the bottom of the tyre, where it
+    // stands on the floor, however few the steps.
+    const int seg = (Steps(detail, 14, 6) + 3) / 4 * 4;
     const double r = kWheelRadius, hw = kWheelHalfWidth, ch = 0.022;
     Frame f{centre, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
     Mesh m;
@@ -98,7 +106,7 @@ Mesh Wheel(V3 centre, int detail)
 
 }  // namespace
 
-Model3doFile BuildCar(int detail, const std::string& prefix, double bounce)
+Model3doFile BuildCar(double detail, const std::string& prefix, double bounce)
 {
     Mesh body = Body(detail), cabin = Cabin(detail);
     Mesh front, rear, wing;

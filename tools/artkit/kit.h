@@ -60,10 +60,12 @@ void GenerateMusic(const std::string& data, int only = -1);
 int MusicTrackCount();
 
 // Shared by the game car and the menu car: the whole car in one model.
-// `detail` 1 for the board, 2 for the close-up in the menus; `prefix`
+// `detail` kBoardCarDetail for the board, where the car fills about a cell
+// on the screen, kMenuCarDetail for the close-up in the menus; `prefix`
 // makes the material names (materials are shared by name in the game).
 // `bounce` lifts the body for the morph target.
-Model3doFile BuildCar(int detail, const std::string& prefix, double bounce);
+constexpr double kBoardCarDetail = 0.25, kMenuCarDetail = 2;
+Model3doFile BuildCar(double detail, const std::string& prefix, double bounce);
 
 // A sphere seen from inside with an equirectangular picture (v = 0 at the
 // zenith), for the backgrounds.

@@ -252,6 +252,8 @@ Mesh Frame12()
             }
             bar.center = c;
             bar.half = h;
+            // The ends lie inside the corner knobs.
+            bar.faces[2 * axis] = bar.faces[2 * axis + 1] = false;
             AddRoundedBox(m, bar);
         }
     // Corner knobs.
@@ -378,8 +380,8 @@ void GenerateMenuScene(const std::string& data)
 {
     const std::string dir = data + "/gfx/3d/";
     MakeKitDir(dir);
-    WriteKitModel(dir + "carmenu.3do", BuildCar(2, "menucar_", 0.0));
-    WriteKitModel(dir + "carmenumorph.3do", BuildCar(2, "menucar_", 1.0));
+    WriteKitModel(dir + "carmenu.3do", BuildCar(kMenuCarDetail, "menucar_", 0.0));
+    WriteKitModel(dir + "carmenumorph.3do", BuildCar(kMenuCarDetail, "menucar_", 1.0));
     WriteKitModel(dir + "logo.3do", BuildLogo(false));
     WriteKitModel(dir + "logomorph.3do", BuildLogo(true));
     WriteKitModel(dir + "fondmenu.3do", BuildSkySphere(20.0, "fondmenu", "fondmenu.png"));

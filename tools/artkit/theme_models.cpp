@@ -364,8 +364,8 @@ void GenerateThemeModels(const std::string& data)
     MakeKitDir(dir);
     for (const WallPiece& piece : kWallPieces)
         WriteKitModel(dir + piece.model, BuildWall(piece.joins));
-    WriteKitModel(dir + "car.3do", BuildCar(1, "car_", 0.0));
-    WriteKitModel(dir + "carmorph.3do", BuildCar(1, "car_", 1.0));
+    WriteKitModel(dir + "car.3do", BuildCar(kBoardCarDetail, "car_", 0.0));
+    WriteKitModel(dir + "carmorph.3do", BuildCar(kBoardCarDetail, "car_", 1.0));
     WriteKitModel(dir + "sol.3do", BuildFloor());
     for (int k = 0; k < 5; ++k) {
         std::string n = dir + "objet" + std::to_string(k + 1);
