@@ -102,7 +102,7 @@ std::unique_ptr<GLTexture> LoadTexture(const std::string& rel, bool clamp = fals
     if (clamp)
         t->SetWrap(GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE);
     t->mipmap = 1;
-    t->SetFilters(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);
+    t->SetFilters(kMipmapMinFilter, GL_LINEAR);  // as the game samples them
     t->Upload();
     return t;
 }
