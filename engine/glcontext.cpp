@@ -4,6 +4,7 @@
 #include <GL/glu.h>
 
 #include <cstdio>
+#include <initializer_list>
 #include <cstring>
 
 #ifndef GL_MAX_TEXTURE_UNITS_ARB
@@ -29,7 +30,7 @@ uint32_t CurrentGLGeneration()
     return contextGeneration;
 }
 
-static void SetGLAttributes(bool swapSync)
+static void SetGLAttributes(bool swapSync, int stencilBits)
 {
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
@@ -38,7 +39,7 @@ static void SetGLAttributes(bool swapSync)
     SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, stencilBits);
     SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_ACCUM_GREEN_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_ACCUM_BLUE_SIZE, 0);
@@ -62,11 +63,20 @@ bool GLContext::OpenMode(int fullScreenFlag, bool hideCursorAgain)
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) < 0)
             continue;
         SDL_ShowCursor(SDL_DISABLE);
-        SetGLAttributes(swapSync);
+        // The stencil only saves the board's floor a pass: a display that
+        // has none still gets the game, drawn the longer way.
+        auto open = [&](Uint32 flags) -> SDL_Surface* {
+            for (int stencilBits : {8, 0}) {
+                SetGLAttributes(swapSync, stencilBits);
+                if (SDL_Surface* s = SDL_SetVideoMode(w, h, 24, flags))
+                    return s;
+            }
+            return nullptr;
+        };
         if (fullScreenFlag)
-            surface = SDL_SetVideoMode(w, h, 24, SDL_OPENGL | SDL_FULLSCREEN);
+            surface = open(SDL_OPENGL | SDL_FULLSCREEN);
         if (!surface) {
-            surface = SDL_SetVideoMode(w, h, 24, SDL_OPENGL);
+            surface = open(SDL_OPENGL);
             fellBack = surface && fullScreenFlag;
         }
         if (!surface)
@@ -357,6 +367,7 @@ void TestExtensions()
             e.textureUnits = units;
         }
     }
+    glGetIntegerv(GL_STENCIL_BITS, &e.stencilBits);
     if (HasExtension("GL_EXT_compiled_vertex_array", list)) {
         e.glLockArraysEXT = SDL_GL_GetProcAddress("glLockArraysEXT");
         e.glUnlockArraysEXT = SDL_GL_GetProcAddress("glUnlockArraysEXT");

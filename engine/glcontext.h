@@ -70,6 +70,7 @@ struct GLExtensions {
     int edgeClamp = 0;
     int multitexture = 0;
     int textureUnits = 0;
+    int stencilBits = 0;
     int maxTextureSize = 0;
     void* glActiveTextureARB = nullptr;
     void* glMultiTexCoord2fARB = nullptr;

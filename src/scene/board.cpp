@@ -735,8 +735,12 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
     glTranslatef(kBoardOffset[0], kBoardOffset[1], kBoardOffset[2]);
     glEnable(GL_DEPTH_TEST);
     const bool reflect = view.reflect && th.settings.reflectStrength > 0;
-    // Over the reflection the detail goes on after the blended floor.
-    if (reflect)
+    // Without a stencil the detail goes on with the floor blended over the
+    // reflection. With one, the pixels the mirrored scene reaches are marked
+    // and only they get that blend: elsewhere the floor blended over itself
+    // is the opaque floor with its detail, which the first pass lays down.
+    const bool marked = reflect && glExtensions.stencilBits > 0;
+    if (reflect && !marked)
         DrawOpaqueFloor(th);
     else
         DrawFloorAndDetail(th);
@@ -749,7 +753,7 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
     glPopMatrix();
     // The mirrored scene lies below the floor: it must not meet its depth.
     if (reflect)
-        glClear(GL_DEPTH_BUFFER_BIT);
+        glClear(marked ? GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT : GL_DEPTH_BUFFER_BIT);
     glPushMatrix();
 
     ApplyCameraMode(p, view.cameraMode);
@@ -801,11 +805,22 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
         {
             MirrorScope mirror(true);
             SetGameLightPositions();
+            if (marked) {
+                glEnable(GL_STENCIL_TEST);
+                glStencilFunc(GL_ALWAYS, 1, 1);
+                glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
+            }
             DrawSolidScene(th, p, bombMirrorVisible, view.T);
         }
         glPopMatrix();
         SetGameLightPositions();
+        if (marked) {
+            glStencilFunc(GL_EQUAL, 1, 1);
+            glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+        }
         DrawFloorOverReflection(th, std::clamp(1.0f - th.settings.reflectStrength, 0.0f, 1.0f));
+        if (marked)
+            glDisable(GL_STENCIL_TEST);
     }
 
     DrawTracks(th, p);
