@@ -66,8 +66,8 @@ bool GLContext::OpenMode(int fullScreenFlag, bool hideCursorAgain)
         // The stencil only saves the board's floor a pass: a display that
         // has none still gets the game, drawn the longer way.
         auto open = [&](Uint32 flags) -> SDL_Surface* {
-            for (int stencilBits : {8, 0}) {
-                SetGLAttributes(swapSync, stencilBits);
+            for (int bits : {8, 0}) {
+                SetGLAttributes(swapSync, bits);
                 if (SDL_Surface* s = SDL_SetVideoMode(w, h, 24, flags))
                     return s;
             }
@@ -84,6 +84,7 @@ bool GLContext::OpenMode(int fullScreenFlag, bool hideCursorAgain)
     }
     if (!surface)
         return false;
+    glGetIntegerv(GL_STENCIL_BITS, &stencilBits);
     if (fellBack) {
         // A player whose display lacks the mode still gets a game.
         Warn("Full screen %dx%d not available : using a window\n", w, h);
@@ -367,7 +368,6 @@ void TestExtensions()
             e.textureUnits = units;
         }
     }
-    glGetIntegerv(GL_STENCIL_BITS, &e.stencilBits);
     if (HasExtension("GL_EXT_compiled_vertex_array", list)) {
         e.glLockArraysEXT = SDL_GL_GetProcAddress("glLockArraysEXT");
         e.glUnlockArraysEXT = SDL_GL_GetProcAddress("glUnlockArraysEXT");

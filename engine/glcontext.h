@@ -30,6 +30,9 @@ struct GLContext {
     double keptProjection[16] = {};
     int32_t initialised = 0;
     bool swapSync = true;  // ask for swaps synchronised with the display (benchmarks do not)
+    // Of the window opened last: a display may grant one window a stencil
+    // and the next (after a change of resolution) none.
+    int stencilBits = 0;
 
     // Opens the window and the context at width × height. A full-screen
     // request the display cannot grant falls back to a window (one line on
@@ -70,7 +73,6 @@ struct GLExtensions {
     int edgeClamp = 0;
     int multitexture = 0;
     int textureUnits = 0;
-    int stencilBits = 0;
     int maxTextureSize = 0;
     void* glActiveTextureARB = nullptr;
     void* glMultiTexCoord2fARB = nullptr;

@@ -739,7 +739,7 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
     // reflection. With one, the pixels the mirrored scene reaches are marked
     // and only they get that blend: elsewhere the floor blended over itself
     // is the opaque floor with its detail, which the first pass lays down.
-    const bool marked = reflect && glExtensions.stencilBits > 0;
+    const bool marked = reflect && context.stencilBits > 0;
     if (reflect && !marked)
         DrawOpaqueFloor(th);
     else

@@ -248,11 +248,11 @@ TEST_F(Board3D, TheReflectionIsNotInsideOutAndAStrengthOfZeroDrawsNone)
     glExtensions.textureUnits = units;
     // Without a stencil the floor is blended over its reflection everywhere,
     // which must look as the blend over the marked pixels alone.
-    const int stencil = glExtensions.stencilBits;
+    const int stencil = context.stencilBits;
     ASSERT_GT(stencil, 0);
-    glExtensions.stencilBits = 0;
+    context.stencilBits = 0;
     EXPECT_EQ(DrawFrame(0, -40, 0.6f).CountDifferent(reflected, 3), 0);
-    glExtensions.stencilBits = stencil;
+    context.stencilBits = stencil;
 }
 
 TEST_F(Board3D, AnExplosionIsDrawnAndTheBlownWallLeavesTheScenery)
