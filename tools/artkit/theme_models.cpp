@@ -277,10 +277,12 @@ Model3doFile BuildSpecial()
                    {0.25, 0.8},
                    {0.25, 0.86},
                    {0.0, 0.86}},
-                  12, [](int i, double t, V3) {
+                  10, [](int i, double t, V3) {
                       return V2{t * 2, i / 9.0};
                   });
-    Mesh orb = Sphere({cx, 1.42, cz}, 0.24, 12, 8);
+    // About twenty pixels across on a 1024 × 768 board: ten sides keep the
+    // outline within half a pixel of a circle.
+    Mesh orb = Sphere({cx, 1.42, cz}, 0.24, 10, 6);
     m.objects.push_back(ToObject(stone, "socle", "special_pierre"));
     m.objects.push_back(ToObject(column, "colonne", "special_colonne"));
     m.objects.push_back(ToObject(orb, "globe", "special_globe"));
