@@ -6,6 +6,9 @@
 #include <cstdio>
 #include <initializer_list>
 #include <cstring>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #ifndef GL_MAX_TEXTURE_UNITS_ARB
 #define GL_MAX_TEXTURE_UNITS_ARB 0x84E2
@@ -134,10 +137,28 @@ void GLContext::SetInitialState(bool rotatedAspect)
     SDL_GL_SwapBuffers();
 }
 
+namespace {
+
+// A software rasteriser allocates its bins and vertex buffers afresh each
+// frame; by default the C library hands the freed top of the heap back to the
+// system at once, so every frame faulted in and zeroed the same pages again
+// (about a tenth of the CPU time of a frame), and large blocks went to
+// their own mappings, unmapped when freed. Keep up to this much instead.
+void KeepFrameMemory()
+{
+#ifdef __GLIBC__
+    static const bool kept = mallopt(M_TRIM_THRESHOLD, 64 << 20) != 0 && mallopt(M_MMAP_THRESHOLD, 32 << 20) != 0;
+    (void)kept;
+#endif
+}
+
+}  // namespace
+
 bool GLContext::Create(uint32_t w, uint32_t h, int full)
 {
     if (w == 0 || h == 0)
         return false;
+    KeepFrameMemory();
     width = w;
     height = h;
     depth = 16;

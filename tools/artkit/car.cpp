@@ -79,7 +79,7 @@ Mesh Wheel(V3 centre, double detail)
 {
     // A multiple of four keeps a point at the bottom of the tyre, where it
     // stands on the floor, however few the steps.
-    const int seg = (Steps(detail, 14, 6) + 3) / 4 * 4;
+    const int seg = (Steps(detail, 14, 4) + 3) / 4 * 4;
     const double r = kWheelRadius, hw = kWheelHalfWidth, ch = 0.022;
     Frame f{centre, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
     Mesh m;
@@ -113,13 +113,15 @@ Model3doFile BuildCar(double detail, const std::string& prefix, double bounce)
     auto sphereAt = [&](Mesh& into, V3 c, V3 radii) {
         Mesh s;
         std::vector<V2> profile;
-        for (int i = 0; i <= 6; ++i) {
-            double phi = kPi * i / 6;
+        const int rings = Steps(detail, 1, 4);
+        for (int i = 0; i <= rings; ++i) {
+            double phi = kPi * i / rings;
             profile.push_back({std::sin(phi), -std::cos(phi)});
         }
-        AddRevolution(s, Frame{{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}}, profile, 10, [](int, double t, V3) {
-            return V2{t, 0.5};
-        });
+        AddRevolution(s, Frame{{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}}, profile, Steps(detail, 2, 6),
+                      [](int, double t, V3) {
+                          return V2{t, 0.5};
+                      });
         s.MapPoints([&](V3 p) { return V3{c.x + p.x * radii.x, c.y + p.y * radii.y, c.z + p.z * radii.z}; });
         into.Append(s);
     };
@@ -131,16 +133,19 @@ Model3doFile BuildCar(double detail, const std::string& prefix, double bounce)
     w.center = {0.37, 0.305, 0};
     w.half = {0.04, 0.012, 0.19};
     w.radius = 0.01;
-    w.bandSteps = 2;
+    // On the board the wing is a few pixels long: one step rounds it, and
+    // its posts are plain boxes.
+    const bool closeUp = detail >= 1;
+    w.bandSteps = closeUp ? 2 : 1;
     w.margin = 0.004;
     AddRoundedBox(wing, w);
     for (double z : {-0.12, 0.12}) {
         RoundedBoxParams post;
         post.center = {0.37, 0.26, z};
         post.half = {0.014, 0.05, 0.012};
-        post.radius = 0.006;
+        post.radius = closeUp ? 0.006 : 0;
         post.bandSteps = 1;
-        post.margin = 0.002;
+        post.margin = closeUp ? 0.002 : 0;
         AddRoundedBox(wing, post);
     }
     if (bounce != 0) {

@@ -181,6 +181,42 @@ std::vector<V2> InsetPolygon(const std::vector<V2>& outline, const std::vector<d
     return out;
 }
 
+namespace {
+
+// The first and last grid line on the flat part of a face (|v| <= inner).
+struct FlatSpan {
+    size_t first = 0, last = 0;
+};
+
+FlatSpan FlatLines(const std::vector<double>& lines, double inner)
+{
+    FlatSpan f{lines.size(), 0};
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (std::fabs(lines[i]) <= inner + 1e-9) {
+            f.first = std::min(f.first, i);
+            f.last = i;
+        }
+    return f;
+}
+
+// The intervals a face is cut into along one axis: each step of the bands,
+// and the flat part whole.
+std::vector<std::pair<size_t, size_t>> Spans(size_t count, FlatSpan flat)
+{
+    std::vector<std::pair<size_t, size_t>> spans;
+    for (size_t i = 0; i + 1 < count; ++i) {
+        if (flat.first < flat.last && i == flat.first) {
+            spans.push_back({flat.first, flat.last});
+            i = flat.last - 1;
+            continue;
+        }
+        spans.push_back({i, i + 1});
+    }
+    return spans;
+}
+
+}  // namespace
+
 void AddRoundedBox(Mesh& mesh, const RoundedBoxParams& s)
 {
     const double h[3] = {s.half.x, s.half.y, s.half.z};
@@ -210,33 +246,53 @@ void AddRoundedBox(Mesh& mesh, const RoundedBoxParams& s)
         int b = (a + 1) % 3, d = (a + 2) % 3;
         const std::vector<double>& lb = lines[b];
         const std::vector<double>& ld = lines[d];
-        std::vector<uint32_t> grid(lb.size() * ld.size());
-        for (size_t i = 0; i < lb.size(); ++i)
-            for (size_t j = 0; j < ld.size(); ++j) {
-                double p[3];
-                p[a] = sg * h[a];
-                p[b] = lb[i];
-                p[d] = ld[j];
-                double q[3], dir[3], len2 = 0;
-                for (int k = 0; k < 3; ++k) {
-                    q[k] = std::clamp(p[k], -(h[k] - r), h[k] - r);
-                    dir[k] = p[k] - q[k];
-                    len2 += dir[k] * dir[k];
-                }
-                double len = std::sqrt(len2);
-                double out[3];
-                for (int k = 0; k < 3; ++k)
-                    out[k] = c[k] + (len > 0 ? q[k] + dir[k] / len * r : p[k]);
-                V2 uv{(p[b] + h[b]) / (2 * h[b]), (p[d] + h[d]) / (2 * h[d])};
-                grid[i * ld.size() + j] = mesh.Point({out[0], out[1], out[2]}, uv);
+        std::vector<int64_t> grid(lb.size() * ld.size(), -1);
+        auto point = [&](size_t i, size_t j) {
+            int64_t& id = grid[i * ld.size() + j];
+            if (id >= 0)
+                return static_cast<uint32_t>(id);
+            double p[3];
+            p[a] = sg * h[a];
+            p[b] = lb[i];
+            p[d] = ld[j];
+            double q[3], dir[3], len2 = 0;
+            for (int k = 0; k < 3; ++k) {
+                q[k] = std::clamp(p[k], -(h[k] - r), h[k] - r);
+                dir[k] = p[k] - q[k];
+                len2 += dir[k] * dir[k];
             }
-        for (size_t i = 0; i + 1 < lb.size(); ++i)
-            for (size_t j = 0; j + 1 < ld.size(); ++j) {
-                uint32_t p00 = grid[i * ld.size() + j], p10 = grid[(i + 1) * ld.size() + j],
-                         p11 = grid[(i + 1) * ld.size() + j + 1], p01 = grid[i * ld.size() + j + 1];
-                V3 mid = (mesh.points[p00] + mesh.points[p11]) * 0.5;
-                V3 outward = mid - s.center;
-                mesh.Quad(p00, p10, p11, p01, outward);
+            double len = std::sqrt(len2);
+            double out[3];
+            for (int k = 0; k < 3; ++k)
+                out[k] = c[k] + (len > 0 ? q[k] + dir[k] / len * r : p[k]);
+            V2 uv{(p[b] + h[b]) / (2 * h[b]), (p[d] + h[d]) / (2 * h[d])};
+            id = mesh.Point({out[0], out[1], out[2]}, uv);
+            return static_cast<uint32_t>(id);
+        };
+        auto quad = [&](size_t i0, size_t j0, size_t i1, size_t j1, size_t k0, size_t l0, size_t k1, size_t l1) {
+            uint32_t p00 = point(i0, j0), p10 = point(i1, j1), p11 = point(k1, l1), p01 = point(k0, l0);
+            V3 mid = (mesh.points[p00] + mesh.points[p11]) * 0.5;
+            mesh.Quad(p00, p10, p11, p01, mid - s.center);
+        };
+        // The flat part of the face is one span per axis: it needs no points
+        // but its corners and the margin square's, which keep its shading
+        // flat, so the band's strips along it are single quads.
+        const FlatSpan fb = FlatLines(lb, h[b] - r), fd = FlatLines(ld, h[d] - r);
+        const std::vector<std::pair<size_t, size_t>> sb = Spans(lb.size(), fb), sd = Spans(ld.size(), fd);
+        for (const auto& [i0, i1] : sb)
+            for (const auto& [j0, j1] : sd) {
+                const bool flat = i0 == fb.first && i1 == fb.last && j0 == fd.first && j1 == fd.last;
+                if (!flat || i1 - i0 < 2 || j1 - j0 < 2) {
+                    quad(i0, j0, i1, j0, i0, j1, i1, j1);
+                    continue;
+                }
+                // The margin ring as four trapezoids round the flat square.
+                const size_t ii0 = i0 + 1, ii1 = i1 - 1, jj0 = j0 + 1, jj1 = j1 - 1;
+                quad(i0, j0, i1, j0, ii0, jj0, ii1, jj0);
+                quad(i1, j0, i1, j1, ii1, jj0, ii1, jj1);
+                quad(i1, j1, i0, j1, ii1, jj1, ii0, jj1);
+                quad(i0, j1, i0, j0, ii0, jj1, ii0, jj0);
+                quad(ii0, jj0, ii1, jj0, ii0, jj1, ii1, jj1);
             }
     }
 }

@@ -64,7 +64,7 @@ int MusicTrackCount();
 // on the screen, kMenuCarDetail for the close-up in the menus; `prefix`
 // makes the material names (materials are shared by name in the game).
 // `bounce` lifts the body for the morph target.
-constexpr double kBoardCarDetail = 0.25, kMenuCarDetail = 2;
+constexpr double kBoardCarDetail = 0.25, kMenuCarDetail = 1.5;
 Model3doFile BuildCar(double detail, const std::string& prefix, double bounce);
 
 // A sphere seen from inside with an equirectangular picture (v = 0 at the

@@ -259,10 +259,12 @@ Model3doFile BuildSpecial()
     plinth.margin = 0.02;
     Mesh stone;
     AddRoundedBox(stone, plinth);
+    // The step is two pixels tall: a plain box shows it as well.
     RoundedBoxParams step = plinth;
     step.center = {cx, 0.28, cz};
     step.half = {0.32, 0.05, 0.32};
-    step.radius = 0.025;
+    step.radius = 0;
+    step.margin = 0;
     AddRoundedBox(stone, step);
     // Column with a base and a capital, turned about the vertical.
     Mesh column;
@@ -277,10 +279,12 @@ Model3doFile BuildSpecial()
                    {0.25, 0.8},
                    {0.25, 0.86},
                    {0.0, 0.86}},
-                  12, [](int i, double t, V3) {
+                  10, [](int i, double t, V3) {
                       return V2{t * 2, i / 9.0};
                   });
-    Mesh orb = Sphere({cx, 1.42, cz}, 0.24, 12, 8);
+    // About twenty pixels across on a 1024 × 768 board: eight sides keep the
+    // outline within a pixel of a circle.
+    Mesh orb = Sphere({cx, 1.42, cz}, 0.24, 8, 6);
     m.objects.push_back(ToObject(stone, "socle", "special_pierre"));
     m.objects.push_back(ToObject(column, "colonne", "special_colonne"));
     m.objects.push_back(ToObject(orb, "globe", "special_globe"));
