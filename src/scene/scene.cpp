@@ -34,9 +34,10 @@ const char* const kModule = "pelmo3d";
 // The menu floor: a square of 8 centred under the car, its texture once
 // across it.
 constexpr float kFloorHalf = 4.0f;
-// Cells along each side of the floor's mesh: fine enough that its shading
-// cannot be told from the shadow texture's, few enough that the triangles
-// stay cheaper than the pixels they save.
+// Cells along each side of the floor's mesh: with their shades fitted,
+// enough for a shadow as soft as the game's to look as the texture does (a
+// harder edge would want more); every cell edge costs the software
+// rasteriser the blocks along it shaded twice.
 constexpr int kFloorCells = 16;
 
 // Texel (x, y) of the shadow's alpha, wrapped as GL_REPEAT wraps it; an
