@@ -105,14 +105,12 @@ TEST_F(MenuScene, TheFloorsMeshShadesItAsItsShadowTextureWouldAndLeavesOutOnlyWh
         ASSERT_TRUE(s.menuFloorMesh.Built());
         EXPECT_EQ(s.menuFloorMesh.triangles.empty(), shadow == 2) << "only an opaque shadow hides every cell";
         const Picture mesh = DrawMenu(true);
-        MenuFloorMesh kept;
-        std::swap(kept, s.menuFloorMesh);  // the shadow as a texture: in a second unit, and in a pass of its own
+        s.menuFloorMesh = MenuFloorMesh();  // the shadow as a texture: in a second unit, and in a pass of its own
         const Picture texture = DrawMenu(true);
         const int units = glExtensions.textureUnits;
         glExtensions.textureUnits = 1;
         EXPECT_EQ(texture.CountDifferent(DrawMenu(true), 3), 0) << shadow;
         glExtensions.textureUnits = units;
-        std::swap(kept, s.menuFloorMesh);
         EXPECT_LE(mesh.CountDifferent(texture, 5), 10) << shadow;
     }
 }
