@@ -410,7 +410,6 @@ void BM_MenuFrame(benchmark::State& state)
     const int line = height / 16;
     TimeAgainstReference(state, [&](int) {
         AdvanceMenuScene(1.0f, true);
-        glClearColor(0, 0, 0, 1);  // the menu scene clears, as in the game
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
         ApplyCamera(0, 0, 1.5f);

@@ -404,13 +404,19 @@ void DrawQuad3DTex(const float xyz[12], const float uv[8])
 
 void DrawQuad3DTexColor(const float xyz[12], const float rgba[16], const float uv[8])
 {
+    DrawElements3DTexColor(GL_TRIANGLE_STRIP, xyz, rgba, uv, kQuadIndices, 4);
+}
+
+void DrawElements3DTexColor(GLenum mode, const float* xyz, const float* rgba, const float* uv, const GLuint* indices,
+                            size_t count)
+{
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, xyz);
     glColorPointer(4, GL_FLOAT, 0, rgba);
     glTexCoordPointer(2, GL_FLOAT, 0, uv);
-    glDrawElements(GL_TRIANGLE_STRIP, 4, GL_UNSIGNED_INT, kQuadIndices);
+    glDrawElements(mode, static_cast<GLsizei>(count), GL_UNSIGNED_INT, indices);
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);

@@ -48,4 +48,8 @@ void DrawQuad2DTexColor(const float xy[8], const float uv[8], const float rgba[1
 void DrawQuad3D(const float xyz[12]);
 void DrawQuad3DTex(const float xyz[12], const float uv[8]);
 void DrawQuad3DTexColor(const float xyz[12], const float rgba[16], const float uv[8]);
+// `count` indices of `mode` primitives over vertices with a colour and
+// texture coordinates each.
+void DrawElements3DTexColor(GLenum mode, const float* xyz, const float* rgba, const float* uv, const GLuint* indices,
+                            size_t count);
 void DrawQuad3DTexNormal(const float xyz[12], const float normals[12], const float uv[8]);

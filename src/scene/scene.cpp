@@ -8,6 +8,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -30,10 +31,104 @@ std::string MenuDirectory(const char* dataPrefix)
 
 const char* const kModule = "pelmo3d";
 
-void LoadMenuTexture(GLTexture& t, const std::string& path, bool mipmap, int line)
+// The menu floor: a square of 8 centred under the car, its texture once
+// across it.
+constexpr float kFloorHalf = 4.0f;
+// Cells along each side of the floor's mesh: with their shades fitted,
+// enough for a shadow as soft as the game's to look as the texture does (a
+// harder edge would want more); every cell edge costs the software
+// rasteriser the blocks along it shaded twice.
+constexpr int kFloorCells = 16;
+
+// Texel (x, y) of the shadow's alpha, wrapped as GL_REPEAT wraps it; an
+// image without alpha is opaque, as OpenGL takes it.
+float ShadowTexel(const GLTexture& t, int x, int y)
+{
+    const int w = int(t.width), h = int(t.height);
+    x = (x % w + w) % w;
+    y = (y % h + h) % h;
+    return t.bytesPerPixel == 4 ? t.pixels[(size_t(y) * t.width + size_t(x)) * 4 + 3] / 255.0f : 1.0f;
+}
+
+// The shadow's alpha at (u, v), filtered as GL_LINEAR filters it.
+float ShadowAlpha(const GLTexture& t, float u, float v)
+{
+    const float x = u * float(t.width) - 0.5f, y = v * float(t.height) - 0.5f;
+    const int x0 = int(std::floor(x)), y0 = int(std::floor(y));
+    const float fx = x - float(x0), fy = y - float(y0);
+    const float top = ShadowTexel(t, x0, y0) * (1 - fx) + ShadowTexel(t, x0 + 1, y0) * fx;
+    const float bottom = ShadowTexel(t, x0, y0 + 1) * (1 - fx) + ShadowTexel(t, x0 + 1, y0 + 1) * fx;
+    return top * (1 - fy) + bottom * fy;
+}
+
+// Whether any texel GL_LINEAR reads within [u0, u1] × [v0, v1] lets the
+// floor show through.
+bool ShadowOpenIn(const GLTexture& t, float u0, float v0, float u1, float v1)
+{
+    const int x0 = int(std::floor(u0 * float(t.width) - 0.5f)), x1 = int(std::floor(u1 * float(t.width) - 0.5f)) + 1;
+    const int y0 = int(std::floor(v0 * float(t.height) - 0.5f)), y1 = int(std::floor(v1 * float(t.height) - 0.5f)) + 1;
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x)
+            if (ShadowTexel(t, x, y) < 1)
+                return true;
+    return false;
+}
+
+void BuildFloorMesh(const GLTexture& shadow, MenuFloorMesh& mesh)
+{
+    mesh = MenuFloorMesh();
+    if (!shadow.pixels || shadow.width == 0 || shadow.height == 0)
+        return;
+    const int n = kFloorCells;
+    // 1 − the shadow's alpha at grid point (i, j), or between grid points.
+    const auto sampled = [&](float i, float j) { return 1 - ShadowAlpha(shadow, i / n, j / n); };
+    std::vector<float> light;
+    for (int j = 0; j <= n; ++j)
+        for (int i = 0; i <= n; ++i) {
+            // Shading drawn straight between vertices misses the shadow's
+            // curve: each vertex moves by the mean miss at the middles of its
+            // edges and cells, which halves the largest miss or better.
+            float miss = 0;
+            int middles = 0;
+            for (int dj = -1; dj <= 1; ++dj)
+                for (int di = -1; di <= 1; ++di) {
+                    const int i2 = i + di, j2 = j + dj;
+                    if ((di == 0 && dj == 0) || i2 < 0 || j2 < 0 || i2 > n || j2 > n)
+                        continue;
+                    const float corners = sampled(i, j) + sampled(i2, j2) + sampled(i, j2) + sampled(i2, j);
+                    miss += sampled(i + di / 2.0f, j + dj / 2.0f) - corners / 4;
+                    ++middles;
+                }
+            light.push_back(std::min(1.0f, std::max(0.0f, sampled(i, j) + miss / middles)));
+            const float u = float(i) / n, v = float(j) / n;
+            mesh.xyz.insert(mesh.xyz.end(), {kFloorHalf * (2 * u - 1), 0, kFloorHalf * (2 * v - 1)});
+            mesh.rgba.insert(mesh.rgba.end(), {light.back(), light.back(), light.back(), 1});
+            mesh.uv.insert(mesh.uv.end(), {u, v});
+        }
+    for (int j = 0; j < n; ++j)
+        for (int i = 0; i < n; ++i) {
+            const float u0 = float(i) / n, v0 = float(j) / n, u1 = float(i + 1) / n, v1 = float(j + 1) / n;
+            if (!ShadowOpenIn(shadow, u0, v0, u1, v1))
+                continue;
+            const GLuint a = GLuint(j * (n + 1) + i), b = a + 1, c = a + GLuint(n + 1), d = c + 1;
+            // Cut along the diagonal whose mean shade is nearer the cell's
+            // middle: the curve of the shadow's edge then bends the right way.
+            const float middle = sampled(i + 0.5f, j + 0.5f);
+            if (std::fabs((light[a] + light[d]) / 2 - middle) <= std::fabs((light[b] + light[c]) / 2 - middle))
+                mesh.triangles.insert(mesh.triangles.end(), {a, b, d, a, d, c});
+            else
+                mesh.triangles.insert(mesh.triangles.end(), {a, b, c, b, d, c});
+        }
+}
+
+// With `floorMesh`, the texture is the floor's shadow: the mesh is built
+// from its pixels, which the upload releases.
+void LoadMenuTexture(GLTexture& t, const std::string& path, bool mipmap, int line, MenuFloorMesh* floorMesh = nullptr)
 {
     if (!t.Load(path.c_str()))
         Fail(FormatText("Couldn't load Texture %s\n", path.c_str()), "InitPelmo3D", kModule, line);
+    if (floorMesh)
+        BuildFloorMesh(t, *floorMesh);
     t.mipmap = mipmap ? 1 : 0;
     t.SetFilters(mipmap ? kMipmapMinFilter : GL_LINEAR, GL_LINEAR);
     t.Upload();
@@ -129,7 +224,7 @@ void InitPelmo3D(const char* dataPrefix, const Settings& settings)
             Fail(FormatText("Couldn't load 3D Objet %s", "fondmenu.3do"), "InitPelmo3D", kModule, __LINE__);
         SetMipMapping(mipmap ? 1 : 0);
         LoadMenuTexture(s.menuFloor, dir + "solmenu.png", mipmap, __LINE__);
-        LoadMenuTexture(s.menuFloorShadow, dir + "solmenushadow.png", false, __LINE__);
+        LoadMenuTexture(s.menuFloorShadow, dir + "solmenushadow.png", false, __LINE__, &s.menuFloorMesh);
         LoadMenuTexture(s.menuCarShadow, dir + "shadowcar.png", false, __LINE__);
     } catch (...) {
         SetMipMapping(mipmap ? 1 : 0);
@@ -146,6 +241,7 @@ void FreeScene()
     s.pointer.Reset();
     s.menuFloor.Reset();
     s.menuFloorShadow.Reset();
+    s.menuFloorMesh = MenuFloorMesh();
     s.menuCarShadow.Reset();
     s.sceneLoaded = false;
 }
@@ -200,6 +296,8 @@ void AdvanceMenuScene(float dt, bool showCar)
 void DrawMenuScene(bool showLogo)
 {
     SceneState& s = scene;
+    // Black: the floor's mesh leaves out what its shadow blackens.
+    glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     const float M = s.menuClock;
     glMatrixMode(GL_MODELVIEW);
@@ -219,20 +317,35 @@ void DrawMenuScene(bool showLogo)
         glDisable(GL_CULL_FACE);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
         glColor4f(1, 1, 1, 1);
-        // The floor's shadow, fixed while the floor runs under it, goes on
-        // in the second texture unit as its blend over the floor would.
-        static const float kShadowUv[8] = {0, 0, 1, 0, 0, 1, 1, 1};
-        const bool floorBound = s.menuFloor.Bind();
-        const bool shadowMerged = floorBound && BeginOverlayTexture(s.menuFloorShadow, kShadowUv, false);
-        if (floorBound)
-            GroundQuad(4, -M / 128.0f, 0, -M / 128.0f + 1.0f, 1);
-        if (shadowMerged)
-            EndOverlayTexture();
+        // The floor runs under its fixed shadow: the shadow is the mesh's
+        // colour or, without the mesh, goes on in the second texture unit as
+        // its blend over the floor would.
+        const MenuFloorMesh& mesh = s.menuFloorMesh;
+        const float scroll = -M / 128.0f;
+        bool shadowLaid = false;
+        if (s.menuFloor.Bind() && mesh.Built()) {
+            glShadeModel(GL_SMOOTH);  // the objects' drawing may have left it flat
+            glMatrixMode(GL_TEXTURE);
+            glPushMatrix();
+            glTranslatef(scroll, 0, 0);
+            DrawElements3DTexColor(GL_TRIANGLES, mesh.xyz.data(), mesh.rgba.data(), mesh.uv.data(),
+                                   mesh.triangles.data(), mesh.triangles.size());
+            glPopMatrix();
+            glMatrixMode(GL_MODELVIEW);
+            glColor4f(1, 1, 1, 1);
+            shadowLaid = true;
+        } else if (s.menuFloor.Bind()) {
+            static const float kShadowUv[8] = {0, 0, 1, 0, 0, 1, 1, 1};
+            shadowLaid = BeginOverlayTexture(s.menuFloorShadow, kShadowUv, false);
+            GroundQuad(kFloorHalf, scroll, 0, scroll + 1.0f, 1);
+            if (shadowLaid)
+                EndOverlayTexture();
+        }
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glDisable(GL_DEPTH_TEST);
-        if (!shadowMerged && s.menuFloorShadow.Bind())
-            GroundQuad(4, 0, 0, 1, 1);
+        if (!shadowLaid && s.menuFloorShadow.Bind())
+            GroundQuad(kFloorHalf, 0, 0, 1, 1);
         if (s.menuCarShadow.Bind())
             GroundQuad(0.5f, 0, 0, 1, 1);
         glEnable(GL_DEPTH_TEST);

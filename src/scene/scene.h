@@ -6,7 +6,19 @@
 #include "engine/gltexture.h"
 #include "engine/model3d.h"
 
+#include <vector>
+
 struct Settings;
+
+// The menu floor cut into a grid of cells whose vertices carry its shadow
+// as their colour, so the floor draws in one texture unit; the cells the
+// shadow covers completely are left out (they would come out black, as the
+// menu scene clears). Built from the shadow's pixels when they load.
+struct MenuFloorMesh {
+    std::vector<float> xyz, rgba, uv;  // uv: the shadow's; the floor's scroll by the texture matrix
+    std::vector<GLuint> triangles;
+    bool Built() const { return !xyz.empty(); }
+};
 
 struct SceneState {
     // Menu animation.
@@ -20,6 +32,7 @@ struct SceneState {
     Model3D menuBackground;  // "fondmenu.3do"
     GLTexture pointer;       // may stay empty: the pointer then draws untextured
     GLTexture menuFloor, menuFloorShadow, menuCarShadow;
+    MenuFloorMesh menuFloorMesh;  // empty: the shadow goes on as a texture
 
     // Loaded by InitObjetMenu, freed by FreeMenuObjects.
     bool menuObjectsLoaded = false;
@@ -51,7 +64,7 @@ void FreeMenuObjects();
 // One frame of the menu animation: the car is shown on the main and game
 // menus (showCar), the background turns, the clock runs, the car swings.
 void AdvanceMenuScene(float dt, bool showCar);
-// Clears and draws the menu picture; the logo only when asked and loaded.
+// Clears to black and draws the menu picture; the logo only when asked and loaded.
 // Draws nothing of the car or logo while they are released.
 void DrawMenuScene(bool showLogo);
 // Light 0 white from the viewer's side, light 1 off.
