@@ -240,10 +240,6 @@ bool loadFont(GLTTF2D& font, const char* path, const char16_t* set, int pixelSiz
         g.y = cy;
         g.width = w;
         g.height = h;
-        g.u = static_cast<float>(cx) / static_cast<float>(pageSize);
-        g.v = static_cast<float>(cy) / static_cast<float>(pageSize);
-        g.du = static_cast<float>(w) / static_cast<float>(pageSize);
-        g.dv = static_cast<float>(h) / static_cast<float>(pageSize);
         page.Blit(s, cx, cy, w, h);
         page.FindInk(g);
         page.used = true;
@@ -320,8 +316,8 @@ struct QuadBatch {
 
     // The glyph's ink box grown by `margin` texels (within its cell), for
     // the cell's top left at (x, y) and the scale s, with the texture
-    // coordinates and the colour (top to bottom over the cell's height) that
-    // the quad of the whole cell has at those pixels.
+    // coordinates and the colours that the quad of the whole cell has at
+    // those pixels.
     void Add(const Glyph& g, const GlyphPage& page, float x, float y, float s, int margin, const float* top,
              const float* bottom, float alpha)
     {
@@ -330,18 +326,21 @@ struct QuadBatch {
         const float left = (x + x0) * s, right = (x + x1) * s, up = (y + y0) * s, down = (y + y1) * s;
         const float pw = static_cast<float>(page.width), ph = static_cast<float>(page.height);
         const float u0 = (g.x + x0) / pw, u1 = (g.x + x1) / pw, v0 = (g.y + y0) / ph, v1 = (g.y + y1) / ph;
-        const float corners[4][5] = {{left, up, u0, v0, static_cast<float>(y0)},
-                                     {right, up, u1, v0, static_cast<float>(y0)},
-                                     {right, down, u1, v1, static_cast<float>(y1)},
-                                     {left, down, u0, v1, static_cast<float>(y1)}};
-        for (const auto& c : corners) {
-            xy.insert(xy.end(), {c[0], c[1]});
-            uv.insert(uv.end(), {c[2], c[3]});
-            // Written so that the cell's top and bottom rows get the two colours exactly.
-            const float f = c[4] / static_cast<float>(g.height);
+        // Top to bottom over the cell's height, written so that the cell's own
+        // top and bottom rows get the two colours exactly.
+        float colour[2][4];
+        for (int row = 0; row < 2; ++row) {
+            const float f = static_cast<float>(row ? y1 : y0) / static_cast<float>(g.height);
             for (int i = 0; i < 3; ++i)
-                rgba.push_back(top[i] * (1 - f) + bottom[i] * f);
-            rgba.push_back(alpha);
+                colour[row][i] = top[i] * (1 - f) + bottom[i] * f;
+            colour[row][3] = alpha;
+        }
+        const float corners[4][4] = {
+            {left, up, u0, v0}, {right, up, u1, v0}, {right, down, u1, v1}, {left, down, u0, v1}};
+        for (int k = 0; k < 4; ++k) {
+            xy.insert(xy.end(), corners[k], corners[k] + 2);
+            uv.insert(uv.end(), corners[k] + 2, corners[k] + 4);
+            rgba.insert(rgba.end(), colour[k / 2], colour[k / 2] + 4);
         }
     }
 

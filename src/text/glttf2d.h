@@ -21,7 +21,6 @@ struct Glyph {
     int page = 0;
     int x = 0, y = 0;           // cell in the page, pixels
     int width = 0, height = 0;  // width is also the advance
-    float u = 0, v = 0, du = 0, dv = 0;
     // The smallest box of the cell holding every texel that is not fully
     // transparent, from the cell's top left; empty (0 x 0) for a glyph
     // without ink. DrawText covers only this box (and a texel round it when
