@@ -129,6 +129,29 @@ struct PageBuilder {
         if (locked)
             SDL_UnlockSurface(s);
     }
+
+    // Records the glyph's ink box from its cell's texels.
+    void FindInk(Glyph& g) const
+    {
+        int left = g.width, right = -1, top = -1, bottom = -1;
+        for (int row = 0; row < g.height; ++row) {
+            const uint8_t* texel =
+                &pixels[(static_cast<size_t>(g.y + row) * static_cast<size_t>(size) + static_cast<size_t>(g.x)) * 4];
+            for (int col = 0; col < g.width; ++col)
+                if (texel[col * 4 + 3] != 0) {
+                    left = std::min(left, col);
+                    right = std::max(right, col);
+                    top = top < 0 ? row : top;
+                    bottom = row;
+                }
+        }
+        if (right < 0)
+            return;
+        g.inkX = left;
+        g.inkY = top;
+        g.inkWidth = right - left + 1;
+        g.inkHeight = bottom - top + 1;
+    }
 };
 
 SDL_Surface* RenderUnit(TTF_Font* ttf, char16_t c)
@@ -217,11 +240,8 @@ bool loadFont(GLTTF2D& font, const char* path, const char16_t* set, int pixelSiz
         g.y = cy;
         g.width = w;
         g.height = h;
-        g.u = static_cast<float>(cx) / static_cast<float>(pageSize);
-        g.v = static_cast<float>(cy) / static_cast<float>(pageSize);
-        g.du = static_cast<float>(w) / static_cast<float>(pageSize);
-        g.dv = static_cast<float>(h) / static_cast<float>(pageSize);
         page.Blit(s, cx, cy, w, h);
+        page.FindInk(g);
         page.used = true;
         SDL_FreeSurface(s);
 
@@ -294,20 +314,33 @@ struct QuadBatch {
         rgba.clear();
     }
 
-    void Add(float x0, float y0, float x1, float y1, const Glyph& g, const float* top, const float* bottom, float alpha)
+    // The glyph's ink box grown by `margin` texels (within its cell), for
+    // the cell's top left at (x, y) and the scale s, with the texture
+    // coordinates and the colours that the quad of the whole cell has at
+    // those pixels.
+    void Add(const Glyph& g, const GlyphPage& page, float x, float y, float s, int margin, const float* top,
+             const float* bottom, float alpha)
     {
-        const float u0 = g.u, v0 = g.v, u1 = g.u + g.du, v1 = g.v + g.dv;
-        const float corners[4][4] = {{x0, y0, u0, v0}, {x1, y0, u1, v0}, {x1, y1, u1, v1}, {x0, y1, u0, v1}};
+        const int x0 = std::max(g.inkX - margin, 0), x1 = std::min(g.inkX + g.inkWidth + margin, g.width);
+        const int y0 = std::max(g.inkY - margin, 0), y1 = std::min(g.inkY + g.inkHeight + margin, g.height);
+        const float left = (x + x0) * s, right = (x + x1) * s, up = (y + y0) * s, down = (y + y1) * s;
+        const float pw = static_cast<float>(page.width), ph = static_cast<float>(page.height);
+        const float u0 = (g.x + x0) / pw, u1 = (g.x + x1) / pw, v0 = (g.y + y0) / ph, v1 = (g.y + y1) / ph;
+        // Top to bottom over the cell's height, written so that the cell's own
+        // top and bottom rows get the two colours exactly.
+        float colour[2][4];
+        for (int row = 0; row < 2; ++row) {
+            const float f = static_cast<float>(row ? y1 : y0) / static_cast<float>(g.height);
+            for (int i = 0; i < 3; ++i)
+                colour[row][i] = top[i] * (1 - f) + bottom[i] * f;
+            colour[row][3] = alpha;
+        }
+        const float corners[4][4] = {
+            {left, up, u0, v0}, {right, up, u1, v0}, {right, down, u1, v1}, {left, down, u0, v1}};
         for (int k = 0; k < 4; ++k) {
-            xy.push_back(corners[k][0]);
-            xy.push_back(corners[k][1]);
-            uv.push_back(corners[k][2]);
-            uv.push_back(corners[k][3]);
-            const float* c = k < 2 ? top : bottom;
-            rgba.push_back(c[0]);
-            rgba.push_back(c[1]);
-            rgba.push_back(c[2]);
-            rgba.push_back(alpha);
+            xy.insert(xy.end(), corners[k], corners[k] + 2);
+            uv.insert(uv.end(), corners[k] + 2, corners[k] + 4);
+            rgba.insert(rgba.end(), colour[k / 2], colour[k / 2] + 4);
         }
     }
 
@@ -350,6 +383,15 @@ void DrawText(const GLTTF2D& font, const char16_t* text, int x, int y, int w, in
         glEnableClientState(GL_COLOR_ARRAY);
         const bool shadow = font.shadowOffsetX != 0 && font.shadowOffsetY != 0;
         const float s = font.scale;
+        // Unscaled, every pixel samples a texel at its centre, so the pixels
+        // round the ink box blend only transparent texels; scaled, the
+        // linear filter reaches one texel further.
+        const int margin = s == 1.0f ? 0 : 1;
+        // Shaded flat, a quad takes the colour of its last corner, the
+        // cell's bottom one: so must the ink box.
+        GLint shading = GL_SMOOTH;
+        glGetIntegerv(GL_SHADE_MODEL, &shading);
+        const float* top = shading == GL_FLAT ? font.colorBottom : font.colorTop;
         int boundPage = 0;
         for (const char16_t* p = text; *p; ++p) {
             const Glyph* g = DrawnGlyph(font, *p);
@@ -357,18 +399,21 @@ void DrawText(const GLTTF2D& font, const char16_t* text, int x, int y, int w, in
                 x += font.spaceAdvance;
                 continue;
             }
+            if (g->inkWidth == 0) {
+                x += g->width;
+                continue;
+            }
             if (g->page != boundPage) {
                 batch.Draw();
                 boundPage = g->page;
                 glBindTexture(GL_TEXTURE_2D, font.pages[static_cast<size_t>(boundPage)].texture);
             }
-            if (shadow) {
-                float sx = static_cast<float>(x + font.shadowOffsetX), sy = static_cast<float>(y + font.shadowOffsetY);
-                batch.Add(sx * s, sy * s, (sx + g->width) * s, (sy + g->height) * s, *g, font.shadowColor,
-                          font.shadowColor, font.alpha);
-            }
-            float gx = static_cast<float>(x), gy = static_cast<float>(y);
-            batch.Add(gx * s, gy * s, (gx + g->width) * s, (gy + g->height) * s, *g, font.colorTop, font.colorBottom,
+            const GlyphPage& page = font.pages[static_cast<size_t>(boundPage)];
+            if (shadow)
+                batch.Add(*g, page, static_cast<float>(x + font.shadowOffsetX),
+                          static_cast<float>(y + font.shadowOffsetY), s, margin, font.shadowColor, font.shadowColor,
+                          font.alpha);
+            batch.Add(*g, page, static_cast<float>(x), static_cast<float>(y), s, margin, top, font.colorBottom,
                       font.alpha);
             x += g->width;
         }

@@ -21,7 +21,12 @@ struct Glyph {
     int page = 0;
     int x = 0, y = 0;           // cell in the page, pixels
     int width = 0, height = 0;  // width is also the advance
-    float u = 0, v = 0, du = 0, dv = 0;
+    // The smallest box of the cell holding every texel that is not fully
+    // transparent, from the cell's top left; empty (0 x 0) for a glyph
+    // without ink. DrawText covers only this box (and a texel round it when
+    // the glyphs are scaled), which leaves every pixel as the whole cell's
+    // quad would: the rest of the cell blends nothing.
+    int inkX = 0, inkY = 0, inkWidth = 0, inkHeight = 0;
 };
 
 struct GLTTF2D {
