@@ -323,7 +323,8 @@ void DrawMenuScene(bool showLogo)
         const MenuFloorMesh& mesh = s.menuFloorMesh;
         const float scroll = -M / 128.0f;
         bool shadowLaid = false;
-        if (s.menuFloor.Bind() && mesh.Built()) {
+        const bool floorBound = s.menuFloor.Bind();
+        if (floorBound && mesh.Built()) {
             glShadeModel(GL_SMOOTH);  // the objects' drawing may have left it flat
             glMatrixMode(GL_TEXTURE);
             glPushMatrix();
@@ -334,7 +335,7 @@ void DrawMenuScene(bool showLogo)
             glMatrixMode(GL_MODELVIEW);
             glColor4f(1, 1, 1, 1);
             shadowLaid = true;
-        } else if (s.menuFloor.Bind()) {
+        } else if (floorBound) {
             static const float kShadowUv[8] = {0, 0, 1, 0, 0, 1, 1, 1};
             shadowLaid = BeginOverlayTexture(s.menuFloorShadow, kShadowUv, false);
             GroundQuad(kFloorHalf, scroll, 0, scroll + 1.0f, 1);
