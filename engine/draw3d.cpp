@@ -298,7 +298,7 @@ void Morph(Model3D* instance, float t)
     }
 }
 
-bool BeginOverlayTexture(const GLTexture& overlay, const float uv[8], bool coverAlpha)
+bool BeginOverlayTexture(const GLTexture& overlay, const float* uv, bool coverAlpha)
 {
     const ActiveTextureFunction active = ActiveTexture(), clientActive = ClientActiveTexture();
     if (!glExtensions.multitexture || glExtensions.textureUnits < 2 || !active || !clientActive || !overlay.HasGLName())
@@ -393,11 +393,16 @@ void DrawQuad3D(const float xyz[12])
 
 void DrawQuad3DTex(const float xyz[12], const float uv[8])
 {
+    DrawElements3DTex(GL_TRIANGLE_STRIP, xyz, uv, kQuadIndices, 4);
+}
+
+void DrawElements3DTex(GLenum mode, const float* xyz, const float* uv, const GLuint* indices, size_t count)
+{
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, xyz);
     glTexCoordPointer(2, GL_FLOAT, 0, uv);
-    glDrawElements(GL_TRIANGLE_STRIP, 4, GL_UNSIGNED_INT, kQuadIndices);
+    glDrawElements(mode, static_cast<GLsizei>(count), GL_UNSIGNED_INT, indices);
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
 }

@@ -32,12 +32,13 @@ void Morph(Model3D* instance, float t);
 
 // A second texture laid on in texture unit 1 as its alpha blend over the
 // first unit's colour would lay it (texture × a + below × (1 − a)), for the
-// quads drawn until EndOverlayTexture, with `uv` as their unit-1 coordinates:
+// primitives drawn until EndOverlayTexture, with `uv` as their unit-1
+// coordinates (a pair for each vertex they index):
 // one rasterised pass where there were two. With `coverAlpha` the alpha
 // becomes a + below × (1 − a), the coverage of the two layers together, for a
 // pass blended with premultiplied colour (GL_ONE, GL_ONE_MINUS_SRC_ALPHA).
 // False, with nothing set, where the driver has a single texture unit.
-bool BeginOverlayTexture(const GLTexture& overlay, const float uv[8], bool coverAlpha);
+bool BeginOverlayTexture(const GLTexture& overlay, const float* uv, bool coverAlpha);
 void EndOverlayTexture();
 
 // Single quads, corners in triangle-strip order (e.g. top-left, top-right,
@@ -48,8 +49,9 @@ void DrawQuad2DTexColor(const float xy[8], const float uv[8], const float rgba[1
 void DrawQuad3D(const float xyz[12]);
 void DrawQuad3DTex(const float xyz[12], const float uv[8]);
 void DrawQuad3DTexColor(const float xyz[12], const float rgba[16], const float uv[8]);
-// `count` indices of `mode` primitives over vertices with a colour and
-// texture coordinates each.
+// `count` indices of `mode` primitives over vertices with texture
+// coordinates (and a colour) each.
+void DrawElements3DTex(GLenum mode, const float* xyz, const float* uv, const GLuint* indices, size_t count);
 void DrawElements3DTexColor(GLenum mode, const float* xyz, const float* rgba, const float* uv, const GLuint* indices,
                             size_t count);
 void DrawQuad3DTexNormal(const float xyz[12], const float normals[12], const float uv[8]);

@@ -8,6 +8,8 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -265,7 +267,117 @@ bool GLTexture::Upload()
                      static_cast<GLsizei>(height), 0, pixelFormat, type, pixels);
     std::free(pixels);
     pixels = nullptr;
+    static uint32_t uploads = 0;
+    uploadSerial = ++uploads;
     return true;
+}
+
+int NearestMipLevel(const float mvp[16], float viewWidth, float viewHeight, const float point[3], const float alongS[3],
+                    const float alongT[3], uint32_t texWidth, uint32_t texHeight, int levels)
+{
+    // Clip coordinates of the point (w = 1) and of the two directions (w = 0).
+    auto transform = [&](const float v[3], float w, float out[4]) {
+        for (int r = 0; r < 4; ++r)
+            out[r] = mvp[r] * v[0] + mvp[4 + r] * v[1] + mvp[8 + r] * v[2] + mvp[12 + r] * w;
+    };
+    float c[4], a[4], b[4];
+    transform(point, 1, c);
+    transform(alongS, 0, a);
+    transform(alongT, 0, b);
+    if (!(c[3] > 1e-6f) || levels <= 1)
+        return 0;
+    // Window position (x, y) as a function of (s, t): its derivatives.
+    const float w2 = c[3] * c[3], hx = viewWidth / 2, hy = viewHeight / 2;
+    const float xs = hx * (a[0] * c[3] - c[0] * a[3]) / w2, xt = hx * (b[0] * c[3] - c[0] * b[3]) / w2;
+    const float ys = hy * (a[1] * c[3] - c[1] * a[3]) / w2, yt = hy * (b[1] * c[3] - c[1] * b[3]) / w2;
+    const float det = xs * yt - xt * ys;
+    if (!(std::fabs(det) > 1e-12f))
+        return levels - 1;  // seen edge-on: the whole texture in a pixel
+    // The inverse: (s, t) per pixel along x and along y, in texels.
+    const float sx = yt / det * float(texWidth), tx = -ys / det * float(texHeight);
+    const float sy = -xt / det * float(texWidth), ty = xs / det * float(texHeight);
+    const float rho = std::max(std::hypot(sx, tx), std::hypot(sy, ty));
+    if (!(rho > 1.41421356f))
+        return 0;
+    const int level = static_cast<int>(std::floor(std::log2(rho) + 0.5f));
+    return std::clamp(level, 0, levels - 1);
+}
+
+MipView MipView::Current()
+{
+    MipView view;
+    float projection[16], modelview[16];
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    for (int c = 0; c < 4; ++c)
+        for (int r = 0; r < 4; ++r) {
+            float sum = 0;
+            for (int k = 0; k < 4; ++k)
+                sum += projection[k * 4 + r] * modelview[c * 4 + k];
+            view.mvp[c * 4 + r] = sum;
+        }
+    view.width = float(viewport[2]);
+    view.height = float(viewport[3]);
+    return view;
+}
+
+bool MipLevels::Follow(const GLTexture& source)
+{
+    if (!source.HasGLName() || !source.mipmap)
+        return false;
+    const GLenum min = source.EffectiveMinFilter(), mag = source.EffectiveMagFilter();
+    const bool linear = min == GL_LINEAR_MIPMAP_NEAREST && mag == GL_LINEAR;
+    if (!linear && !(min == GL_NEAREST_MIPMAP_NEAREST && mag == GL_NEAREST))
+        return false;
+    if (generation == CurrentGLGeneration() && sourceSerial == source.uploadSerial && !names.empty())
+        return true;
+    Free();
+    generation = CurrentGLGeneration();
+    sourceSerial = source.uploadSerial;
+    const GLenum format = source.pixelFormat == GL_RGBA ? GL_RGBA : GL_RGB;
+    const size_t channels = format == GL_RGBA ? 4 : 3;
+    std::vector<uint8_t> texels;
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    for (GLint level = 0; level < kMaxMipLevels; ++level) {
+        source.Bind();
+        GLint w = 0, h = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &w);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &h);
+        if (w <= 0 || h <= 0)
+            break;
+        texels.assign(size_t(w) * size_t(h) * channels, 0);
+        glGetTexImage(GL_TEXTURE_2D, level, format, GL_UNSIGNED_BYTE, texels.data());
+        GLuint name = 0;
+        glGenTextures(1, &name);
+        glBindTexture(GL_TEXTURE_2D, name);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(source.wrapS));
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(source.wrapT));
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(mag));
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(mag));
+        glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(source.internalFormat), w, h, 0, format, GL_UNSIGNED_BYTE,
+                     texels.data());
+        names.push_back(name);
+        if (w == 1 && h == 1)
+            break;
+    }
+    source.Bind();
+    return !names.empty();
+}
+
+void MipLevels::Bind(int level) const
+{
+    if (!names.empty())
+        glBindTexture(GL_TEXTURE_2D, names[size_t(std::clamp(level, 0, Count() - 1))]);
+}
+
+void MipLevels::Free()
+{
+    if (!names.empty() && generation == CurrentGLGeneration())
+        glDeleteTextures(GLsizei(names.size()), names.data());
+    names.clear();
 }
 
 bool Screenshot(const GLContext& context, const char* path)

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct GLContext;
 
@@ -30,6 +31,7 @@ struct GLTexture {
     int32_t mipmap = 0;
     std::string fileName;       // the path last loaded
     uint32_t glGeneration = 0;  // the context the GL name belongs to
+    uint32_t uploadSerial = 0;  // new at every upload: what is derived from the GL texture follows it
 
     GLTexture() = default;
     GLTexture(const GLTexture&) = delete;
@@ -62,6 +64,62 @@ struct GLTexture {
     // The filters OpenGL really gets.
     GLenum EffectiveMinFilter() const;
     GLenum EffectiveMagFilter() const;
+};
+
+// The level of a mipmapped texture that Mesa's software rasteriser samples
+// at a point of a flat surface under GL_*_MIPMAP_NEAREST: the longer of the
+// texel steps per pixel along x and along y, rounded in log2 and clamped to
+// the `levels` there are. `point` is where on the surface, `alongS`
+// and `alongT` the world vectors over which the texture coordinates s and t
+// grow by one (a whole texture), `mvp` projection × modelview (column-major,
+// as GL keeps it) and the viewport `viewWidth` × `viewHeight` pixels. A point
+// at or behind the eye gets level 0.
+int NearestMipLevel(const float mvp[16], float viewWidth, float viewHeight, const float point[3], const float alongS[3],
+                    const float alongT[3], uint32_t texWidth, uint32_t texHeight, int levels);
+
+// The most levels a texture has: one for each halving of the largest image
+// side there may be, 16384.
+constexpr int kMaxMipLevels = 15;
+
+// The view NearestMipLevel projects through, read from GL as it is now.
+struct MipView {
+    float mvp[16];
+    float width = 0, height = 0;
+
+    static MipView Current();
+    int LevelAt(const float point[3], const float alongS[3], const float alongT[3], const GLTexture& texture,
+                int levels) const
+    {
+        return NearestMipLevel(mvp, width, height, point, alongS, alongT, texture.width, texture.height, levels);
+    }
+};
+
+// The levels of a mipmapped texture, each copied into a texture of its own
+// sampled without mipmaps. A surface drawn cell by cell, each cell with the
+// level NearestMipLevel gives it, looks as the mipmapped texture would, but
+// the rasteriser no longer works out a level at every pixel, which in
+// software costs as much as the sampling.
+class MipLevels {
+public:
+    MipLevels() = default;
+    MipLevels(const MipLevels&) = delete;
+    MipLevels& operator=(const MipLevels&) = delete;
+
+    // Copies the levels of `source` when it was uploaded since the last call
+    // (or the context is new). False, with nothing to bind, when `source` has
+    // no GL texture or its filters are not a mipmap filter whose sampling
+    // within a level is the magnification's (the copies would then sample
+    // differently from the mipmapped texture).
+    bool Follow(const GLTexture& source);
+    int Count() const { return static_cast<int>(names.size()); }
+    // Binds level `level`, clamped to those there are.
+    void Bind(int level) const;
+    // Deletes the copies that belong to the current context.
+    void Free();
+
+private:
+    std::vector<GLuint> names;
+    uint32_t generation = 0, sourceSerial = 0;
 };
 
 // Loads an image file through SDL_image into packed rows, top row first:

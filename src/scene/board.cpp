@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -79,6 +80,110 @@ void FloorQuad()
     FlatQuad(kFloorX0, kFloorZ0, kFloorX1, kFloorZ1, 0, 0, kFloorRepeatU, kFloorRepeatV);
 }
 
+constexpr float kDetailUv[8] = {0, 0, 1, 0, 0, 1, 1, 1};
+
+// The floor as a grid of its cells: a vertex at each cell corner with the
+// floor texture's coordinates and the detail's, as the one quad maps them.
+struct FloorGrid {
+    static constexpr int kColumns = kPlayWidth + 1, kRows = kPlayHeight + 1;
+    float xyz[kColumns * kRows * 3];
+    float uv[kColumns * kRows * 2];
+    float detailUv[kColumns * kRows * 2];
+
+    FloorGrid()
+    {
+        for (int j = 0; j < kRows; ++j)
+            for (int i = 0; i < kColumns; ++i) {
+                const int v = j * kColumns + i;
+                const float fu = float(i) / kPlayWidth, fv = float(j) / kPlayHeight;
+                xyz[3 * v] = kFloorX0 + fu * (kFloorX1 - kFloorX0);
+                xyz[3 * v + 1] = 0;
+                xyz[3 * v + 2] = kFloorZ0 + fv * (kFloorZ1 - kFloorZ0);
+                uv[2 * v] = fu * kFloorRepeatU;
+                uv[2 * v + 1] = fv * kFloorRepeatV;
+                detailUv[2 * v] = fu;
+                detailUv[2 * v + 1] = fv;
+            }
+    }
+};
+
+const FloorGrid& TheFloorGrid()
+{
+    static const FloorGrid grid;
+    return grid;
+}
+
+// Whether the floor is drawn cell by cell: when its texture is mipmapped
+// and its levels could be copied.
+bool FloorByCells(Theme& th)
+{
+    const Material* m = th.floorMaterial;
+    return m && (m->flags & kMatMapping) && m->texture && th.floorLevels.Follow(*m->texture);
+}
+
+// The second unit's coordinates for the detail over the floor drawn as
+// FloorByCells says.
+const float* FloorDetailUv(bool byCells)
+{
+    return byCells ? TheFloorGrid().detailUv : kDetailUv;
+}
+
+// The floor with its material's texture bound: each cell sampled from the
+// level the mipmapped texture would give its centre, the cells of a level in
+// one draw, so the software rasteriser has no level to work out per pixel.
+// The material's texture is bound again after.
+void DrawFloorSurface(Theme& th, bool byCells)
+{
+    if (!byCells) {
+        FloorQuad();
+        return;
+    }
+    const MipView mipView = MipView::Current();
+    const GLTexture& texture = *th.floorMaterial->texture;
+    const int levels = th.floorLevels.Count();
+    const float alongS[3] = {(kFloorX1 - kFloorX0) / kFloorRepeatU, 0, 0};
+    const float alongT[3] = {0, 0, (kFloorZ1 - kFloorZ0) / kFloorRepeatV};
+    int levelAt[kPlayHeight][kPlayWidth];
+    for (int y = 0; y < kPlayHeight; ++y)
+        for (int x = 0; x < kPlayWidth; ++x) {
+            const float centre[3] = {kFloorX0 + (x + 0.5f) * kCellSize, 0, kFloorZ0 + (y + 0.5f) * kCellSize};
+            levelAt[y][x] = mipView.LevelAt(centre, alongS, alongT, texture, levels);
+        }
+    // Cells of a level go in as few rectangles as runs along the rows allow:
+    // every triangle edge costs the rasteriser the blocks of pixels it
+    // crosses a second time.
+    static std::vector<GLuint> rectangles[kMaxMipLevels];
+    for (auto& list : rectangles)
+        list.clear();
+    constexpr int kColumns = FloorGrid::kColumns;
+    auto addRectangle = [&](int level, int x0, int y0, int x1, int y1) {
+        const GLuint a = GLuint(y0 * kColumns + x0), b = GLuint(y0 * kColumns + x1);
+        const GLuint c = GLuint(y1 * kColumns + x0), d = GLuint(y1 * kColumns + x1);
+        rectangles[level].insert(rectangles[level].end(), {a, b, c, c, b, d});
+    };
+    for (int y = 0; y < kPlayHeight;) {
+        // Rows whose runs are the same go in together.
+        int rows = 1;
+        while (y + rows < kPlayHeight && std::equal(levelAt[y], levelAt[y] + kPlayWidth, levelAt[y + rows]))
+            ++rows;
+        for (int x = 0; x < kPlayWidth;) {
+            int run = 1;
+            while (x + run < kPlayWidth && levelAt[y][x + run] == levelAt[y][x])
+                ++run;
+            addRectangle(levelAt[y][x], x, y, x + run, y + rows);
+            x += run;
+        }
+        y += rows;
+    }
+    const FloorGrid& grid = TheFloorGrid();
+    for (int level = 0; level < levels; ++level)
+        if (!rectangles[level].empty()) {
+            th.floorLevels.Bind(level);
+            DrawElements3DTex(GL_TRIANGLES, grid.xyz, grid.uv, rectangles[level].data(), rectangles[level].size());
+        }
+    texture.Bind();
+}
+
 // The four sides of the board rectangle between heights top and bottom, each
 // facing outwards (front side clockwise as seen from outside).
 void BoardSides(float top, float bottom, bool withNormals)
@@ -111,7 +216,7 @@ void DrawOpaqueFloor(Theme& th)
     ApplyMaterial(th.floorMaterial);
     glDisable(GL_BLEND);
     glDisable(GL_LIGHTING);
-    FloorQuad();
+    DrawFloorSurface(th, FloorByCells(th));
     EndMaterial(th.floorMaterial);
     glEnable(GL_LIGHTING);
 }
@@ -135,8 +240,6 @@ void DrawDetail(Theme& th)
     glEnable(GL_LIGHTING);
 }
 
-constexpr float kDetailUv[8] = {0, 0, 1, 0, 0, 1, 1, 1};
-
 // The opaque floor with the baked detail layer over it in one pass: the
 // detail is laid on in the second texture unit as its blend over the floor
 // would be, so the board is rasterised once where it took two passes (two
@@ -146,14 +249,15 @@ void DrawFloorAndDetail(Theme& th)
     ApplyMaterial(th.floorMaterial);
     glDisable(GL_BLEND);
     glDisable(GL_LIGHTING);
-    if (!BeginOverlayTexture(th.detail, kDetailUv, false)) {
+    const bool byCells = FloorByCells(th);
+    if (!BeginOverlayTexture(th.detail, FloorDetailUv(byCells), false)) {
         EndMaterial(th.floorMaterial);
         glEnable(GL_LIGHTING);
         DrawOpaqueFloor(th);
         DrawDetail(th);
         return;
     }
-    FloorQuad();
+    DrawFloorSurface(th, byCells);
     EndOverlayTexture();
     EndMaterial(th.floorMaterial);
     glEnable(GL_LIGHTING);
@@ -176,7 +280,8 @@ void DrawFloorOverReflection(Theme& th, float opacity)
     // takes its opacity from the colour, premultiplied.
     const GLTexture* texture = floor->texture;
     const bool opaqueTexture = !(floor->flags & kMatMapping) || (texture && texture->pixelFormat != GL_RGBA);
-    const bool merged = opaqueTexture && BeginOverlayTexture(th.detail, kDetailUv, true);
+    const bool byCells = FloorByCells(th);
+    const bool merged = opaqueTexture && BeginOverlayTexture(th.detail, FloorDetailUv(byCells), true);
     if (merged) {
         GLint mode = GL_MODULATE;
         glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
@@ -191,7 +296,7 @@ void DrawFloorOverReflection(Theme& th, float opacity)
     } else {
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
-    FloorQuad();
+    DrawFloorSurface(th, byCells);
     if (merged)
         EndOverlayTexture();
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

@@ -9,6 +9,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <functional>
 #include <cmath>
 #include <string>
 
@@ -134,6 +135,93 @@ void LoadMenuTexture(GLTexture& t, const std::string& path, bool mipmap, int lin
     t.Upload();
 }
 
+// A corner of a piece of the menu floor's mesh.
+struct FloorCorner {
+    float xyz[3], rgba[4], uv[2];
+};
+
+FloorCorner Halfway(const FloorCorner& a, const FloorCorner& b)
+{
+    FloorCorner m;
+    for (int k = 0; k < 3; ++k)
+        m.xyz[k] = (a.xyz[k] + b.xyz[k]) / 2;
+    for (int k = 0; k < 4; ++k)
+        m.rgba[k] = (a.rgba[k] + b.rgba[k]) / 2;
+    for (int k = 0; k < 2; ++k)
+        m.uv[k] = (a.uv[k] + b.uv[k]) / 2;
+    return m;
+}
+
+// The floor's mesh with the floor texture bound, each triangle sampled from
+// the level the mipmapped texture would give it, the triangles of a level in
+// one draw, so the software rasteriser has no level to work out per pixel.
+// A triangle whose corners want different levels is cut in four (a few
+// times at most) so that the change of level follows where the mipmapped
+// texture makes it: the floor's thin lines would show a step otherwise. The
+// cut keeps the shading, which is straight between corners.
+void DrawFloorMesh(SceneState& s)
+{
+    const MenuFloorMesh& mesh = s.menuFloorMesh;
+    if (!s.menuFloorLevels.Follow(s.menuFloor)) {
+        DrawElements3DTexColor(GL_TRIANGLES, mesh.xyz.data(), mesh.rgba.data(), mesh.uv.data(), mesh.triangles.data(),
+                               mesh.triangles.size());
+        return;
+    }
+    const MipView view = MipView::Current();
+    const int levels = s.menuFloorLevels.Count();
+    // The floor texture spans the floor once (scrolled along s).
+    const float alongS[3] = {2 * kFloorHalf, 0, 0}, alongT[3] = {0, 0, 2 * kFloorHalf};
+    struct Batch {
+        std::vector<float> xyz, rgba, uv;
+    };
+    static Batch batches[kMaxMipLevels];
+    for (Batch& b : batches)
+        b.xyz.clear(), b.rgba.clear(), b.uv.clear();
+    const auto levelAt = [&](const float p[3]) { return view.LevelAt(p, alongS, alongT, s.menuFloor, levels); };
+    const std::function<void(const FloorCorner&, const FloorCorner&, const FloorCorner&, int)> add =
+        [&](const FloorCorner& a, const FloorCorner& b, const FloorCorner& c, int cuts) {
+            const int la = levelAt(a.xyz);
+            if (cuts > 0 && (la != levelAt(b.xyz) || la != levelAt(c.xyz))) {
+                const FloorCorner ab = Halfway(a, b), bc = Halfway(b, c), ca = Halfway(c, a);
+                add(a, ab, ca, cuts - 1);
+                add(ab, b, bc, cuts - 1);
+                add(ca, bc, c, cuts - 1);
+                add(ab, bc, ca, cuts - 1);
+                return;
+            }
+            float middle[3];
+            for (int k = 0; k < 3; ++k)
+                middle[k] = (a.xyz[k] + b.xyz[k] + c.xyz[k]) / 3;
+            Batch& batch = batches[levelAt(middle)];
+            for (const FloorCorner* corner : {&a, &b, &c}) {
+                batch.xyz.insert(batch.xyz.end(), corner->xyz, corner->xyz + 3);
+                batch.rgba.insert(batch.rgba.end(), corner->rgba, corner->rgba + 4);
+                batch.uv.insert(batch.uv.end(), corner->uv, corner->uv + 2);
+            }
+        };
+    const auto cornerOf = [&](GLuint v) {
+        FloorCorner c;
+        std::copy_n(mesh.xyz.begin() + long(3 * v), 3, c.xyz);
+        std::copy_n(mesh.rgba.begin() + long(4 * v), 4, c.rgba);
+        std::copy_n(mesh.uv.begin() + long(2 * v), 2, c.uv);
+        return c;
+    };
+    for (size_t i = 0; i + 3 <= mesh.triangles.size(); i += 3)
+        add(cornerOf(mesh.triangles[i]), cornerOf(mesh.triangles[i + 1]), cornerOf(mesh.triangles[i + 2]), 3);
+    static std::vector<GLuint> order;
+    for (int level = 0; level < levels; ++level) {
+        const Batch& b = batches[level];
+        const size_t n = b.xyz.size() / 3;
+        if (n == 0)
+            continue;
+        while (order.size() < n)
+            order.push_back(GLuint(order.size()));
+        s.menuFloorLevels.Bind(level);
+        DrawElements3DTexColor(GL_TRIANGLES, b.xyz.data(), b.rgba.data(), b.uv.data(), order.data(), n);
+    }
+    s.menuFloor.Bind();
+}
+
 // Opaque objects first, then the transparent ones, with the menu's variant
 // of the object drawing.
 void DrawModelMenu(const Model3D& m)
@@ -239,6 +327,7 @@ void FreeScene()
     SceneState& s = scene;
     s.menuBackground.Free();
     s.pointer.Reset();
+    s.menuFloorLevels.Free();
     s.menuFloor.Reset();
     s.menuFloorShadow.Reset();
     s.menuFloorMesh = MenuFloorMesh();
@@ -329,8 +418,7 @@ void DrawMenuScene(bool showLogo)
             glMatrixMode(GL_TEXTURE);
             glPushMatrix();
             glTranslatef(scroll, 0, 0);
-            DrawElements3DTexColor(GL_TRIANGLES, mesh.xyz.data(), mesh.rgba.data(), mesh.uv.data(),
-                                   mesh.triangles.data(), mesh.triangles.size());
+            DrawFloorMesh(s);
             glPopMatrix();
             glMatrixMode(GL_MODELVIEW);
             glColor4f(1, 1, 1, 1);

@@ -32,6 +32,7 @@ struct SceneState {
     Model3D menuBackground;  // "fondmenu.3do"
     GLTexture pointer;       // may stay empty: the pointer then draws untextured
     GLTexture menuFloor, menuFloorShadow, menuCarShadow;
+    MipLevels menuFloorLevels;  // the floor texture's levels, for its mesh drawn cell by cell
     MenuFloorMesh menuFloorMesh;  // empty: the shadow goes on as a texture
 
     // Loaded by InitObjetMenu, freed by FreeMenuObjects.

@@ -400,6 +400,7 @@ void FreeTheme()
         m.Free();
     t.car.Free();
     t.carMorph.Free();
+    t.floorLevels.Free();
     t.floor.Free();
     for (int k = 0; k < kThemeColours; ++k) {
         t.blocks[k].Free();

@@ -62,6 +62,7 @@ struct Theme {
     Material* wheelMaterial = nullptr;
     Model3D floor;
     Material* floorMaterial = nullptr;
+    MipLevels floorLevels;  // the floor texture's levels, for the floor drawn cell by cell
     Model3D blocks[kThemeColours], blocksMorph[kThemeColours];
     Model3D blocksOn[kThemeColours], blocksOnMorph[kThemeColours];
     Model3D blockInstances[kThemeColours][kMorphPhases];

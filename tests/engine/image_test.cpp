@@ -261,6 +261,77 @@ TEST_F(Images, TheFiltersGLGetsAreValidAndAMipmapFilterWithoutMipmapsStillDraws)
     EXPECT_EQ(FindMaterial("filters"), nullptr);
 }
 
+TEST(MipLevel, TheLevelIsTheRoundedLog2OfTheLongerTexelStepPerPixel)
+{
+    // Identity projection onto 512 × 512 pixels: a 256-texel texture whose s
+    // and t grow by one over `s` and `t` world units spans 256 s pixels.
+    struct Case {
+        float s, t, w;  // w: the point's clip w (the view's perspective)
+        int levels, level;
+    };
+    const float inverse = 1.0f / 1.40f, justOver = 1.0f / 1.43f;
+    for (const Case& c : {Case{2, 2, 1, 9, 0}, Case{1, 1, 1, 9, 0}, Case{inverse, inverse, 1, 9, 0},
+                          Case{justOver, justOver, 1, 9, 1}, Case{0.5f, 0.5f, 1, 9, 1}, Case{0.5f / 1.40f, 1, 1, 9, 1},
+                          Case{0.5f / 1.43f, 1, 1, 9, 2}, Case{1, 0.125f, 1, 9, 3}, Case{1, 1, 2, 9, 1},
+                          Case{1.0f / 1024, 1, 1, 4, 3}, Case{1, 1, -1, 9, 0}, Case{1, 1, 1, 1, 0}}) {
+        float mvp[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+        mvp[15] = c.w;
+        const float point[3] = {0, 0, 0}, alongS[3] = {c.s, 0, 0}, alongT[3] = {0, c.t, 0};
+        EXPECT_EQ(NearestMipLevel(mvp, 512, 512, point, alongS, alongT, 256, 256, c.levels), c.level)
+            << c.s << " " << c.t << " " << c.w;
+    }
+    // Seen edge-on (t runs along the view), the whole texture is in a pixel.
+    const float mvp[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    const float point[3] = {0, 0, 0}, alongS[3] = {1, 0, 0}, alongT[3] = {0, 0, 1};
+    EXPECT_EQ(NearestMipLevel(mvp, 512, 512, point, alongS, alongT, 256, 256, 9), 8);
+}
+
+TEST_F(Images, MipLevelsAreCopiesOfTheLevelsAndFollowEachUpload)
+{
+    const auto fill = [](GLTexture& t, int seed) {
+        ASSERT_TRUE(t.Allocate(8, 4, 24));
+        for (int i = 0; i < 8 * 4 * 3; ++i)
+            t.pixels[i] = uint8_t((i * 37 + seed) % 251);
+    };
+    const auto image = [](int level, int w, int h) {
+        std::vector<uint8_t> texels(size_t(w * h * 3));
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, level, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+        return texels;
+    };
+    GLTexture mip;
+    mip.mipmap = 1;
+    mip.SetFilters(kMipmapMinFilter, GL_LINEAR);
+    MipLevels levels;
+    EXPECT_FALSE(levels.Follow(mip)) << "not uploaded";
+    for (int seed : {0, 100}) {
+        fill(mip, seed);
+        ASSERT_TRUE(mip.Upload());
+        ASSERT_TRUE(levels.Follow(mip));
+        ASSERT_EQ(levels.Count(), 4) << "8 × 4 down to 1 × 1";
+        for (int level = 0; level < 4; ++level) {
+            const int w = std::max(1, 8 >> level), h = std::max(1, 4 >> level);
+            mip.Bind();
+            const std::vector<uint8_t> source = image(level, w, h);
+            levels.Bind(level);
+            EXPECT_EQ(image(0, w, h), source) << seed << " level " << level;
+            GLint filter = 0;
+            glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
+            EXPECT_EQ(filter, GL_LINEAR) << "sampled without mipmaps";
+        }
+    }
+    // Filters whose copies would sample otherwise, and no mipmaps, are refused.
+    mip.SetFilters(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);
+    EXPECT_FALSE(levels.Follow(mip));
+    GLTexture plain;
+    fill(plain, 0);
+    ASSERT_TRUE(plain.Upload());
+    EXPECT_FALSE(levels.Follow(plain));
+    levels.Free();
+    EXPECT_EQ(levels.Count(), 0);
+    EXPECT_TRUE(context.CheckError());
+}
+
 // A window whose rows are 101 × 3 = 303 bytes: not a multiple of 4.
 TEST(Screenshot, TopRowFirstAndNoShearAtOddWidths)
 {

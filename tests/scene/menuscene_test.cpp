@@ -104,6 +104,9 @@ TEST_F(MenuScene, TheFloorsMeshShadesItAsItsShadowTextureWouldAndLeavesOutOnlyWh
         SceneState& s = CurrentScene();
         ASSERT_TRUE(s.menuFloorMesh.Built());
         EXPECT_EQ(s.menuFloorMesh.triangles.empty(), shadow == 2) << "only an opaque shadow hides every cell";
+        // Both draw the floor from its mipmapped texture: only the shading
+        // is compared.
+        s.menuFloor.mipmap = 0;
         const Picture mesh = DrawMenu(true);
         s.menuFloorMesh = MenuFloorMesh();  // the shadow as a texture: in a second unit, and in a pass of its own
         const Picture texture = DrawMenu(true);
@@ -112,6 +115,25 @@ TEST_F(MenuScene, TheFloorsMeshShadesItAsItsShadowTextureWouldAndLeavesOutOnlyWh
         EXPECT_EQ(texture.CountDifferent(DrawMenu(true), 3), 0) << shadow;
         glExtensions.textureUnits = units;
         EXPECT_LE(mesh.CountDifferent(texture, 5), 10) << shadow;
+    }
+}
+
+TEST_F(MenuScene, TheFloorDrawnLevelByLevelLooksAsItsMipmappedTextureWould)
+{
+    for (const int w : {640, 1280}) {
+        Reopen(w, w * 3 / 4);
+        InitPelmo3D(GameDataPrefix().c_str(), settings);
+        InitObjetMenu(GameDataPrefix().c_str());
+        SceneState& s = CurrentScene();
+        for (float clock : {25.0f, 70.0f}) {
+            AdvanceMenuScene(clock, true);
+            const Picture levelled = DrawMenu(false);
+            ASSERT_GT(s.menuFloorLevels.Count(), 5) << "the floor's levels were copied";
+            s.menuFloor.mipmap = 0;  // the mipmapped texture itself, its GL filters unchanged
+            const Picture whole = DrawMenu(false);
+            s.menuFloor.mipmap = 1;
+            EXPECT_LE(levelled.CountDifferent(whole, 8), w * w / 2000) << w << " " << clock;
+        }
     }
 }
 

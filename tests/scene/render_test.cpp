@@ -67,6 +67,32 @@ TEST_F(Render, ABlockOnATargetIsMarkedInEveryColourSizeAndReflection)
     }
 }
 
+TEST_F(Render, TheFloorDrawnLevelByLevelLooksAsItsMipmappedTextureWould)
+{
+    struct View {
+        float yaw, pitch, distance;
+        bool reflect;
+    };
+    for (const int w : {640, 1280}) {
+        OpenAt(w, w * 3 / 4);
+        Start({"", "", "   #####", "   #$ .#", "   # @ #", "   #####"}, kNormal);
+        GLTexture& texture = *CurrentTheme().floorMaterial->texture;
+        for (const View& v : {View{0, -60, 1.2f, false}, View{20, -50, 0.6f, true}, View{30, -35, 0.7f, true}}) {
+            view.reflect = v.reflect;
+            const Picture levelled = DrawFrame(v.yaw, v.pitch, v.distance);
+            ASSERT_GT(CurrentTheme().floorLevels.Count(), 5) << "the floor's levels were copied";
+            // Without the flag the floor is one quad over the mipmapped
+            // texture, whose GL filters are unchanged.
+            texture.mipmap = 0;
+            const Picture whole = DrawFrame(v.yaw, v.pitch, v.distance);
+            texture.mipmap = 1;
+            // Where a level changes inside a cell, that cell's rim and grout
+            // differ by a level's sharpness.
+            EXPECT_LE(levelled.CountDifferent(whole, 8), w * w / 130) << w << " " << v.yaw;
+        }
+    }
+}
+
 TEST_F(Render, TheBatchesHoldEveryPieceOnceWithItsMaterial)
 {
     StartLevel({"", "  ####", "  #  S", "  #", "     T  U  V", "", "  @ $ ."});
