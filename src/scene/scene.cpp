@@ -155,8 +155,8 @@ FloorCorner Halfway(const FloorCorner& a, const FloorCorner& b)
 // The floor's mesh with the floor texture bound, each triangle sampled from
 // the level the mipmapped texture would give it, the triangles of a level in
 // one draw, so the software rasteriser has no level to work out per pixel.
-// A triangle whose corners want different levels is cut in four (a few
-// times at most) so that the change of level follows where the mipmapped
+// A triangle whose corners want different levels is cut in four (twice at
+// most) so that the change of level follows where the mipmapped
 // texture makes it: the floor's thin lines would show a step otherwise. The
 // cut keeps the shading, which is straight between corners.
 void DrawFloorMesh(SceneState& s)
@@ -167,6 +167,9 @@ void DrawFloorMesh(SceneState& s)
                                mesh.triangles.size());
         return;
     }
+    // Two cuts leave a level's steps within a quarter of a cell's side; a third
+    // costs the small windows more triangles than the levels save.
+    constexpr int kLevelCuts = 2;
     const MipView view = MipView::Current();
     const int levels = s.menuFloorLevels.Count();
     // The floor texture spans the floor once (scrolled along s).
@@ -207,7 +210,7 @@ void DrawFloorMesh(SceneState& s)
         return c;
     };
     for (size_t i = 0; i + 3 <= mesh.triangles.size(); i += 3)
-        add(cornerOf(mesh.triangles[i]), cornerOf(mesh.triangles[i + 1]), cornerOf(mesh.triangles[i + 2]), 3);
+        add(cornerOf(mesh.triangles[i]), cornerOf(mesh.triangles[i + 1]), cornerOf(mesh.triangles[i + 2]), kLevelCuts);
     static std::vector<GLuint> order;
     for (int level = 0; level < levels; ++level) {
         const Batch& b = batches[level];
