@@ -262,7 +262,7 @@ void GLContext::RestoreMatrices()
     glLoadMatrixd(keptModelview);
 }
 
-void GLContext::UpdateFrustum()
+void CurrentClipMatrix(double clip[16], double projection[16], double modelview[16])
 {
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
@@ -274,6 +274,11 @@ void GLContext::UpdateFrustum()
                 s += projection[4 * k + r] * modelview[4 * c + k];
             clip[4 * c + r] = s;
         }
+}
+
+void GLContext::UpdateFrustum()
+{
+    CurrentClipMatrix(clip, projection, modelview);
     auto row = [this](int i, int c) { return clip[4 * c + i]; };
     for (int c = 0; c < 4; ++c) {
         frustum[0][c] = static_cast<float>(row(3, c) - row(0, c));  // right

@@ -64,6 +64,10 @@ private:
     void SetInitialState(bool rotatedAspect);
 };
 
+// projection × modelview as GL holds them now (column-major), with the two
+// matrices it was made of.
+void CurrentClipMatrix(double clip[16], double projection[16], double modelview[16]);
+
 // Counts the contexts made so far (0 before the first). A texture remembers
 // the context its GL name belongs to and never uses or deletes a name of an
 // older one.

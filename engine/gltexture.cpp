@@ -306,18 +306,12 @@ int NearestMipLevel(const float mvp[16], float viewWidth, float viewHeight, cons
 MipView MipView::Current()
 {
     MipView view;
-    float projection[16], modelview[16];
+    double clip[16], projection[16], modelview[16];
+    CurrentClipMatrix(clip, projection, modelview);
+    for (int i = 0; i < 16; ++i)
+        view.mvp[i] = float(clip[i]);
     GLint viewport[4] = {0, 0, 0, 0};
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
     glGetIntegerv(GL_VIEWPORT, viewport);
-    for (int c = 0; c < 4; ++c)
-        for (int r = 0; r < 4; ++r) {
-            float sum = 0;
-            for (int k = 0; k < 4; ++k)
-                sum += projection[k * 4 + r] * modelview[c * 4 + k];
-            view.mvp[c * 4 + r] = sum;
-        }
     view.width = float(viewport[2]);
     view.height = float(viewport[3]);
     return view;
