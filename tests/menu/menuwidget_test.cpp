@@ -90,10 +90,12 @@ TEST(MenuInput, TheMouseKeysAndJoystickMoveValidateCycleAndGoBack)
             f.*s.flag = true;
         m.item = m.value = any;
         EXPECT_EQ(m.Input(f), s.result) << s.name;
-        if (s.item != any)
+        if (s.item != any) {
             EXPECT_EQ(m.item, s.item) << s.name;
-        if (s.value != any)
+        }
+        if (s.value != any) {
             EXPECT_EQ(m.value, s.value) << s.name;
+        }
         EXPECT_EQ(m.sys.currentMenu, &(m.*s.menu)) << s.name;
         EXPECT_EQ(m.sys.currentMenu->currentIndex, s.current) << s.name;
     }

@@ -105,7 +105,7 @@ TEST(LanguageFile, DamagedFilesAreRefusedOrReadWithinBoundsAndAMissingOneQuietly
                 MakeHugeFile("huge.txt", 1LL << 26) && mkfifo("fifo.txt", 0644) == 0);
     EXPECT_TRUE(LoadLanguageFile(lf, "edge.txt"));
     const std::string tooLarge = " : larger than " + std::to_string(kUtf16FileMaxBytes) + " bytes\n";
-    for (const std::string& f : {"over.txt", "huge.txt", "fifo.txt"}) {
+    for (const std::string f : {"over.txt", "huge.txt", "fifo.txt"}) {
         const std::string said = f == "fifo.txt" ? f + " : cannot be read\n" : f + tooLarge;
         EXPECT_EQ(ExitStatusWithin(5, [&] { return CaptureStderr([&] { LoadLanguageFile(lf, f.c_str()); }) == said; }),
                   1)
