@@ -82,28 +82,37 @@ void FloorQuad()
 
 constexpr float kDetailUv[8] = {0, 0, 1, 0, 0, 1, 1, 1};
 
-// The floor as a grid of its cells: a vertex at each cell corner with the
-// floor texture's coordinates and the detail's, as the one quad maps them.
+// The floor as a grid of its cells: a vertex at each cell corner, then one at
+// each cell centre, with the floor texture's coordinates and the detail's, as
+// the one quad maps them.
 struct FloorGrid {
     static constexpr int kColumns = kPlayWidth + 1, kRows = kPlayHeight + 1;
-    float xyz[kColumns * kRows * 3];
-    float uv[kColumns * kRows * 2];
-    float detailUv[kColumns * kRows * 2];
+    static constexpr int kCorners = kColumns * kRows, kVertices = kCorners + kPlayWidth * kPlayHeight;
+    float xyz[kVertices * 3];
+    float uv[kVertices * 2];
+    float detailUv[kVertices * 2];
+
+    static GLuint Corner(int i, int j) { return GLuint(j * kColumns + i); }
+    static GLuint Centre(int x, int y) { return GLuint(kCorners + y * kPlayWidth + x); }
 
     FloorGrid()
     {
+        auto set = [this](GLuint v, float i, float j) {
+            const float fu = i / kPlayWidth, fv = j / kPlayHeight;
+            xyz[3 * v] = kFloorX0 + fu * (kFloorX1 - kFloorX0);
+            xyz[3 * v + 1] = 0;
+            xyz[3 * v + 2] = kFloorZ0 + fv * (kFloorZ1 - kFloorZ0);
+            uv[2 * v] = fu * kFloorRepeatU;
+            uv[2 * v + 1] = fv * kFloorRepeatV;
+            detailUv[2 * v] = fu;
+            detailUv[2 * v + 1] = fv;
+        };
         for (int j = 0; j < kRows; ++j)
-            for (int i = 0; i < kColumns; ++i) {
-                const int v = j * kColumns + i;
-                const float fu = float(i) / kPlayWidth, fv = float(j) / kPlayHeight;
-                xyz[3 * v] = kFloorX0 + fu * (kFloorX1 - kFloorX0);
-                xyz[3 * v + 1] = 0;
-                xyz[3 * v + 2] = kFloorZ0 + fv * (kFloorZ1 - kFloorZ0);
-                uv[2 * v] = fu * kFloorRepeatU;
-                uv[2 * v + 1] = fv * kFloorRepeatV;
-                detailUv[2 * v] = fu;
-                detailUv[2 * v + 1] = fv;
-            }
+            for (int i = 0; i < kColumns; ++i)
+                set(Corner(i, j), float(i), float(j));
+        for (int y = 0; y < kPlayHeight; ++y)
+            for (int x = 0; x < kPlayWidth; ++x)
+                set(Centre(x, y), x + 0.5f, y + 0.5f);
     }
 };
 
@@ -152,15 +161,12 @@ void DrawFloorSurface(Theme& th, bool byCells)
     // Cells of a level go in as few rectangles as runs along the rows allow:
     // every triangle edge costs the rasteriser the blocks of pixels it
     // crosses a second time.
-    static std::vector<GLuint> rectangles[kMaxMipLevels];
-    for (auto& list : rectangles)
-        list.clear();
-    constexpr int kColumns = FloorGrid::kColumns;
-    auto addRectangle = [&](int level, int x0, int y0, int x1, int y1) {
-        const GLuint a = GLuint(y0 * kColumns + x0), b = GLuint(y0 * kColumns + x1);
-        const GLuint c = GLuint(y1 * kColumns + x0), d = GLuint(y1 * kColumns + x1);
-        rectangles[level].insert(rectangles[level].end(), {a, b, c, c, b, d});
+    struct Rectangle {
+        int level, x0, y0, x1, y1;
     };
+    static std::vector<Rectangle> found;
+    found.clear();
+    bool corner[FloorGrid::kRows][FloorGrid::kColumns] = {};
     for (int y = 0; y < kPlayHeight;) {
         // Rows whose runs are the same go in together.
         int rows = 1;
@@ -170,16 +176,48 @@ void DrawFloorSurface(Theme& th, bool byCells)
             int run = 1;
             while (x + run < kPlayWidth && levelAt[y][x + run] == levelAt[y][x])
                 ++run;
-            addRectangle(levelAt[y][x], x, y, x + run, y + rows);
+            found.push_back({levelAt[y][x], x, y, x + run, y + rows});
+            corner[y][x] = corner[y][x + run] = corner[y + rows][x] = corner[y + rows][x + run] = true;
             x += run;
         }
         y += rows;
     }
+    // A corner of one rectangle on the side of another would leave a crack
+    // of unlit pixels along that side: such a rectangle is drawn as a fan
+    // round a cell centre inside it, through every corner on its sides.
+    static std::vector<GLuint> triangles[kMaxMipLevels];
+    for (auto& list : triangles)
+        list.clear();
+    static std::vector<GLuint> outline;
+    for (const Rectangle& r : found) {
+        using G = FloorGrid;
+        outline.clear();
+        for (int i = r.x0; i < r.x1; ++i)
+            if (i == r.x0 || corner[r.y0][i])
+                outline.push_back(G::Corner(i, r.y0));
+        for (int j = r.y0; j < r.y1; ++j)
+            if (j == r.y0 || corner[j][r.x1])
+                outline.push_back(G::Corner(r.x1, j));
+        for (int i = r.x1; i > r.x0; --i)
+            if (i == r.x1 || corner[r.y1][i])
+                outline.push_back(G::Corner(i, r.y1));
+        for (int j = r.y1; j > r.y0; --j)
+            if (j == r.y1 || corner[j][r.x0])
+                outline.push_back(G::Corner(r.x0, j));
+        std::vector<GLuint>& list = triangles[r.level];
+        if (outline.size() == 4) {
+            list.insert(list.end(), {outline[0], outline[1], outline[3], outline[3], outline[1], outline[2]});
+            continue;
+        }
+        const GLuint centre = G::Centre((r.x0 + r.x1 - 1) / 2, (r.y0 + r.y1 - 1) / 2);
+        for (size_t k = 0; k < outline.size(); ++k)
+            list.insert(list.end(), {centre, outline[k], outline[(k + 1) % outline.size()]});
+    }
     const FloorGrid& grid = TheFloorGrid();
     for (int level = 0; level < levels; ++level)
-        if (!rectangles[level].empty()) {
+        if (!triangles[level].empty()) {
             th.floorLevels.Bind(level);
-            DrawElements3DTex(GL_TRIANGLES, grid.xyz, grid.uv, rectangles[level].data(), rectangles[level].size());
+            DrawElements3DTex(GL_TRIANGLES, grid.xyz, grid.uv, triangles[level].data(), triangles[level].size());
         }
     texture.Bind();
 }
