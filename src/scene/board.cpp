@@ -31,6 +31,12 @@ constexpr float kFloorX0 = -kHalfCell, kFloorZ0 = -kHalfCell;
 constexpr float kFloorX1 = 19 * kCellSize + kHalfCell, kFloorZ1 = 14 * kCellSize + kHalfCell;
 // The glow round a block on its target, in cells on a side.
 constexpr float kOnTargetGlow = 1.8f;
+// The stencil bits of a reflected frame: the floor left in view by the
+// board's models, and the part of it the mirrored scene reaches.
+constexpr GLuint kFloorSeen = 1, kMirrorSeen = 2;
+// The share of the depth range the mirrored scene takes, in front of the
+// board's: its own order needs far less precision than the board's.
+constexpr double kMirrorDepth = 1.0 / 16;
 constexpr float kFloorRepeatU = 6.6666665f, kFloorRepeatV = 5.0f;
 
 // Clockwise is the front-face rule of the whole game; every draw under a
@@ -307,12 +313,16 @@ void DrawFloorAndDetail(Theme& th)
 // alpha, whose coverage also hides that much more of the reflection, so each
 // pixel is detail × a + (floor × o + reflection × (1 − o)) × (1 − a) as the
 // two blends gave it.
-void DrawFloorOverReflection(Theme& th, float opacity)
+void DrawFloorOverReflection(Theme& th, float opacity, bool restoreDepth)
 {
     Material* floor = th.floorMaterial;
     floor->transparency = opacity;
     ApplyMaterial(floor);
     glDisable(GL_LIGHTING);
+    if (restoreDepth) {
+        glDepthMask(GL_TRUE);
+        glDepthFunc(GL_ALWAYS);
+    }
     // An unlit floor's texture replaces the colour, and one with its own
     // alpha would cover the reflection by that alpha: only an opaque texture
     // takes its opacity from the colour, premultiplied.
@@ -335,6 +345,7 @@ void DrawFloorOverReflection(Theme& th, float opacity)
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
     DrawFloorSurface(th, byCells);
+    glDepthFunc(GL_LEQUAL);
     if (merged)
         EndOverlayTexture();
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -343,6 +354,24 @@ void DrawFloorOverReflection(Theme& th, float opacity)
     glEnable(GL_LIGHTING);
     if (!merged)
         DrawDetail(th);
+}
+
+// The floor's depth alone, marking its pixels in the stencil. It takes the
+// pieces the floor's texture is drawn with, so that both reach the same
+// pixels along the pieces' edges.
+void MarkFloor(Theme& th)
+{
+    glEnable(GL_STENCIL_TEST);
+    glStencilFunc(GL_ALWAYS, kFloorSeen, kFloorSeen);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    DrawFloorSurface(th, FloorByCells(th));
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_LIGHTING);
+    glDisable(GL_STENCIL_TEST);
 }
 
 void MoveBox(const Model3D& m, const SceneryRecord& r, float mn[3], float mx[3])
@@ -735,6 +764,24 @@ void BuildSceneryLists(const Puzzle& p)
             if (r.batched)
                 AddToBatches(scenery.batches, r);
         }
+
+    scenery.opaque = true;
+    auto blends = [](const Model3D* m) {
+        for (const Objet3D* o = m ? m->objects.head : nullptr; o; o = o->next)
+            if (MaterialOf(o)->flags & kMatTransparency)
+                return true;
+        return false;
+    };
+    for (auto* list : {&scenery.props, &scenery.walls})
+        for (const SceneryRecord& r : *list)
+            scenery.opaque = scenery.opaque && !blends(r.model);
+    if (th.loaded) {
+        scenery.opaque = scenery.opaque && !blends(&th.carInstance) && !blends(&th.bomb);
+        for (int k = 0; k < kThemeColours; ++k)
+            for (int j = 0; j < kMorphPhases; ++j)
+                scenery.opaque =
+                    scenery.opaque && !blends(&th.blockInstances[k][j]) && !blends(&th.blockOnInstances[k][j]);
+    }
 }
 
 void DrawLostOverlay(Model3D& instance, float T)
@@ -865,28 +912,43 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
     mirrorings = 0;
     ApplyFrontFace();
 
-    // The floor goes first, with its depth, so the software rasteriser never
-    // textures the sky behind the board, and the sky (one sphere seen from
-    // inside, far beyond the board) writes no depth, so what follows sees the
-    // depth the floor alone would have left. Nothing drawn before the floor's
-    // later passes reaches its pixels (the border sides are outside it on
-    // screen), so this is the floor's one opaque pass. The caller's clear
-    // gave the empty depth buffer.
+    // The floor's depth goes first, so the software rasteriser never textures
+    // the sky behind the board, and the sky (one sphere seen from inside, far
+    // beyond the board) writes no depth, so what follows sees the depth the
+    // floor alone would have left. The caller's clear gave the empty depth
+    // buffer.
+    //
+    // With a stencil the board's models go before the floor's texture: the
+    // floor marks its pixels, the models unmark those they cover, and the
+    // floor is textured once over what is left in view. With the reflection
+    // a second bit marks what the mirrored scene reaches of it, where the
+    // floor is blended over the reflection instead of laid on opaque.
+    // Without a stencil (two bits with the reflection), or with a model that
+    // blends, which must go over the floor and its reflection, the floor is
+    // laid on first, then the mirrored scene, the floor blended over that
+    // everywhere, and the models last.
+    const bool reflect = view.reflect && th.settings.reflectStrength > 0;
+    const bool staged = scenery.opaque && context.stencilBits >= (reflect ? 2 : 1);
+    const float opacity = std::clamp(1.0f - th.settings.reflectStrength, 0.0f, 1.0f);
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     ApplyCameraMode(p, view.cameraMode);
     glTranslatef(kBoardOffset[0], kBoardOffset[1], kBoardOffset[2]);
     glEnable(GL_DEPTH_TEST);
-    const bool reflect = view.reflect && th.settings.reflectStrength > 0;
-    // Without a stencil the detail goes on with the floor blended over the
-    // reflection. With one, the pixels the mirrored scene reaches are marked
-    // and only they get that blend: elsewhere the floor blended over itself
-    // is the opaque floor with its detail, which the first pass lays down.
-    const bool marked = reflect && context.stencilBits > 0;
-    if (reflect && !marked)
+    // A reflected frame leaves the nearest part of the depth range to the
+    // mirrored scene, in either order, so that the board's depth is the same
+    // in both.
+    if (reflect)
+        glDepthRange(kMirrorDepth, 1);
+    if (staged) {
+        glStencilMask(~0u);
+        glClear(GL_STENCIL_BUFFER_BIT);
+        MarkFloor(th);
+    } else if (reflect) {
         DrawOpaqueFloor(th);
-    else
+    } else {
         DrawFloorAndDetail(th);
+    }
     glPopMatrix();
     glPushMatrix();
     glRotatef(CurrentScene().backgroundAngle, 0, 1, 0);
@@ -895,8 +957,8 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
     glDepthMask(GL_TRUE);
     glPopMatrix();
     // The mirrored scene lies below the floor: it must not meet its depth.
-    if (reflect)
-        glClear(marked ? GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT : GL_DEPTH_BUFFER_BIT);
+    if (reflect && !staged)
+        glClear(GL_DEPTH_BUFFER_BIT);
     glPushMatrix();
 
     ApplyCameraMode(p, view.cameraMode);
@@ -916,15 +978,17 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
     EndMaterial(th.floorMaterial);
 
     // Invisible walls below the border: they hide the mirrored scene
-    // outside the board.
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_LIGHTING);
-    glEnable(GL_DEPTH_TEST);
-    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    BoardSides(-kCellSize, -0.2f, false);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_LIGHTING);
+    // outside the board (the stencil does when there is one).
+    if (reflect && !staged) {
+        glDisable(GL_TEXTURE_2D);
+        glDisable(GL_LIGHTING);
+        glEnable(GL_DEPTH_TEST);
+        glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+        BoardSides(-kCellSize, -0.2f, false);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glEnable(GL_TEXTURE_2D);
+        glEnable(GL_LIGHTING);
+    }
 
     glTranslatef(kBoardOffset[0], kBoardOffset[1], kBoardOffset[2]);
     context.UpdateFrustum();
@@ -942,35 +1006,63 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
         bombMirrorVisible[i] = context.BoxInFrustum(mirroredMn, mirroredMx);
     }
 
+    if (staged) {
+        glEnable(GL_STENCIL_TEST);
+        glStencilFunc(GL_ALWAYS, 0, kFloorSeen);
+        glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
+        DrawSolidScene(th, p, bombVisible, view.T);
+    }
     if (reflect) {
+        if (staged) {
+            // The mirrored scene lies below the floor, so it takes a depth
+            // range of its own nearer than the board's: it passes the floor
+            // and keeps its own order.
+            glDepthRange(0, kMirrorDepth);
+            glStencilMask(kMirrorSeen);
+            glStencilFunc(GL_EQUAL, kFloorSeen | kMirrorSeen, kFloorSeen);
+        }
         glPushMatrix();
         glScalef(1, -1, 1);
         {
             MirrorScope mirror(true);
             SetGameLightPositions();
-            if (marked) {
-                glEnable(GL_STENCIL_TEST);
-                glStencilFunc(GL_ALWAYS, 1, 1);
-                glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
-            }
             DrawSolidScene(th, p, bombMirrorVisible, view.T);
         }
         glPopMatrix();
         SetGameLightPositions();
-        if (marked) {
-            glStencilFunc(GL_EQUAL, 1, 1);
-            glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
-        }
-        DrawFloorOverReflection(th, std::clamp(1.0f - th.settings.reflectStrength, 0.0f, 1.0f));
-        if (marked)
-            glDisable(GL_STENCIL_TEST);
+        if (staged)
+            glDepthRange(kMirrorDepth, 1);
     }
+    if (staged) {
+        // The floor keeps the depth it marked with: the stencil alone says
+        // where it is seen.
+        glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+        glStencilFunc(GL_EQUAL, kFloorSeen, kFloorSeen | kMirrorSeen);
+        glDisable(GL_DEPTH_TEST);
+        DrawFloorAndDetail(th);
+        glEnable(GL_DEPTH_TEST);
+        glStencilFunc(GL_EQUAL, kFloorSeen | kMirrorSeen, kFloorSeen | kMirrorSeen);
+    }
+    // Over the reflection the floor puts its own depth back, which the
+    // explosions meet.
+    if (reflect)
+        DrawFloorOverReflection(th, opacity, staged);
+    if (staged)
+        glStencilFunc(GL_EQUAL, kFloorSeen, kFloorSeen);
 
+    // The marks on the floor are drawn without depth: under the board's
+    // models, either they go over them or the stencil keeps them off.
     DrawTracks(th, p);
     DrawTargets(th, p);
     DrawBlobShadows(th, p, bombVisible);
-    DrawSolidScene(th, p, bombVisible, view.T);
+    if (staged) {
+        glDisable(GL_STENCIL_TEST);
+        glStencilMask(~0u);
+    } else {
+        DrawSolidScene(th, p, bombVisible, view.T);
+    }
     DrawExplosions(th, p);
+    glDepthRange(0, 1);
 
     glPopMatrix();
     glColor4f(1, 1, 1, 1);

@@ -49,6 +49,7 @@ struct BoardScenery {
     std::vector<SceneryBatch> batches;  // every batched record's objects
     bool bakePending = true;            // the detail layer must be baked before the next frame
     int themeSerial = -1;               // the theme load the lists were made with
+    bool opaque = true;                 // no model the board draws blends
 };
 
 BoardScenery& CurrentScenery();
