@@ -155,10 +155,10 @@ FloorCorner Halfway(const FloorCorner& a, const FloorCorner& b)
 // The floor's mesh with the floor texture bound, each triangle sampled from
 // the level the mipmapped texture would give it, the triangles of a level in
 // one draw, so the software rasteriser has no level to work out per pixel.
-// A triangle whose corners want different levels is cut in four (twice at
-// most) so that the change of level follows where the mipmapped
-// texture makes it: the floor's thin lines would show a step otherwise. The
-// cut keeps the shading, which is straight between corners.
+// An edge whose ends want different levels is cut at its middle (twice at
+// most) so that the change of level follows where the mipmapped texture
+// makes it: the floor's thin lines would show a step otherwise. The cut
+// keeps the shading, which is straight between corners.
 void DrawFloorMesh(SceneState& s)
 {
     const MenuFloorMesh& mesh = s.menuFloorMesh;
@@ -181,10 +181,14 @@ void DrawFloorMesh(SceneState& s)
     for (Batch& b : batches)
         b.xyz.clear(), b.rgba.clear(), b.uv.clear();
     const auto levelAt = [&](const float p[3]) { return view.LevelAt(p, alongS, alongT, s.menuFloor, levels); };
+    // An edge is cut where its two ends want different levels, which both
+    // triangles that share it see alike, so no corner of one lies on the
+    // side of the other and no crack opens between them.
     const std::function<void(const FloorCorner&, const FloorCorner&, const FloorCorner&, int)> add =
         [&](const FloorCorner& a, const FloorCorner& b, const FloorCorner& c, int cuts) {
-            const int la = levelAt(a.xyz);
-            if (cuts > 0 && (la != levelAt(b.xyz) || la != levelAt(c.xyz))) {
+            const int la = levelAt(a.xyz), lb = levelAt(b.xyz), lc = levelAt(c.xyz);
+            const bool cutAB = cuts > 0 && la != lb, cutBC = cuts > 0 && lb != lc, cutCA = cuts > 0 && lc != la;
+            if (cutAB && cutBC && cutCA) {
                 const FloorCorner ab = Halfway(a, b), bc = Halfway(b, c), ca = Halfway(c, a);
                 add(a, ab, ca, cuts - 1);
                 add(ab, b, bc, cuts - 1);
@@ -192,6 +196,31 @@ void DrawFloorMesh(SceneState& s)
                 add(ab, bc, ca, cuts - 1);
                 return;
             }
+            // Two cut edges: the corner between them is cut off, and the
+            // rest split across; one: the triangle is split from its middle
+            // to the opposite corner. Each turned so that its cut edges
+            // come first.
+            if (cutAB && cutBC) {
+                const FloorCorner ab = Halfway(a, b), bc = Halfway(b, c);
+                add(ab, b, bc, cuts - 1);
+                add(a, ab, bc, cuts - 1);
+                add(a, bc, c, cuts - 1);
+                return;
+            }
+            if (cutBC && cutCA)
+                return add(b, c, a, cuts);
+            if (cutCA && cutAB)
+                return add(c, a, b, cuts);
+            if (cutAB) {
+                const FloorCorner ab = Halfway(a, b);
+                add(a, ab, c, cuts - 1);
+                add(ab, b, c, cuts - 1);
+                return;
+            }
+            if (cutBC)
+                return add(b, c, a, cuts);
+            if (cutCA)
+                return add(c, a, b, cuts);
             float middle[3];
             for (int k = 0; k < 3; ++k)
                 middle[k] = (a.xyz[k] + b.xyz[k] + c.xyz[k]) / 3;

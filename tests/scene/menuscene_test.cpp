@@ -133,6 +133,9 @@ TEST_F(MenuScene, TheFloorDrawnLevelByLevelLooksAsItsMipmappedTextureWould)
             const Picture whole = DrawMenu(false);
             s.menuFloor.mipmap = 1;
             EXPECT_LE(levelled.CountDifferent(whole, 8), w * w / 2000) << w << " " << clock;
+            // The mesh leaves out what the shadow blackens, so some black
+            // pixels between lit ones are the floor's own; cuts add none.
+            EXPECT_LE(levelled.CountGaps(Rgb{0, 0, 0}), whole.CountGaps(Rgb{0, 0, 0})) << w << " " << clock;
         }
     }
 }

@@ -56,6 +56,16 @@ int Picture::CountDifferent(const Picture& o, int tolerance, int x0, int y0, int
     return n;
 }
 
+int Picture::CountGaps(const Rgb& background) const
+{
+    auto clear = [&](int x, int y) { return At(x, y) == background; };
+    int n = 0;
+    for (int y = 1; y + 1 < height; ++y)
+        for (int x = 1; x + 1 < width; ++x)
+            n += clear(x, y) && ((!clear(x - 1, y) && !clear(x + 1, y)) || (!clear(x, y - 1) && !clear(x, y + 1)));
+    return n;
+}
+
 PixelBox Picture::DifferenceBox(const Picture& o, int tolerance, int x0, int y0, int x1, int y1) const
 {
     PixelBox box{width, height, -1, -1};

@@ -46,6 +46,9 @@ struct Picture {
     // Pixels of the rectangle [x0, x1) × [y0, y1) near the colour.
     int CountNear(const Rgb& colour, int tolerance, int x0, int y0, int x1, int y1) const;
     double MeanBrightness(int x0, int y0, int x1, int y1) const;
+    // Pixels of exactly the colour between two that are not, in a row or a
+    // column: the gaps a mesh with cracks leaves over a background.
+    int CountGaps(const Rgb& background) const;
 
     // Into the gallery: build/test-output/<name> as PNG.
     void SaveToGallery(const std::string& name) const;
