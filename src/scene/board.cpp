@@ -356,9 +356,9 @@ void DrawFloorOverReflection(Theme& th, float opacity, bool restoreDepth)
         DrawDetail(th);
 }
 
-// The floor's depth alone, marking its pixels in the stencil. It takes the
-// pieces the floor's texture is drawn with, so that both reach the same
-// pixels along the pieces' edges.
+// The floor's depth alone, marking the pixels where it passes in the
+// stencil. It takes the pieces the floor's texture is drawn with, so that
+// both reach the same pixels along the pieces' edges.
 void MarkFloor(Theme& th)
 {
     glEnable(GL_STENCIL_TEST);
@@ -912,25 +912,36 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
     mirrorings = 0;
     ApplyFrontFace();
 
-    // The floor's depth goes first, so the software rasteriser never textures
-    // the sky behind the board, and the sky (one sphere seen from inside, far
-    // beyond the board) writes no depth, so what follows sees the depth the
-    // floor alone would have left. The caller's clear gave the empty depth
+    // The sky (one sphere seen from inside, far beyond the board) goes after
+    // the floor's depth, so the software rasteriser never textures it behind
+    // the board, and writes no depth, so what follows sees the depth the
+    // board alone would have left. The caller's clear gave the empty depth
     // buffer.
     //
-    // With a stencil the board's models go before the floor's texture: the
-    // floor marks its pixels, the models unmark those they cover, and the
-    // floor is textured once over what is left in view. With the reflection
-    // a second bit marks what the mirrored scene reaches of it, where the
-    // floor is blended over the reflection instead of laid on opaque.
-    // Without a stencil (two bits with the reflection), or with a model that
-    // blends, which must go over the floor and its reflection, the floor is
-    // laid on first, then the mirrored scene, the floor blended over that
-    // everywhere, and the models last.
+    // With a stencil the board's models go first and the floor's texture
+    // last: the floor's depth marks the pixels of it left in view, and the
+    // floor is textured once over them. With the reflection a second bit
+    // marks what the mirrored scene reaches of them, where the floor is
+    // blended over the reflection instead of laid on opaque. Without a
+    // stencil (two bits with the reflection), or with a model that blends,
+    // which must go over the floor and its reflection, the floor is laid on
+    // first, then the mirrored scene, the floor blended over that everywhere,
+    // and the models last.
     const bool reflect = view.reflect && th.settings.reflectStrength > 0;
     const bool staged = scenery.opaque && context.stencilBits >= (reflect ? 2 : 1);
     const float opacity = std::clamp(1.0f - th.settings.reflectStrength, 0.0f, 1.0f);
     glMatrixMode(GL_MODELVIEW);
+    float callerView[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, callerView);
+    const auto drawSky = [&] {
+        glPushMatrix();
+        glLoadMatrixf(callerView);
+        glRotatef(CurrentScene().backgroundAngle, 0, 1, 0);
+        glDepthMask(GL_FALSE);
+        DrawModel(&th.background);
+        glDepthMask(GL_TRUE);
+        glPopMatrix();
+    };
     glPushMatrix();
     ApplyCameraMode(p, view.cameraMode);
     glTranslatef(kBoardOffset[0], kBoardOffset[1], kBoardOffset[2]);
@@ -943,19 +954,15 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
     if (staged) {
         glStencilMask(~0u);
         glClear(GL_STENCIL_BUFFER_BIT);
-        MarkFloor(th);
-    } else if (reflect) {
-        DrawOpaqueFloor(th);
     } else {
-        DrawFloorAndDetail(th);
+        if (reflect)
+            DrawOpaqueFloor(th);
+        else
+            DrawFloorAndDetail(th);
     }
     glPopMatrix();
-    glPushMatrix();
-    glRotatef(CurrentScene().backgroundAngle, 0, 1, 0);
-    glDepthMask(GL_FALSE);
-    DrawModel(&th.background);
-    glDepthMask(GL_TRUE);
-    glPopMatrix();
+    if (!staged)
+        drawSky();
     // The mirrored scene lies below the floor: it must not meet its depth.
     if (reflect && !staged)
         glClear(GL_DEPTH_BUFFER_BIT);
@@ -1007,10 +1014,12 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
     }
 
     if (staged) {
-        glEnable(GL_STENCIL_TEST);
-        glStencilFunc(GL_ALWAYS, 0, kFloorSeen);
-        glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
+        // The floor's depth after the models marks only what they leave of
+        // it, and covers what of them lies below it.
         DrawSolidScene(th, p, bombVisible, view.T);
+        MarkFloor(th);
+        drawSky();
+        glEnable(GL_STENCIL_TEST);
     }
     if (reflect) {
         if (staged) {
