@@ -31,8 +31,8 @@ constexpr float kFloorX0 = -kHalfCell, kFloorZ0 = -kHalfCell;
 constexpr float kFloorX1 = 19 * kCellSize + kHalfCell, kFloorZ1 = 14 * kCellSize + kHalfCell;
 // The glow round a block on its target, in cells on a side.
 constexpr float kOnTargetGlow = 1.8f;
-// The stencil bits of a reflected frame: the floor left in view by the
-// board's models, and the part of it the mirrored scene reaches.
+// The stencil bits of a frame whose models go first: the floor they leave
+// in view, and the part of it the mirrored scene reaches.
 constexpr GLuint kFloorSeen = 1, kMirrorSeen = 2;
 // The share of the depth range the mirrored scene takes, in front of the
 // board's: its own order needs far less precision than the board's.
@@ -312,7 +312,8 @@ void DrawFloorAndDetail(Theme& th)
 // comes premultiplied by its opacity and the detail is mixed into it by its
 // alpha, whose coverage also hides that much more of the reflection, so each
 // pixel is detail × a + (floor × o + reflection × (1 − o)) × (1 − a) as the
-// two blends gave it.
+// two blends gave it. With restoreDepth the floor's depth replaces the
+// mirrored scene's under it.
 void DrawFloorOverReflection(Theme& th, float opacity, bool restoreDepth)
 {
     Material* floor = th.floorMaterial;
@@ -897,6 +898,11 @@ bool CreateDetailTexture(GLContext& context)
     return ok;
 }
 
+void ApplyBoardDepthRange()
+{
+    glDepthRange(kMirrorDepth, 1);
+}
+
 void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
 {
     Theme& th = CurrentTheme();
@@ -946,11 +952,7 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
     ApplyCameraMode(p, view.cameraMode);
     glTranslatef(kBoardOffset[0], kBoardOffset[1], kBoardOffset[2]);
     glEnable(GL_DEPTH_TEST);
-    // A reflected frame leaves the nearest part of the depth range to the
-    // mirrored scene, in either order, so that the board's depth is the same
-    // in both.
-    if (reflect)
-        glDepthRange(kMirrorDepth, 1);
+    ApplyBoardDepthRange();
     if (staged) {
         glStencilMask(~0u);
         glClear(GL_STENCIL_BUFFER_BIT);
@@ -1040,7 +1042,7 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
         glPopMatrix();
         SetGameLightPositions();
         if (staged)
-            glDepthRange(kMirrorDepth, 1);
+            ApplyBoardDepthRange();
     }
     if (staged) {
         // The floor keeps the depth it marked with: the stencil alone says

@@ -76,6 +76,11 @@ bool CreateDetailTexture(GLContext& context);
 // theme now loaded are made again from the board first.
 void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view);
 
+// The depth range the board is drawn with: the nearest part of the range is
+// its reflection's. What is drawn later against the board's depth takes it
+// too; the range is not left set after DrawBoard.
+void ApplyBoardDepthRange();
+
 // The view transform of a camera: move back by distance, tilt by pitch
 // about (−1, 0, 0), turn by yaw about (0, −1, 0).
 void ApplyCamera(float yaw, float pitch, float distance);

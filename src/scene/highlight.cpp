@@ -1,5 +1,6 @@
 #include "scene/highlight.h"
 
+#include "scene/board.h"
 #include "scene/scenedefs.h"
 
 #include <GL/gl.h>
@@ -8,7 +9,10 @@ void DrawCellHighlight(int mode, const CarPlace& car, int x, int y)
 {
     float m[16];
     CameraModeMatrix(mode, car, m);
-    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_DEPTH_BUFFER_BIT | GL_COLOR_BUFFER_BIT);
+    // The board's depth, in the board's depth range, decides what hides the
+    // mark.
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_DEPTH_BUFFER_BIT | GL_COLOR_BUFFER_BIT | GL_VIEWPORT_BIT);
+    ApplyBoardDepthRange();
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glMultMatrixf(m);

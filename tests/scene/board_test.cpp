@@ -2,6 +2,8 @@
 // baked detail layer, the lost-block overlay, the wheels and the reflection.
 #include "scene_fixture.h"
 
+#include "scene/highlight.h"
+
 #include <cmath>
 
 namespace {
@@ -317,6 +319,31 @@ TEST_F(Board3D, TheModelsDrawnBeforeTheFloorLookAsTheFloorDrawnFirst)
     BuildSceneryLists(p);
     EXPECT_FALSE(CurrentScenery().opaque);
     EXPECT_LE(DrawFrame(10, -45, 0.6f).CountDifferent(classic(), 3), kBaseline);
+}
+
+// The mark under the pointer goes on after the board, against its depth: a
+// wall in front of the marked cell hides it, with the reflection or without.
+TEST_F(Board3D, TheCellMarkIsHiddenByAWallInFrontOfIt)
+{
+    const float yaw = 0, pitch = -20, distance = 1.2f;
+    int hiddenX, hiddenY, openX, openY;
+    CellOnScreen(6, 4, 0, yaw, pitch, distance, hiddenX, hiddenY);
+    CellOnScreen(11, 4, 0, yaw, pitch, distance, openX, openY);
+    for (float reflection : {0.0f, 0.5f}) {
+        SCOPED_TRACE(reflection);
+        CurrentTheme().settings.reflectStrength = reflection;
+        view.reflect = reflection > 0;
+        StartLevel({"", "", "", "", "", "     ###", "", "         @"});
+        const Picture walled = DrawFrame(yaw, pitch, distance);
+        DrawCellHighlight(0, CarPlace{}, 6, 4);
+        DrawCellHighlight(0, CarPlace{}, 11, 4);
+        const Picture marked = ReadPicture();
+        StartLevel({"", "", "", "", "", "", "", "         @"});
+        ASSERT_FALSE(Near(walled.At(hiddenX, hiddenY), DrawFrame(yaw, pitch, distance).At(hiddenX, hiddenY), 20))
+            << "the wall stands in front of the cell";
+        EXPECT_TRUE(Near(marked.At(hiddenX, hiddenY), walled.At(hiddenX, hiddenY), 2)) << "hidden";
+        EXPECT_FALSE(Near(marked.At(openX, openY), walled.At(openX, openY), 10)) << "in the open";
+    }
 }
 
 TEST_F(Board3D, AnExplosionIsDrawnAndTheBlownWallLeavesTheScenery)
