@@ -414,7 +414,7 @@ void BM_MenuFrame(benchmark::State& state)
         glLoadIdentity();
         ApplyCamera(0, 0, 1.5f);
         SetMenuLights();
-        DrawMenuScene(true);
+        DrawMenuScene(context, true);
         Begin2D();
         for (int i = 0; i < 8; ++i)
             DrawText(menuFont, items[i], 0, height / 4 + line * i, width, line, true, false);

@@ -268,7 +268,7 @@ template <class Update, class Draw>
 void RunDialog(GameState& g, Update update, Draw draw)
 {
     AdvanceMenuScene(g.frameStep, false);
-    DrawMenuScene(false);
+    DrawMenuScene(gameWindow, false);
     ScreenAction a = update(g);
     draw(g);
     ApplyScreenAction(g, a);
@@ -290,7 +290,7 @@ void RunMenuScreen(GameState& g)
 {
     bool showCar = g.menus.currentMenu == &g.mainMenu || g.menus.currentMenu == &g.gameMenu;
     AdvanceMenuScene(g.frameStep, showCar);
-    DrawMenuScene(showCar);
+    DrawMenuScene(gameWindow, showCar);
     DrawMenu(g);
     if (g.fadeIn == 0 && g.fadeOut == 0 && !g.quitRequested)
         ApplyScreenAction(g, MenuAction(g));

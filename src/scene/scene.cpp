@@ -414,23 +414,60 @@ void AdvanceMenuScene(float dt, bool showCar)
     s.carSwing = 40.0f * std::cos(s.backgroundAngle * 10.0f * float(M_PI) / 64.0f);
 }
 
-void DrawMenuScene(bool showLogo)
+void DrawMenuScene(const GLContext& context, bool showLogo)
 {
     SceneState& s = scene;
+    // With a stencil the car and the logo go before the floor, which is then
+    // textured only where they leave it in view, and its marks keep to that.
+    const bool carScene = s.showCar && s.menuObjectsLoaded;
+    const bool modelsFirst = carScene && context.stencilBits > 0;
     // Black: the floor's mesh leaves out what its shadow blackens.
     glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (modelsFirst)
+        glStencilMask(~0u);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | (modelsFirst ? GL_STENCIL_BUFFER_BIT : 0));
     const float M = s.menuClock;
+    const auto drawLogo = [&] {
+        if (!showLogo || !s.menuObjectsLoaded)
+            return;
+        Morph(&s.logoInstance, (std::sin(M * float(M_PI) / 64.0f) + 1.0f) / 2.0f);
+        glPushMatrix();
+        glTranslatef(0.27f, 0.25f, 0);
+        DrawModelMenu(s.logoInstance);
+        glPopMatrix();
+    };
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
-    if (!s.showCar || !s.menuObjectsLoaded) {
+    if (!carScene) {
         glRotatef(s.backgroundAngle, 0, 1, 0);
         DrawModelMenu(s.menuBackground);
     } else {
         Morph(&s.menuCarInstance, (std::cos(M * float(M_PI) / 64.0f) + 1.0f) / 2.0f);
+        if (modelsFirst) {
+            // The state the models find after the floor.
+            glEnable(GL_TEXTURE_2D);
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+            glColor4f(1, 1, 1, 1);
+            glShadeModel(GL_SMOOTH);
+            glDisable(GL_BLEND);
+            glEnable(GL_DEPTH_TEST);
+            glEnable(GL_CULL_FACE);
+            glEnable(GL_LIGHTING);
+            drawLogo();
+        }
         glTranslatef(-0.5f, -0.25f, -1.0f);
         glRotatef(25, 1, 0, 0);
         glRotatef(75 + s.carSwing, 0, 1, 0);
+        const auto drawCar = [&] {
+            DrawModelMenu(s.menuCarInstance);
+            DrawWheels(s.menuWheels, s.menuWheelPivot, 4.0f * M, DrawObjectMenu);
+        };
+        if (modelsFirst) {
+            drawCar();
+            glEnable(GL_STENCIL_TEST);
+            glStencilFunc(GL_ALWAYS, 1, 1);
+            glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
+        }
 
         glEnable(GL_TEXTURE_2D);
         glDisable(GL_LIGHTING);
@@ -462,6 +499,10 @@ void DrawMenuScene(bool showLogo)
             if (shadowLaid)
                 EndOverlayTexture();
         }
+        if (modelsFirst) {
+            glStencilFunc(GL_EQUAL, 1, 1);
+            glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+        }
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glDisable(GL_DEPTH_TEST);
@@ -469,22 +510,17 @@ void DrawMenuScene(bool showLogo)
             GroundQuad(kFloorHalf, 0, 0, 1, 1);
         if (s.menuCarShadow.Bind())
             GroundQuad(0.5f, 0, 0, 1, 1);
+        glDisable(GL_STENCIL_TEST);
         glEnable(GL_DEPTH_TEST);
         glDisable(GL_BLEND);
         glEnable(GL_CULL_FACE);
         glEnable(GL_LIGHTING);
-
-        DrawModelMenu(s.menuCarInstance);
-        DrawWheels(s.menuWheels, s.menuWheelPivot, 4.0f * M, DrawObjectMenu);
+        if (!modelsFirst)
+            drawCar();
     }
     glPopMatrix();
-    if (showLogo && s.menuObjectsLoaded) {
-        Morph(&s.logoInstance, (std::sin(M * float(M_PI) / 64.0f) + 1.0f) / 2.0f);
-        glPushMatrix();
-        glTranslatef(0.27f, 0.25f, 0);
-        DrawModelMenu(s.logoInstance);
-        glPopMatrix();
-    }
+    if (!modelsFirst)
+        drawLogo();
     glColor4f(1, 1, 1, 1);
     glEnable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);

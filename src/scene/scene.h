@@ -3,6 +3,7 @@
 // scrolling floor, the game's logo, the turning background, the menu light
 // and the mouse pointer's texture. Everything here comes from
 // "data/gfx/3d/" (and the pointer from "data/gfx/2d/"), never from a theme.
+#include "engine/glcontext.h"
 #include "engine/gltexture.h"
 #include "engine/model3d.h"
 
@@ -32,7 +33,7 @@ struct SceneState {
     Model3D menuBackground;  // "fondmenu.3do"
     GLTexture pointer;       // may stay empty: the pointer then draws untextured
     GLTexture menuFloor, menuFloorShadow, menuCarShadow;
-    MipLevels menuFloorLevels;  // the floor texture's levels, for its mesh drawn cell by cell
+    MipLevels menuFloorLevels;    // the floor texture's levels, for its mesh drawn cell by cell
     MenuFloorMesh menuFloorMesh;  // empty: the shadow goes on as a texture
 
     // Loaded by InitObjetMenu, freed by FreeMenuObjects.
@@ -66,8 +67,9 @@ void FreeMenuObjects();
 // menus (showCar), the background turns, the clock runs, the car swings.
 void AdvanceMenuScene(float dt, bool showCar);
 // Clears to black and draws the menu picture; the logo only when asked and loaded.
-// Draws nothing of the car or logo while they are released.
-void DrawMenuScene(bool showLogo);
+// Draws nothing of the car or logo while they are released. With a stencil in
+// the context the car and the logo go before the floor.
+void DrawMenuScene(const GLContext& context, bool showLogo);
 // Light 0 white from the viewer's side, light 1 off.
 void SetMenuLights();
 

@@ -16,7 +16,7 @@ protected:
         glLoadIdentity();
         ApplyCamera(0, 0, 1.5f);
         SetMenuLights();
-        DrawMenuScene(showLogo);
+        DrawMenuScene(context, showLogo);
         return ReadPicture();
     }
 
@@ -138,6 +138,35 @@ TEST_F(MenuScene, TheFloorDrawnLevelByLevelLooksAsItsMipmappedTextureWould)
             EXPECT_LE(levelled.CountGaps(Rgb{0, 0, 0}), whole.CountGaps(Rgb{0, 0, 0})) << w << " " << clock;
         }
     }
+}
+
+// With a stencil the car and the logo go before the floor, whose texture and
+// shadows then keep to what they leave in view: the picture is the one the
+// floor drawn first gives.
+TEST_F(MenuScene, TheCarAndTheLogoDrawnBeforeTheFloorLookAsTheFloorDrawnFirst)
+{
+    InitPelmo3D(GameDataPrefix().c_str(), settings);
+    InitObjetMenu(GameDataPrefix().c_str());
+    const int stencil = context.stencilBits;
+    ASSERT_GT(stencil, 0);
+    for (float clock : {10.0f, 60.0f, 100.0f})
+        for (bool logo : {true, false}) {
+            AdvanceMenuScene(clock, true);
+            // As the menu's text leaves GL for the next frame.
+            const auto afterText = [] {
+                glDisable(GL_LIGHTING);
+                glDisable(GL_CULL_FACE);
+                glDisable(GL_DEPTH_TEST);
+                glEnable(GL_BLEND);
+            };
+            afterText();
+            const Picture modelsFirst = DrawMenu(logo);
+            context.stencilBits = 0;
+            afterText();
+            const Picture floorFirst = DrawMenu(logo);
+            context.stencilBits = stencil;
+            EXPECT_EQ(modelsFirst.CountDifferent(floorFirst, 2), 0) << clock << " " << logo;
+        }
 }
 
 TEST_F(MenuScene, TheMenuAnimationFollowsItsClock)
