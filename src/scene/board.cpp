@@ -15,6 +15,7 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <functional>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -373,6 +374,87 @@ void MarkFloor(Theme& th)
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_LIGHTING);
     glDisable(GL_STENCIL_TEST);
+}
+
+// A window rectangle (GL's window coordinates, x0 ≤ x < x1, y0 ≤ y < y1)
+// inside the floor's picture under the current matrices, a pixel in from its
+// edges: nothing behind the floor is ever seen there. Empty when a corner of
+// the floor lies behind the eye.
+struct WindowBox {
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    bool Empty() const { return x1 <= x0 || y1 <= y0; }
+};
+
+WindowBox FloorInterior()
+{
+    double clip[16], projection[16], modelview[16];
+    CurrentClipMatrix(clip, projection, modelview);
+    GLint vp[4];
+    glGetIntegerv(GL_VIEWPORT, vp);
+    const float corners[4][2] = {
+        {kFloorX0, kFloorZ0}, {kFloorX1, kFloorZ0}, {kFloorX1, kFloorZ1}, {kFloorX0, kFloorZ1}};
+    double x[4], y[4];
+    for (int i = 0; i < 4; ++i) {
+        const double cx = corners[i][0], cz = corners[i][1];
+        const double w = clip[3] * cx + clip[11] * cz + clip[15];
+        if (!(w > 1e-6))
+            return {};
+        x[i] = vp[0] + (clip[0] * cx + clip[8] * cz + clip[12]) / w * 0.5 * vp[2] + 0.5 * vp[2];
+        y[i] = vp[1] + (clip[1] * cx + clip[9] * cz + clip[13]) / w * 0.5 * vp[3] + 0.5 * vp[3];
+    }
+    // The rows between the second and the third corner from the bottom cross
+    // the two sides only: the box spans what the narrower of its two edge
+    // rows holds, which the convex outline holds at every row between.
+    double sorted[4] = {y[0], y[1], y[2], y[3]};
+    std::sort(sorted, sorted + 4);
+    const double bottom = sorted[1], top = sorted[2];
+    auto span = [&](double row, double& left, double& right) {
+        left = 1e30;
+        right = -1e30;
+        for (int i = 0; i < 4; ++i) {
+            const int j = (i + 1) % 4;
+            const double lo = std::min(y[i], y[j]), hi = std::max(y[i], y[j]);
+            if (row < lo || row > hi || hi == lo)
+                continue;
+            const double at = x[i] + (x[j] - x[i]) * (row - y[i]) / (y[j] - y[i]);
+            left = std::min(left, at);
+            right = std::max(right, at);
+        }
+    };
+    double l0, r0, l1, r1;
+    span(bottom, l0, r0);
+    span(top, l1, r1);
+    WindowBox box;
+    box.x0 = int(std::ceil(std::max(l0, l1))) + 1;
+    box.x1 = int(std::floor(std::min(r0, r1))) - 1;
+    box.y0 = int(std::ceil(bottom)) + 1;
+    box.y1 = int(std::floor(top)) - 1;
+    return box;
+}
+
+// Draws through the scissor only the window outside the box: above, below,
+// left and right of it.
+void DrawAround(const WindowBox& box, const std::function<void()>& draw)
+{
+    if (box.Empty()) {
+        draw();
+        return;
+    }
+    GLint vp[4];
+    glGetIntegerv(GL_VIEWPORT, vp);
+    const int right = vp[0] + vp[2], top = vp[1] + vp[3];
+    const int parts[4][4] = {{vp[0], vp[1], right, box.y0},
+                             {vp[0], box.y1, right, top},
+                             {vp[0], box.y0, box.x0, box.y1},
+                             {box.x1, box.y0, right, box.y1}};
+    glPushAttrib(GL_SCISSOR_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    for (const auto& r : parts)
+        if (r[2] > r[0] && r[3] > r[1]) {
+            glScissor(r[0], r[1], r[2] - r[0], r[3] - r[1]);
+            draw();
+        }
+    glPopAttrib();
 }
 
 void MoveBox(const Model3D& m, const SceneryRecord& r, float mn[3], float mx[3])
@@ -1020,7 +1102,9 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
         // it, and covers what of them lies below it.
         DrawSolidScene(th, p, bombVisible, view.T);
         MarkFloor(th);
-        drawSky();
+        // The sky behind the floor's picture is never seen: the rasteriser
+        // is kept off most of it.
+        DrawAround(FloorInterior(), drawSky);
         glEnable(GL_STENCIL_TEST);
     }
     if (reflect) {

@@ -321,6 +321,27 @@ TEST_F(Board3D, TheModelsDrawnBeforeTheFloorLookAsTheFloorDrawnFirst)
     EXPECT_LE(DrawFrame(10, -45, 0.6f).CountDifferent(classic(), 3), kBaseline);
 }
 
+// Where the models go first the sky is drawn only round the floor's picture;
+// from any view it must show where the whole sky drawn showed it.
+TEST_F(Board3D, TheSkyDrawnRoundTheFloorShowsWhereTheWholeSkyDid)
+{
+    StartLevel({"", "", "", "   #####", "   #$ .#", "   # @ #", "   #####"});
+    const int stencil = context.stencilBits;
+    ASSERT_GT(stencil, 0);
+    const struct {
+        int cameraMode;
+        float yaw, pitch, distance;
+    } views[] = {{0, 0, -60, 1.2f}, {0, 40, -30, 0.8f}, {0, -70, -12, 1.5f}, {0, 0, -88, 0.3f}, {1, 30, -20, 0.15f}};
+    for (const auto& v : views) {
+        view.cameraMode = v.cameraMode;
+        const Picture round = DrawFrame(v.yaw, v.pitch, v.distance);
+        context.stencilBits = 0;
+        const Picture whole = DrawFrame(v.yaw, v.pitch, v.distance);
+        context.stencilBits = stencil;
+        EXPECT_LE(round.CountDifferent(whole, 3), 3) << v.yaw << " " << v.pitch;
+    }
+}
+
 // The mark under the pointer goes on after the board, against its depth: a
 // wall in front of the marked cell hides it, with the reflection or without.
 TEST_F(Board3D, TheCellMarkIsHiddenByAWallInFrontOfIt)
