@@ -424,11 +424,17 @@ WindowBox FloorInterior()
     double l0, r0, l1, r1;
     span(bottom, l0, r0);
     span(top, l1, r1);
+    // Kept to the viewport before it becomes whole pixels: a row without
+    // crossings, or a corner far off the window, gives no box.
+    auto pixel = [&](double v, int lo, int hi) { return int(std::clamp(v, double(lo), double(hi))); };
+    if (!(l0 <= r0 && l1 <= r1))
+        return {};
     WindowBox box;
-    box.x0 = int(std::ceil(std::max(l0, l1))) + 1;
-    box.x1 = int(std::floor(std::min(r0, r1))) - 1;
-    box.y0 = int(std::ceil(bottom)) + 1;
-    box.y1 = int(std::floor(top)) - 1;
+    const int xmin = vp[0], xmax = vp[0] + vp[2], ymin = vp[1], ymax = vp[1] + vp[3];
+    box.x0 = pixel(std::ceil(std::max(l0, l1)), xmin, xmax) + 1;
+    box.x1 = pixel(std::floor(std::min(r0, r1)), xmin, xmax) - 1;
+    box.y0 = pixel(std::ceil(bottom), ymin, ymax) + 1;
+    box.y1 = pixel(std::floor(top), ymin, ymax) - 1;
     return box;
 }
 
