@@ -144,16 +144,28 @@ const float* FloorDetailUv(bool byCells)
     return byCells ? TheFloorGrid().detailUv : kDetailUv;
 }
 
-// The floor with its material's texture bound: each cell sampled from the
-// level the mipmapped texture would give its centre, the cells of a level in
-// one draw, so the software rasteriser has no level to work out per pixel.
-// The material's texture is bound again after.
-void DrawFloorSurface(Theme& th, bool byCells)
+// The floor cut, for the view it was found in, into pieces that each take
+// one level of its mipmapped texture: the level the mipmapped texture would
+// give a cell's centre, the cells of a level drawn in one go, so the
+// software rasteriser has no level to work out per pixel. Every pass over
+// the floor in a frame draws the same pieces, so all reach the very same
+// pixels along their edges.
+struct FloorPieces {
+    bool byCells = false;
+    std::vector<GLuint> triangles[kMaxMipLevels];
+
+    void Find(Theme& th);
+    // With the material's texture bound; it is bound again after.
+    void Draw(Theme& th) const;
+};
+
+void FloorPieces::Find(Theme& th)
 {
-    if (!byCells) {
-        FloorQuad();
+    for (auto& list : triangles)
+        list.clear();
+    byCells = FloorByCells(th);
+    if (!byCells)
         return;
-    }
     const MipView mipView = MipView::Current();
     const GLTexture& texture = *th.floorMaterial->texture;
     const int levels = th.floorLevels.Count();
@@ -192,9 +204,6 @@ void DrawFloorSurface(Theme& th, bool byCells)
     // A corner of one rectangle on the side of another would leave a crack
     // of unlit pixels along that side: such a rectangle is drawn as a fan
     // round a cell centre inside it, through every corner on its sides.
-    static std::vector<GLuint> triangles[kMaxMipLevels];
-    for (auto& list : triangles)
-        list.clear();
     static std::vector<GLuint> outline;
     for (const Rectangle& r : found) {
         using G = FloorGrid;
@@ -220,13 +229,21 @@ void DrawFloorSurface(Theme& th, bool byCells)
         for (size_t k = 0; k < outline.size(); ++k)
             list.insert(list.end(), {centre, outline[k], outline[(k + 1) % outline.size()]});
     }
+}
+
+void FloorPieces::Draw(Theme& th) const
+{
+    if (!byCells) {
+        FloorQuad();
+        return;
+    }
     const FloorGrid& grid = TheFloorGrid();
-    for (int level = 0; level < levels; ++level)
+    for (int level = 0; level < kMaxMipLevels; ++level)
         if (!triangles[level].empty()) {
             th.floorLevels.Bind(level);
             DrawElements3DTex(GL_TRIANGLES, grid.xyz, grid.uv, triangles[level].data(), triangles[level].size());
         }
-    texture.Bind();
+    th.floorMaterial->texture->Bind();
 }
 
 // The four sides of the board rectangle between heights top and bottom, each
@@ -256,12 +273,12 @@ void BoardSides(float top, float bottom, bool withNormals)
 // The floor's texture is opaque: drawn unlit and unblended whatever the
 // theme's material says (the material is kept transparent for the pass that
 // blends the floor over its reflection).
-void DrawOpaqueFloor(Theme& th)
+void DrawOpaqueFloor(Theme& th, const FloorPieces& pieces)
 {
     ApplyMaterial(th.floorMaterial);
     glDisable(GL_BLEND);
     glDisable(GL_LIGHTING);
-    DrawFloorSurface(th, FloorByCells(th));
+    pieces.Draw(th);
     EndMaterial(th.floorMaterial);
     glEnable(GL_LIGHTING);
 }
@@ -289,20 +306,19 @@ void DrawDetail(Theme& th)
 // detail is laid on in the second texture unit as its blend over the floor
 // would be, so the board is rasterised once where it took two passes (two
 // passes remain where the driver has one texture unit).
-void DrawFloorAndDetail(Theme& th)
+void DrawFloorAndDetail(Theme& th, const FloorPieces& pieces)
 {
     ApplyMaterial(th.floorMaterial);
     glDisable(GL_BLEND);
     glDisable(GL_LIGHTING);
-    const bool byCells = FloorByCells(th);
-    if (!BeginOverlayTexture(th.detail, FloorDetailUv(byCells), false)) {
+    if (!BeginOverlayTexture(th.detail, FloorDetailUv(pieces.byCells), false)) {
         EndMaterial(th.floorMaterial);
         glEnable(GL_LIGHTING);
-        DrawOpaqueFloor(th);
+        DrawOpaqueFloor(th, pieces);
         DrawDetail(th);
         return;
     }
-    DrawFloorSurface(th, byCells);
+    pieces.Draw(th);
     EndOverlayTexture();
     EndMaterial(th.floorMaterial);
     glEnable(GL_LIGHTING);
@@ -315,7 +331,7 @@ void DrawFloorAndDetail(Theme& th)
 // pixel is detail × a + (floor × o + reflection × (1 − o)) × (1 − a) as the
 // two blends gave it. With restoreDepth the floor's depth replaces the
 // mirrored scene's under it.
-void DrawFloorOverReflection(Theme& th, float opacity, bool restoreDepth)
+void DrawFloorOverReflection(Theme& th, const FloorPieces& pieces, float opacity, bool restoreDepth)
 {
     Material* floor = th.floorMaterial;
     floor->transparency = opacity;
@@ -330,8 +346,7 @@ void DrawFloorOverReflection(Theme& th, float opacity, bool restoreDepth)
     // takes its opacity from the colour, premultiplied.
     const GLTexture* texture = floor->texture;
     const bool opaqueTexture = !(floor->flags & kMatMapping) || (texture && texture->pixelFormat != GL_RGBA);
-    const bool byCells = FloorByCells(th);
-    const bool merged = opaqueTexture && BeginOverlayTexture(th.detail, FloorDetailUv(byCells), true);
+    const bool merged = opaqueTexture && BeginOverlayTexture(th.detail, FloorDetailUv(pieces.byCells), true);
     if (merged) {
         GLint mode = GL_MODULATE;
         glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
@@ -346,7 +361,7 @@ void DrawFloorOverReflection(Theme& th, float opacity, bool restoreDepth)
     } else {
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
-    DrawFloorSurface(th, byCells);
+    pieces.Draw(th);
     glDepthFunc(GL_LEQUAL);
     if (merged)
         EndOverlayTexture();
@@ -359,9 +374,8 @@ void DrawFloorOverReflection(Theme& th, float opacity, bool restoreDepth)
 }
 
 // The floor's depth alone, marking the pixels where it passes in the
-// stencil. It takes the pieces the floor's texture is drawn with, so that
-// both reach the same pixels along the pieces' edges.
-void MarkFloor(Theme& th)
+// stencil.
+void MarkFloor(Theme& th, const FloorPieces& pieces)
 {
     glEnable(GL_STENCIL_TEST);
     glStencilFunc(GL_ALWAYS, kFloorSeen, kFloorSeen);
@@ -369,7 +383,7 @@ void MarkFloor(Theme& th)
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    DrawFloorSurface(th, FloorByCells(th));
+    pieces.Draw(th);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_LIGHTING);
@@ -1039,6 +1053,8 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
     glPushMatrix();
     ApplyCameraMode(p, view.cameraMode);
     glTranslatef(kBoardOffset[0], kBoardOffset[1], kBoardOffset[2]);
+    static FloorPieces floorPieces;
+    floorPieces.Find(th);
     glEnable(GL_DEPTH_TEST);
     ApplyBoardDepthRange();
     if (staged) {
@@ -1046,9 +1062,9 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
         glClear(GL_STENCIL_BUFFER_BIT);
     } else {
         if (reflect)
-            DrawOpaqueFloor(th);
+            DrawOpaqueFloor(th, floorPieces);
         else
-            DrawFloorAndDetail(th);
+            DrawFloorAndDetail(th, floorPieces);
     }
     glPopMatrix();
     if (!staged)
@@ -1107,7 +1123,7 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
         // The floor's depth after the models marks only what they leave of
         // it, and covers what of them lies below it.
         DrawSolidScene(th, p, bombVisible, view.T);
-        MarkFloor(th);
+        MarkFloor(th, floorPieces);
         // The sky behind the floor's picture is never seen: the rasteriser
         // is kept off most of it.
         DrawAround(FloorInterior(), drawSky);
@@ -1140,14 +1156,14 @@ void DrawBoard(GLContext& context, const Puzzle& p, const BoardView& view)
         glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
         glStencilFunc(GL_EQUAL, kFloorSeen, kFloorSeen | kMirrorSeen);
         glDisable(GL_DEPTH_TEST);
-        DrawFloorAndDetail(th);
+        DrawFloorAndDetail(th, floorPieces);
         glEnable(GL_DEPTH_TEST);
         glStencilFunc(GL_EQUAL, kFloorSeen | kMirrorSeen, kFloorSeen | kMirrorSeen);
     }
     // Over the reflection the floor puts its own depth back, which the
     // explosions meet.
     if (reflect)
-        DrawFloorOverReflection(th, opacity, staged);
+        DrawFloorOverReflection(th, floorPieces, opacity, staged);
     if (staged)
         glStencilFunc(GL_EQUAL, kFloorSeen, kFloorSeen);
 
