@@ -436,6 +436,17 @@ void DrawMenuScene(const GLContext& context, bool showLogo)
         DrawModelMenu(s.logoInstance);
         glPopMatrix();
     };
+    // The state the car and the logo are drawn in, before the floor or after.
+    const auto modelState = [] {
+        glEnable(GL_TEXTURE_2D);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        glColor4f(1, 1, 1, 1);
+        glShadeModel(GL_SMOOTH);
+        glDisable(GL_BLEND);
+        glEnable(GL_DEPTH_TEST);
+        glEnable(GL_CULL_FACE);
+        glEnable(GL_LIGHTING);
+    };
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     if (!carScene) {
@@ -444,15 +455,7 @@ void DrawMenuScene(const GLContext& context, bool showLogo)
     } else {
         Morph(&s.menuCarInstance, (std::cos(M * float(M_PI) / 64.0f) + 1.0f) / 2.0f);
         if (modelsFirst) {
-            // The state the models find after the floor.
-            glEnable(GL_TEXTURE_2D);
-            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-            glColor4f(1, 1, 1, 1);
-            glShadeModel(GL_SMOOTH);
-            glDisable(GL_BLEND);
-            glEnable(GL_DEPTH_TEST);
-            glEnable(GL_CULL_FACE);
-            glEnable(GL_LIGHTING);
+            modelState();
             drawLogo();
         }
         glTranslatef(-0.5f, -0.25f, -1.0f);
@@ -511,10 +514,7 @@ void DrawMenuScene(const GLContext& context, bool showLogo)
         if (s.menuCarShadow.Bind())
             GroundQuad(0.5f, 0, 0, 1, 1);
         glDisable(GL_STENCIL_TEST);
-        glEnable(GL_DEPTH_TEST);
-        glDisable(GL_BLEND);
-        glEnable(GL_CULL_FACE);
-        glEnable(GL_LIGHTING);
+        modelState();
         if (!modelsFirst)
             drawCar();
     }
