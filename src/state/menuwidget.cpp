@@ -225,25 +225,26 @@ int MenuInput(MenuSystem& sys, const MenuInputFrame& in, int& itemId, int& value
             sys.pressedIndex = sys.hoverIndex;
     }
 
+    // A button let go over the item it went down on steps an option's value,
+    // the left one forwards and the right one back; the left one validates
+    // any other item.
     MenuItem* cur = m.current;
-    if (in.leftReleased && sys.hoverIndex >= 0 && sys.hoverIndex == sys.pressedIndex && cur) {
+    for (const bool left : {true, false}) {
+        const bool released = left ? in.leftReleased : in.rightReleased;
+        if (!released || sys.hoverIndex < 0 || sys.hoverIndex != sys.pressedIndex || !cur)
+            continue;
         sys.pressedIndex = -1;
         if (cur->kind == MenuKindOption) {
-            NextOptionValue(*cur);
+            if (left)
+                NextOptionValue(*cur);
+            else
+                PreviousOptionValue(*cur);
             itemId = cur->id;
             valueId = ValueId(*cur);
             return MenuValueChanged;
         }
-        return Validate(sys, *cur, itemId, valueId);
-    }
-    if (in.rightReleased && sys.hoverIndex >= 0 && sys.hoverIndex == sys.pressedIndex && cur) {
-        sys.pressedIndex = -1;
-        if (cur->kind == MenuKindOption) {
-            PreviousOptionValue(*cur);
-            itemId = cur->id;
-            valueId = ValueId(*cur);
-            return MenuValueChanged;
-        }
+        if (left)
+            return Validate(sys, *cur, itemId, valueId);
     }
     // The wheel belongs to the item under the mouse, and only to what it can
     // step through: an option's values, or a link as Return. A notch over
