@@ -100,24 +100,32 @@ TEST_F(Faults, AFailedSaveIsHeardAndLeavesTheSlotListOpenAndTheSlotAsItWas)
     EXPECT_TRUE(TestFileExists("save/save01.vro"));
 }
 
-TEST_F(Faults, ARefusedPushIsHeardOncePerPressWithEveryInputInEveryCameraMode)
+TEST_F(Faults, ARefusalIsHeardOncePerPressWithEveryInputInEveryCameraMode)
 {
-    // Once pushed, the block has another behind it; the car faces right, so
-    // in the camera behind the car the key forward is the refused direction.
+    // A push: once pushed, the block has another behind it; the car faces
+    // right, so in the camera behind the car the key forward is the refused
+    // direction. A set-off (Return, a joystick button held long): on a target
+    // it is refused and the bomb stays carried.
     const struct {
-        SDLKey camera, key;
-        Sint16 axis0, axis1;  // the stick instead of a key when either is not 0
+        bool setOff;
+        SDLKey camera, key;  // the stick instead of a key for SDLK_UNKNOWN
+        Sint16 axis0, axis1;
     } cases[] = {
-        {SDLK_F6, SDLK_RIGHT, 0, 0},
-        {SDLK_F8, SDLK_UP, 0, 0},
-        {SDLK_F6, SDLK_UNKNOWN, 32767, 0},
-        {SDLK_F8, SDLK_UNKNOWN, 0, -32767},
+        {false, SDLK_F6, SDLK_RIGHT, 0, 0},       {false, SDLK_F8, SDLK_UP, 0, 0},
+        {false, SDLK_F6, SDLK_UNKNOWN, 32767, 0}, {false, SDLK_F8, SDLK_UNKNOWN, 0, -32767},
+        {true, SDLK_F6, SDLK_RETURN, 0, 0},       {true, SDLK_F6, SDLK_UNKNOWN, 0, 0},
     };
     for (const auto& c : cases) {
         Play(0);
         Hold(SDLK_F6);
-        Step(SDLK_RIGHT);
-        g.puzzle.board.At(g.puzzle.blocks[0].x + 1, g.puzzle.blocks[0].y) = kCellBlock;
+        if (c.setOff) {
+            g.puzzle.difficulty = kEasy;
+            g.puzzle.bombCarried = 5;
+            g.puzzle.board.At(g.puzzle.carX, g.puzzle.carY) = kCellTarget;
+        } else {
+            Step(SDLK_RIGHT);
+            g.puzzle.board.At(g.puzzle.blocks[0].x + 1, g.puzzle.blocks[0].y) = kCellBlock;
+        }
         Hold(c.camera);
         SoundRecorder rec;
         rec.game = g.puzzle.hooks;
@@ -126,17 +134,17 @@ TEST_F(Faults, ARefusedPushIsHeardOncePerPressWithEveryInputInEveryCameraMode)
         g.input.joystickOn = injected.joystick = stick;
         for (int press = 1; press <= 2; ++press) {
             if (stick) {
-                injected.axis0 = c.axis0, injected.axis1 = c.axis1;
+                injected.axis0 = c.axis0, injected.axis1 = c.axis1, injected.joyButton = c.setOff;
                 Frames(60, 16);
-                injected.axis0 = injected.axis1 = 0;
+                injected.axis0 = injected.axis1 = 0, injected.joyButton = false;
                 Frames(1, 16);
             } else {
                 Hold(c.key, 60);
             }
-            EXPECT_EQ(std::count(rec.sounds.begin(), rec.sounds.end(), "error1.wav"), press)
-                << "camera " << c.camera - SDLK_F6 << " key " << c.key;
+            EXPECT_EQ(std::count(rec.sounds.begin(), rec.sounds.end(), c.setOff ? "error2.wav" : "error1.wav"), press)
+                << "camera " << c.camera - SDLK_F6 << " key " << c.key << " set-off " << c.setOff;
         }
-        EXPECT_EQ(g.puzzle.moves, 1);
+        EXPECT_EQ(c.setOff ? g.puzzle.bombCarried : g.puzzle.moves, c.setOff ? 5 : 1);
         g.puzzle.hooks = rec.game;
         g.input.joystickOn = injected.joystick = false;
     }
