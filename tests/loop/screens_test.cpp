@@ -114,6 +114,7 @@ TEST_F(ScreensHarness, TheWonLevelsOkClickAndARestartNeverChooseTheNextDifficult
     ASSERT_TRUE(okY > g.settings.Height - 2.5f * gameFont.lineHeight && okY < g.settings.Height - 48);
     Click(ThirdX(1), okY);
     ASSERT_EQ(g.ScreenState, kScreenLevelStart);
+    EXPECT_EQ(g.puzzle.levelIndex, 1);
     Frames(10, 16);
     EXPECT_EQ(g.puzzle.difficulty, kNormal);
     Shot("levelstart_after_ok_click");
