@@ -76,7 +76,7 @@ TEST_F(Faults, ClosingTheGameOnTheWonScreenKeepsTheLevelDoneAndTheRecordUnderThe
     EXPECT_EQ(stored.entries[0].moves, 3);
 }
 
-TEST_F(Faults, AFailedSaveIsHeardAndLeavesTheSlotListOpenAndTheSlotAsItWas)
+TEST_F(Faults, AFailedSaveIsHeardAndLeavesTheSlotListOpenAndASavedSlotLoadsFromTheTitleMenuAsTheRunningGame)
 {
     Play(0);
     Step(SDLK_RIGHT);
@@ -98,6 +98,14 @@ TEST_F(Faults, AFailedSaveIsHeardAndLeavesTheSlotListOpenAndTheSlotAsItWas)
     }
     EXPECT_TRUE(std::filesystem::is_directory("save/save00.vro"));
     EXPECT_TRUE(TestFileExists("save/save01.vro"));
+    LeaveGame(g);
+    Keys({SDLK_ESCAPE, SDLK_RETURN, SDLK_DOWN, SDLK_DOWN, SDLK_DOWN, SDLK_DOWN, SDLK_RETURN});  // Game, Load
+    ASSERT_EQ(g.ScreenState, kScreenLoadSlots);
+    ASSERT_EQ(g.inMenu, 1);
+    Keys({SDLK_DOWN, SDLK_DOWN, SDLK_RETURN});
+    EXPECT_EQ(g.ScreenState, kScreenPlay);
+    EXPECT_EQ(g.puzzle.moves, 1);
+    EXPECT_EQ(g.gameInProgress * 100 + g.inMenu * 10 + g.puzzle.replayMode, 100);
 }
 
 TEST_F(Faults, ARefusalIsHeardOncePerPressWithEveryInputInEveryCameraMode)
@@ -214,21 +222,6 @@ TEST_F(Faults, AWatchedSolutionEndsInTheGameMenuUnderTheMenuLight)
     ASSERT_EQ(g.ScreenState, kScreenMenus);
     EXPECT_EQ(g.menus.currentMenu, &g.gameMenu);
     EXPECT_EQ(CurrentLight(), menuLight);
-}
-
-TEST_F(Faults, ASlotLoadedFromTheTitleMenuIsTheRunningGame)
-{
-    Play(0);
-    Step(SDLK_RIGHT);
-    Keys({SDLK_F2, SDLK_DOWN, SDLK_RETURN});
-    LeaveGame(g);
-    Keys({SDLK_ESCAPE, SDLK_RETURN, SDLK_DOWN, SDLK_DOWN, SDLK_DOWN, SDLK_DOWN, SDLK_RETURN});  // Game, Load
-    ASSERT_EQ(g.ScreenState, kScreenLoadSlots);
-    ASSERT_EQ(g.inMenu, 1);
-    Keys({SDLK_DOWN, SDLK_RETURN});
-    EXPECT_EQ(g.ScreenState, kScreenPlay);
-    EXPECT_EQ(g.puzzle.moves, 1);
-    EXPECT_EQ(g.gameInProgress * 100 + g.inMenu * 10 + g.puzzle.replayMode, 100);
 }
 
 TEST_F(Faults, TheWheelTracksAndTheBoardClockAdvanceOncePerFrameStep)
