@@ -41,15 +41,6 @@ protected:
         menuLight = CurrentLight();
     }
 
-    // Level 1 is won by three pushes to the right.
-    void WinLevelOne()
-    {
-        Play(0);
-        for (int i = 0; i < 3; ++i)
-            Step(SDLK_RIGHT);
-        ASSERT_EQ(g.ScreenState, kScreenLevelWon);
-    }
-
     bool LastSoundWas(SoundId id)
     {
         const int channels = Mix_AllocateChannels(-1);
@@ -57,9 +48,28 @@ protected:
     }
 };
 
-TEST_F(Faults, ClosingTheGameOnTheWonScreenKeepsTheLevelDoneAndTheRecordUnderTheNameShown)
+TEST_F(Faults, TheTracksAndTheClockGoOnByFrameStepsAndClosingTheGameOnTheWonScreenKeepsTheLevelDoneAndTheRecord)
 {
-    WinLevelOne();
+    Play(0);
+    Step(SDLK_RIGHT);
+    Step(SDLK_RIGHT);
+    ASSERT_GT(g.puzzle.trackCount, 0);
+    auto fadeOfOneFrame = [&] {
+        const float before = g.puzzle.tracks[0].opacity;
+        Frames(1, 50);
+        return before - g.puzzle.tracks[0].opacity;
+    };
+    const float onPlay = fadeOfOneFrame();
+    EXPECT_GT(onPlay, 0);
+    Step(SDLK_RIGHT);
+    ASSERT_EQ(g.ScreenState, kScreenLevelWon);
+    EXPECT_FLOAT_EQ(fadeOfOneFrame(), onPlay) << "on the won screen";
+    // The clock wraps where both of its cycles start again.
+    for (float start : {100.0f, 3190.0f, 3199.5f}) {
+        g.T = start;
+        Frames(1, 200);
+        EXPECT_NEAR(g.T, std::fmod(start + g.frameStep, 3200.0f), 1e-3) << start;
+    }
     ASSERT_EQ(g.nameEditor.nameEntryActive, 1);
     QueueEvent(SDL_KEYDOWN, SDLK_z, 'Z');
     Frames(1, 16);
@@ -222,30 +232,6 @@ TEST_F(Faults, AWatchedSolutionEndsInTheGameMenuUnderTheMenuLight)
     ASSERT_EQ(g.ScreenState, kScreenMenus);
     EXPECT_EQ(g.menus.currentMenu, &g.gameMenu);
     EXPECT_EQ(CurrentLight(), menuLight);
-}
-
-TEST_F(Faults, TheWheelTracksAndTheBoardClockAdvanceOncePerFrameStep)
-{
-    Play(0);
-    Step(SDLK_RIGHT);
-    Step(SDLK_RIGHT);
-    ASSERT_GT(g.puzzle.trackCount, 0);
-    auto fadeOfOneFrame = [&] {
-        const float before = g.puzzle.tracks[0].opacity;
-        Frames(1, 50);
-        return before - g.puzzle.tracks[0].opacity;
-    };
-    const float onPlay = fadeOfOneFrame();
-    EXPECT_GT(onPlay, 0);
-    Step(SDLK_RIGHT);
-    ASSERT_EQ(g.ScreenState, kScreenLevelWon);
-    EXPECT_FLOAT_EQ(fadeOfOneFrame(), onPlay) << "on the won screen";
-    // The clock wraps where both of its cycles start again.
-    for (float start : {100.0f, 3190.0f, 3199.5f}) {
-        g.T = start;
-        Frames(1, 200);
-        EXPECT_NEAR(g.T, std::fmod(start + g.frameStep, 3200.0f), 1e-3) << start;
-    }
 }
 
 class ClosedDuringIntro : public GameHarness {
