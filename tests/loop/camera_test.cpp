@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 TEST(Camera, ModesKeepTheirOwnRecordsAndResetToTheirDefaults)
@@ -22,42 +24,34 @@ TEST(Camera, ModesKeepTheirOwnRecordsAndResetToTheirDefaults)
     EXPECT_FLOAT_EQ(rig.modes[1].distance, 0.6f);
 }
 
-TEST(Camera, KeysScaleWithTheFrameStepAndStopAtTheirLimits)
+TEST(Camera, KeysWheelAndDragMoveWithTheFrameStepAndStopAtTheirLimits)
 {
-    Camera c{0, -60, 1.2f};
-    CameraInput in;
-    in.yawInc = true;
-    in.pitchInc = true;
-    ApplyCameraKeys(c, in, 2.0f);
-    EXPECT_FLOAT_EQ(c.yaw, 1.0f);
-    EXPECT_FLOAT_EQ(c.pitch, -59.0f);
-    c.pitch = -10;
-    ApplyCameraKeys(c, in, 2.0f);
-    EXPECT_FLOAT_EQ(c.pitch, -10);  // not raised at -10
-    CameraInput closer;
+    CameraInput turn, closer;
+    turn.yawInc = turn.pitchInc = true;
     closer.distDec = true;
-    c.distance = 0.1f;
-    ApplyCameraKeys(c, closer, 1.0f);
-    EXPECT_FLOAT_EQ(c.distance, 0.1f);
-}
-
-TEST(Camera, WheelAndDragStayWithinTheirRanges)
-{
-    Camera c{0, -60, 0.12f};
-    ZoomCamera(c, true, false);
-    EXPECT_FLOAT_EQ(c.distance, 0.1f);
-    c.distance = 1.98f;
-    ZoomCamera(c, false, true);
-    EXPECT_FLOAT_EQ(c.distance, 2.0f);
-
-    Camera d{10, -60, 1};
-    DragCamera(d, 1, true, false, 50, -200);
-    EXPECT_FLOAT_EQ(d.yaw, 10);     // mode 1 does not turn
-    EXPECT_FLOAT_EQ(d.pitch, -90);  // clamped
-    DragCamera(d, 0, true, true, 50, 1000);
-    EXPECT_FLOAT_EQ(d.yaw, 0);
-    EXPECT_FLOAT_EQ(d.pitch, -10);
-    EXPECT_FLOAT_EQ(d.distance, 2.0f);
+    const struct {
+        const char* what;
+        Camera before;
+        std::function<void(Camera&)> move;
+        Camera after;
+    } cases[] = {
+        {"keys", {0, -60, 1.2f}, [&](Camera& c) { ApplyCameraKeys(c, turn, 2.0f); }, {1, -59, 1.2f}},
+        {"not raised at -10", {1, -10, 1.2f}, [&](Camera& c) { ApplyCameraKeys(c, turn, 2.0f); }, {2, -10, 1.2f}},
+        {"no nearer than 0.1", {0, -60, 0.1f}, [&](Camera& c) { ApplyCameraKeys(c, closer, 1.0f); }, {0, -60, 0.1f}},
+        {"wheel in", {0, -60, 0.12f}, [](Camera& c) { ZoomCamera(c, true, false); }, {0, -60, 0.1f}},
+        {"wheel out", {0, -60, 1.98f}, [](Camera& c) { ZoomCamera(c, false, true); }, {0, -60, 2.0f}},
+        {"mode 1 does not turn",
+         {10, -60, 1},
+         [](Camera& c) { DragCamera(c, 1, true, false, 50, -200); },
+         {10, -90, 1}},
+        {"both buttons", {10, -90, 1}, [](Camera& c) { DragCamera(c, 0, true, true, 50, 1000); }, {0, -10, 2.0f}},
+    };
+    for (auto c : cases) {
+        c.move(c.before);
+        EXPECT_FLOAT_EQ(c.before.yaw, c.after.yaw) << c.what;
+        EXPECT_FLOAT_EQ(c.before.pitch, c.after.pitch) << c.what;
+        EXPECT_FLOAT_EQ(c.before.distance, c.after.distance) << c.what;
+    }
 }
 
 }  // namespace

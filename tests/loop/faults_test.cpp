@@ -41,15 +41,6 @@ protected:
         menuLight = CurrentLight();
     }
 
-    // Level 1 is won by three pushes to the right.
-    void WinLevelOne()
-    {
-        Play(0);
-        for (int i = 0; i < 3; ++i)
-            Step(SDLK_RIGHT);
-        ASSERT_EQ(g.ScreenState, kScreenLevelWon);
-    }
-
     bool LastSoundWas(SoundId id)
     {
         const int channels = Mix_AllocateChannels(-1);
@@ -57,9 +48,28 @@ protected:
     }
 };
 
-TEST_F(Faults, ClosingTheGameOnTheWonScreenKeepsTheLevelDoneAndTheRecordUnderTheNameShown)
+TEST_F(Faults, TheTracksAndTheClockGoOnByFrameStepsAndClosingTheGameOnTheWonScreenKeepsTheLevelDoneAndTheRecord)
 {
-    WinLevelOne();
+    Play(0);
+    Step(SDLK_RIGHT);
+    Step(SDLK_RIGHT);
+    ASSERT_GT(g.puzzle.trackCount, 0);
+    auto fadeOfOneFrame = [&] {
+        const float before = g.puzzle.tracks[0].opacity;
+        Frames(1, 50);
+        return before - g.puzzle.tracks[0].opacity;
+    };
+    const float onPlay = fadeOfOneFrame();
+    EXPECT_GT(onPlay, 0);
+    Step(SDLK_RIGHT);
+    ASSERT_EQ(g.ScreenState, kScreenLevelWon);
+    EXPECT_FLOAT_EQ(fadeOfOneFrame(), onPlay) << "on the won screen";
+    // The clock wraps where both of its cycles start again.
+    for (float start : {100.0f, 3190.0f, 3199.5f}) {
+        g.T = start;
+        Frames(1, 200);
+        EXPECT_NEAR(g.T, std::fmod(start + g.frameStep, 3200.0f), 1e-3) << start;
+    }
     ASSERT_EQ(g.nameEditor.nameEntryActive, 1);
     QueueEvent(SDL_KEYDOWN, SDLK_z, 'Z');
     Frames(1, 16);
@@ -76,7 +86,7 @@ TEST_F(Faults, ClosingTheGameOnTheWonScreenKeepsTheLevelDoneAndTheRecordUnderThe
     EXPECT_EQ(stored.entries[0].moves, 3);
 }
 
-TEST_F(Faults, AFailedSaveIsHeardAndLeavesTheSlotListOpenAndTheSlotAsItWas)
+TEST_F(Faults, AFailedSaveIsHeardAndLeavesTheSlotListOpenAndASavedSlotLoadsFromTheTitleMenuAsTheRunningGame)
 {
     Play(0);
     Step(SDLK_RIGHT);
@@ -98,26 +108,42 @@ TEST_F(Faults, AFailedSaveIsHeardAndLeavesTheSlotListOpenAndTheSlotAsItWas)
     }
     EXPECT_TRUE(std::filesystem::is_directory("save/save00.vro"));
     EXPECT_TRUE(TestFileExists("save/save01.vro"));
+    LeaveGame(g);
+    Keys({SDLK_ESCAPE, SDLK_RETURN, SDLK_DOWN, SDLK_DOWN, SDLK_DOWN, SDLK_DOWN, SDLK_RETURN});  // Game, Load
+    ASSERT_EQ(g.ScreenState, kScreenLoadSlots);
+    ASSERT_EQ(g.inMenu, 1);
+    Keys({SDLK_DOWN, SDLK_DOWN, SDLK_RETURN});
+    EXPECT_EQ(g.ScreenState, kScreenPlay);
+    EXPECT_EQ(g.puzzle.moves, 1);
+    EXPECT_EQ(g.gameInProgress * 100 + g.inMenu * 10 + g.puzzle.replayMode, 100);
 }
 
-TEST_F(Faults, ARefusedPushIsHeardOncePerPressWithEveryInputInEveryCameraMode)
+TEST_F(Faults, ARefusalIsHeardOncePerPressWithEveryInputInEveryCameraMode)
 {
-    // Once pushed, the block has another behind it; the car faces right, so
-    // in the camera behind the car the key forward is the refused direction.
+    // A push: once pushed, the block has another behind it; the car faces
+    // right, so in the camera behind the car the key forward is the refused
+    // direction. A set-off (Return, a joystick button held long): on a target
+    // it is refused and the bomb stays carried.
     const struct {
-        SDLKey camera, key;
-        Sint16 axis0, axis1;  // the stick instead of a key when either is not 0
+        bool setOff;
+        SDLKey camera, key;  // the stick instead of a key for SDLK_UNKNOWN
+        Sint16 axis0, axis1;
     } cases[] = {
-        {SDLK_F6, SDLK_RIGHT, 0, 0},
-        {SDLK_F8, SDLK_UP, 0, 0},
-        {SDLK_F6, SDLK_UNKNOWN, 32767, 0},
-        {SDLK_F8, SDLK_UNKNOWN, 0, -32767},
+        {false, SDLK_F6, SDLK_RIGHT, 0, 0},       {false, SDLK_F8, SDLK_UP, 0, 0},
+        {false, SDLK_F6, SDLK_UNKNOWN, 32767, 0}, {false, SDLK_F8, SDLK_UNKNOWN, 0, -32767},
+        {true, SDLK_F6, SDLK_RETURN, 0, 0},       {true, SDLK_F6, SDLK_UNKNOWN, 0, 0},
     };
     for (const auto& c : cases) {
         Play(0);
         Hold(SDLK_F6);
-        Step(SDLK_RIGHT);
-        g.puzzle.board.At(g.puzzle.blocks[0].x + 1, g.puzzle.blocks[0].y) = kCellBlock;
+        if (c.setOff) {
+            g.puzzle.difficulty = kEasy;
+            g.puzzle.bombCarried = 5;
+            g.puzzle.board.At(g.puzzle.carX, g.puzzle.carY) = kCellTarget;
+        } else {
+            Step(SDLK_RIGHT);
+            g.puzzle.board.At(g.puzzle.blocks[0].x + 1, g.puzzle.blocks[0].y) = kCellBlock;
+        }
         Hold(c.camera);
         SoundRecorder rec;
         rec.game = g.puzzle.hooks;
@@ -126,17 +152,17 @@ TEST_F(Faults, ARefusedPushIsHeardOncePerPressWithEveryInputInEveryCameraMode)
         g.input.joystickOn = injected.joystick = stick;
         for (int press = 1; press <= 2; ++press) {
             if (stick) {
-                injected.axis0 = c.axis0, injected.axis1 = c.axis1;
+                injected.axis0 = c.axis0, injected.axis1 = c.axis1, injected.joyButton = c.setOff;
                 Frames(60, 16);
-                injected.axis0 = injected.axis1 = 0;
+                injected.axis0 = injected.axis1 = 0, injected.joyButton = false;
                 Frames(1, 16);
             } else {
                 Hold(c.key, 60);
             }
-            EXPECT_EQ(std::count(rec.sounds.begin(), rec.sounds.end(), "error1.wav"), press)
-                << "camera " << c.camera - SDLK_F6 << " key " << c.key;
+            EXPECT_EQ(std::count(rec.sounds.begin(), rec.sounds.end(), c.setOff ? "error2.wav" : "error1.wav"), press)
+                << "camera " << c.camera - SDLK_F6 << " key " << c.key << " set-off " << c.setOff;
         }
-        EXPECT_EQ(g.puzzle.moves, 1);
+        EXPECT_EQ(c.setOff ? g.puzzle.bombCarried : g.puzzle.moves, c.setOff ? 5 : 1);
         g.puzzle.hooks = rec.game;
         g.input.joystickOn = injected.joystick = false;
     }
@@ -206,45 +232,6 @@ TEST_F(Faults, AWatchedSolutionEndsInTheGameMenuUnderTheMenuLight)
     ASSERT_EQ(g.ScreenState, kScreenMenus);
     EXPECT_EQ(g.menus.currentMenu, &g.gameMenu);
     EXPECT_EQ(CurrentLight(), menuLight);
-}
-
-TEST_F(Faults, ASlotLoadedFromTheTitleMenuIsTheRunningGame)
-{
-    Play(0);
-    Step(SDLK_RIGHT);
-    Keys({SDLK_F2, SDLK_DOWN, SDLK_RETURN});
-    LeaveGame(g);
-    Keys({SDLK_ESCAPE, SDLK_RETURN, SDLK_DOWN, SDLK_DOWN, SDLK_DOWN, SDLK_DOWN, SDLK_RETURN});  // Game, Load
-    ASSERT_EQ(g.ScreenState, kScreenLoadSlots);
-    ASSERT_EQ(g.inMenu, 1);
-    Keys({SDLK_DOWN, SDLK_RETURN});
-    EXPECT_EQ(g.ScreenState, kScreenPlay);
-    EXPECT_EQ(g.puzzle.moves, 1);
-    EXPECT_EQ(g.gameInProgress * 100 + g.inMenu * 10 + g.puzzle.replayMode, 100);
-}
-
-TEST_F(Faults, TheWheelTracksAndTheBoardClockAdvanceOncePerFrameStep)
-{
-    Play(0);
-    Step(SDLK_RIGHT);
-    Step(SDLK_RIGHT);
-    ASSERT_GT(g.puzzle.trackCount, 0);
-    auto fadeOfOneFrame = [&] {
-        const float before = g.puzzle.tracks[0].opacity;
-        Frames(1, 50);
-        return before - g.puzzle.tracks[0].opacity;
-    };
-    const float onPlay = fadeOfOneFrame();
-    EXPECT_GT(onPlay, 0);
-    Step(SDLK_RIGHT);
-    ASSERT_EQ(g.ScreenState, kScreenLevelWon);
-    EXPECT_FLOAT_EQ(fadeOfOneFrame(), onPlay) << "on the won screen";
-    // The clock wraps where both of its cycles start again.
-    for (float start : {100.0f, 3190.0f, 3199.5f}) {
-        g.T = start;
-        Frames(1, 200);
-        EXPECT_NEAR(g.T, std::fmod(start + g.frameStep, 3200.0f), 1e-3) << start;
-    }
 }
 
 class ClosedDuringIntro : public GameHarness {

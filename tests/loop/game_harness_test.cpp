@@ -1,6 +1,7 @@
 // The whole game driven frame by frame through the real loop (harness.h).
 #include "harness.h"
 
+#include "menu/screens.h"
 #include "scene/pelmo3d.h"
 
 #include <algorithm>
@@ -66,49 +67,24 @@ TEST_P(ShippedPage, EveryStoredSolutionWinsThroughTheRealLoopWhateverTheFrameRat
 
 INSTANTIATE_TEST_SUITE_P(Pages, ShippedPage, testing::Range(0, (kLevelCount + 9) / 10));
 
-TEST_F(GameHarness, APushAndItsUndoBringTheDrawnPositionsBackAndAWinIsRecordedBeforeTheNextLevel)
-{
-    Play(0);
-    const BlockRecord before = g.puzzle.blocks[0];
-    const float carX = g.puzzle.carDrawX;
-    Step(SDLK_RIGHT);
-    EXPECT_EQ(g.puzzle.moves, 1);
-    EXPECT_FLOAT_EQ(g.puzzle.blocks[0].drawX, before.drawX + 1);
-    EXPECT_FLOAT_EQ(g.puzzle.carDrawX, carX + 1);
-    Hold(SDLK_SPACE);
-    Frames(2, 16);
-    EXPECT_EQ(g.puzzle.moves, 11);  // an undo costs ten
-    EXPECT_FLOAT_EQ(g.puzzle.blocks[0].drawX, before.drawX);
-    EXPECT_FLOAT_EQ(g.puzzle.blocks[0].drawY, before.drawY);
-    EXPECT_FLOAT_EQ(g.puzzle.carDrawX, carX);
-    for (int i = 0; i < 16; ++i)
-        EXPECT_FLOAT_EQ(g.puzzle.blocks[0].matrix[i], before.matrix[i]);
-    for (int i = 0; i < 3; ++i)
-        Step(SDLK_RIGHT);
-    ASSERT_EQ(g.ScreenState, kScreenLevelWon);
-    EXPECT_EQ(g.scores.entries[0].moves, 14);
-    Hold(SDLK_RETURN);
-    EXPECT_EQ(g.ScreenState, kScreenLevelStart);
-    EXPECT_EQ(g.puzzle.levelIndex, 1);
-    EXPECT_EQ(g.progress.done[0], 1);
-    EXPECT_EQ(ReadTestFile("level/leveldata.dat")[0], 1);
-}
-
-TEST_F(GameHarness, TheMenusChoicesAndThePlayKeysAreCarriedOutByTheLoop)
+TEST_F(GameHarness, TheMenusChoicesThePlayKeysAndTheScreenshotKeyAreCarriedOutByTheLoop)
 {
     Keys({SDLK_RETURN, SDLK_RETURN, SDLK_SPACE});  // Game, Play, past the start screen
     Step(SDLK_RIGHT);
     ASSERT_EQ(g.puzzle.moves, 1);
+    WriteTestFile("capture/ScreenShot00.bmp", "kept");  // screenshots never overwrite earlier ones
+    Keys({SDLK_F10, SDLK_F10});
+    EXPECT_EQ(ReadTestFile("capture/ScreenShot00.bmp"), "kept");
+    const std::string shot = ReadTestFile("capture/ScreenShot01.bmp");
+    ASSERT_GT(shot.size(), 54u);
+    EXPECT_EQ(shot.substr(0, 2), "BM");
+    EXPECT_TRUE(TestFileExists("capture/ScreenShot02.bmp"));
     const struct {
         std::initializer_list<SDLKey> keys;
         int screen, moves;
     } steps[] = {
-        {{SDLK_ESCAPE}, kScreenMenus, 1},  // the in-game menu
-        {{SDLK_ESCAPE}, kScreenPlay, 1},   // no parent: the game again
-        {{SDLK_F2}, kScreenSaveSlots, 1},
-        {{SDLK_ESCAPE}, kScreenPlay, 1},  //
-        {{SDLK_F3}, kScreenLoadSlots, 1},
-        {{SDLK_ESCAPE}, kScreenPlay, 1},                                                 //
+        {{SDLK_ESCAPE}, kScreenMenus, 1},                                                // the in-game menu
+        {{SDLK_ESCAPE}, kScreenPlay, 1},                                                 // no parent: the game again
         {{SDLK_ESCAPE, SDLK_RETURN}, kScreenPlay, 1},                                    // Continue
         {{SDLK_ESCAPE, SDLK_DOWN, SDLK_RETURN}, kScreenLevelStart, 0},                   // Restart
         {{SDLK_SPACE, SDLK_ESCAPE, SDLK_UP, SDLK_RETURN}, kScreenHighScores, 0},         // Quit the game
@@ -130,16 +106,42 @@ TEST_F(GameHarness, TheMenusChoicesAndThePlayKeysAreCarriedOutByTheLoop)
     EXPECT_LT(passes, 1000);
 }
 
-TEST_F(GameHarness, ScreenshotsNeverOverwriteEarlierOnes)
+TEST_F(GameHarness, LevelPagesTurnToTheLevelPickedAndRefuseTheLevelsNotOpen)
 {
-    Play(0);
-    WriteTestFile("capture/ScreenShot00.bmp", "kept");
-    Keys({SDLK_F10, SDLK_F10});
-    EXPECT_EQ(ReadTestFile("capture/ScreenShot00.bmp"), "kept");
-    const std::string shot = ReadTestFile("capture/ScreenShot01.bmp");
-    ASSERT_GT(shot.size(), 54u);
-    EXPECT_EQ(shot.substr(0, 2), "BM");
-    EXPECT_TRUE(TestFileExists("capture/ScreenShot02.bmp"));
+    for (int level = 0; level < 24; ++level)  // as the code of level 25 leaves it
+        g.progress.done[level] = 1;
+    g.progress.done[52] = 1;
+    const SDLKey R = SDLK_RIGHT, L = SDLK_LEFT, D = SDLK_DOWN, U = SDLK_UP;
+    const struct {
+        void (*open)(GameState&);
+        std::vector<SDLKey> keys;  // then Return
+        int level;                 // started, or -1: the list stays
+        int replay;
+    } cases[] = {
+        {OpenLevelList, {R, R, D, D, D, D}, 24, 0},  // the first level not done
+        {OpenLevelList, {R, R, R, L, D, D, D, D, D}, -1, 0},
+        {OpenLevelList, {U, U, U, U, U, U, U, U, U, U}, 0, 0},  // once round the page
+        {OpenLevelList, {R, R, R, R, R, R, R, U}, -1, 0},       // level 60, on the last page
+        {OpenSolutionList, {R, R, R, R, R, D, D}, 52, 1},
+        {OpenSolutionList, {R, R, R, R, R, D, D, D}, -1, 0},
+        {OpenSolutionList, {R, R, D, D, D, D}, -1, 0},  // level 25 is not done
+        {OpenSolutionList, {R, R, L, L, D, D, D, D}, 4, 1},
+    };
+    for (const auto& c : cases) {
+        c.open(g);
+        const int list = g.ScreenState;
+        for (SDLKey key : c.keys)
+            Hold(key);
+        Hold(SDLK_RETURN);
+        if (c.level < 0) {
+            EXPECT_EQ(g.ScreenState, list) << "refused";
+            continue;
+        }
+        ASSERT_EQ(g.ScreenState, kScreenLevelStart) << "level " << c.level + 1;
+        EXPECT_EQ(g.puzzle.levelIndex, c.level);
+        EXPECT_EQ(g.puzzle.replayMode, c.replay);
+        LeaveGame(g);
+    }
 }
 
 }  // namespace

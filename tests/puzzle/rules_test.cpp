@@ -258,14 +258,4 @@ TEST(Walk, APushByClickIsRefusedExactlyWhereTheArrowKeysAre)
     }
 }
 
-TEST(Walk, AWalkIsUndoneStepByStep)
-{
-    PuzzleBench t;
-    t.Start(Rows("@$    ."));
-    ASSERT_TRUE(t.Click(5, 0));
-    EXPECT_EQ(t.Picture(), "@   c$.");
-    EXPECT_EQ(t.Play("ZZZZZ"), "uuuu-");
-    EXPECT_EQ(t.Picture(), "c$    .");
-}
-
 }  // namespace
