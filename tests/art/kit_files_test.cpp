@@ -1,7 +1,4 @@
-// The generated data is all there, small, written the same by every run,
-// every picture, sound and music file has what the game's loaders need, and
-// theme.ini and font.ini carry every key the game reads, each with a value
-// of the right shape and a sensible range.
+// The generated data files, as the game's loaders need them.
 #include "app/base/bytes.h"
 #include "app/base/ini.h"
 #include "engine/configfile.h"

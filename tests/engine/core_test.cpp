@@ -1,6 +1,4 @@
-// The headless engine: the .3do bytes (what the writer writes, what the
-// reader accepts and refuses, the loader's coordinate grid), configuration
-// files (theme.ini's reader) and the engine's lists.
+// The headless engine: .3do bytes, configuration files and lists.
 #include "app/base/bytes.h"
 #include "engine/configfile.h"
 #include "engine/format3do.h"

@@ -1,5 +1,4 @@
-// Drawing: the opaque and transparent passes, material modes, hidden
-// objects, the geometry pass, the quads, morphing and environment mapping.
+// Drawing, read back from the frame buffer.
 #include "engine/draw3d.h"
 #include "engine/gltexture.h"
 #include "engine/model3d.h"

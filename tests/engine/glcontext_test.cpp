@@ -1,6 +1,4 @@
-// The window and its context: creation and its refusals, the state it starts
-// in, errors, a new context, the extension probe, the 2D and window modes,
-// the view volume, the quaternion matrices and the reports.
+// The window and its GL context.
 #include "app/base/quat.h"
 #include "engine/gltexture.h"
 #include "glwindow.h"

@@ -1,6 +1,4 @@
-// Pictures and textures: every kind of image file the game may meet, damaged
-// ones, the filters GL gets, the frame buffer read back, the screenshot, and
-// the bitmap fonts (glyph measures, packing, refusals, the character map).
+// Pictures, textures, the screenshot and the bitmap fonts.
 #include "app/base/bytes.h"
 #include "engine/draw3d.h"
 #include "engine/glfont2d.h"

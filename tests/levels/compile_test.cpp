@@ -1,7 +1,4 @@
-// The level notation read onto the puzzle core's board, and the compiler:
-// the source's refusals, the stored solution checked by the core's rules,
-// every block paired through the core's own Hard play, and the written file
-// verified by the core's level check, its Hard playback and its key presses.
+// The level notation and its compiler, checked by the puzzle core's rules.
 #include "core_verify.h"
 #include "level_compile.h"
 #include "level_source.h"

@@ -1,6 +1,4 @@
-// The push solver, by the game's rules and by plain block-pushing rules;
-// the level generator: pulls by the push rule backwards, the trivial parts
-// it refuses, and candidates that repeat for a seed and play in the game.
+// The push solver and the level generator.
 #include "core_verify.h"
 #include "level_compile.h"
 #include "level_generate.h"

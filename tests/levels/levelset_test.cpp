@@ -1,9 +1,5 @@
-// The shipped levels: each has its own title, compiles at its index and
-// plays in the core on every difficulty; the first page rises with the
-// fewest pushes, each later page opens with its idea and moves every block
-// it starts with. The compiler replays the solutions at build time, the
-// frame-driven harness (tests/loop) through the real loop. Their code
-// table comes from the level-code tool, run as the developer runs it.
+// The shipped levels (the frame-driven harness in tests/loop plays their
+// solutions through the real loop) and the level-code tool.
 #include "core_verify.h"
 #include "level_compile.h"
 #include "level_generate.h"

@@ -1,5 +1,4 @@
-// Wide texts, language and credit files (line rules, damaged files, a failed
-// change of language), and the ones the build writes into the game's data.
+// Wide texts, language and credit files, and the shipped ones.
 #include "text/texte.h"
 
 #include "fuzz.h"
