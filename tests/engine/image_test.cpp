@@ -402,7 +402,7 @@ bool IconInk(int g, int x, int y)
 
 class Fonts : public GLWindowTest {};
 
-TEST_F(Fonts, GlyphsAreMeasuredAndPackedIntoTextures)
+TEST_F(Fonts, GlyphsAreMeasuredAndPackedIntoTexturesAndPixelsOutsideTheImageAreTransparent)
 {
     WriteFont(dir.file("icons.png"), 4 * 48, 48, 48, 4, IconInk);
     GLFont2D font;
@@ -443,19 +443,16 @@ TEST_F(Fonts, GlyphsAreMeasuredAndPackedIntoTextures)
               std::make_tuple(2u, 0, 1, 25, 1));
     EXPECT_EQ(std::vector<float>({g25.s0, g24.s0, g24.t0}), std::vector<float>({0, 4 * 48 / 256.0f, 4 * 48 / 256.0f}));
     font.Free();
-}
 
-TEST_F(Fonts, PixelsOutsideTheImageCountAsTransparent)
-{
-    // 4 cells of 48 announced, but the picture is only 100 pixels wide.
+    // Pixels outside the image count as transparent: 4 cells of 48
+    // announced, but the picture is only 100 pixels wide.
     WriteFont(dir.file("narrow.png"), 100, 48, 48, 4, [](int, int, int) { return true; });
-    GLFont2D font;
     ASSERT_TRUE(font.Load("narrow.png", 48, 48, 4));
     // Columns 96 to 99 exist; the fourth cell is wholly outside.
     EXPECT_EQ(std::make_tuple(font.glyphs[1].width, font.glyphs[2].left, font.glyphs[2].width, font.glyphs[3].width),
               std::make_tuple(48, 0, 4, 1 - 48));
-    const std::vector<uint8_t> a = TextureAlpha(font.textures[0]);
-    EXPECT_EQ(std::vector<int>({a[5 * 256 + 2 * 48 + 3], a[5 * 256 + 2 * 48 + 4], a[5 * 256 + 3 * 48 + 4]}),
+    const std::vector<uint8_t> n = TextureAlpha(font.textures[0]);
+    EXPECT_EQ(std::vector<int>({n[5 * 256 + 2 * 48 + 3], n[5 * 256 + 2 * 48 + 4], n[5 * 256 + 3 * 48 + 4]}),
               std::vector<int>({255, 0, 0}));
     font.Free();
     // Cells taller than the picture: the rows below it are transparent too.
@@ -464,35 +461,29 @@ TEST_F(Fonts, PixelsOutsideTheImageCountAsTransparent)
     font.Free();
 }
 
-TEST_F(Fonts, RefusedFontsSayWhyAndStayUnloaded)
+TEST_F(Fonts, RefusedFontsSayWhyAndStayUnloadedAndTextIsDrawnUprightOneCellPerCharacter)
 {
     WriteTestPng(dir.file("rgb.png"), 48 * 4, 48, 3, std::vector<uint8_t>(48 * 4 * 48 * 3, 255));
-    WriteFont(dir.file("ok.png"), 4 * 48, 48, 48, 4, IconInk);
+    WriteFont(dir.file("icons.png"), 4 * 48, 48, 48, 4, IconInk);
     GLFont2D font;
     EXPECT_EQ(CaptureStderr([&] { EXPECT_FALSE(font.Load("rgb.png", 48, 48, 4)); }), "File rgb.png : not 32 bpp !\n");
     EXPECT_EQ(CaptureStderr([&] { EXPECT_FALSE(font.Load("absent.png", 48, 48, 4)); }),
               "Couldn't load texture absent.png\n");
-    ASSERT_TRUE(font.Load("ok.png", 48, 48, 4));
+    ASSERT_TRUE(font.Load("icons.png", 48, 48, 4));
     const struct {
         uint32_t w, h, count;
     } bad[] = {{0, 48, 4},  {48, 0, 4},     {257, 48, 4},   {48, 300, 4},
                {48, 48, 0}, {256, 256, 17}, {128, 128, 65}, {1, 1, 65536 * 16 + 1}};
     for (const auto& c : bad) {
-        const std::string err = CaptureStderr([&] { EXPECT_FALSE(font.Load("ok.png", c.w, c.h, c.count)); });
+        const std::string err = CaptureStderr([&] { EXPECT_FALSE(font.Load("icons.png", c.w, c.h, c.count)); });
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
         EXPECT_EQ(std::make_pair(font.loaded, font.textures[0]), std::make_pair(0, kNoGLTexture))
             << c.w << "x" << c.h << " × " << c.count;
     }
     // The limits themselves are fine.
-    EXPECT_TRUE(font.Load("ok.png", 256, 256, 16));
+    EXPECT_TRUE(font.Load("icons.png", 256, 256, 16));
     EXPECT_EQ(font.textureCount, 16u);
-    font.Free();
-}
 
-TEST_F(Fonts, TextIsDrawnUprightOneCellPerCharacter)
-{
-    WriteFont(dir.file("icons.png"), 4 * 48, 48, 48, 4, IconInk);
-    GLFont2D font;
     ASSERT_TRUE(font.Load("icons.png", 48, 48, 4));
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     Begin2D();
@@ -501,16 +492,16 @@ TEST_F(Fonts, TextIsDrawnUprightOneCellPerCharacter)
     End2D();
     const Picture p = ReadPicture();
     const Rgb yellow{255, 255, 0}, black{0, 0, 0};
-    // '!' in the second cell: ink in its top half only (upright).
-    EXPECT_TRUE(Near(p.At(2 + 48 + 15, 10 + 5), yellow)) << p.At(2 + 48 + 15, 10 + 5);
-    EXPECT_TRUE(Near(p.At(2 + 48 + 15, 10 + 40), black)) << p.At(2 + 48 + 15, 10 + 40);
-    EXPECT_TRUE(Near(p.At(2 + 48 + 5, 10 + 5), black)) << p.At(2 + 48 + 5, 10 + 5);
-    // Nothing in the first and third cells, the full '#' in the fourth.
-    for (int x = 2; x < 50; x += 6)
-        EXPECT_TRUE(Near(p.At(x, 30), black)) << x;
-    for (int x = 98 + 2; x < 146 - 2; x += 6)
-        EXPECT_TRUE(Near(p.At(x, 30), black)) << x;
-    EXPECT_TRUE(Near(p.At(146 + 5, 30), yellow)) << p.At(146 + 5, 30);
+    // '!' in the second cell has ink in its top half only (upright), the
+    // first and third cells are blank and '#' fills the fourth.
+    std::vector<std::pair<int, int>> blank = {{2 + 48 + 15, 10 + 40}, {2 + 48 + 5, 10 + 5}};
+    for (int x = 2; x < 146 - 2; x += 6)
+        if (x < 50 || x > 98)
+            blank.push_back({x, 30});
+    for (const auto& [x, y] : blank)
+        EXPECT_TRUE(Near(p.At(x, y), black)) << x << "," << y << ": " << p.At(x, y);
+    for (const auto& [x, y] : {std::make_pair(2 + 48 + 15, 10 + 5), {146 + 5, 30}})
+        EXPECT_TRUE(Near(p.At(x, y), yellow)) << x << "," << y << ": " << p.At(x, y);
     EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
     EXPECT_TRUE(context.CheckError());
     // An unloaded font draws nothing.
