@@ -48,12 +48,13 @@ void WritePaletteBmp(const std::string& path, int w, int h, const std::vector<ui
     SDL_FreeSurface(s);
 }
 
-// Level 0 of the texture of that name, w × h texels of `channels` bytes.
-std::vector<uint8_t> TextureImage(GLuint name, uint32_t w, uint32_t h, int channels)
+// A level of the texture bound (or of that name), w × h texels of `channels` bytes.
+std::vector<uint8_t> TextureImage(GLuint name, uint32_t w, uint32_t h, int channels, int level = 0)
 {
     std::vector<uint8_t> out(size_t(w) * h * channels);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glGetTexImage(GL_TEXTURE_2D, 0, channels == 4 ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE, out.data());
+    if (name != kNoGLTexture)
+        glBindTexture(GL_TEXTURE_2D, name);
+    glGetTexImage(GL_TEXTURE_2D, level, channels == 4 ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE, out.data());
     return out;
 }
 
@@ -266,22 +267,21 @@ TEST(MipLevel, TheLevelIsTheRoundedLog2OfTheLongerTexelStepPerPixel)
     struct Case {
         float s, t, w;  // w: the point's clip w (the view's perspective)
         int levels, level;
+        bool edgeOn = false;  // t runs along the view: the whole texture is in a pixel
     };
     const float inverse = 1.0f / 1.40f, justOver = 1.0f / 1.43f;
-    for (const Case& c : {Case{2, 2, 1, 9, 0}, Case{1, 1, 1, 9, 0}, Case{inverse, inverse, 1, 9, 0},
-                          Case{justOver, justOver, 1, 9, 1}, Case{0.5f, 0.5f, 1, 9, 1}, Case{0.5f / 1.40f, 1, 1, 9, 1},
-                          Case{0.5f / 1.43f, 1, 1, 9, 2}, Case{1, 0.125f, 1, 9, 3}, Case{1, 1, 2, 9, 1},
-                          Case{1.0f / 1024, 1, 1, 4, 3}, Case{1, 1, -1, 9, 0}, Case{1, 1, 1, 1, 0}}) {
+    for (const Case& c :
+         {Case{2, 2, 1, 9, 0}, Case{1, 1, 1, 9, 0}, Case{inverse, inverse, 1, 9, 0}, Case{justOver, justOver, 1, 9, 1},
+          Case{0.5f, 0.5f, 1, 9, 1}, Case{0.5f / 1.40f, 1, 1, 9, 1}, Case{0.5f / 1.43f, 1, 1, 9, 2},
+          Case{1, 0.125f, 1, 9, 3}, Case{1, 1, 2, 9, 1}, Case{1.0f / 1024, 1, 1, 4, 3}, Case{1, 1, -1, 9, 0},
+          Case{1, 1, 1, 1, 0}, Case{1, 1, 1, 9, 8, true}}) {
         float mvp[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
         mvp[15] = c.w;
-        const float point[3] = {0, 0, 0}, alongS[3] = {c.s, 0, 0}, alongT[3] = {0, c.t, 0};
+        const float point[3] = {0, 0, 0}, alongS[3] = {c.s, 0, 0},
+                    alongT[3] = {0, c.edgeOn ? 0 : c.t, c.edgeOn ? c.t : 0};
         EXPECT_EQ(NearestMipLevel(mvp, 512, 512, point, alongS, alongT, 256, 256, c.levels), c.level)
             << c.s << " " << c.t << " " << c.w;
     }
-    // Seen edge-on (t runs along the view), the whole texture is in a pixel.
-    const float mvp[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    const float point[3] = {0, 0, 0}, alongS[3] = {1, 0, 0}, alongT[3] = {0, 0, 1};
-    EXPECT_EQ(NearestMipLevel(mvp, 512, 512, point, alongS, alongT, 256, 256, 9), 8);
 }
 
 TEST_F(Images, MipLevelsAreCopiesOfTheLevelsAndFollowEachUpload)
@@ -290,12 +290,6 @@ TEST_F(Images, MipLevelsAreCopiesOfTheLevelsAndFollowEachUpload)
         ASSERT_TRUE(t.Allocate(8, 4, 24));
         for (int i = 0; i < 8 * 4 * 3; ++i)
             t.pixels[i] = uint8_t((i * 37 + seed) % 251);
-    };
-    const auto image = [](int level, int w, int h) {
-        std::vector<uint8_t> texels(size_t(w * h * 3));
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glGetTexImage(GL_TEXTURE_2D, level, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
-        return texels;
     };
     GLTexture mip;
     mip.mipmap = 1;
@@ -308,11 +302,10 @@ TEST_F(Images, MipLevelsAreCopiesOfTheLevelsAndFollowEachUpload)
         ASSERT_TRUE(levels.Follow(mip));
         ASSERT_EQ(levels.Count(), 4) << "8 × 4 down to 1 × 1";
         for (int level = 0; level < 4; ++level) {
-            const int w = std::max(1, 8 >> level), h = std::max(1, 4 >> level);
-            mip.Bind();
-            const std::vector<uint8_t> source = image(level, w, h);
+            const uint32_t w = std::max(1, 8 >> level), h = std::max(1, 4 >> level);
+            const std::vector<uint8_t> source = TextureImage(mip.glName, w, h, 3, level);
             levels.Bind(level);
-            EXPECT_EQ(image(0, w, h), source) << seed << " level " << level;
+            EXPECT_EQ(TextureImage(kNoGLTexture, w, h, 3), source) << seed << " level " << level;
             GLint filter = 0;
             glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
             EXPECT_EQ(filter, GL_LINEAR) << "sampled without mipmaps";
