@@ -9,6 +9,7 @@
 
 #include <SDL.h>
 
+#include <array>
 #include <cstring>
 
 namespace {
@@ -330,16 +331,14 @@ TEST(Screenshot, TopRowFirstAndNoShearAtOddWidths)
     GLContext c;
     ASSERT_TRUE(c.Create(101, 60, 0));
     EXPECT_TRUE(ReadPixelsRGB(0, 0, 0, 10) == nullptr && ReadPixelsRGB(0, 0, 10, -1) == nullptr);
-    // Red on top, blue below, a green stripe down the left edge.
-    glClearColor(1, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
+    // Red on top, blue below, a green stripe down the left edge (GL rows
+    // count from the bottom).
     glEnable(GL_SCISSOR_TEST);
-    glScissor(0, 0, 101, 30);  // GL rows count from the bottom
-    glClearColor(0, 0, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glScissor(0, 0, 10, 60);
-    glClearColor(0, 1, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
+    for (const auto& [w, h, r, g, b] : {std::array<int, 5>{101, 60, 1, 0, 0}, {101, 30, 0, 0, 1}, {10, 60, 0, 1, 0}}) {
+        glScissor(0, 0, w, h);
+        glClearColor(float(r), float(g), float(b), 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
     glDisable(GL_SCISSOR_TEST);
     ASSERT_TRUE(Screenshot(c, "shot.bmp"));
     const std::string bmp = ReadTestFile("shot.bmp");
@@ -355,12 +354,12 @@ TEST(Screenshot, TopRowFirstAndNoShearAtOddWidths)
     ASSERT_TRUE(px && bpp == 3);
     const Picture shot{int(w), int(h), std::vector<uint8_t>(px, px + size_t(w) * h * 3)};
     std::free(px);
-    auto at = [&](int x, int y) { return shot.At(x, y); };
-    EXPECT_TRUE(Near(at(50, 0), Rgb{255, 0, 0})) << at(50, 0);
-    EXPECT_TRUE(Near(at(50, 59), Rgb{0, 0, 255})) << at(50, 59);
+    const Rgb green{0, 255, 0};
+    EXPECT_TRUE(Near(shot.At(50, 0), Rgb{255, 0, 0})) << shot.At(50, 0);
+    EXPECT_TRUE(Near(shot.At(50, 59), Rgb{0, 0, 255})) << shot.At(50, 59);
     for (int y = 0; y < 60; ++y) {
-        ASSERT_TRUE(Near(at(0, y), Rgb{0, 255, 0}) && Near(at(9, y), Rgb{0, 255, 0})) << "row " << y;
-        ASSERT_FALSE(Near(at(10, y), Rgb{0, 255, 0}, 60) || Near(at(100, y), Rgb{0, 255, 0}, 60)) << "row " << y;
+        ASSERT_TRUE(Near(shot.At(0, y), green) && Near(shot.At(9, y), green)) << "row " << y;
+        ASSERT_FALSE(Near(shot.At(10, y), green, 60) || Near(shot.At(100, y), green, 60)) << "row " << y;
     }
 
     // A file that cannot be written is a failure, and leaves nothing behind.
