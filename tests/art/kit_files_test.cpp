@@ -1,7 +1,4 @@
-// The generated data is all there, small, written the same by every run,
-// every picture, sound and music file has what the game's loaders need, and
-// theme.ini and font.ini carry every key the game reads, each with a value
-// of the right shape and a sensible range.
+// The generated data files, as the game's loaders need them.
 #include "app/base/bytes.h"
 #include "app/base/ini.h"
 #include "engine/configfile.h"
@@ -54,11 +51,6 @@ bool ParseNumbers(const std::string& text, size_t count, std::vector<double>& ou
             return out.size() == count;
         pos = comma + 1;
     }
-}
-
-bool InRange(const std::vector<double>& v, double low, double high)
-{
-    return std::all_of(v.begin(), v.end(), [&](double c) { return c >= low && c <= high; });
 }
 
 }  // namespace
@@ -125,16 +117,14 @@ TEST(ArtKitFiles, SoundEffectsArePcmWaveFilesThatAreShortDistinctAndNotSilent)
             continue;
         const std::string b = ReadTestFile(KitDataDir() + "/" + rel);
         ASSERT_GE(b.size(), 44u) << rel;
-        EXPECT_EQ(b.compare(0, 4, "RIFF"), 0) << rel;
-        EXPECT_EQ(Le32(b, 4), b.size() - 8) << rel;
-        EXPECT_EQ(b.compare(8, 8, "WAVEfmt "), 0) << rel;
-        // Format 16 bytes long: PCM, mono, 22050 Hz, 44100 bytes a second, 2 a sample, 16 bits.
-        EXPECT_EQ(std::vector<uint32_t>({Le32(b, 16), uint32_t(Le16(b, 20)), uint32_t(Le16(b, 22)), Le32(b, 24),
-                                         Le32(b, 28), uint32_t(Le16(b, 32)), uint32_t(Le16(b, 34))}),
-                  std::vector<uint32_t>({16, 1, 1, 22050, 44100, 2, 16}))
+        EXPECT_EQ(b.substr(0, 4) + b.substr(8, 8) + b.substr(36, 4), "RIFFWAVEfmt data") << rel;
+        // The sizes; a format 16 bytes long: PCM, mono, 22050 Hz, 44100 bytes
+        // a second, 2 a sample, 16 bits.
+        EXPECT_EQ(
+            std::vector<uint32_t>({Le32(b, 4), Le32(b, 40), Le32(b, 16), uint32_t(Le16(b, 20)), uint32_t(Le16(b, 22)),
+                                   Le32(b, 24), Le32(b, 28), uint32_t(Le16(b, 32)), uint32_t(Le16(b, 34))}),
+            std::vector<uint32_t>({uint32_t(b.size() - 8), uint32_t(b.size() - 44), 16, 1, 1, 22050, 44100, 2, 16}))
             << rel;
-        EXPECT_EQ(b.compare(36, 4, "data"), 0) << rel;
-        ASSERT_EQ(Le32(b, 40), b.size() - 44) << rel;
         const double seconds = (b.size() - 44) / 2.0 / 22050.0;
         EXPECT_TRUE(seconds > 0.05 && seconds < 2.0) << rel << ": " << seconds << " s";
         int peak = 0;
@@ -207,79 +197,72 @@ TEST(ArtKitFiles, MusicTracksAreWholeOggVorbisStreamsOfAMinuteOrMoreThatPlayThro
     EXPECT_EQ(tracks, 5);
 }
 
-TEST(ArtKitConfig, ThemeIniHasEveryKeyWithWellFormedValues)
+TEST(ArtKitConfig, ThemeIniAndFontIniHaveEveryKeyWithWellFormedValues)
 {
-    VROConfigFile cfg;
-    ASSERT_TRUE(cfg.Load((KitDataDir() + "/gfx/theme1/theme.ini").c_str()));
-    std::map<std::string, std::vector<double>> v;
-    auto read = [&](const std::string& key, size_t count) {
-        std::string value;
-        ASSERT_TRUE(cfg.GetValue(key.c_str(), value)) << key << " is missing";
-        ASSERT_TRUE(ParseNumbers(value, count, v[key])) << key << "=" << value;
+    VROConfigFile theme;
+    ASSERT_TRUE(theme.Load((KitDataDir() + "/gfx/theme1/theme.ini").c_str()));
+    const std::string fontIni = KitDataDir() + "/font.ini";
+    char buf[512];
+    auto text = [&](const std::string& section, const std::string& key) {
+        std::string value = "\x01missing";
+        if (section.empty())
+            theme.GetValue(key.c_str(), value);
+        else
+            value.assign(buf,
+                         ReadIniString(section.c_str(), key.c_str(), value.c_str(), buf, sizeof buf, fontIni.c_str()));
+        return value;
     };
+    // theme.ini's keys (section "") and font.ini's as "section/key": each
+    // `count` numbers in [low, high], whole numbers when asked.
+    std::map<std::string, std::vector<double>> v;
+    auto read = [&](const std::string& section, const std::string& key, size_t count, double low, double high,
+                    bool whole = false) {
+        const std::string value = text(section, key);
+        std::vector<double>& n = v[section + "/" + key];
+        const bool ok = ParseNumbers(value, count, n);
+        n.resize(count);
+        ASSERT_TRUE(ok) << section << " " << key << "=" << value;
+        for (double c : n)
+            EXPECT_TRUE(c >= low && c <= high && (!whole || c == double(long(c))))
+                << section << " " << key << "=" << value;
+    };
+    const double any = 1e30;
     for (const char* key :
-         {"Light0_Ambient", "Light0_Diffuse", "Light1_Ambient", "Light1_Diffuse", "BackgroundColor", "ShadowColor"}) {
-        read(key, 3);
-        EXPECT_TRUE(InRange(v[key], 0, 1)) << key;
-    }
+         {"Light0_Ambient", "Light0_Diffuse", "Light1_Ambient", "Light1_Diffuse", "BackgroundColor", "ShadowColor"})
+        read("", key, 3, 0, 1);
+    for (const char* key : {"ShadowStrength", "ReflectStrength"})
+        read("", key, 1, 0, 1);
+    for (const char* key : {"ObjetMorphType", "CarMorphType", "ObjetTrouMorphType"})
+        read("", key, 1, -any, any, true);
     for (const char* key : {"Light0_Position", "Light1_Position"}) {
-        read(key, 3);
-        EXPECT_GT(v[key][1], 0) << key << ": a light from below the board";
+        read("", key, 3, -any, any);
+        EXPECT_GT(v[std::string("/") + key][1], 0) << key << ": a light from below the board";
     }
-    for (int k = 1; k <= 5; ++k) {
-        read("BlocRotateVertical" + std::to_string(k), 3);
-        read("BlocRotateHorizontal" + std::to_string(k), 3);
+    for (const std::string k : {"1", "2", "3", "4", "5"}) {
+        read("", "BlocRotateVertical" + k, 3, -any, any);
+        read("", "BlocRotateHorizontal" + k, 3, -any, any);
         // The centre lies inside the block (cell units).
-        const std::string centre = "RotationCenter" + std::to_string(k);
-        read(centre, 3);
-        EXPECT_TRUE(std::abs(v[centre][0]) <= 0.5 && v[centre][1] > 0 && v[centre][1] < 1 &&
-                    std::abs(v[centre][2]) <= 0.5)
-            << centre;
-    }
-    for (const char* key : {"ShadowStrength", "ReflectStrength"}) {
-        read(key, 1);
-        EXPECT_TRUE(InRange(v[key], 0, 1)) << key;
-    }
-    for (const char* key : {"ObjetMorphType", "CarMorphType", "ObjetTrouMorphType"}) {
-        read(key, 1);
-        EXPECT_EQ(v[key][0], double(long(v[key][0]))) << key << ": a whole number";
+        read("", "RotationCenter" + k, 3, -0.5, 1);
+        const std::vector<double>& c = v["/RotationCenter" + k];
+        EXPECT_TRUE(c[0] <= 0.5 && c[1] > 0 && c[1] < 1 && c[2] <= 0.5) << k;
     }
     // Lit from above, a white face the player sees is not washed out by
     // key and fill light together.
     for (int c = 0; c < 3; ++c)
-        EXPECT_LT(v["Light0_Ambient"][c] + v["Light0_Diffuse"][c] + v["Light1_Diffuse"][c] * 0.5, 1.3);
-}
+        EXPECT_LT(v["/Light0_Ambient"][c] + v["/Light0_Diffuse"][c] + v["/Light1_Diffuse"][c] * 0.5, 1.3);
 
-TEST(ArtKitConfig, FontIniHasAllNineSectionsAndTheLogoColours)
-{
-    const std::string path = KitDataDir() + "/font.ini";
-    char buf[512];
-    auto read = [&](const char* section, const char* key) {
-        ReadIniString(section, key, "\x01missing", buf, sizeof buf, path.c_str());
-        return std::string(buf);
-    };
-    std::vector<double> v;
     for (const char* section : {"FontGameBig", "FontGameSmall", "FontGameSmallNumber", "FontGameSmallWordFound",
                                 "FontCreditBig", "FontCreditSmall", "FontCopyright", "FontMenuBig", "FontMenuSmall"}) {
-        const std::string font = read(section, "Font");
+        const std::string font = text(section, "Font");
         EXPECT_EQ(font.rfind("data/fonts/", 0), 0u) << section << ": " << font;
         EXPECT_TRUE(TestFileExists(RunDir() + "/" + font)) << section << ": " << font << " not in the game directory";
-        ASSERT_TRUE(ParseNumbers(read(section, "Size"), 1, v)) << section;
-        EXPECT_TRUE(InRange(v, 10, 64) && v[0] == double(long(v[0]))) << section << " size " << v[0];
-        // The menu lines are 48 pixels apart at 1024 wide: the menu font fits.
-        if (std::string(section) == "FontMenuBig") {
-            EXPECT_LE(v[0], 40);
-        }
-        for (const char* key : {"ColorTop", "ColorBottom"}) {
-            ASSERT_TRUE(ParseNumbers(read(section, key), 3, v)) << section << " " << key << "=" << read(section, key);
-            EXPECT_TRUE(InRange(v, 0, 1)) << section << " " << key;
-        }
-        ASSERT_TRUE(ParseNumbers(read(section, "ShadowOffset"), 2, v)) << section;
-        for (double c : v)
-            EXPECT_EQ(c, double(long(c))) << section << ": whole pixels";
+        read(section, "Size", 1, 10, 64, true);
+        read(section, "ColorTop", 3, 0, 1);
+        read(section, "ColorBottom", 3, 0, 1);
+        read(section, "ShadowOffset", 2, -any, any, true);
     }
-    for (const char* key : {"Color1", "Color2", "Color3"}) {
-        ASSERT_TRUE(ParseNumbers(read("Logo", key), 3, v)) << "Logo " << key << "=" << read("Logo", key);
-        EXPECT_TRUE(InRange(v, 0, 1)) << key;
-    }
+    // The menu lines are 48 pixels apart at 1024 wide: the menu font fits.
+    EXPECT_LE(v["FontMenuBig/Size"][0], 40);
+    for (const char* key : {"Color1", "Color2", "Color3"})
+        read("Logo", key, 3, 0, 1);
 }

@@ -1,7 +1,4 @@
-// The kit as the game reads it: the cars' wheels as the scene finds them and
-// the icon font; and the contact sheet, which loads every model and picture
-// through the engine. (The fonts, effects and tracks are checked by their
-// headers and contents in the headless suite.)
+// The kit through the game's engine (the headless suite checks the files).
 #include "engine/glfont2d.h"
 #include "engine/gltexture.h"
 #include "engine/model3d.h"

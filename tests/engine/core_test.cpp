@@ -1,6 +1,4 @@
-// The headless engine: the .3do bytes (what the writer writes, what the
-// reader accepts and refuses, the loader's coordinate grid), configuration
-// files (theme.ini's reader) and the engine's lists.
+// The headless engine: .3do bytes, configuration files and lists.
 #include "app/base/bytes.h"
 #include "engine/configfile.h"
 #include "engine/format3do.h"
@@ -197,7 +195,7 @@ std::string Value(VROConfigFile& f, const char* key)
     return v;
 }
 
-TEST(ConfigFile, KeysValuesLineEndsAndTheLaterKey)
+TEST(ConfigFile, KeysValuesLineEndsTheLaterKeyAndBadInput)
 {
     ScopedTempDir dir;
     WriteTestFile("t.ini", "a=\n=\nb = spaced\n[Header]\nremark without equals\nc=x=y\nk=1 \t\r\nk2=first\nk2=second");
@@ -220,12 +218,8 @@ TEST(ConfigFile, KeysValuesLineEndsAndTheLaterKey)
     ASSERT_TRUE(f.Load("t.ini"));
     ASSERT_TRUE(f.Save("out.ini"));
     EXPECT_EQ(ReadTestFile("out.ini"), "k=second\nj=1\nk=first\n");
-}
 
-TEST(ConfigFile, BadInputIsHandledSafely)
-{
-    ScopedTempDir dir;
-    VROConfigFile f;
+    // Bad input is handled safely.
     EXPECT_FALSE(f.Load("missing.ini"));
     EXPECT_FALSE(f.Load(nullptr));
     // An over-long line is cut, never overrun, and the next line still reads.

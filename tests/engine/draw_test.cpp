@@ -1,5 +1,4 @@
-// Drawing: the opaque and transparent passes, material modes, hidden
-// objects, the geometry pass, the quads, morphing and environment mapping.
+// Drawing, read back from the frame buffer.
 #include "engine/draw3d.h"
 #include "engine/gltexture.h"
 #include "engine/model3d.h"
@@ -202,6 +201,15 @@ TEST_F(Drawing, TheQuadsFollowStripOrderAndLeaveNoArrayEnabled)
     glDisable(GL_CULL_FACE);
     glDisable(GL_LIGHTING);
     const float uv[8] = {0, 0, 1, 0, 0, 1, 1, 1};
+    glColor4f(0, 1, 1, 1);
+    const float xyz[12] = {0.75f, 1, 0, 1.75f, 1, 0, 0.75f, 0, 0, 1.75f, 0, 0};
+    const float normals[12] = {0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1};
+    DrawQuad3DTexNormal(xyz, normals, uv);
+    EXPECT_TRUE(NoClientArrayEnabled());
+    const float rgba[16] = {1, 1, 0, 1, 1, 1, 0, 1, 1, 1, 0, 1, 1, 1, 0, 1};
+    const float xyz2[12] = {-1.75f, -0.5f, 0, -0.75f, -0.5f, 0, -1.75f, -1.25f, 0, -0.75f, -1.25f, 0};
+    DrawQuad3DTexColor(xyz2, rgba, uv);
+    EXPECT_TRUE(NoClientArrayEnabled());
     Begin2D();
     glDisable(GL_TEXTURE_2D);
     glColor4f(1, 0, 0, 1);
@@ -214,17 +222,6 @@ TEST_F(Drawing, TheQuadsFollowStripOrderAndLeaveNoArrayEnabled)
     DrawQuad2DTexColor(xy2, uv, colours);
     EXPECT_TRUE(NoClientArrayEnabled());
     End2D();
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_LIGHTING);
-    glColor4f(0, 1, 1, 1);
-    const float xyz[12] = {0.75f, 1, 0, 1.75f, 1, 0, 0.75f, 0, 0, 1.75f, 0, 0};
-    const float normals[12] = {0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1};
-    DrawQuad3DTexNormal(xyz, normals, uv);
-    EXPECT_TRUE(NoClientArrayEnabled());
-    const float rgba[16] = {1, 1, 0, 1, 1, 1, 0, 1, 1, 1, 0, 1, 1, 1, 0, 1};
-    const float xyz2[12] = {-1.75f, -0.5f, 0, -0.75f, -0.5f, 0, -1.75f, -1.25f, 0, -0.75f, -1.25f, 0};
-    DrawQuad3DTexColor(xyz2, rgba, uv);
-    EXPECT_TRUE(NoClientArrayEnabled());
     ExpectColours({{{30, 20}, kRed}, {{30, 35}, kBlack}, {{130, 40}, Rgb{0, 255, 255}}, {{30, 95}, Rgb{255, 255, 0}}});
     // Corner colours: top left red, top right green, bottom left blue.
     const Picture p = ReadPicture();

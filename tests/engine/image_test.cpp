@@ -1,6 +1,4 @@
-// Pictures and textures: every kind of image file the game may meet, damaged
-// ones, the filters GL gets, the frame buffer read back, the screenshot, and
-// the bitmap fonts (glyph measures, packing, refusals, the character map).
+// Pictures, textures, the screenshot and the bitmap fonts.
 #include "app/base/bytes.h"
 #include "engine/draw3d.h"
 #include "engine/glfont2d.h"
@@ -11,6 +9,7 @@
 
 #include <SDL.h>
 
+#include <array>
 #include <cstring>
 
 namespace {
@@ -50,12 +49,13 @@ void WritePaletteBmp(const std::string& path, int w, int h, const std::vector<ui
     SDL_FreeSurface(s);
 }
 
-// Level 0 of the texture of that name, w × h texels of `channels` bytes.
-std::vector<uint8_t> TextureImage(GLuint name, uint32_t w, uint32_t h, int channels)
+// A level of the texture bound (or of that name), w × h texels of `channels` bytes.
+std::vector<uint8_t> TextureImage(GLuint name, uint32_t w, uint32_t h, int channels, int level = 0)
 {
     std::vector<uint8_t> out(size_t(w) * h * channels);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glGetTexImage(GL_TEXTURE_2D, 0, channels == 4 ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE, out.data());
+    if (name != kNoGLTexture)
+        glBindTexture(GL_TEXTURE_2D, name);
+    glGetTexImage(GL_TEXTURE_2D, level, channels == 4 ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE, out.data());
     return out;
 }
 
@@ -268,22 +268,21 @@ TEST(MipLevel, TheLevelIsTheRoundedLog2OfTheLongerTexelStepPerPixel)
     struct Case {
         float s, t, w;  // w: the point's clip w (the view's perspective)
         int levels, level;
+        bool edgeOn = false;  // t runs along the view: the whole texture is in a pixel
     };
     const float inverse = 1.0f / 1.40f, justOver = 1.0f / 1.43f;
-    for (const Case& c : {Case{2, 2, 1, 9, 0}, Case{1, 1, 1, 9, 0}, Case{inverse, inverse, 1, 9, 0},
-                          Case{justOver, justOver, 1, 9, 1}, Case{0.5f, 0.5f, 1, 9, 1}, Case{0.5f / 1.40f, 1, 1, 9, 1},
-                          Case{0.5f / 1.43f, 1, 1, 9, 2}, Case{1, 0.125f, 1, 9, 3}, Case{1, 1, 2, 9, 1},
-                          Case{1.0f / 1024, 1, 1, 4, 3}, Case{1, 1, -1, 9, 0}, Case{1, 1, 1, 1, 0}}) {
+    for (const Case& c :
+         {Case{2, 2, 1, 9, 0}, Case{1, 1, 1, 9, 0}, Case{inverse, inverse, 1, 9, 0}, Case{justOver, justOver, 1, 9, 1},
+          Case{0.5f, 0.5f, 1, 9, 1}, Case{0.5f / 1.40f, 1, 1, 9, 1}, Case{0.5f / 1.43f, 1, 1, 9, 2},
+          Case{1, 0.125f, 1, 9, 3}, Case{1, 1, 2, 9, 1}, Case{1.0f / 1024, 1, 1, 4, 3}, Case{1, 1, -1, 9, 0},
+          Case{1, 1, 1, 1, 0}, Case{1, 1, 1, 9, 8, true}}) {
         float mvp[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
         mvp[15] = c.w;
-        const float point[3] = {0, 0, 0}, alongS[3] = {c.s, 0, 0}, alongT[3] = {0, c.t, 0};
+        const float point[3] = {0, 0, 0}, alongS[3] = {c.s, 0, 0},
+                    alongT[3] = {0, c.edgeOn ? 0 : c.t, c.edgeOn ? c.t : 0};
         EXPECT_EQ(NearestMipLevel(mvp, 512, 512, point, alongS, alongT, 256, 256, c.levels), c.level)
             << c.s << " " << c.t << " " << c.w;
     }
-    // Seen edge-on (t runs along the view), the whole texture is in a pixel.
-    const float mvp[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    const float point[3] = {0, 0, 0}, alongS[3] = {1, 0, 0}, alongT[3] = {0, 0, 1};
-    EXPECT_EQ(NearestMipLevel(mvp, 512, 512, point, alongS, alongT, 256, 256, 9), 8);
 }
 
 TEST_F(Images, MipLevelsAreCopiesOfTheLevelsAndFollowEachUpload)
@@ -292,12 +291,6 @@ TEST_F(Images, MipLevelsAreCopiesOfTheLevelsAndFollowEachUpload)
         ASSERT_TRUE(t.Allocate(8, 4, 24));
         for (int i = 0; i < 8 * 4 * 3; ++i)
             t.pixels[i] = uint8_t((i * 37 + seed) % 251);
-    };
-    const auto image = [](int level, int w, int h) {
-        std::vector<uint8_t> texels(size_t(w * h * 3));
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glGetTexImage(GL_TEXTURE_2D, level, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
-        return texels;
     };
     GLTexture mip;
     mip.mipmap = 1;
@@ -310,11 +303,10 @@ TEST_F(Images, MipLevelsAreCopiesOfTheLevelsAndFollowEachUpload)
         ASSERT_TRUE(levels.Follow(mip));
         ASSERT_EQ(levels.Count(), 4) << "8 × 4 down to 1 × 1";
         for (int level = 0; level < 4; ++level) {
-            const int w = std::max(1, 8 >> level), h = std::max(1, 4 >> level);
-            mip.Bind();
-            const std::vector<uint8_t> source = image(level, w, h);
+            const uint32_t w = std::max(1, 8 >> level), h = std::max(1, 4 >> level);
+            const std::vector<uint8_t> source = TextureImage(mip.glName, w, h, 3, level);
             levels.Bind(level);
-            EXPECT_EQ(image(0, w, h), source) << seed << " level " << level;
+            EXPECT_EQ(TextureImage(kNoGLTexture, w, h, 3), source) << seed << " level " << level;
             GLint filter = 0;
             glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
             EXPECT_EQ(filter, GL_LINEAR) << "sampled without mipmaps";
@@ -339,16 +331,14 @@ TEST(Screenshot, TopRowFirstAndNoShearAtOddWidths)
     GLContext c;
     ASSERT_TRUE(c.Create(101, 60, 0));
     EXPECT_TRUE(ReadPixelsRGB(0, 0, 0, 10) == nullptr && ReadPixelsRGB(0, 0, 10, -1) == nullptr);
-    // Red on top, blue below, a green stripe down the left edge.
-    glClearColor(1, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
+    // Red on top, blue below, a green stripe down the left edge (GL rows
+    // count from the bottom).
     glEnable(GL_SCISSOR_TEST);
-    glScissor(0, 0, 101, 30);  // GL rows count from the bottom
-    glClearColor(0, 0, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glScissor(0, 0, 10, 60);
-    glClearColor(0, 1, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
+    for (const auto& [w, h, r, g, b] : {std::array<int, 5>{101, 60, 1, 0, 0}, {101, 30, 0, 0, 1}, {10, 60, 0, 1, 0}}) {
+        glScissor(0, 0, w, h);
+        glClearColor(float(r), float(g), float(b), 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
     glDisable(GL_SCISSOR_TEST);
     ASSERT_TRUE(Screenshot(c, "shot.bmp"));
     const std::string bmp = ReadTestFile("shot.bmp");
@@ -364,12 +354,12 @@ TEST(Screenshot, TopRowFirstAndNoShearAtOddWidths)
     ASSERT_TRUE(px && bpp == 3);
     const Picture shot{int(w), int(h), std::vector<uint8_t>(px, px + size_t(w) * h * 3)};
     std::free(px);
-    auto at = [&](int x, int y) { return shot.At(x, y); };
-    EXPECT_TRUE(Near(at(50, 0), Rgb{255, 0, 0})) << at(50, 0);
-    EXPECT_TRUE(Near(at(50, 59), Rgb{0, 0, 255})) << at(50, 59);
+    const Rgb green{0, 255, 0};
+    EXPECT_TRUE(Near(shot.At(50, 0), Rgb{255, 0, 0})) << shot.At(50, 0);
+    EXPECT_TRUE(Near(shot.At(50, 59), Rgb{0, 0, 255})) << shot.At(50, 59);
     for (int y = 0; y < 60; ++y) {
-        ASSERT_TRUE(Near(at(0, y), Rgb{0, 255, 0}) && Near(at(9, y), Rgb{0, 255, 0})) << "row " << y;
-        ASSERT_FALSE(Near(at(10, y), Rgb{0, 255, 0}, 60) || Near(at(100, y), Rgb{0, 255, 0}, 60)) << "row " << y;
+        ASSERT_TRUE(Near(shot.At(0, y), green) && Near(shot.At(9, y), green)) << "row " << y;
+        ASSERT_FALSE(Near(shot.At(10, y), green, 60) || Near(shot.At(100, y), green, 60)) << "row " << y;
     }
 
     // A file that cannot be written is a failure, and leaves nothing behind.
@@ -404,7 +394,7 @@ bool IconInk(int g, int x, int y)
 
 class Fonts : public GLWindowTest {};
 
-TEST_F(Fonts, GlyphsAreMeasuredAndPackedIntoTextures)
+TEST_F(Fonts, GlyphsAreMeasuredAndPackedIntoTexturesAndPixelsOutsideTheImageAreTransparent)
 {
     WriteFont(dir.file("icons.png"), 4 * 48, 48, 48, 4, IconInk);
     GLFont2D font;
@@ -445,19 +435,16 @@ TEST_F(Fonts, GlyphsAreMeasuredAndPackedIntoTextures)
               std::make_tuple(2u, 0, 1, 25, 1));
     EXPECT_EQ(std::vector<float>({g25.s0, g24.s0, g24.t0}), std::vector<float>({0, 4 * 48 / 256.0f, 4 * 48 / 256.0f}));
     font.Free();
-}
 
-TEST_F(Fonts, PixelsOutsideTheImageCountAsTransparent)
-{
-    // 4 cells of 48 announced, but the picture is only 100 pixels wide.
+    // Pixels outside the image count as transparent: 4 cells of 48
+    // announced, but the picture is only 100 pixels wide.
     WriteFont(dir.file("narrow.png"), 100, 48, 48, 4, [](int, int, int) { return true; });
-    GLFont2D font;
     ASSERT_TRUE(font.Load("narrow.png", 48, 48, 4));
     // Columns 96 to 99 exist; the fourth cell is wholly outside.
     EXPECT_EQ(std::make_tuple(font.glyphs[1].width, font.glyphs[2].left, font.glyphs[2].width, font.glyphs[3].width),
               std::make_tuple(48, 0, 4, 1 - 48));
-    const std::vector<uint8_t> a = TextureAlpha(font.textures[0]);
-    EXPECT_EQ(std::vector<int>({a[5 * 256 + 2 * 48 + 3], a[5 * 256 + 2 * 48 + 4], a[5 * 256 + 3 * 48 + 4]}),
+    const std::vector<uint8_t> n = TextureAlpha(font.textures[0]);
+    EXPECT_EQ(std::vector<int>({n[5 * 256 + 2 * 48 + 3], n[5 * 256 + 2 * 48 + 4], n[5 * 256 + 3 * 48 + 4]}),
               std::vector<int>({255, 0, 0}));
     font.Free();
     // Cells taller than the picture: the rows below it are transparent too.
@@ -466,35 +453,29 @@ TEST_F(Fonts, PixelsOutsideTheImageCountAsTransparent)
     font.Free();
 }
 
-TEST_F(Fonts, RefusedFontsSayWhyAndStayUnloaded)
+TEST_F(Fonts, RefusedFontsSayWhyAndStayUnloadedAndTextIsDrawnUprightOneCellPerCharacter)
 {
     WriteTestPng(dir.file("rgb.png"), 48 * 4, 48, 3, std::vector<uint8_t>(48 * 4 * 48 * 3, 255));
-    WriteFont(dir.file("ok.png"), 4 * 48, 48, 48, 4, IconInk);
+    WriteFont(dir.file("icons.png"), 4 * 48, 48, 48, 4, IconInk);
     GLFont2D font;
     EXPECT_EQ(CaptureStderr([&] { EXPECT_FALSE(font.Load("rgb.png", 48, 48, 4)); }), "File rgb.png : not 32 bpp !\n");
     EXPECT_EQ(CaptureStderr([&] { EXPECT_FALSE(font.Load("absent.png", 48, 48, 4)); }),
               "Couldn't load texture absent.png\n");
-    ASSERT_TRUE(font.Load("ok.png", 48, 48, 4));
+    ASSERT_TRUE(font.Load("icons.png", 48, 48, 4));
     const struct {
         uint32_t w, h, count;
     } bad[] = {{0, 48, 4},  {48, 0, 4},     {257, 48, 4},   {48, 300, 4},
                {48, 48, 0}, {256, 256, 17}, {128, 128, 65}, {1, 1, 65536 * 16 + 1}};
     for (const auto& c : bad) {
-        const std::string err = CaptureStderr([&] { EXPECT_FALSE(font.Load("ok.png", c.w, c.h, c.count)); });
+        const std::string err = CaptureStderr([&] { EXPECT_FALSE(font.Load("icons.png", c.w, c.h, c.count)); });
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
         EXPECT_EQ(std::make_pair(font.loaded, font.textures[0]), std::make_pair(0, kNoGLTexture))
             << c.w << "x" << c.h << " × " << c.count;
     }
     // The limits themselves are fine.
-    EXPECT_TRUE(font.Load("ok.png", 256, 256, 16));
+    EXPECT_TRUE(font.Load("icons.png", 256, 256, 16));
     EXPECT_EQ(font.textureCount, 16u);
-    font.Free();
-}
 
-TEST_F(Fonts, TextIsDrawnUprightOneCellPerCharacter)
-{
-    WriteFont(dir.file("icons.png"), 4 * 48, 48, 48, 4, IconInk);
-    GLFont2D font;
     ASSERT_TRUE(font.Load("icons.png", 48, 48, 4));
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     Begin2D();
@@ -503,16 +484,16 @@ TEST_F(Fonts, TextIsDrawnUprightOneCellPerCharacter)
     End2D();
     const Picture p = ReadPicture();
     const Rgb yellow{255, 255, 0}, black{0, 0, 0};
-    // '!' in the second cell: ink in its top half only (upright).
-    EXPECT_TRUE(Near(p.At(2 + 48 + 15, 10 + 5), yellow)) << p.At(2 + 48 + 15, 10 + 5);
-    EXPECT_TRUE(Near(p.At(2 + 48 + 15, 10 + 40), black)) << p.At(2 + 48 + 15, 10 + 40);
-    EXPECT_TRUE(Near(p.At(2 + 48 + 5, 10 + 5), black)) << p.At(2 + 48 + 5, 10 + 5);
-    // Nothing in the first and third cells, the full '#' in the fourth.
-    for (int x = 2; x < 50; x += 6)
-        EXPECT_TRUE(Near(p.At(x, 30), black)) << x;
-    for (int x = 98 + 2; x < 146 - 2; x += 6)
-        EXPECT_TRUE(Near(p.At(x, 30), black)) << x;
-    EXPECT_TRUE(Near(p.At(146 + 5, 30), yellow)) << p.At(146 + 5, 30);
+    // '!' in the second cell has ink in its top half only (upright), the
+    // first and third cells are blank and '#' fills the fourth.
+    std::vector<std::pair<int, int>> blank = {{2 + 48 + 15, 10 + 40}, {2 + 48 + 5, 10 + 5}};
+    for (int x = 2; x < 146 - 2; x += 6)
+        if (x < 50 || x > 98)
+            blank.push_back({x, 30});
+    for (const auto& [x, y] : blank)
+        EXPECT_TRUE(Near(p.At(x, y), black)) << x << "," << y << ": " << p.At(x, y);
+    for (const auto& [x, y] : {std::make_pair(2 + 48 + 15, 10 + 5), {146 + 5, 30}})
+        EXPECT_TRUE(Near(p.At(x, y), yellow)) << x << "," << y << ": " << p.At(x, y);
     EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
     EXPECT_TRUE(context.CheckError());
     // An unloaded font draws nothing.

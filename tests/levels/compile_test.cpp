@@ -1,7 +1,4 @@
-// The level notation read onto the puzzle core's board, and the compiler:
-// the source's refusals, the stored solution checked by the core's rules,
-// every block paired through the core's own Hard play, and the written file
-// verified by the core's level check, its Hard playback and its key presses.
+// The level notation and its compiler, checked by the puzzle core's rules.
 #include "core_verify.h"
 #include "level_compile.h"
 #include "level_source.h"
@@ -168,7 +165,7 @@ TEST(LevelCompile, TheCoreVerificationCatchesWhatTheGameRefuses)
     }
 }
 
-TEST(LevelSource, ReadsTheNotationOntoTheCentredBoard)
+TEST(LevelSource, ReadsTheNotationOntoTheCentredBoardWithJoinedWallsAndTakesANewSolution)
 {
     const LevelSource s = ParseLevelSource(kCorridor, "corridor.txt");
     EXPECT_EQ(s.title, "Corridor");
@@ -189,11 +186,8 @@ TEST(LevelSource, ReadsTheNotationOntoTheCentredBoard)
     for (const auto& c : cells)
         EXPECT_EQ(t.board.At(t.offsetX + c[0], t.offsetY + c[1]), c[2]) << c[0] << "," << c[1];
     EXPECT_EQ(std::make_pair(t.bombs, t.specials), std::make_pair(1, 4));
-}
 
-TEST(LevelSource, WallsJoinTheirWallNeighboursSoTheLoaderKeepsThem)
-{
-    const LevelSource s = ParseLevelSource(kCorridor, "corridor.txt");
+    // Walls join their wall neighbours, so the loader keeps them.
     const int x0 = s.offsetX, y0 = s.offsetY;
     EXPECT_EQ(s.board.At(x0, y0), WallCodeForMask(2 | 4));          // top-left corner: down, right
     EXPECT_EQ(s.board.At(x0 + 3, y0), WallCodeForMask(4 | 8));      // top run: left, right
@@ -204,17 +198,14 @@ TEST(LevelSource, WallsJoinTheirWallNeighboursSoTheLoaderKeepsThem)
     ShapeAllWalls(loaded);
     EXPECT_EQ(std::memcmp(&loaded, &s.board, sizeof loaded), 0);
     // A special block is no wall piece to join.
-    const LevelSource t = ParseLevelSource("#####\n#@$.#\n##6##\n #.$#\n #  #\n ####\n", "s.txt");
-    EXPECT_EQ(t.board.At(t.offsetX + 1, t.offsetY + 2), WallCodeForMask(2 | 8));
-    EXPECT_EQ(t.board.At(t.offsetX + 3, t.offsetY + 2), WallCodeForMask(4));
-}
+    const LevelSource u = ParseLevelSource("#####\n#@$.#\n##6##\n #.$#\n #  #\n ####\n", "s.txt");
+    EXPECT_EQ(u.board.At(u.offsetX + 1, u.offsetY + 2), WallCodeForMask(2 | 8));
+    EXPECT_EQ(u.board.At(u.offsetX + 3, u.offsetY + 2), WallCodeForMask(4));
 
-TEST(LevelSource, ReplaceSolutionTextKeepsEverythingElse)
-{
-    const std::string updated = ReplaceSolutionText(kCorridor, "rRR");
-    const LevelSource s = ParseLevelSource(updated, "c.txt");
-    EXPECT_EQ(s.solution, "rRR");
-    EXPECT_EQ(s.title, "Corridor");
+    // A new solution replaces the old one and keeps everything else.
+    const std::string updated = ReplaceSolutionText(kCorridor, "rR");
+    EXPECT_EQ(ParseLevelSource(updated, "c.txt").solution, "rR");
+    EXPECT_EQ(ParseLevelSource(updated, "c.txt").title, "Corridor");
     EXPECT_EQ(updated.find("Solution:"), updated.rfind("Solution:"));
     EXPECT_EQ(ParseLevelSource(ReplaceSolutionText("#####\n#@$.#\n#####\n", "rR"), "d.txt").solution, "rR");
 }

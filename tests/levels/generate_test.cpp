@@ -1,6 +1,4 @@
-// The push solver, by the game's rules and by plain block-pushing rules;
-// the level generator: pulls by the push rule backwards, the trivial parts
-// it refuses, and candidates that repeat for a seed and play in the game.
+// The push solver and the level generator.
 #include "core_verify.h"
 #include "level_compile.h"
 #include "level_generate.h"
@@ -213,12 +211,8 @@ TEST(Solver, SolvesByTheGameRulesOrSaysWhyNot)
         if (!r.solved)
             continue;
         EXPECT_EQ(r.pushOptimal, c.weight == 1);
-        if (c.pushes > 0) {
-            EXPECT_EQ(r.pushes, c.pushes);
-        }
-        if (*c.solutionOrReason) {
-            EXPECT_EQ(r.solution, c.solutionOrReason);
-        }
+        EXPECT_TRUE(c.pushes < 0 || r.pushes == c.pushes) << r.pushes;
+        EXPECT_TRUE(!*c.solutionOrReason || r.solution == c.solutionOrReason) << r.solution;
         // The solution plays by the rules it was found under.
         EXPECT_EQ(ReplaySolution(board, r.solution, c.plain).error, "");
     }

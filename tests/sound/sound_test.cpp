@@ -50,7 +50,7 @@ protected:
 
 }  // namespace
 
-TEST_F(SoundTest, EffectsTakeTheEightChannelsInTurnAndPlayOnlyWhileSoundIsOn)
+TEST_F(SoundTest, EffectsTakeTheEightChannelsInTurnAndPlayOnlyWhileSoundIsOnAndMusicFollowsItsSwitch)
 {
     ASSERT_TRUE(InitSound(""));
     EXPECT_EQ(ChannelCount(), 8);
@@ -80,10 +80,9 @@ TEST_F(SoundTest, EffectsTakeTheEightChannelsInTurnAndPlayOnlyWhileSoundIsOn)
         EXPECT_FALSE(SoundDeviceOpen() || SampleChunk(SoundId::MenuChoice));
         ASSERT_TRUE(WriteTestFile("data/sfx/transfor.wav", "RIFF\x24\x08junkWAVE"));
     }
-}
 
-TEST_F(SoundTest, MusicFollowsItsSwitchAndChangesTracks)
-{
+    // Music follows its switch and changes tracks.
+    ASSERT_TRUE(WriteTestFile("data/sfx/transfor.wav", kSilentWav));
     ASSERT_TRUE(InitSound(""));
     EXPECT_TRUE(PlayMusic(3) && CurrentMusic() == -1);  // music off: a missing track is never loaded
     SetMusicOn(1);                                      // starts the menu track
