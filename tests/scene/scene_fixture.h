@@ -4,6 +4,7 @@
 // real frame update by the puzzle driver, its scenery rebuilt as the game's
 // hooks do.
 #include "app/base/exception.h"
+#include "thrown.h"
 #include "app/base/settingsrecord.h"
 #include "glwindow.h"
 #include "puzzledriver.h"
@@ -48,14 +49,7 @@ inline void RemoveObject(const std::string& file, const std::string& name)
 inline void ExpectException(const std::function<void()>& fn, const std::string& message, const std::string& function,
                             const std::string& module = "pelmo3d")
 {
-    try {
-        fn();
-        ADD_FAILURE() << "no exception; expected " << message;
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.message, message);
-        EXPECT_EQ(e.function, function);
-        EXPECT_EQ(e.file, module);
-    }
+    EXPECT_EQ(Thrown(fn), message + "|" + function + "|" + module);
 }
 
 struct SceneHooks : RecordingHooks {

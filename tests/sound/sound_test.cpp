@@ -5,6 +5,7 @@
 #include "app/base/exception.h"
 #include "app/base/log.h"
 #include "testdir.h"
+#include "thrown.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -20,16 +21,6 @@ namespace {
 const std::string kSilentWav =
     std::string("RIFF\x24\x56\0\0WAVEfmt \x10\0\0\0\1\0\1\0\x22\x56\0\0\x44\xAC\0\0\2\0\x10\0data\0\x56\0\0", 44) +
     std::string(0x5600, '\0');
-
-std::string Thrown(void (*fn)())
-{
-    try {
-        fn();
-    } catch (const Exception& e) {
-        return e.message + "|" + e.function + "|" + e.file;
-    }
-    return "no exception";
-}
 
 // A game directory with the ten effects, the menu track and the first two
 // game tracks (the third is missing on purpose).

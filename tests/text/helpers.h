@@ -1,6 +1,6 @@
 #pragma once
 // Language files as bytes, and exceptions as text, for the text tests.
-#include "app/base/exception.h"
+#include "thrown.h"
 #include "text/texte.h"
 
 #include <string>
@@ -29,16 +29,4 @@ inline std::u16string CompleteLanguage(const std::u16string& prefix, const std::
             text += wkey + u"=" + (i == 0 ? charset : prefix + wkey) + u"\r\n";
     }
     return text;
-}
-
-// "message|function|module" of the Exception fn throws.
-template <class Fn>
-std::string Thrown(Fn fn)
-{
-    try {
-        fn();
-    } catch (const Exception& e) {
-        return e.message + "|" + e.function + "|" + e.file;
-    }
-    return "no exception";
 }
