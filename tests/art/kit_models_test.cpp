@@ -144,6 +144,7 @@ TEST(ArtKitModels, EveryModelIsWellFormedWithMaterialsTheGameCanDrawInTheTriangl
                                                    {"gfx/3d/carmenu.3do", 6000}};
     std::map<std::string, Model3doMaterial> shared;
     int models = 0;
+    size_t budgeted = 0;
     for (const std::string& rel : KitGeneratedFiles()) {
         if (!EndsWith(rel, ".3do"))
             continue;
@@ -181,10 +182,12 @@ TEST(ArtKitModels, EveryModelIsWellFormedWithMaterialsTheGameCanDrawInTheTriangl
             EXPECT_TRUE(std::all_of(o.uvs.begin(), o.uvs.end(), [](float t) { return std::isfinite(t); })) << rel;
         }
         const auto budget = budgets.find(rel);
+        budgeted += budget != budgets.end();
         EXPECT_TRUE(budget == budgets.end() || (triangles > budget->second / 4 && triangles <= budget->second))
             << rel << ": " << triangles;
     }
     EXPECT_EQ(models, 48);
+    EXPECT_EQ(budgeted, budgets.size()) << "a model with a budget is not generated";
 }
 
 TEST(ArtKitModels, MorphTargetsMatchTheirModelsAndMoveGently)
