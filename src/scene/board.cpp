@@ -15,9 +15,9 @@
 #include <GL/glu.h>
 
 #include <algorithm>
-#include <functional>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 namespace {
